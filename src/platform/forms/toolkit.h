@@ -1,0 +1,92 @@
+// The backend of the form model: renders forms, runs their loops and timers,
+// and offers the services a window system gives a program (pointer, beep,
+// pop-up menus, notification icon, keep-on-top, folder browser, text
+// metrics, ending the process).
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/forms/form.h"
+#include "platform/forms/types.h"
+
+namespace quilbert::forms {
+
+// What the folder browser's callback may do to the open browser.
+class FolderBrowserHandle {
+ public:
+  virtual ~FolderBrowserHandle() = default;
+  virtual void setStatusText(const std::string& text) = 0;
+  virtual void enableOk(bool enable) = 0;
+};
+
+// A browser rooted at the network: the user picks a resource; the callback
+// runs once the browser is ready (selection empty) and at every selection
+// change with the selected item's file-system path, or nullopt for an item
+// that has none (a workgroup or a server).
+struct FolderBrowseRequest {
+  std::string instruction;
+  bool showStatusText = false;
+  std::function<void(FolderBrowserHandle& browser, const std::optional<std::string>& selection)>
+      onSelectionChanged;
+};
+
+// Thrown by the headless backend where a real one would end the process.
+struct ProcessEnded {
+  int exitCode = 0;
+};
+
+class Toolkit {
+ public:
+  virtual ~Toolkit() = default;
+
+  // Creates the view of a form being loaded.
+  virtual std::unique_ptr<FormView> createView(Form& form) = 0;
+  virtual void show(Form& form) = 0;
+  virtual void hide(Form& form) = 0;
+  // Shows the form and runs a nested loop until it is hidden or unloaded.
+  virtual void runModal(Form& form) = 0;
+  // Repaints the form now.
+  virtual void repaint(Form& form) = 0;
+  // Delivers pending events and repaints, then returns (DoEvents).
+  virtual void processEvents() = 0;
+  // The main loop; returns when quit() is called.
+  virtual int runMainLoop() = 0;
+  virtual void quit(int exitCode) = 0;
+
+  // Outer size minus client size of a form, in twips (border, title, menu).
+  [[nodiscard]] virtual Size frameExtra(const Form& form) const = 0;
+  [[nodiscard]] virtual Size screenSize() const = 0;
+  // Size, in twips, of a single-line or multi-line (CR LF or LF) text.
+  [[nodiscard]] virtual Size measureText(const Font& font, std::string_view text) const = 0;
+  // Loads a picture file; nullopt when it is missing or unreadable.
+  [[nodiscard]] virtual std::optional<Picture> loadPicture(const std::string& file) const = 0;
+
+  virtual void setFocus(Control& c) = 0;
+  [[nodiscard]] virtual MousePointer mousePointer() const = 0;
+  virtual void setMousePointer(MousePointer p) = 0;
+  virtual void beep() = 0;
+  // Pops up a menu at the mouse position and returns once it is closed (the
+  // chosen item's click has run by then).
+  virtual void popupMenu(Form& owner, MenuItem& menu, MenuItem* defaultItem) = 0;
+  // Notification-area icon whose mouse messages reach owner.mouseMove() with
+  // x = message number in pixels, as the classic tray callback delivers them.
+  virtual bool addTrayIcon(Form& owner, int id, const std::string& tip, const Picture& icon) = 0;
+  virtual bool removeTrayIcon(Form& owner, int id) = 0;
+  // Keeps the form above all others (or not), without moving it.
+  virtual bool setTopMost(Form& form, bool onTop) = 0;
+  // Runs the network folder browser; the chosen path, or nullopt if cancelled.
+  virtual std::optional<std::string> browseForFolder(Form& owner,
+                                                     const FolderBrowseRequest& request) = 0;
+  // Keeps the program off the task list.
+  virtual void hideFromTaskList() = 0;
+  // Ends the process at once: no window event runs.
+  [[noreturn]] virtual void endProcess(int exitCode) = 0;
+  // Watches a file descriptor for input and calls back on the UI thread.
+  virtual void watchReadable(int fd, std::function<void()> onReadable) = 0;
+};
+
+}  // namespace quilbert::forms

@@ -1,0 +1,34 @@
+// What the program asks of its own process: where it lives, how it was
+// started, whether another instance runs, and files written safely.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace quilbert::platform {
+
+class Process {
+ public:
+  virtual ~Process() = default;
+  // The folder of the executable, ending with the platform's separator.
+  virtual std::string appDir() = 0;
+  // The executable's file name ("quilbert.exe" on Windows, "quilbert" here).
+  virtual std::string exeFileName() = 0;
+  // The whole argument string, as one text.
+  virtual std::string commandLine() = 0;
+  // Claims the single-instance lock. False when another instance holds it;
+  // that instance has then been asked to come to the front.
+  virtual bool claimSingleInstance() = 0;
+  // Registers what to do when a later instance asks this one to come to the
+  // front; returns a descriptor to watch, or -1 when there is none.
+  virtual int listenForActivation(std::function<void()> onActivate) = 0;
+  // Reads pending activation requests (call when the descriptor is readable).
+  virtual void serviceActivation() = 0;
+  // Replaces a file atomically (temporary file beside it, flushed to disk,
+  // renamed over it); ownerOnly creates it readable by its owner only. Returns
+  // an empty string on success, else what went wrong; the old file is intact.
+  virtual std::string replaceFile(const std::string& path, const std::string& bytes,
+                                  bool ownerOnly) = 0;
+};
+
+}  // namespace quilbert::platform

@@ -1,0 +1,22 @@
+# Installs the Debian packages the project needs, only those that are missing.
+# Sourced by tools/test and tools/run.
+QUILBERT_PACKAGES=(
+  g++ cmake make pkg-config
+  qt6-base-dev libgl-dev fonts-dejavu-core
+  libtomlplusplus-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+quilbert_install_packages() {
+  local missing=()
+  for p in "${QUILBERT_PACKAGES[@]}" "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  if ((${#missing[@]})); then
+    echo "tools: installing ${missing[*]}" >&2
+    local sudo=""
+    [[ $(id -u) -ne 0 ]] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  fi
+}
