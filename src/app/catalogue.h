@@ -1,0 +1,19 @@
+// The message catalogue: 200 texts, entry N being line N + 1 of the current
+// language file with its four-character label cut off.
+#pragma once
+
+#include "app/globals.h"
+
+namespace quilbert::app {
+
+// Message numbers the program adds to the catalogue's own, for its error
+// reports (the texts live in the language files like every other).
+inline constexpr int kMsgConfigWriteFailed = 57;
+inline constexpr int kMsgValueNotStorable = 58;
+inline constexpr int kMsgStartupChangeRefused = 172;
+
+// Reads LangDir + LanguageFile into Catalogue. A missing or short file leaves
+// the entries it lacks empty; nothing is reported.
+void LoadCatalogue(Globals& g);
+
+}  // namespace quilbert::app

@@ -1,0 +1,187 @@
+#include "app/config.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "app/catalogue.h"
+#include "app/line_reader.h"
+#include "app/text.h"
+
+namespace quilbert::app {
+
+namespace {
+
+constexpr const char* kDefaultMarker = "ide";
+constexpr const char* kDefaultTheme = "windows";
+constexpr const char* kDefaultLanguage = "langage_fr.txt";
+constexpr const char* kDefaultResident = "nres";
+
+std::string configPath(const Globals& g) { return g.SettingsDir + g.ConfigFileName; }
+
+// A fixed one-character field: the first character, or a blank.
+std::string oneChar(std::string_view s) { return s.empty() ? std::string(" ") : firstChar(s); }
+
+// The first three characters, padded with blanks.
+std::string threeChars(std::string_view s) {
+  std::string out;
+  std::size_t i = 0;
+  int n = 0;
+  while (n < 3 && i < s.size()) {
+    std::string c = firstChar(s.substr(i));
+    out += c;
+    i += c.size();
+    ++n;
+  }
+  out.append(static_cast<std::size_t>(3 - n), ' ');
+  return out;
+}
+
+void setDefaults(Globals& g) {
+  for (int k = 1; k <= kDriveCount; ++k) {
+    auto& e = g.DriveTable[static_cast<std::size_t>(k)];
+    e.Active = "0";
+    e.Letter = std::string(1, static_cast<char>('A' + k - 1));
+    g.ConfigLines[static_cast<std::size_t>(k)] = defaultDriveLine(k);
+  }
+  g.IniMarker = kDefaultMarker;
+  g.IconTheme = kDefaultTheme;
+  g.LanguageFile = kDefaultLanguage;
+  g.ResidentMode = kDefaultResident;
+}
+
+}  // namespace
+
+std::optional<std::string> ScramblePassword(std::string_view plain) {
+  auto bytes = utf8ToCp1252(plain);
+  if (!bytes) return std::nullopt;
+  for (std::size_t i = 0; i < bytes->size(); ++i) {
+    const auto code = static_cast<unsigned char>((*bytes)[i]);
+    (*bytes)[i] = static_cast<char>(static_cast<unsigned char>(i % 2 == 0 ? code - 3 : code + 3));
+  }
+  return cp1252ToUtf8(*bytes);
+}
+
+std::string UnscramblePassword(std::string_view stored) {
+  auto bytes = utf8ToCp1252(stored).value_or(std::string(stored));
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    const auto code = static_cast<unsigned char>(bytes[i]);
+    bytes[i] = static_cast<char>(static_cast<unsigned char>(i % 2 == 0 ? code + 3 : code - 3));
+  }
+  return cp1252ToUtf8(bytes);
+}
+
+std::string defaultDriveLine(int k) {
+  return std::string("0\t") + static_cast<char>('A' + k - 1) + "\t\t\t";
+}
+
+void ReadConfiguration(Globals& g) {
+  const std::string path = configPath(g);
+  LineReader probe(path);
+  if (!probe.isOpen()) {
+    std::error_code ec;
+    const bool exists = std::filesystem::exists(path, ec);
+    g.ConfigCreated = true;
+    setDefaults(g);
+    if (exists) {
+      std::cerr << "quilbert: " << path
+                << " exists but cannot be read; it is left as it is and defaults are used\n";
+      return;
+    }
+    std::array<std::string, 31> lines = settingsLines(g, g.ConfigLines);
+    const auto out = WriteConfiguration(g, lines);
+    if (!out.ok()) std::cerr << "quilbert: " << out.detail << "\n";
+  }
+  LineReader in(path);
+  int count = 0;
+  // Lines after the 30th are ignored; counting stops there.
+  while (count < kConfigLineCount) {
+    auto line = in.next();
+    if (!line) break;
+    ++count;
+    if (!isBlank(*line)) g.ConfigLines[static_cast<std::size_t>(count)] = cp1252ToUtf8(*line);
+  }
+  const auto& L = g.ConfigLines;
+  g.IniMarker = threeChars(L[27]);
+  g.IconTheme = L[28].empty() ? kDefaultTheme : L[28];
+  g.LanguageFile = L[29].empty() ? kDefaultLanguage : L[29];
+  g.ResidentMode = L[30].empty() ? kDefaultResident : L[30];
+  if (count < kDriveCount) {
+    for (int k = count + 1; k <= kDriveCount; ++k) {
+      g.ConfigLines[static_cast<std::size_t>(k)] = defaultDriveLine(k);
+    }
+    g.IniMarker = kDefaultMarker;
+  }
+}
+
+void TakeApartDriveLines(Globals& g) {
+  for (int k = 1; k <= kDriveCount; ++k) {
+    const std::string& line = g.ConfigLines[static_cast<std::size_t>(k)];
+    std::array<std::string_view, 5> field{};
+    std::size_t start = 0;
+    int n = 0;
+    for (; n < 4; ++n) {
+      const std::size_t tab = line.find('\t', start);
+      if (tab == std::string::npos) break;
+      field[static_cast<std::size_t>(n)] = std::string_view(line).substr(start, tab - start);
+      start = tab + 1;
+    }
+    // The field after the last tab found runs to the end of the line; with all
+    // four tabs present that is the path, which may itself hold tabs.
+    field[static_cast<std::size_t>(n)] = std::string_view(line).substr(start);
+    auto& e = g.DriveTable[static_cast<std::size_t>(k)];
+    e.Active = oneChar(field[0]);
+    e.Letter = oneChar(field[1]);
+    e.Login = std::string(field[2]);
+    e.Password = UnscramblePassword(field[3]);
+    e.Path = std::string(field[4]);
+  }
+}
+
+WriteOutcome checkDriveFields(std::string_view login, std::string_view storedPassword,
+                              std::string_view path) {
+  auto bad = [](std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != s.npos; };
+  if (login.find('\t') != std::string_view::npos) {
+    return {kMsgValueNotStorable, "login: tab"};
+  }
+  if (storedPassword.find('\t') != std::string_view::npos) {
+    return {kMsgValueNotStorable, "password: a character that is stored as a tab"};
+  }
+  if (bad(login) || bad(storedPassword) || bad(path)) {
+    return {kMsgValueNotStorable, "line break or NUL character"};
+  }
+  for (auto s : {login, path}) {
+    if (!utf8ToCp1252(s)) return {kMsgValueNotStorable, "character outside Windows-1252"};
+  }
+  return {};
+}
+
+std::array<std::string, 31> settingsLines(const Globals& g,
+                                          const std::array<std::string, 31>& driveLines) {
+  std::array<std::string, 31> lines = driveLines;
+  lines[27] = threeChars(g.IniMarker);
+  lines[28] = g.IconTheme;
+  lines[29] = g.LanguageFile;
+  lines[30] = g.ResidentMode;
+  return lines;
+}
+
+WriteOutcome WriteConfiguration(Globals& g, const std::array<std::string, 31>& lines) {
+  std::string bytes;
+  for (int k = 1; k <= kConfigLineCount; ++k) {
+    const std::string& line = lines[static_cast<std::size_t>(k)];
+    if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
+      return {kMsgValueNotStorable, "line " + std::to_string(k) + ": line break or NUL character"};
+    }
+    auto encoded = utf8ToCp1252(line);
+    if (!encoded) {
+      return {kMsgValueNotStorable, "line " + std::to_string(k) + ": character outside Windows-1252"};
+    }
+    bytes += *encoded;
+    bytes += "\r\n";
+  }
+  const std::string error = g.svc.process.replaceFile(configPath(g), bytes, true);
+  if (!error.empty()) return {kMsgConfigWriteFailed, error};
+  return {};
+}
+
+}  // namespace quilbert::app

@@ -1,0 +1,32 @@
+#include "app/globals.h"
+
+#include <filesystem>
+
+namespace quilbert::app {
+
+const std::string& Globals::msg(int n) const {
+  static const std::string kEmpty;
+  if (n < 0 || n >= kCatalogueSize) return kEmpty;
+  return Catalogue[static_cast<std::size_t>(n)];
+}
+
+forms::Picture Globals::picture(const std::string& pathWithoutExtension) const {
+  for (const char* ext : {".png", ".bmp", ".ico"}) {
+    if (auto p = svc.toolkit.loadPicture(pathWithoutExtension + ext)) return *p;
+  }
+  return {};
+}
+
+void Globals::logStatus(const std::string& text) const {
+  if (svc.statusLog == nullptr || CommandLine != "/a") return;
+  std::string line;
+  for (char c : text) {
+    if (c == '\r') continue;
+    line += c == '\n' ? ' ' : c;
+  }
+  *svc.statusLog << line << std::endl;
+}
+
+char Globals::separator() { return static_cast<char>(std::filesystem::path::preferred_separator); }
+
+}  // namespace quilbert::app

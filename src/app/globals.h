@@ -1,0 +1,94 @@
+// The program-wide tables and flags, one object created by main.cpp (or a
+// test) and passed by reference, so that a test can build as many
+// independent programs as it wants. Names are those the program's windows
+// share.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "platform/drives.h"
+#include "platform/forms/toolkit.h"
+#include "platform/network.h"
+#include "platform/process.h"
+#include "platform/registry.h"
+
+namespace quilbert::app {
+
+// One drive letter's entry; Password is plain text in memory.
+struct DriveEntry {
+  std::string Active;  // "0", "1" or "2" (one character)
+  std::string Letter;  // one character
+  std::string Login;
+  std::string Password;
+  std::string Path;
+};
+
+// Everything the program asks of the outside world.
+struct Services {
+  forms::Toolkit& toolkit;
+  platform::Network& network;
+  platform::Drives& drives;
+  platform::Registry& registry;
+  platform::Process& process;
+  // In automatic mode each status text shown is also written here, one line
+  // each, so log-on scripts can see the outcome (null: nowhere).
+  std::ostream* statusLog = nullptr;
+};
+
+inline constexpr int kDriveCount = 26;
+inline constexpr int kConfigLineCount = 30;
+inline constexpr int kCatalogueSize = 200;
+
+struct Globals {
+  explicit Globals(Services s) : svc(s) {}
+
+  Services svc;
+
+  // Tables filled from the configuration file; index 0 unused so that entry
+  // k is letter 64 + k and line k is line k of the file.
+  std::array<DriveEntry, kDriveCount + 1> DriveTable{};
+  std::array<std::string, kConfigLineCount + 1> ConfigLines{};
+  std::string IniMarker;
+  std::string IconTheme;
+  std::string LanguageFile;
+  std::string ResidentMode;
+
+  std::array<std::string, kCatalogueSize> Catalogue{};
+
+  std::string CommandLine;
+  std::string AppDir;
+  std::string LangDir;
+  std::string IconPrefix;
+  std::string SettingsDir;
+  std::string ConfigFileName;
+  std::string RunCommand;
+
+  bool ConfigCreated = false;
+  std::string AutoRunState;
+  std::string TrackEdits;
+
+  std::int32_t LastNetError = 0;
+  std::string NetErrorText;
+
+  std::int16_t DialogResult = 0;
+  forms::MousePointer SavedMousePointer = forms::MousePointer::Default;
+  std::int16_t SplashStatusOnly = 0;
+
+  // The main window, once it exists (dialogs repaint it when they close).
+  forms::Form* MainWindow = nullptr;
+
+  // Catalogue entry n, or "" when n is out of range.
+  [[nodiscard]] const std::string& msg(int n) const;
+  // The platform's file-system separator.
+  [[nodiscard]] static char separator();
+  // A picture delivered beside the program: IconPrefix-relative base name
+  // tried with .png, .bmp and .ico; an empty picture when none loads.
+  [[nodiscard]] forms::Picture picture(const std::string& pathWithoutExtension) const;
+  // Writes a status text as one line to statusLog in automatic mode.
+  void logStatus(const std::string& text) const;
+};
+
+}  // namespace quilbert::app

@@ -1,0 +1,61 @@
+#include "net/primitives.h"
+
+#include <utility>
+
+#include "app/text.h"
+
+namespace quilbert::net {
+
+UserNameError::UserNameError(std::int32_t c)
+    : std::runtime_error("Error #" + std::to_string(c) + " occurred during request."), code(c) {}
+
+void AddDriveConnection(app::Globals& g, const std::string& localName,
+                        const std::string& remoteName, const std::string& userName,
+                        const std::string& password) {
+  platform::NetResource r;
+  r.scope = 0;
+  r.type = platform::kTypeDisk;
+  r.displayType = 0;
+  r.usage = 0;
+  r.localName = localName;
+  r.remoteName = remoteName;
+  r.comment = std::nullopt;
+  r.provider = std::string();
+  const int rc = g.svc.network.addConnection(r, password, userName, 0);
+  if (rc != 0) g.LastNetError = rc;
+}
+
+std::int32_t CancelDriveConnection(app::Globals& g, const std::string& localName) {
+  return g.svc.network.cancelConnection(localName, platform::kConnectUpdateProfile, false);
+}
+
+std::string UserName(app::Globals& g, const std::string& localName) {
+  std::string buffer(255, ' ');
+  std::uint32_t length = 255;
+  const int rc = g.svc.network.getUser(localName, buffer, length);
+  if (rc != 0) throw UserNameError(rc);
+  return app::trimSpaces(buffer);
+}
+
+int errorMessageNumber(std::int32_t code) {
+  static constexpr std::pair<std::int32_t, int> kTable[] = {
+      {5, 81},     {53, 80},    {67, 80},    {85, 101},   {86, 102},   {1200, 85},
+      {1201, 86},  {1202, 87},  {1203, 88},  {1204, 89},  {1205, 90},  {1206, 91},
+      {1207, 92},  {1208, 93},  {1209, 94},  {1210, 95},  {1211, 96},  {1212, 97},
+      {1213, 98},  {1214, 99},  {1215, 100}, {1216, 103}, {1217, 104}, {1218, 105},
+      {1219, 106}, {1220, 107}, {1221, 108}, {1222, 109}, {1231, 109}, {1326, 102},
+      {2202, 81},  {2250, 82},  {2401, 83},  {2404, 84}};
+  if (code == 0) return -1;
+  for (const auto& [c, n] : kTable) {
+    if (c == code) return n;
+  }
+  return 110;
+}
+
+void SetNetErrorText(app::Globals& g, std::int32_t code) {
+  g.NetErrorText.clear();
+  const int n = errorMessageNumber(code);
+  if (n >= 0) g.NetErrorText = g.msg(n);
+}
+
+}  // namespace quilbert::net

@@ -1,0 +1,193 @@
+#include "ui/common/dialog.h"
+
+#include <cmath>
+
+#include "platform/forms/toolkit.h"
+#include "ui/common/topmost.h"
+
+namespace quilbert::ui {
+
+using forms::Font;
+using forms::PictureBox;
+using forms::PushButton;
+
+namespace {
+
+const Font kVerdana{"Verdana", 8.25, false, false};
+
+int rounded(double v) { return static_cast<int>(std::lround(v)); }
+
+}  // namespace
+
+DialogForm::DialogForm(app::Globals& g)
+    : Form(g.svc.toolkit, "Dialog"),
+      iconeaff(add<PictureBox>("iconeaff")),
+      txtmessage(add<forms::Label>("txtmessage")),
+      OuiButton(add<PushButton>("OuiButton")),
+      OKButton(add<PushButton>("OKButton")),
+      NonButton(add<PushButton>("NonButton")),
+      CancelButton(add<PushButton>("CancelButton")),
+      warningPicture(add<PictureBox>("Picture1", 0)),
+      informationPicture(add<PictureBox>("Picture1", 1)),
+      g_(g) {
+  setCaption("Boîte de dialogue");
+  setClientSize({2730, 1395});
+  setBackColor(forms::kFormGrey);
+  setBorderStyle(forms::BorderStyle::FixedDialog);
+  setShowInTaskbar(false);
+  iconeaff.move({120, 120, 720, 720});
+  txtmessage.move({930, 360, 1695, 225});
+  txtmessage.setFont(kVerdana);
+  txtmessage.setAutoSize(true);
+  txtmessage.move({930, 360, 1695, 225});  // the designed size, until a caption is set
+  OuiButton.move({90, 930, 1215, 375});
+  OuiButton.setCaption("Oui");
+  OKButton.move({840, 930, 1215, 375});
+  OKButton.setCaption("Ok");
+  NonButton.move({1440, 930, 1215, 375});
+  NonButton.setCaption("Non");
+  CancelButton.move({2670, 930, 1215, 375});
+  CancelButton.setCaption("Annuler");
+  for (PushButton* b : {&OuiButton, &OKButton, &NonButton, &CancelButton}) b->setFont(kVerdana);
+  warningPicture.setVisible(false);
+  warningPicture.setPicture(g.picture(g.AppDir + "ico" + app::Globals::separator() + "dialog_warning"));
+  informationPicture.setVisible(false);
+  informationPicture.setPicture(g.picture(g.AppDir + "ico" + app::Globals::separator() + "dialog_info"));
+
+  OKButton.onClick = [this] { answer(kAnswerOk); };
+  OuiButton.onClick = [this] { answer(kAnswerYes); };
+  NonButton.onClick = [this] { answer(kAnswerNo); };
+  CancelButton.onClick = [this] { answer(kAnswerCancel); };
+  for (PushButton* b : {&OuiButton, &NonButton, &CancelButton}) {
+    b->onKeyDown = [this](int key, int) { lettersKey(key); };
+  }
+  for (PictureBox* p : {&iconeaff, &warningPicture, &informationPicture}) {
+    p->onKeyUp = [this](int key, int) { lettersKey(key); };
+  }
+  // The close box answers as the cancel button of the kind does, so that no
+  // earlier answer is left in DialogResult and the pointer comes back.
+  onQueryUnload = [this](int& cancel, forms::UnloadReason reason) {
+    if (reason != forms::UnloadReason::ControlMenu) return;
+    cancel = 1;
+    answer(kind == kDialogYesNo ? kAnswerNo : kind == kDialogYesNoCancel ? kAnswerCancel : kAnswerOk);
+  };
+}
+
+void DialogForm::lettersKey(int keyCode) {
+  if (!OuiButton.enabled()) return;
+  if (keyCode == 78) answer(kAnswerNo);
+  if (keyCode == 79) answer(kAnswerYes);
+}
+
+void DialogForm::answer(int result) {
+  if (!loaded()) return;
+  g_.DialogResult = static_cast<std::int16_t>(result);
+  hide();
+  if (g_.MainWindow != nullptr) g_.MainWindow->refresh();
+  unload();
+  toolkit().setMousePointer(g_.SavedMousePointer);
+}
+
+void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
+                const std::string& title) {
+  ShowDialog(g, text, kind, icon, title, nullptr);
+}
+
+void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
+                const std::string& title, const std::function<void(DialogForm&)>& beforeShow) {
+  auto& tk = g.svc.toolkit;
+  g.SavedMousePointer = tk.mousePointer();
+  tk.setMousePointer(forms::MousePointer::Arrow);
+  g.logStatus(text);
+
+  DialogForm d(g);
+  d.kind = kind;
+  auto& label = d.txtmessage;
+  auto& ok = d.OKButton;
+  const int w0 = d.width();
+  const int h0 = d.height();
+  const double okCentreY = ok.top() + ok.height() / 2.0;
+  const int gap = rounded((d.NonButton.left() - d.OuiButton.left()) / 2.0);
+  const double labelCentreX = label.left() + label.width() / 2.0;
+  const double labelCentreY = label.top() + label.height() / 2.0;
+  const int lw0 = label.width();
+
+  d.setCaption(title);
+  label.setCaption(text);
+  d.iconeaff.setPicture(icon == kIconInformation ? d.informationPicture.picture()
+                                                 : d.warningPicture.picture());
+  const int lw1 = label.width();
+  const int lh1 = label.height();
+
+  auto centreButtons = [&] {
+    ok.setLeft(rounded(d.width() / 2.0 - ok.width() / 2.0));
+    d.OuiButton.setLeft(ok.left() - gap);
+    d.NonButton.setLeft(d.OuiButton.left() + 2 * gap);
+  };
+  auto buttonsTop = [&](int top) {
+    for (PushButton* b : {&ok, &d.OuiButton, &d.NonButton, &d.CancelButton}) b->setTop(top);
+  };
+  if (lw1 > lw0) {
+    const int grow = lw1 - lw0;
+    d.setWidth(w0 + grow);
+    label.setLeft(rounded(labelCentreX + grow / 2.0 - lw1 / 2.0));
+    d.setHeight(h0);
+    label.setTop(rounded(labelCentreY - label.height() / 2.0));
+    buttonsTop(rounded(okCentreY - ok.height() / 2.0));
+    centreButtons();
+  }
+  if (lh1 > d.iconeaff.height()) {
+    const int excess = rounded(lh1 - d.iconeaff.height());
+    d.setHeight(h0 + excess);
+    label.setTop(rounded(labelCentreY + excess / 2.0 - label.height() / 2.0));
+    buttonsTop(rounded(okCentreY + excess - ok.height() / 2.0));
+    centreButtons();
+  }
+
+  auto showButton = [](PushButton& b, bool shown) {
+    b.setVisible(shown);
+    b.setEnabled(shown);
+  };
+  showButton(ok, kind == kDialogOk);
+  showButton(d.OuiButton, kind == kDialogYesNo || kind == kDialogYesNoCancel);
+  showButton(d.NonButton, kind == kDialogYesNo || kind == kDialogYesNoCancel);
+  showButton(d.CancelButton, kind == kDialogYesNoCancel);
+  if (kind == kDialogOk) {
+    ok.setDefault(true);
+    ok.setCancel(true);
+  } else if (kind == kDialogYesNo) {
+    d.OuiButton.setDefault(true);
+    d.NonButton.setCancel(true);
+  } else if (kind == kDialogYesNoCancel) {
+    d.OuiButton.setDefault(true);
+    d.CancelButton.setCancel(true);
+    auto& oui = d.OuiButton;
+    auto& non = d.NonButton;
+    auto& cancel = d.CancelButton;
+    const int w = rounded(oui.width() / 7.0 * 6.0);
+    for (PushButton* b : {&oui, &non, &cancel}) b->setWidth(w);
+    if (3 * w + 480 > d.width()) d.setWidth(3 * w + 720);
+    non.setLeft(rounded(d.width() / 2.0 - non.width() / 2.0));
+    oui.setLeft(non.left() - oui.width() - 120);
+    cancel.setLeft(non.left() + non.width() + 120);
+    const int margin = d.width() - cancel.left() - cancel.width();
+    if (oui.left() > margin) d.setWidth(cancel.left() + cancel.width() + oui.left());
+  }
+  ok.setCaption(g.msg(179));
+  d.OuiButton.setCaption(g.msg(180));
+  d.NonButton.setCaption(g.msg(181));
+  d.CancelButton.setCaption(g.msg(182));
+  d.setCaption(d.caption() + "  ");
+
+  if (beforeShow) beforeShow(d);
+  bool onTop = true;
+  d.load();
+  SetTopMost(d, onTop);
+  // Keyboard focus on the default button, as a dialog box opens.
+  for (PushButton* b : {&ok, &d.OuiButton}) {
+    if (b->isDefault()) b->setFocus();
+  }
+  d.showModal();
+}
+
+}  // namespace quilbert::ui

@@ -1,0 +1,165 @@
+// The command buttons: connect, disconnect, test, save and quit.
+#include "app/catalogue.h"
+#include "app/config.h"
+#include "app/text.h"
+#include "net/connect_pass.h"
+#include "net/primitives.h"
+#include "platform/forms/toolkit.h"
+#include "ui/common/dialog.h"
+#include "ui/common/splash.h"
+#include "ui/main/connect_window.h"
+
+namespace quilbert::ui {
+
+namespace {
+constexpr const char* kCrLf = "\r\n";
+}
+
+void ConnectWindow::connection_Click() {
+  auto& tk = g_.svc.toolkit;
+  tk.setMousePointer(forms::MousePointer::Hourglass);
+  const std::string login = app::trimSpaces(nomuser.text());
+  const std::string pass = app::trimSpaces(password.text());
+  net::cancelAllLetters(g_);
+  std::array<net::PassItem, 27> items{};
+  for (int i = 1; i <= app::kDriveCount; ++i) {
+    auto& item = items[static_cast<std::size_t>(i)];
+    item.active = lettreactive(i).value() == 1;
+    item.label = lettrereseau(i).caption();
+    item.localName = app::firstChar(item.label) + ":";
+    item.path = app::trimSpaces(Cheminreseau(i).text());
+    item.login = login;
+    item.password = pass;
+  }
+  net::connectItems(g_, items, net::PassKind::Interactive);
+}
+
+void ConnectWindow::disconnect_Click() {
+  for (int i = 1; i <= app::kDriveCount; ++i) {
+    const std::string letter(1, static_cast<char>('A' + i - 1));
+    const std::int32_t rc = net::CancelDriveConnection(g_, letter + ":");
+    if (rc != 0 && rc != platform::neterr::kNotConnected) {
+      net::SetNetErrorText(g_, rc);
+      ShowDialog(g_,
+                 g_.NetErrorText + kCrLf + "(" + lettrereseau(i).caption() + " " +
+                     app::trimSpaces(Cheminreseau(i).text()) + ")",
+                 kDialogOk, kIconWarning, g_.msg(54));
+    }
+  }
+  // The interval stays as designed.
+  ShowStatus(g_, g_.msg(61), 1000, 1);
+}
+
+void ConnectWindow::Test_Click(int i) {
+  auto& tk = g_.svc.toolkit;
+  const std::string login = app::trimSpaces(nomuser.text());
+  const std::string pass = app::trimSpaces(password.text());
+  const std::string letter(1, static_cast<char>('A' + i - 1));
+  const std::string path = app::trimSpaces(Cheminreseau(i).text());
+  const std::string label = lettrereseau(i).caption();
+  const std::string where = std::string(kCrLf) + "(" + label + " " + path + ")";
+  g_.LastNetError = 0;
+  tk.setMousePointer(forms::MousePointer::Hourglass);
+  markChanged();
+  const std::int32_t held = net::CancelDriveConnection(g_, letter + ":");
+  if (held != 0 && held != platform::neterr::kNotConnected) {
+    net::SetNetErrorText(g_, held);
+    tk.setMousePointer(forms::MousePointer::Arrow);
+    ShowDialog(g_, g_.NetErrorText + where, kDialogOk, kIconWarning, g_.msg(54));
+    return;
+  }
+  g_.LastNetError = 0;
+  net::AddDriveConnection(g_, app::firstChar(label) + ":", path, login, pass);
+  tk.setMousePointer(forms::MousePointer::Arrow);
+  const std::int32_t code = g_.LastNetError;
+  if (code == 0) {
+    ShowDialog(g_, g_.msg(55), kDialogOk, kIconInformation, g_.msg(54));
+  } else if (code == platform::neterr::kInvalidPassword) {
+    ShowDialog(g_, g_.msg(56) + where, kDialogOk, kIconWarning, g_.msg(54));
+    password.setFocus();
+  } else {
+    net::SetNetErrorText(g_, code);
+    ShowDialog(g_, g_.NetErrorText + where, kDialogOk, kIconWarning, g_.msg(54));
+  }
+  g_.LastNetError = 0;
+  net::CancelDriveConnection(g_, letter + ":");
+}
+
+void ConnectWindow::modif_Click() {
+  auto& tk = g_.svc.toolkit;
+  tk.setMousePointer(forms::MousePointer::Hourglass);
+  const std::string login = app::trimSpaces(nomuser.text());
+  const auto stored = app::ScramblePassword(app::trimSpaces(password.text()));
+  app::WriteOutcome check;
+  if (!stored) check = {app::kMsgValueNotStorable, "password: character outside Windows-1252"};
+  std::array<std::string, 31> lines = g_.ConfigLines;
+  for (int i = 1; i <= app::kDriveCount && check.ok(); ++i) {
+    const std::string path = app::trimSpaces(Cheminreseau(i).text());
+    check = app::checkDriveFields(login, *stored, path);
+    if (!check.ok()) {
+      check.detail = lettrereseau(i).caption() + " " + check.detail;
+      break;
+    }
+    const int v = lettreactive(i).value();
+    const std::string active = v == 1 ? "1" : v == 2 ? "2" : "0";
+    lines[static_cast<std::size_t>(i)] = active + "\t" + static_cast<char>('A' + i - 1) + "\t" +
+                                         login + "\t" + *stored + "\t" + path;
+  }
+  if (check.ok()) {
+    if (app::isBlank(g_.IniMarker)) g_.IniMarker = "ide";
+    check = app::WriteConfiguration(g_, app::settingsLines(g_, lines));
+  }
+  if (!check.ok()) {
+    // Nothing was written: the edits stay in the window for the user to fix.
+    tk.setMousePointer(forms::MousePointer::Arrow);
+    ShowDialog(g_, g_.msg(check.message) + kCrLf + "(" + check.detail + ")", kDialogOk,
+               kIconWarning, g_.msg(54));
+    return;
+  }
+  g_.TrackEdits = "n";
+  for (int i = 1; i <= app::kDriveCount; ++i) {
+    g_.ConfigLines[static_cast<std::size_t>(i)] = lines[static_cast<std::size_t>(i)];
+  }
+  // A successful save leaves nothing unsaved, so quitting asks nothing.
+  EntryModified = "n";
+  if (Quitting == "n") Form_Load();
+}
+
+void ConnectWindow::fnquitter() {
+  auto& tk = g_.svc.toolkit;
+  if (EntryModified != "o") {
+    Quitting = "o";
+    hide();
+    int cancel = 0;
+    Form_QueryUnload(cancel, forms::UnloadReason::Code);
+    tk.endProcess(0);
+  }
+  ShowDialog(g_, g_.msg(189), kDialogYesNoCancel, kIconWarning, g_.msg(171));
+  const int answer = g_.DialogResult;
+  if (answer == kAnswerCancel) {
+    Quitting = "n";
+    return;
+  }
+  if (answer != kAnswerYes && answer != kAnswerNo) return;
+  Quitting = "o";
+  hide();
+  if (answer == kAnswerYes) {
+    modif_Click();
+    if (EntryModified == "o") {
+      // The save was refused and said why; staying keeps the edits.
+      Quitting = "n";
+      show();
+      return;
+    }
+  }
+  int cancel = 0;
+  Form_QueryUnload(cancel, forms::UnloadReason::Code);
+  tk.endProcess(0);
+}
+
+void ConnectWindow::Form_QueryUnload(int& /*cancel*/, forms::UnloadReason /*reason*/) {
+  g_.svc.toolkit.removeTrayIcon(*this, 1);
+  if (aux.unloadHelp) aux.unloadHelp();
+}
+
+}  // namespace quilbert::ui

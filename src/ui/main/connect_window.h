@@ -1,0 +1,117 @@
+// The main window `connect`: 26 drive rows in a frame, the user box, seven
+// command buttons and the menu bar. Its load routine Form_Load is the
+// program's start-up and also its reload from disk.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "app/globals.h"
+#include "platform/forms/form.h"
+
+namespace quilbert::ui {
+
+// What the main window opens beside itself; each is optional so that the
+// window works before those windows exist (and in tests that leave them out).
+struct AuxiliaryWindows {
+  std::function<void()> showReport;       // modal network report
+  std::function<void()> closeReport;      // close it if open
+  std::function<void()> showHelp;         // modeless help window
+  std::function<void()> hideHelp;         // hide it if open
+  std::function<void()> unloadHelp;       // unload it if loaded
+  std::function<void()> showAbout;        // modal about box
+};
+
+class ConnectWindow : public forms::Form {
+ public:
+  explicit ConnectWindow(app::Globals& g);
+
+  // ---- controls outside the list
+  forms::Frame& Frame1;
+  forms::Frame& Frame2;
+  forms::Label& Label3;
+  forms::Label& Label1;
+  forms::Label& Label2;
+  forms::Label& Label5;
+  forms::Label& Label6;
+  forms::TextBox& nomuser;
+  forms::TextBox& password;
+  forms::FlatButton& modif;
+  forms::FlatButton& effacer;
+  forms::FlatButton& annulmodif;
+  forms::FlatButton& connection;
+  forms::FlatButton& disconnect;
+  forms::FlatButton& bt_reduc;
+  forms::FlatButton& Command1;
+  forms::Image& Image1;
+  forms::ImageList& ImageList3;
+
+  // ---- row i (1 to 26) of the drive list
+  forms::FlatButton& Parcourir(int i) const { return get<forms::FlatButton>("Parcourir", i); }
+  forms::CheckBox& lettreactive(int i) const { return get<forms::CheckBox>("lettreactive", i); }
+  forms::Label& lettrereseau(int i) const { return get<forms::Label>("lettrereseau", i); }
+  forms::TextBox& Cheminreseau(int i) const { return get<forms::TextBox>("Cheminreseau", i); }
+  forms::FlatButton& Test(int i) const { return get<forms::FlatButton>("Test", i); }
+  [[nodiscard]] int rowCount() const;
+
+  // ---- window variables
+  std::string EntryModified = "n";
+  std::string Quitting = "n";
+  std::string AccessMode = "none";
+
+  AuxiliaryWindows aux;
+
+  // ---- start-up and filling
+  void Form_Load();
+  void BuildDriveRows();
+  void ApplyRunMode();
+  void ShowDriveTable();
+  void detectionlecteur();
+  void language();
+  void ApplyIconTheme();
+  void startupCheck();
+
+  // ---- handlers
+  void Cheminreseau_Change(int i);
+  void lettreactive_Click(int i);
+  void credentials_Change();
+  void effacer_Click();
+  void annulmodif_Click();
+  void Parcourir_Click(int i);
+  void Test_Click(int i);
+  void modif_Click();
+  void connection_Click();
+  void disconnect_Click();
+  void demarrage_Click();
+  void langue_Click(int k);
+  void icone_Click(int k);
+  void menu_agrandir_Click();
+  void menu_resident_Click();
+  void Form_MouseMove(int button, int shift, float x, float y);
+  void Form_QueryUnload(int& cancel, forms::UnloadReason reason);
+  void fnquitter();
+
+  // The folder browser and its callback (share level only).
+  bool BrowseForShare(std::string& chosen, const std::string& hint);
+  static void BrowseCallback(forms::FolderBrowserHandle& browser,
+                             const std::optional<std::string>& selection, const std::string& hint);
+
+  // True once another instance was found at start-up (this one then ends).
+  [[nodiscard]] app::Globals& globals() const { return g_; }
+
+ private:
+  void wireRow(int i);
+  void buildMenus();
+  void markChanged();
+  void addTrayIcon();
+  void initialWindowState();
+  bool writeSetting(int line, const std::string& value);
+
+  app::Globals& g_;
+  bool instanceChecked_ = false;
+  bool mouseBusy_ = false;
+  std::int32_t lastMouseMessage_ = 0;
+};
+
+}  // namespace quilbert::ui

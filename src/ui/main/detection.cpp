@@ -1,0 +1,56 @@
+// Marks the rows whose letter a local drive takes, and sets every row's test
+// button.
+#include <optional>
+
+#include "app/text.h"
+#include "ui/main/connect_window.h"
+
+namespace quilbert::ui {
+
+void ConnectWindow::detectionlecteur() {
+  auto& drives = g_.svc.drives;
+  std::string typeText;
+  std::optional<platform::DriveInfo> previous;
+  for (int i = 1; i <= app::kDriveCount; ++i) {
+    const char letter = static_cast<char>('A' + i - 1);
+    const auto drive = drives.getDrive(letter);
+    if (drive) {
+      if (drive->type >= 0 && drive->type <= 5) typeText = g_.msg(64 + drive->type);
+      // A letter that names a drive that is not a network drive is taken.
+      if (typeText != g_.msg(67)) {
+        auto& box = lettreactive(i);
+        box.setValue(2);
+        box.setEnabled(false);
+        Test(i).setEnabled(false);
+        Test(i).setCaption("");
+        auto& path = Cheminreseau(i);
+        path.setText(std::string(1, letter) + ":" + " (" + g_.msg(62) + " : " + typeText + ")");
+        path.setFont({"Verdana", 8.25, false, false});
+        path.setBackColor(forms::kLightYellow);
+        path.setEnabled(false);
+        lettrereseau(i).setBackColor(forms::kLightYellow);
+        Parcourir(i).setEnabled(false);
+        Parcourir(i).setPicture(ImageList3.image(3));
+      }
+      previous = drive;
+    } else {
+      // No drive for this letter: an old description of a drive that has
+      // gone is cleared. Without a marker (no language file) every path would
+      // match, so nothing is cleared then.
+      if (!g_.msg(63).empty() && app::mid(Cheminreseau(i).text(), 5, 13) == g_.msg(63)) {
+        lettreactive(i).setValue(0);
+        Cheminreseau(i).setText("");
+      }
+    }
+    auto& test = Test(i);
+    if (Cheminreseau(i).text().empty()) {
+      test.setCaption(g_.msg(29));
+      test.setEnabled(false);
+    } else if (lettreactive(i).value() != 2) {
+      test.setCaption(g_.msg(29));
+      test.setEnabled(true);
+    }
+  }
+}
+
+}  // namespace quilbert::ui

@@ -1,0 +1,119 @@
+// The start-up sequence, which is also the reload from disk.
+#include <iostream>
+
+#include "app/catalogue.h"
+#include "app/config.h"
+#include "app/registry_routines.h"
+#include "app/text.h"
+#include "net/connect_pass.h"
+#include "net/primitives.h"
+#include "platform/forms/toolkit.h"
+#include "ui/main/connect_window.h"
+
+namespace quilbert::ui {
+
+namespace {
+
+// Characters a file name cannot hold become "_", so that a user name such as
+// "DOMAIN\user" names a file in the settings folder, not a missing subfolder.
+std::string fileNameSafe(std::string name) {
+  for (char& c : name) {
+    if (std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) c = '_';
+  }
+  return name;
+}
+
+std::string withSeparator(std::string dir) {
+  const char sep = app::Globals::separator();
+  if (dir.empty() || dir.back() != sep) dir += sep;
+  return dir;
+}
+
+}  // namespace
+
+void ConnectWindow::Form_Load() {
+  auto& g = g_;
+  auto& tk = g.svc.toolkit;
+  Quitting = "n";
+
+  // Single instance: another one comes to the front and this one ends.
+  if (!instanceChecked_) {
+    instanceChecked_ = true;
+    if (!g.svc.process.claimSingleInstance()) tk.endProcess(0);
+  }
+
+  if (g.TrackEdits != "n") BuildDriveRows();
+
+  const char sep = app::Globals::separator();
+  g.AppDir = withSeparator(g.svc.process.appDir());
+  g.IconPrefix = g.AppDir + "ico" + sep;
+  g.LangDir = g.AppDir + "lang" + sep;
+  g.RunCommand = g.AppDir + g.svc.process.exeFileName() + " /a";
+
+  g.SettingsDir = app::trimSpaces(app::ReadRegString(g.svc.registry, platform::kHkeyCurrentUser,
+                                                      app::kShellFoldersKey, "Local Settings"));
+  if (g.SettingsDir.empty()) g.SettingsDir = g.AppDir;
+  g.SettingsDir = withSeparator(g.SettingsDir);
+
+  std::string user;
+  try {
+    const std::string answer = net::UserName(g, "");
+    const auto nul = answer.find('\0');
+    if (nul != std::string::npos) user = app::lowerCase(answer.substr(0, nul));
+  } catch (const net::UserNameError&) {
+    user.clear();
+  }
+  g.ConfigFileName = app::isBlank(user) ? "connect.ini" : fileNameSafe(user) + ".ini";
+
+  g.TrackEdits = "n";
+  g.ConfigCreated = false;
+  app::ReadConfiguration(g);
+  app::LoadCatalogue(g);
+
+  if (g.AutoRunState != "n") {
+    if (g.CommandLine != "/a") {
+      g.AutoRunState = "n";
+    } else if (!g.ConfigCreated) {
+      net::AutomaticRun(g);
+      // Back from the summary: the program ends here unless it stays resident.
+      if (g.ResidentMode != "ores") tk.endProcess(0);
+      hide();
+    }
+  }
+
+  // Interactive set-up.
+  AccessMode = g.CommandLine == "/qelvo" ? "qelvo" : "none";
+  ApplyRunMode();
+  g.TrackEdits = "n";
+  language();
+  startupCheck();
+  for (int i = 1; i <= app::kDriveCount; ++i) {
+    Parcourir(i).setPicture(ImageList3.image(3));
+    Parcourir(i).refresh();
+  }
+  const std::string& theme = g.IconTheme;
+  for (int k = 1; k <= 3; ++k) {
+    static const char* kNames[] = {"windows", "sony", "beos"};
+    if (theme == kNames[0] || theme == kNames[1] || theme == kNames[2]) {
+      menu("icone", k).setChecked(theme == kNames[k - 1]);
+    }
+  }
+  ApplyIconTheme();
+  app::TakeApartDriveLines(g);
+  ShowDriveTable();
+  detectionlecteur();
+  if (g.LanguageFile == "langage_fr.txt") {
+    menu("langue", 1).setChecked(true);
+    menu("langue", 0).setChecked(false);
+  } else if (g.LanguageFile == "langage_gb.txt") {
+    menu("langue", 0).setChecked(true);
+    menu("langue", 1).setChecked(false);
+  }
+  g.TrackEdits = "o";
+  tk.setMousePointer(forms::MousePointer::Arrow);
+  addTrayIcon();
+  tk.hideFromTaskList();
+  initialWindowState();
+}
+
+}  // namespace quilbert::ui

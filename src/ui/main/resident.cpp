@@ -1,0 +1,83 @@
+// The notification-area icon, hiding and showing the window, and the
+// resident setting.
+#include <cmath>
+
+#include "platform/forms/toolkit.h"
+#include "ui/main/connect_window.h"
+
+namespace quilbert::ui {
+
+namespace {
+constexpr int kTrayId = 1;
+constexpr const char* kTrayTip = "QUILBERT 2.0";
+constexpr std::int32_t kLeftDoubleClick = 0x203;
+constexpr std::int32_t kRightButtonUp = 0x205;
+}  // namespace
+
+void ConnectWindow::addTrayIcon() {
+  auto& tk = g_.svc.toolkit;
+  // Adding again while the icon exists changes nothing.
+  tk.addTrayIcon(*this, kTrayId, kTrayTip, Image1.picture());
+}
+
+void ConnectWindow::initialWindowState() {
+  auto& agrandir = menu("menu_agrandir");
+  agrandir.setCaption(g_.msg(168));
+  auto& resident = menu("menu_resident");
+  if (g_.ResidentMode == "ores") {
+    resident.setChecked(true);
+    if (g_.AutoRunState == "o") {
+      agrandir.setCaption(g_.msg(163));
+      hide();
+      g_.AutoRunState = "n";
+    } else {
+      show();
+    }
+  } else {
+    resident.setChecked(false);
+    show();
+  }
+}
+
+void ConnectWindow::menu_agrandir_Click() {
+  g_.AutoRunState = "n";
+  auto& agrandir = menu("menu_agrandir");
+  if (agrandir.caption() != g_.msg(168)) {
+    show();
+    agrandir.setCaption(g_.msg(168));
+  } else {
+    if (aux.hideHelp) aux.hideHelp();
+    hide();
+    agrandir.setCaption(g_.msg(163));
+  }
+}
+
+void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
+  if (menu("menu_agrandir").caption() == g_.msg(168)) return;
+  lastMouseMessage_ = static_cast<std::int32_t>(std::lround(x / forms::kTwipsPerPixel));
+  if (mouseBusy_) return;
+  mouseBusy_ = true;
+  if (lastMouseMessage_ == kLeftDoubleClick) {
+    menu_agrandir_Click();
+  } else if (lastMouseMessage_ == kRightButtonUp) {
+    g_.svc.toolkit.popupMenu(*this, menu("menu"), &menu("menu_agrandir"));
+  }
+  mouseBusy_ = false;
+}
+
+void ConnectWindow::menu_resident_Click() {
+  auto& item = menu("menu_resident");
+  if (item.checked()) {
+    item.setChecked(false);
+    g_.ResidentMode = "nres";
+  } else {
+    item.setChecked(true);
+    g_.ResidentMode = "ores";
+  }
+  if (aux.unloadHelp) aux.unloadHelp();
+  if (aux.closeReport) aux.closeReport();
+  if (g_.ResidentMode.empty()) g_.ResidentMode = "nres";
+  writeSetting(30, g_.ResidentMode);
+}
+
+}  // namespace quilbert::ui

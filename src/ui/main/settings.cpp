@@ -1,0 +1,141 @@
+// The setting commands: language, icon theme, start with Windows.
+#include "app/catalogue.h"
+#include "app/catalogue.h"
+#include "app/config.h"
+#include "app/registry_routines.h"
+#include "platform/forms/toolkit.h"
+#include "ui/common/dialog.h"
+#include "ui/main/connect_window.h"
+
+namespace quilbert::ui {
+
+namespace {
+constexpr const char* kThemes[] = {"windows", "sony", "beos"};
+}
+
+bool ConnectWindow::writeSetting(int line, const std::string& value) {
+  g_.ConfigLines[static_cast<std::size_t>(line)] = value;
+  const auto out = app::WriteConfiguration(g_, g_.ConfigLines);
+  if (out.ok()) return true;
+  ShowDialog(g_, g_.msg(out.message) + "\r\n(" + out.detail + ")", kDialogOk, kIconWarning,
+             g_.msg(54));
+  return false;
+}
+
+void ConnectWindow::language() {
+  const auto& m = [this](int n) -> const std::string& { return g_.msg(n); };
+  menu("menu").setCaption(m(1));
+  menu("menu_connectall").setCaption(m(160));
+  menu("menu_deconnectall").setCaption(m(161));
+  menu("menu_resident").setCaption(m(162));
+  menu("menu_agrandir").setCaption(m(168));
+  menu("menu_quitter").setCaption(m(164));
+  setCaption(m(0));
+  menu("demarrage").setCaption(m(2));
+  menu("menu_Reseau").setCaption(m(3));
+  menu("Rapport").setCaption(m(4));
+  menu("menu_affichage").setCaption(m(5));
+  for (int k = 1; k <= 3; ++k) menu("icone", k).setCaption(m(5 + k));
+  menu("menu_langue").setCaption(m(9));
+  menu("langue", 0).setCaption(m(10));
+  menu("langue", 1).setCaption(m(11));
+  menu("menu_about").setCaption(m(12));
+  menu("aide").setCaption(m(13));
+  menu("about").setCaption(m(14));
+  Frame1.setCaption(m(19));
+  Label3.setCaption(m(20));
+  Label1.setCaption(m(21));
+  Label2.setCaption(m(22));
+  Frame2.setCaption(m(23));
+  Label5.setCaption(m(24));
+  Label6.setCaption(m(25));
+  forms::FlatButton* buttons[] = {&modif, &effacer, &annulmodif, &connection,
+                                  &disconnect, &Command1, &bt_reduc};
+  for (int k = 0; k < 7; ++k) buttons[k]->setCaption(m(30 + k));
+  for (int i = 1; i <= app::kDriveCount; ++i) {
+    Parcourir(i).setToolTip(m(39));
+    lettreactive(i).setToolTip(m(40));
+    Test(i).setToolTip(m(41));
+    Cheminreseau(i).setToolTip(m(42));
+  }
+  for (int k = 0; k < 6; ++k) buttons[k]->setToolTip(m(43 + k));
+}
+
+void ConnectWindow::langue_Click(int k) {
+  menu("langue", 0).setChecked(k == 0);
+  menu("langue", 1).setChecked(k == 1);
+  g_.LanguageFile = k == 0 ? "langage_gb.txt" : "langage_fr.txt";
+  if (aux.unloadHelp) aux.unloadHelp();
+  if (aux.closeReport) aux.closeReport();
+  writeSetting(29, g_.LanguageFile);
+  app::LoadCatalogue(g_);
+  language();
+  g_.TrackEdits = "n";
+  detectionlecteur();
+  g_.TrackEdits = "o";
+}
+
+void ConnectWindow::ApplyIconTheme() {
+  const char sep = app::Globals::separator();
+  const std::string first = g_.IconTheme.empty() ? "" : g_.IconTheme.substr(0, 1);
+  g_.IconPrefix = g_.AppDir + "ico" + sep + g_.IconTheme + sep + first + "_";
+  struct ButtonIcon {
+    forms::FlatButton* button;
+    const char* file;
+  };
+  for (const auto& b : {ButtonIcon{&modif, "sauve.ico"}, ButtonIcon{&effacer, "effacer.ico"},
+                        ButtonIcon{&disconnect, "connection_in.ico"},
+                        ButtonIcon{&connection, "connection_ac.ico"},
+                        ButtonIcon{&annulmodif, "annulmodif.ico"}, ButtonIcon{&bt_reduc, "sleep.ico"},
+                        ButtonIcon{&Command1, "fin.ico"}}) {
+    // A missing or unreadable file leaves the button's picture as it was.
+    if (auto p = g_.svc.toolkit.loadPicture(g_.IconPrefix + b.file)) b.button->setPicture(*p);
+  }
+}
+
+void ConnectWindow::icone_Click(int k) {
+  for (int n = 1; n <= 3; ++n) menu("icone", n).setChecked(n == k);
+  g_.IconTheme = kThemes[k - 1];
+  writeSetting(28, g_.IconTheme);
+  ApplyIconTheme();
+  for (forms::FlatButton* b : {&Command1, &modif, &effacer, &annulmodif, &disconnect, &connection}) {
+    b->refresh();
+  }
+}
+
+void ConnectWindow::startupCheck() {
+  const auto value =
+      app::QueryValue(g_.svc.registry, platform::kHkeyLocalMachine, app::kRunKey, app::kRunValueName);
+  const auto* s = std::get_if<std::string>(&value);
+  menu("demarrage").setChecked(s != nullptr && *s == g_.RunCommand);
+}
+
+void ConnectWindow::demarrage_Click() {
+  auto& reg = g_.svc.registry;
+  auto& item = menu("demarrage");
+  int rc = 0;
+  bool wanted = false;
+  if (item.checked()) {
+    platform::RegKey key = 0;
+    rc = reg.openKey(platform::kHkeyLocalMachine, app::kRunKey, platform::kKeyAllAccess, key);
+    if (rc == 0) {
+      rc = reg.deleteValue(key, app::kRunValueName);
+      reg.closeKey(key);
+    }
+    wanted = false;
+  } else {
+    rc = app::SetKeyValue(reg, platform::kHkeyLocalMachine, app::kRunKey, app::kRunValueName,
+                          g_.RunCommand, platform::kRegSz);
+    wanted = true;
+  }
+  // The tick shows what the registry holds now, whatever it answered.
+  startupCheck();
+  if (item.checked() != wanted) {
+    ShowDialog(g_, g_.msg(app::kMsgStartupChangeRefused) + "\r\n(" + std::to_string(rc) + ")",
+               kDialogOk, kIconWarning, g_.msg(170));
+    return;
+  }
+  ShowDialog(g_, g_.msg(wanted ? 50 : 49), kDialogOk, kIconInformation, g_.msg(170));
+}
+
+}  // namespace quilbert::ui
