@@ -187,7 +187,9 @@ TEST(FileRegistry, RunValueKeepsTheAutostartEntryInStep) {
 
   // When the entry cannot be written, the value is refused rather than stored alone.
   std::filesystem::create_directories(entryPath + "/blocked");
+  ::testing::internal::CaptureStderr();
   EXPECT_EQ(registry.setValue(key, "Quilbert", kRegSz, command + '\0'), regerr::kCantWrite);
+  EXPECT_NE(::testing::internal::GetCapturedStderr().find(entryPath), std::string::npos);
   std::uint32_t size = 0;
   EXPECT_EQ(registry.queryValue(key, "Quilbert", &type, nullptr, size), 0);
   EXPECT_EQ(type, kRegDword);
