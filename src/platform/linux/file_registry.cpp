@@ -47,7 +47,8 @@ std::string defaultConfigHome() {
   std::string home;
   if (const char* env = std::getenv("HOME"); env != nullptr && env[0] == '/') home = env;
   if (home.empty()) {
-    if (const passwd* entry = ::getpwuid(::getuid()); entry != nullptr && entry->pw_dir != nullptr) {
+    if (const passwd* entry = ::getpwuid(::getuid());
+        entry != nullptr && entry->pw_dir != nullptr) {
       home = entry->pw_dir;
     }
   }
@@ -145,9 +146,8 @@ void FileRegistry::refresh(bool force) {
   }
   struct stat after {};
   // Only a file that did not change while it was read may be skipped next time.
-  if (::stat(storePath_.c_str(), &after) == 0 && sameFile(FileStamp{before.st_dev, before.st_ino,
-                                                                   before.st_size, before.st_mtim},
-                                                          after)) {
+  if (::stat(storePath_.c_str(), &after) == 0 &&
+      sameFile(FileStamp{before.st_dev, before.st_ino, before.st_size, before.st_mtim}, after)) {
     loadedStamp_ = FileStamp{after.st_dev, after.st_ino, after.st_size, after.st_mtim};
   }
 }
@@ -158,7 +158,8 @@ std::string FileRegistry::setAsideDamagedStore() {
     return errno == ENOENT ? std::string() : storePath_ + ": " + posix::systemError(errno);
   }
   for (int n = 0; n < 1000; ++n) {
-    std::string candidate = storePath_ + ".bad" + (n == 0 ? std::string() : "." + std::to_string(n));
+    std::string candidate =
+        storePath_ + ".bad" + (n == 0 ? std::string() : "." + std::to_string(n));
     if (::lstat(candidate.c_str(), &st) == 0) continue;
     if (::rename(storePath_.c_str(), candidate.c_str()) != 0) {
       return storePath_ + ": cannot keep it aside as " + candidate + ": " +
@@ -183,7 +184,8 @@ int FileRegistry::commit(const std::function<int(KeyTable&)>& change,
   posix::UniqueFd folder(::open(storeFolder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (!folder) return failure(storeFolder_ + ": " + posix::systemError(errno));
   while (::flock(folder.get(), LOCK_EX) != 0) {
-    if (errno != EINTR) return failure(storeFolder_ + ": cannot lock: " + posix::systemError(errno));
+    if (errno != EINTR)
+      return failure(storeFolder_ + ": cannot lock: " + posix::systemError(errno));
   }
   refresh(true);
   KeyTable before = table_;
@@ -213,9 +215,11 @@ std::string FileRegistry::syncAutostart(const KeyTable& table) const {
   const StoredKey* run = table.find(kRunKey);
   const StoredValue* value = run != nullptr ? run->findValue(kRunValueName) : nullptr;
   std::string command;
-  if (value != nullptr && value->type == kRegSz) command = value->data.substr(0, value->data.find('\0'));
+  if (value != nullptr && value->type == kRegSz)
+    command = value->data.substr(0, value->data.find('\0'));
   if (command.find_first_not_of(' ') != std::string::npos) {
-    if (auto error = posix::makeFolders(posix::parentFolder(autostartPath_), 0700); !error.empty()) {
+    if (auto error = posix::makeFolders(posix::parentFolder(autostartPath_), 0700);
+        !error.empty()) {
       return error;
     }
     return posix::replaceFileAtomically(autostartPath_, posix::autostartEntry(command), false);
@@ -305,7 +309,8 @@ int FileRegistry::setValue(RegKey key, const std::string& name, std::uint32_t ty
   if (!open) return regerr::kInvalidHandle;
   if ((open->access & kSetValueRight) == 0) return regerr::kAccessDenied;
   std::function<std::string(const KeyTable&)> afterWrite;
-  if (isRunValue(open->path, name)) afterWrite = [this](const KeyTable& t) { return syncAutostart(t); };
+  if (isRunValue(open->path, name))
+    afterWrite = [this](const KeyTable& t) { return syncAutostart(t); };
   return commit(
       [&](KeyTable& table) {
         table.create(open->path).setValue(name, type, data);
@@ -319,12 +324,12 @@ int FileRegistry::deleteValue(RegKey key, const std::string& name) {
   if (!open) return regerr::kInvalidHandle;
   if ((open->access & kSetValueRight) == 0) return regerr::kAccessDenied;
   std::function<std::string(const KeyTable&)> afterWrite;
-  if (isRunValue(open->path, name)) afterWrite = [this](const KeyTable& t) { return syncAutostart(t); };
+  if (isRunValue(open->path, name))
+    afterWrite = [this](const KeyTable& t) { return syncAutostart(t); };
   return commit(
       [&](KeyTable& table) {
         StoredKey* stored = table.find(open->path);
-        return stored != nullptr && stored->removeValue(name) ? regerr::kOk
-                                                              : regerr::kFileNotFound;
+        return stored != nullptr && stored->removeValue(name) ? regerr::kOk : regerr::kFileNotFound;
       },
       afterWrite);
 }

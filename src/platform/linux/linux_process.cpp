@@ -67,7 +67,8 @@ std::string readRequest(int fd) {
 
 LinuxProcess::LinuxProcess(int argc, const char* const* argv, std::string runtimeFolder)
     : runtimeFolder_(std::move(runtimeFolder)) {
-  for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i) arguments_.emplace_back(argv[i]);
+  for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i)
+    arguments_.emplace_back(argv[i]);
   if (runtimeFolder_.empty()) {
     const char* xdg = std::getenv("XDG_RUNTIME_DIR");
     if (xdg != nullptr && xdg[0] == '/') {
@@ -152,7 +153,8 @@ std::string LinuxProcess::prepareRuntimeFolder() const {
     return runtimeFolder_ + ": " + posix::systemError(errno);
   }
   struct stat st {};
-  if (::lstat(runtimeFolder_.c_str(), &st) != 0) return runtimeFolder_ + ": " + posix::systemError(errno);
+  if (::lstat(runtimeFolder_.c_str(), &st) != 0)
+    return runtimeFolder_ + ": " + posix::systemError(errno);
   if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077U) != 0) {
     return runtimeFolder_ + ": not a folder private to this user";
   }
@@ -202,7 +204,8 @@ void LinuxProcess::requestActivation() const {
       std::string request = kActivateRequest + "\n";
       pollfd ready{fd.get(), POLLOUT, 0};
       if (::poll(&ready, 1, remainingMs(deadline)) > 0) {
-        [[maybe_unused]] ssize_t sent = ::send(fd.get(), request.data(), request.size(), MSG_NOSIGNAL);
+        [[maybe_unused]] ssize_t sent =
+            ::send(fd.get(), request.data(), request.size(), MSG_NOSIGNAL);
       }
       return;
     }

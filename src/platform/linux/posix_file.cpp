@@ -106,7 +106,8 @@ std::string replaceFileAtomically(const std::string& requested, const std::strin
   UniqueFd fd;
   for (int attempt = 0; attempt < 50 && !fd; ++attempt) {
     temp = path + ".tmp-" + randomSuffix();
-    fd.reset(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0644));
+    fd.reset(
+        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, ownerOnly ? 0600 : 0644));
     if (!fd && errno != EEXIST) {
       return failure("cannot create a temporary file in " + parentFolder(path), errno);
     }

@@ -16,7 +16,8 @@ using testing::TempFolder;
 using testing::writeFile;
 
 const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
-const std::string kShellFolders = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const std::string kShellFolders =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 
 // Reads a value the way the program does: size first, then the bytes.
 int readValue(Registry& registry, std::uint32_t root, const std::string& subKey,
@@ -306,8 +307,9 @@ TEST(FileRegistry, UnreadableOrBinaryStoreReadsAsEmpty) {
   writeFile(third / "file", "x");
   FileRegistry impossible(third / "file");
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(writeValue(impossible, kHkeyLocalMachine, kRun, "Count", kRegDword, std::string(4, '\1')),
-            regerr::kCantWrite);
+  EXPECT_EQ(
+      writeValue(impossible, kHkeyLocalMachine, kRun, "Count", kRegDword, std::string(4, '\1')),
+      regerr::kCantWrite);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("Not a directory"), std::string::npos);
 }
 

@@ -161,7 +161,8 @@ TEST(LinuxProcess, FailedReplaceLeavesTheOldFileAndSaysWhy) {
   // A folder the writer may not change (as another user when the tests run as root).
   ::chmod(folder.path().c_str(), 0555);
   std::string message = runInChild([&] {
-    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return std::string("no");
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+      return std::string("no");
     return process.replaceFile(target, "lost", true);
   });
   ::chmod(folder.path().c_str(), 0700);

@@ -18,7 +18,8 @@ namespace quilbert::platform::testing {
 class TempFolder {
  public:
   TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quilbert-test-XXXXXX").string();
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "quilbert-test-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     path_ = pattern;
   }
