@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace quilbert::platform::posix {
 
 namespace {
@@ -51,9 +53,11 @@ std::vector<std::string> splitCommandLine(const std::string& commandLine) {
   std::size_t lastSpace = ends.empty() ? std::string::npos : ends.back();
   ends.push_back(line.size());
   std::size_t programEnd = std::string::npos;
-  for (auto it = ends.rbegin(); it != ends.rend(); ++it) {
-    if (isExecutableFile(line.substr(0, *it))) {
-      programEnd = *it;
+  // The longest match wins, so a shorter path that happens to exist is never run instead.
+  std::reverse(ends.begin(), ends.end());
+  for (std::size_t end : ends) {
+    if (isExecutableFile(line.substr(0, end))) {
+      programEnd = end;
       break;
     }
   }

@@ -22,9 +22,9 @@ using posix::KeyTable;
 using posix::StoredKey;
 using posix::StoredValue;
 
-const std::string kRunKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::string kRunKey = R"(HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run)";
 const std::string kShellFoldersKey =
-    "HKEY_CURRENT_USER\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+    R"(HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders)";
 const std::string kRunValueName = "Quilbert";
 const std::string kLocalSettingsName = "Local Settings";
 

@@ -71,7 +71,7 @@ class FileRegistry : public Registry {
   int commit(const std::function<int(posix::KeyTable&)>& change,
              const std::function<std::string(const posix::KeyTable&)>& afterWrite = {});
   std::string setAsideDamagedStore();
-  std::string syncAutostart(const posix::KeyTable& table) const;
+  [[nodiscard]] std::string syncAutostart(const posix::KeyTable& table) const;
   [[nodiscard]] bool isRunValue(const std::string& path, const std::string& name) const;
   [[nodiscard]] bool isReadOnly(const std::string& path) const;
 

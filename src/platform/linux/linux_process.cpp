@@ -99,10 +99,10 @@ std::string LinuxProcess::executablePath() const {
   ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
   if (n > 0 && static_cast<std::size_t>(n) < path.size()) {
     path.resize(static_cast<std::size_t>(n));
-    const std::string deleted = " (deleted)";  // the file was replaced while running
-    if (path.size() > deleted.size() &&
-        path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0) {
-      path.resize(path.size() - deleted.size());
+    const std::string kDeleted = " (deleted)";  // the file was replaced while running
+    if (path.size() > kDeleted.size() &&
+        path.compare(path.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0) {
+      path.resize(path.size() - kDeleted.size());
     }
     return path;
   }

@@ -35,7 +35,7 @@ class LinuxProcess : public Process {
   [[nodiscard]] const std::string& socketPath() const { return socketPath_; }
 
  private:
-  std::string prepareRuntimeFolder() const;
+  [[nodiscard]] std::string prepareRuntimeFolder() const;
   void requestActivation() const;
   [[nodiscard]] std::string executablePath() const;
   void report(const std::string& message) const;

@@ -26,8 +26,8 @@ struct StoredKey {
   std::vector<StoredValue> values;
 
   // Value names are case-insensitive, like key names.
-  StoredValue* findValue(const std::string& name);
-  const StoredValue* findValue(const std::string& name) const;
+  [[nodiscard]] StoredValue* findValue(const std::string& name);
+  [[nodiscard]] const StoredValue* findValue(const std::string& name) const;
   void setValue(const std::string& name, std::uint32_t type, const std::string& data);
   bool removeValue(const std::string& name);
 };
@@ -35,8 +35,8 @@ struct StoredKey {
 // Keys by full path, found case-insensitively.
 class KeyTable {
  public:
-  StoredKey* find(const std::string& fullPath);
-  const StoredKey* find(const std::string& fullPath) const;
+  [[nodiscard]] StoredKey* find(const std::string& fullPath);
+  [[nodiscard]] const StoredKey* find(const std::string& fullPath) const;
   // Finds or creates the key and its missing parents.
   StoredKey& create(const std::string& fullPath);
   [[nodiscard]] bool hasSubKeys(const std::string& fullPath) const;
