@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <random>
 
 #include "platform/linux/autostart.h"
 #include "platform/linux/linux_test_support.h"
@@ -311,6 +312,54 @@ TEST(FileRegistry, UnreadableOrBinaryStoreReadsAsEmpty) {
       writeValue(impossible, kHkeyLocalMachine, kRun, "Count", kRegDword, std::string(4, '\1')),
       regerr::kCantWrite);
   EXPECT_NE(::testing::internal::GetCapturedStderr().find("Not a directory"), std::string::npos);
+}
+
+TEST(FileRegistry, StoreFormatRoundTripsAnyNamesAndBytes) {
+  std::mt19937 random(20240601);
+  auto bytes = [&](std::size_t most, bool allowBackslash) {
+    std::string text(random() % (most + 1), ' ');
+    for (char& c : text) {
+      do {
+        c = static_cast<char>(random() % 256);
+      } while (!allowBackslash && c == '\\');
+    }
+    return text;
+  };
+  for (int round = 0; round < 200; ++round) {
+    posix::KeyTable table;
+    for (int k = 0; k < 4; ++k) {
+      std::string path = round % 2 == 0 ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
+      for (int depth = 0; depth < 3; ++depth) {
+        std::string component = bytes(12, false);
+        if (!component.empty()) path += '\\' + component;
+      }
+      auto& key = table.create(path);
+      for (int v = 0; v < 3; ++v) {
+        key.setValue(bytes(10, true), static_cast<std::uint32_t>(random() % 8), bytes(40, true));
+      }
+    }
+    std::string text = posix::formatStore(table);
+    posix::ParsedStore parsed = posix::parseStore(text);
+    ASSERT_TRUE(parsed.problems.empty()) << parsed.problems.front() << "\n" << text;
+    for (const auto& [folded, key] : table.keys()) {
+      const posix::StoredKey* back = parsed.table.find(key.path);
+      ASSERT_NE(back, nullptr) << text;
+      ASSERT_EQ(back->values.size(), key.values.size()) << text;
+      for (const auto& value : key.values) {
+        const posix::StoredValue* found = back->findValue(value.name);
+        ASSERT_NE(found, nullptr) << text;
+        EXPECT_EQ(found->type, value.type);
+        EXPECT_EQ(found->data, value.data);
+      }
+    }
+    // Damaged copies of the text are read without crashing.
+    for (int cut = 0; cut < 5 && !text.empty(); ++cut) {
+      std::string broken = text;
+      broken[random() % broken.size()] = static_cast<char>(random() % 256);
+      broken.resize(random() % broken.size());
+      posix::parseStore(broken);
+    }
+  }
 }
 
 }  // namespace
