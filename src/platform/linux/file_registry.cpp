@@ -71,7 +71,8 @@ void addWellKnownKeys(KeyTable& table) {
 FileRegistry::FileRegistry() : FileRegistry(defaultConfigHome()) {}
 
 FileRegistry::FileRegistry(std::string configHome)
-    : configHome_(withoutTrailingSlashes(std::move(configHome))),
+    : configHome_(configHome.empty() ? defaultConfigHome()
+                                     : withoutTrailingSlashes(std::move(configHome))),
       storeFolder_(configHome_ + "/quilbert"),
       storePath_(storeFolder_ + "/registry"),
       autostartPath_(configHome_ + "/autostart/quilbert.desktop"),

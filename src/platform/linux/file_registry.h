@@ -32,6 +32,7 @@ inline constexpr int kCantWrite = 1013;
 class FileRegistry : public Registry {
  public:
   FileRegistry();
+  // The same layout under another configuration folder (empty: the default).
   explicit FileRegistry(std::string configHome);
 
   int openKey(std::uint32_t root, const std::string& subKey, std::uint32_t access,

@@ -155,6 +155,20 @@ TEST(FileRegistry, SettingsFolderDefaultsToTheConfigurationFolder) {
   EXPECT_EQ(data, std::string("/elsewhere\0", 11));
 }
 
+TEST(FileRegistry, DefaultLocationFollowsXdgConfigHome) {
+  TempFolder home;
+  {
+    testing::ScopedEnv config("XDG_CONFIG_HOME", (home.path() + "/").c_str());
+    FileRegistry registry;
+    EXPECT_EQ(registry.storePath(), home / "quilbert/registry");
+    EXPECT_EQ(registry.autostartPath(), home / "autostart/quilbert.desktop");
+  }
+  // A relative folder is not a valid setting: the home folder's .config is used.
+  testing::ScopedEnv config("XDG_CONFIG_HOME", "relative");
+  testing::ScopedEnv user("HOME", home.path().c_str());
+  EXPECT_EQ(FileRegistry().settingsFolder(), home / ".config/quilbert/");
+}
+
 TEST(FileRegistry, RunValueKeepsTheAutostartEntryInStep) {
   TempFolder home;
   // The program sits in a folder with a space, so the entry must quote it.

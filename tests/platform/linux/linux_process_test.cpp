@@ -47,6 +47,17 @@ TEST(LinuxProcess, ReportsItsFolderNameAndArguments) {
   EXPECT_EQ(LinuxProcess(1, kArgs, "/nonexistent").commandLine(), "");
 }
 
+TEST(LinuxProcess, InstanceFilesLiveInTheUsersRuntimeFolder) {
+  {
+    testing::ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/4242/");
+    EXPECT_EQ(LinuxProcess(1, kArgs).lockPath(), "/run/user/4242/quilbert.lock");
+    EXPECT_EQ(LinuxProcess(1, kArgs).socketPath(), "/run/user/4242/quilbert.sock");
+  }
+  testing::ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+  EXPECT_EQ(LinuxProcess(1, kArgs).lockPath(),
+            "/tmp/quilbert-" + std::to_string(::getuid()) + "/quilbert.lock");
+}
+
 TEST(LinuxProcess, SecondInstanceBringsTheFirstToTheFront) {
   TempFolder runtime;
   int activations = 0;
