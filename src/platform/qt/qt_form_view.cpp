@@ -735,7 +735,8 @@ void QtFormView::showWindow() {
   if (!placed_ || !form_.centered()) placeWindow();
   placed_ = true;
   window_->show();
-  window_->raise();
+  // Platforms without a window manager (offscreen) cannot stack windows.
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) window_->raise();
   window_->activateWindow();
 }
 
