@@ -168,7 +168,12 @@ int QtToolkit::runMainLoop() {
     quitRequested_ = false;
     return quitCode_;
   }
-  const int code = QApplication::exec();
+  // Our own loop rather than QApplication::exec: QCoreApplication::exit would
+  // end every nested loop too and make later modal forms return at once.
+  QEventLoop loop;
+  mainLoop_ = &loop;
+  const int code = loop.exec();
+  mainLoop_ = nullptr;
   quitRequested_ = false;
   return code;
 }
@@ -176,7 +181,7 @@ int QtToolkit::runMainLoop() {
 void QtToolkit::quit(int exitCode) {
   quitRequested_ = true;
   quitCode_ = exitCode;
-  QCoreApplication::exit(exitCode);
+  if (mainLoop_ != nullptr) mainLoop_->exit(exitCode);
 }
 
 // ---- metrics

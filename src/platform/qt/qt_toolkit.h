@@ -113,6 +113,7 @@ class QtToolkit : public forms::Toolkit {
   int quitCode_ = 0;
   std::optional<std::pair<int, int>> frameMargins_;
   std::vector<ModalRun> modalRuns_;
+  QEventLoop* mainLoop_ = nullptr;
   std::vector<QtFormView*> views_;
   std::map<std::pair<const forms::Form*, int>, std::unique_ptr<QSystemTrayIcon>> trays_;
   std::unique_ptr<QObject> notifierOwner_;

@@ -9,7 +9,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
@@ -369,11 +371,68 @@ TEST_F(QtToolkitTest, ServicesWithoutADesktop) {
   EXPECT_EQ(screen.width, tk_.toTwips(QGuiApplication::primaryScreen()->geometry().width()));
 }
 
-TEST_F(QtToolkitTest, QuitBeforeTheMainLoopEndsItAtOnce) {
-  tk_.quit(3);
+TEST_F(QtToolkitTest, QuitEndsTheMainLoopButNotAModalFormStillOpen) {
+  tk_.quit(3);  // during start-up, before the loop runs
   EXPECT_EQ(tk_.runMainLoop(), 3);
-  QTimer::singleShot(20, [&] { tk_.quit(4); });
+  Form f(tk_, "Dialog");
+  f.setClientSize({2730, 1395});
+  std::string log;
+  QTimer::singleShot(10, [&] {
+    tk_.quit(4);
+    // A question asked after quitting still waits for its answer.
+    QTimer::singleShot(100, [&] {
+      log += "answer ";
+      f.hide();
+    });
+    f.showModal();
+    log += "returned ";
+  });
   EXPECT_EQ(tk_.runMainLoop(), 4);
+  EXPECT_EQ(log, "answer returned ");
+}
+
+TEST_F(QtToolkitTest, UnloadingFromAClickLeavesNothingBehind) {
+  auto f = std::make_unique<Form>(tk_, "Dialog");
+  f->setClientSize({2730, 1395});
+  auto& ok = f->add<forms::PushButton>("OKButton");
+  ok.move({840, 930, 1215, 375});
+  ok.onClick = [&] {
+    f->hide();
+    f->unload();
+  };
+  QPointer<QWidget> window;
+  QTimer::singleShot(20, [&] {
+    window = QtToolkit::windowOf(*f);
+    mouseClick(QtToolkit::widgetOf(ok));
+  });
+  f->showModal();
+  EXPECT_FALSE(f->loaded());
+  ASSERT_FALSE(window.isNull());
+  EXPECT_FALSE(window->isVisible());
+  f.reset();
+  tk_.processEvents();
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(QtToolkitTest, PopupMenuShowsTheDefaultItemAndRunsTheChoice) {
+  Form f(tk_, "sample");
+  SampleForm s = testing::buildSample(f, pics_);
+  f.show();
+  int clicks = 0;
+  s.resident->onClick = [&] { ++clicks; };
+  QTimer::singleShot(0, [&] {
+    auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(popup, nullptr);
+    const auto actions = popup->actions();
+    ASSERT_EQ(actions.size(), 3);
+    EXPECT_FALSE(actions[0]->font().bold());
+    EXPECT_TRUE(actions[2]->font().bold());
+    popup->setActiveAction(actions[2]);
+    sendKey(popup, Qt::Key_Return);
+  });
+  tk_.popupMenu(f, f.menu("menu"), s.resident);
+  EXPECT_EQ(clicks, 1);
 }
 
 // ---- the folder browser
