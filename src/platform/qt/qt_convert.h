@@ -11,13 +11,17 @@
 
 namespace quilbert::qtview {
 
-inline QColor toQColor(forms::Color c) { return {c.r, c.g, c.b}; }
+inline QColor toQColor(forms::Color c) {
+  return {c.r, c.g, c.b};
+}
 
 inline QString toQString(std::string_view s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-inline std::string toStdString(const QString& s) { return s.toUtf8().toStdString(); }
+inline std::string toStdString(const QString& s) {
+  return s.toUtf8().toStdString();
+}
 
 // Captions keep Windows line ends; Qt draws a lone LF as the line break.
 inline QString toDisplayText(std::string_view s) {

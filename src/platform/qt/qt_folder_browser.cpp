@@ -14,8 +14,8 @@ namespace quilbert::qtview {
 
 using platform::NetResource;
 
-std::vector<NetResource> enumerateChildren(platform::Network& network,
-                                           const NetResource* container, int& error) {
+std::vector<NetResource> enumerateChildren(platform::Network& network, const NetResource* container,
+                                           int& error) {
   namespace neterr = platform::neterr;
   std::vector<NetResource> all;
   error = neterr::kOk;
@@ -104,7 +104,9 @@ class FolderBrowserDialog : public QDialog, public forms::FolderBrowserHandle {
   }
 
   void setStatusText(const std::string& text) override { status_->setText(toDisplayText(text)); }
-  void enableOk(bool enable) override { buttons_->button(QDialogButtonBox::Ok)->setEnabled(enable); }
+  void enableOk(bool enable) override {
+    buttons_->button(QDialogButtonBox::Ok)->setEnabled(enable);
+  }
 
   [[nodiscard]] std::optional<std::string> chosen() const {
     QTreeWidgetItem* item = tree_->currentItem();
@@ -140,8 +142,8 @@ class FolderBrowserDialog : public QDialog, public forms::FolderBrowserHandle {
       item->setText(0, displayName(r));
       if (r.comment && !r.comment->empty()) item->setToolTip(0, toQString(*r.comment));
       item->setData(0, kIndexRole, static_cast<qulonglong>(resources_.size()));
-      const bool container = (r.usage & platform::kUsageContainer) != 0 ||
-                             r.displayType == platform::kDisplayShare;
+      const bool container =
+          (r.usage & platform::kUsageContainer) != 0 || r.displayType == platform::kDisplayShare;
       item->setChildIndicatorPolicy(container ? QTreeWidgetItem::ShowIndicator
                                               : QTreeWidgetItem::DontShowIndicator);
       resources_.push_back(r);

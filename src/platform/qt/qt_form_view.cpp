@@ -57,8 +57,7 @@ class FormWindow : public QWidget {
       if (v == nullptr || !isVisible() || windowFlags().testFlag(Qt::FramelessWindowHint)) return;
       const QRect outer = frameGeometry();
       const QRect inner = geometry();
-      v->toolkit().noteFrameMargins(outer.width() - inner.width(),
-                                    outer.height() - inner.height());
+      v->toolkit().noteFrameMargins(outer.width() - inner.width(), outer.height() - inner.height());
     });
   }
 
@@ -270,13 +269,18 @@ void setColors(QWidget* w, const Control& c, QPalette::ColorRole back, bool fill
   w->setAutoFillBackground(fill);
 }
 
-QString hexColor(forms::Color c) { return toQColor(c).name(QColor::HexRgb); }
+QString hexColor(forms::Color c) {
+  return toQColor(c).name(QColor::HexRgb);
+}
 
 Qt::Alignment toQtAlignment(forms::Alignment a) {
   switch (a) {
-    case forms::Alignment::Right: return Qt::AlignRight | Qt::AlignTop;
-    case forms::Alignment::Center: return Qt::AlignHCenter | Qt::AlignTop;
-    case forms::Alignment::Left: break;
+    case forms::Alignment::Right:
+      return Qt::AlignRight | Qt::AlignTop;
+    case forms::Alignment::Center:
+      return Qt::AlignHCenter | Qt::AlignTop;
+    case forms::Alignment::Left:
+      break;
   }
   return Qt::AlignLeft | Qt::AlignTop;
 }
@@ -298,27 +302,47 @@ int virtualKey(int qtKey) {
   if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24) return 112 + (qtKey - Qt::Key_F1);
   switch (qtKey) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: return forms::kKeyReturn;
-    case Qt::Key_Escape: return forms::kKeyEscape;
-    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Enter:
+      return forms::kKeyReturn;
+    case Qt::Key_Escape:
+      return forms::kKeyEscape;
+    case Qt::Key_Backspace:
+      return 8;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 9;
-    case Qt::Key_Shift: return 16;
-    case Qt::Key_Control: return 17;
-    case Qt::Key_Alt: return 18;
-    case Qt::Key_Pause: return 19;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_PageUp: return 33;
-    case Qt::Key_PageDown: return 34;
-    case Qt::Key_End: return 35;
-    case Qt::Key_Home: return 36;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Insert: return 45;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
+    case Qt::Key_Backtab:
+      return 9;
+    case Qt::Key_Shift:
+      return 16;
+    case Qt::Key_Control:
+      return 17;
+    case Qt::Key_Alt:
+      return 18;
+    case Qt::Key_Pause:
+      return 19;
+    case Qt::Key_Space:
+      return 32;
+    case Qt::Key_PageUp:
+      return 33;
+    case Qt::Key_PageDown:
+      return 34;
+    case Qt::Key_End:
+      return 35;
+    case Qt::Key_Home:
+      return 36;
+    case Qt::Key_Left:
+      return 37;
+    case Qt::Key_Up:
+      return 38;
+    case Qt::Key_Right:
+      return 39;
+    case Qt::Key_Down:
+      return 40;
+    case Qt::Key_Insert:
+      return 45;
+    case Qt::Key_Delete:
+      return 46;
+    default:
+      return 0;
   }
 }
 
@@ -348,8 +372,8 @@ QtFormView::QtFormView(QtToolkit& toolkit, forms::Form& form)
   keyFilter_ = new KeyFilter(link_, window_);
   toolkit_.viewOpened(*this);
 
-  for (Prop p : {Prop::Caption, Prop::Geometry, Prop::BackColor, Prop::Style, Prop::Icon,
-                 Prop::Menu}) {
+  for (Prop p :
+       {Prop::Caption, Prop::Geometry, Prop::BackColor, Prop::Style, Prop::Icon, Prop::Menu}) {
     formChanged(p);
   }
 }
@@ -392,8 +416,8 @@ void QtFormView::controlAdded(Control& c) {
   // A container's widget must exist before its children's.
   if (c.parent() != nullptr && widgetOf(*c.parent()) == nullptr) controlAdded(*c.parent());
   QWidget* w = createWidget(c);
-  w->setObjectName(toQString(c.index() > 0 ? c.name() + "(" + std::to_string(c.index()) + ")"
-                                           : c.name()));
+  w->setObjectName(
+      toQString(c.index() > 0 ? c.name() + "(" + std::to_string(c.index()) + ")" : c.name()));
   widgets_[&c] = w;
   static_cast<KeyFilter*>(keyFilter_)->controls[w] = &c;
   w->installEventFilter(keyFilter_);
@@ -411,7 +435,8 @@ QWidget* QtFormView::createWidget(Control& c) {
       w->setWordWrap(false);
       auto* label = static_cast<forms::Label*>(&c);
       w->onClick = [link, label] {
-        if (link->view != nullptr && label->effectivelyEnabled() && label->onClick) label->onClick();
+        if (link->view != nullptr && label->effectivelyEnabled() && label->onClick)
+          label->onClick();
       };
       return w;
     }
@@ -450,7 +475,8 @@ QWidget* QtFormView::createWidget(Control& c) {
       };
       return w;
     }
-    case ControlKind::Frame: return new FrameWidget(parent);
+    case ControlKind::Frame:
+      return new FrameWidget(parent);
     case ControlKind::List: {
       auto* w = new QListView(parent);
       w->setUniformItemSizes(true);
@@ -475,17 +501,19 @@ QWidget* QtFormView::createWidget(Control& c) {
       };
       return w;
     }
-    case ControlKind::Line: return new LineWidget(parent);
+    case ControlKind::Line:
+      return new LineWidget(parent);
     case ControlKind::Timer:
-    case ControlKind::ImageList: break;
+    case ControlKind::ImageList:
+      break;
   }
   return new QWidget(parent);
 }
 
 void QtFormView::updateAll(Control& c, QWidget* w) {
-  for (Prop p : {Prop::Font, Prop::ForeColor, Prop::Style, Prop::Caption, Prop::Text, Prop::Value,
-                 Prop::Picture, Prop::Items, Prop::ToolTip, Prop::Enabled, Prop::Geometry,
-                 Prop::Visible}) {
+  for (Prop p :
+       {Prop::Font, Prop::ForeColor, Prop::Style, Prop::Caption, Prop::Text, Prop::Value,
+        Prop::Picture, Prop::Items, Prop::ToolTip, Prop::Enabled, Prop::Geometry, Prop::Visible}) {
     update(c, p, w);
   }
 }
@@ -529,9 +557,15 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
                      std::max(0, toolkit_.toPixels(c.height())));
       return;
     }
-    case Prop::Visible: w->setVisible(c.visible()); return;
-    case Prop::Enabled: w->setEnabled(c.enabled()); return;
-    case Prop::ToolTip: w->setToolTip(toQString(c.toolTip())); return;
+    case Prop::Visible:
+      w->setVisible(c.visible());
+      return;
+    case Prop::Enabled:
+      w->setEnabled(c.enabled());
+      return;
+    case Prop::ToolTip:
+      w->setToolTip(toQString(c.toolTip()));
+      return;
     case Prop::Font: {
       QFont font = toQFont(c.font());
       w->setFont(font);
@@ -540,17 +574,27 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
     case Prop::ForeColor:
     case Prop::BackColor: {
       switch (kind) {
-        case ControlKind::TextBox: update(c, Prop::Style, w); return;
+        case ControlKind::TextBox:
+          update(c, Prop::Style, w);
+          return;
         case ControlKind::Line: {
           static_cast<LineWidget*>(w)->color = toQColor(c.foreColor());
           w->update();
           return;
         }
-        case ControlKind::List: setColors(w, c, QPalette::Base, false); return;
+        case ControlKind::List:
+          setColors(w, c, QPalette::Base, false);
+          return;
         case ControlKind::FlatButton:
-        case ControlKind::PushButton: setColors(w, c, QPalette::Button, true); return;
-        case ControlKind::Image: setColors(w, c, QPalette::Window, false); return;
-        default: setColors(w, c, QPalette::Window, true); return;
+        case ControlKind::PushButton:
+          setColors(w, c, QPalette::Button, true);
+          return;
+        case ControlKind::Image:
+          setColors(w, c, QPalette::Window, false);
+          return;
+        default:
+          setColors(w, c, QPalette::Window, true);
+          return;
       }
     }
     case Prop::Caption:
@@ -585,7 +629,8 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
           if (edit->text() != text) edit->setText(text);
           return;
         }
-        default: return;
+        default:
+          return;
       }
     }
     case Prop::Value: {
@@ -615,7 +660,8 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
         return;
       }
       const forms::Picture* pic = nullptr;
-      if (kind == ControlKind::PictureBox) pic = &static_cast<const forms::PictureBox&>(c).picture();
+      if (kind == ControlKind::PictureBox)
+        pic = &static_cast<const forms::PictureBox&>(c).picture();
       if (kind == ControlKind::Image) pic = &static_cast<const forms::Image&>(c).picture();
       if (pic == nullptr) return;
       auto* pw = static_cast<PictureWidget*>(w);
@@ -633,24 +679,27 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
         static_cast<QLabel*>(w)->setAlignment(
             toQtAlignment(static_cast<const forms::Label&>(c).alignment()));
       } else if (kind == ControlKind::PushButton) {
-        static_cast<QPushButton*>(w)->setDefault(static_cast<const forms::PushButton&>(c).isDefault());
+        static_cast<QPushButton*>(w)->setDefault(
+            static_cast<const forms::PushButton&>(c).isDefault());
       } else if (kind == ControlKind::TextBox) {
         const auto& box = static_cast<const forms::TextBox&>(c);
         auto* edit = static_cast<QLineEdit*>(w);
         // Any password character shows as a filled circle: the designed one
         // is a letter of a symbol font that is not installed here.
         edit->setEchoMode(box.passwordChar() != 0 ? QLineEdit::Password : QLineEdit::Normal);
-        edit->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %2; border: 1px solid "
-                                           "%3; padding: 0px 1px; lineedit-password-character: "
-                                           "9679; }")
-                                .arg(hexColor(box.backColor()), hexColor(box.foreColor()),
-                                     hexColor(box.borderColor())));
+        edit->setStyleSheet(
+            QStringLiteral("QLineEdit { background: %1; color: %2; border: 1px solid "
+                           "%3; padding: 0px 1px; lineedit-password-character: "
+                           "9679; }")
+                .arg(hexColor(box.backColor()), hexColor(box.foreColor()),
+                     hexColor(box.borderColor())));
       }
       return;
     }
     case Prop::Timer:
     case Prop::Menu:
-    case Prop::Icon: return;
+    case Prop::Icon:
+      return;
   }
 }
 
@@ -658,8 +707,12 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
 
 void QtFormView::formChanged(Prop p) {
   switch (p) {
-    case Prop::Caption: window_->setWindowTitle(toQString(form_.caption())); return;
-    case Prop::Geometry: applyClientGeometry(); return;
+    case Prop::Caption:
+      window_->setWindowTitle(toQString(form_.caption()));
+      return;
+    case Prop::Geometry:
+      applyClientGeometry();
+      return;
     case Prop::BackColor: {
       QPalette pal = client_->palette();
       pal.setColor(QPalette::Window, toQColor(form_.backColor()));
@@ -667,14 +720,19 @@ void QtFormView::formChanged(Prop p) {
       window_->setPalette(pal);
       return;
     }
-    case Prop::Style: applyWindowFlags(); return;
+    case Prop::Style:
+      applyWindowFlags();
+      return;
     case Prop::Icon: {
       const auto& icon = form_.icon();
       window_->setWindowIcon(icon.empty() ? QIcon() : QIcon(toQString(icon.file)));
       return;
     }
-    case Prop::Menu: rebuildMenuBar(); return;
-    default: return;
+    case Prop::Menu:
+      rebuildMenuBar();
+      return;
+    default:
+      return;
   }
 }
 
@@ -740,7 +798,9 @@ void QtFormView::showWindow() {
   window_->activateWindow();
 }
 
-void QtFormView::hideWindow() { window_->hide(); }
+void QtFormView::hideWindow() {
+  window_->hide();
+}
 
 // ---- menus
 
@@ -850,6 +910,8 @@ void QtFormView::clientMouseMove(int button, int shift, double x, double y) {
   form_.mouseMove(button, shift, static_cast<float>(x * tpp), static_cast<float>(y * tpp));
 }
 
-void QtFormView::closeRequested() { form_.userClose(); }
+void QtFormView::closeRequested() {
+  form_.userClose();
+}
 
 }  // namespace quilbert::qtview

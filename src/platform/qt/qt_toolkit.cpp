@@ -39,7 +39,9 @@ constexpr int kLeftButtonDoubleClick = 0x203;
 constexpr int kRightButtonUp = 0x205;
 constexpr int kMiddleButtonUp = 0x208;
 
-QtFormView* viewOf(const Form& form) { return dynamic_cast<QtFormView*>(form.view()); }
+QtFormView* viewOf(const Form& form) {
+  return dynamic_cast<QtFormView*>(form.view());
+}
 
 }  // namespace
 
@@ -109,7 +111,9 @@ void QtToolkit::hide(Form& form) {
   }
 }
 
-void QtToolkit::viewOpened(QtFormView& view) { views_.push_back(&view); }
+void QtToolkit::viewOpened(QtFormView& view) {
+  views_.push_back(&view);
+}
 
 void QtToolkit::viewClosing(Form& form) {
   views_.erase(std::remove_if(views_.begin(), views_.end(),
@@ -254,7 +258,9 @@ void QtToolkit::setMousePointer(forms::MousePointer p) {
   if (p == forms::MousePointer::Hourglass) QApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
-void QtToolkit::beep() { QApplication::beep(); }
+void QtToolkit::beep() {
+  QApplication::beep();
+}
 
 void QtToolkit::popupMenu(Form& owner, forms::MenuItem& menu, forms::MenuItem* defaultItem) {
   QMenu popup(windowOf(owner));
@@ -304,11 +310,20 @@ bool QtToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
                    [form, tpp](QSystemTrayIcon::ActivationReason reason) {
                      int message = 0;
                      switch (reason) {
-                       case QSystemTrayIcon::DoubleClick: message = kLeftButtonDoubleClick; break;
-                       case QSystemTrayIcon::Context: message = kRightButtonUp; break;
-                       case QSystemTrayIcon::Trigger: message = kLeftButtonUp; break;
-                       case QSystemTrayIcon::MiddleClick: message = kMiddleButtonUp; break;
-                       case QSystemTrayIcon::Unknown: return;
+                       case QSystemTrayIcon::DoubleClick:
+                         message = kLeftButtonDoubleClick;
+                         break;
+                       case QSystemTrayIcon::Context:
+                         message = kRightButtonUp;
+                         break;
+                       case QSystemTrayIcon::Trigger:
+                         message = kLeftButtonUp;
+                         break;
+                       case QSystemTrayIcon::MiddleClick:
+                         message = kMiddleButtonUp;
+                         break;
+                       case QSystemTrayIcon::Unknown:
+                         return;
                      }
                      // The classic callback: the message number as x, in pixels.
                      form->mouseMove(0, 0, static_cast<float>(message * tpp), 0.0F);

@@ -41,7 +41,9 @@ class Pictures {
     f.write("not a picture at all");
   }
   std::string png, bmp, ico, splash, garbage;
-  [[nodiscard]] std::string path(const char* name) const { return dir_.filePath(name).toStdString(); }
+  [[nodiscard]] std::string path(const char* name) const {
+    return dir_.filePath(name).toStdString();
+  }
 
  private:
   std::string draw(const char* name, int w, int h, QColor fg, QColor bg = Qt::transparent) {
@@ -195,11 +197,12 @@ class TinyNetwork : public platform::Network {
       r.provider = "Microsoft Windows Network";
       return r;
     };
-    children_[""] = {res(platform::kDisplayNetwork, platform::kUsageContainer,
-                         "Microsoft Windows Network")};
+    children_[""] = {
+        res(platform::kDisplayNetwork, platform::kUsageContainer, "Microsoft Windows Network")};
     children_["Microsoft Windows Network"] = {
         res(platform::kDisplayDomain, platform::kUsageContainer, "WORKGROUP")};
-    children_["WORKGROUP"] = {res(platform::kDisplayServer, platform::kUsageContainer, "\\\\SERVER")};
+    children_["WORKGROUP"] = {
+        res(platform::kDisplayServer, platform::kUsageContainer, "\\\\SERVER")};
     children_["\\\\SERVER"] = {
         res(platform::kDisplayShare, platform::kUsageConnectable, "\\\\SERVER\\docs", "Documents"),
         res(platform::kDisplayShare, platform::kUsageConnectable, "\\\\SERVER\\music",
