@@ -156,7 +156,9 @@ void QtToolkit::runModal(Form& form) {
 void QtToolkit::repaint(Form& form) {
   QtFormView* v = viewOf(form);
   if (v == nullptr || !v->window()->isVisible()) return;
-  v->window()->repaint();
+  // The client area itself: repainting the window skips what its opaque
+  // client covers.
+  v->client()->repaint();
   // Runs the Paint notification the repaint queued.
   QCoreApplication::sendPostedEvents(v->client(), QEvent::MetaCall);
 }
@@ -164,6 +166,8 @@ void QtToolkit::repaint(Form& form) {
 void QtToolkit::processEvents() {
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // What drawing queued (the Paint notification) belongs to this round too.
+  QCoreApplication::sendPostedEvents();
 }
 
 int QtToolkit::runMainLoop() {

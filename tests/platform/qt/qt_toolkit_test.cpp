@@ -85,6 +85,16 @@ TEST_F(QtToolkitTest, WidgetsSitAtTheirTwipsPositionAndFollowTheModel) {
   const QWidget* client = QtToolkit::widgetOf(*s.frame)->parentWidget();
   EXPECT_EQ(client->size(), QSize(578, 360));
   EXPECT_EQ(client->palette().color(QPalette::Window), QColor(236, 233, 216));
+  // A new control array element gets its own widget, shown in its container.
+  auto& second = f.loadElement<forms::TextBox>("Cheminreseau", 2);
+  second.setTop(s.path->top() + 300);
+  EXPECT_TRUE(widget<QLineEdit>(second)->isVisible());
+  EXPECT_EQ(widget<QLineEdit>(second)->geometry(), QRect(126, 52, 261, 17));
+  tk_.processEvents();
+  const int painted = f.paintCount();
+  EXPECT_GE(painted, 1);
+  f.refresh();
+  EXPECT_EQ(f.paintCount(), painted + 1);
   s.path->move({0, 15, 1500, 300});
   EXPECT_EQ(path->geometry(), QRect(0, 1, 100, 20));
   f.setClientSize({3000, 1500});
@@ -283,7 +293,7 @@ TEST_F(QtToolkitTest, PaintStartsATimerThatTicksNoEarlierThanItsInterval) {
   EXPECT_TRUE(QtToolkit::windowOf(f) == nullptr);
   ASSERT_GE(paintedAt, 0) << "no Paint";
   EXPECT_GE(tickedAt - paintedAt, 200);
-  EXPECT_LT(tickedAt - paintedAt, 450);
+  EXPECT_LT(tickedAt - paintedAt, 700);  // generous: the machine may be busy
   EXPECT_GE(f.paintCount(), 1);
 }
 
