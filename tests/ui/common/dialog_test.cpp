@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "support/test_program.h"
 #include "ui/common/dialog.h"
 

@@ -1,6 +1,7 @@
 // The main window as a user meets it: rows, edits, save, cancel, quit.
 #include <gtest/gtest.h>
 
+#include "app/catalogue.h"
 #include "app/config.h"
 #include "app/text.h"
 #include "support/test_program.h"

@@ -1,0 +1,15 @@
+#include "ui/main/program_windows.h"
+
+namespace quilbert::ui {
+
+ProgramWindows::ProgramWindows(app::Globals& g, ConnectWindow& main)
+    : report(g), about(g), help(g) {
+  main.aux.showReport = [this] { report.show(); };
+  main.aux.closeReport = [this] { report.closeIfOpen(); };
+  main.aux.showHelp = [this] { help.show(); };
+  main.aux.hideHelp = [this] { help.hideIfOpen(); };
+  main.aux.unloadHelp = [this] { help.unloadIfLoaded(); };
+  main.aux.showAbout = [this] { about.show(); };
+}
+
+}  // namespace quilbert::ui

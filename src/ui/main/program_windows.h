@@ -1,0 +1,22 @@
+// The windows the main window opens beside itself, composed once and wired
+// into its hooks.
+#pragma once
+
+#include "app/globals.h"
+#include "ui/common/about_box.h"
+#include "ui/common/help_window.h"
+#include "ui/main/connect_window.h"
+#include "ui/report/report_window.h"
+
+namespace quilbert::ui {
+
+class ProgramWindows {
+ public:
+  ProgramWindows(app::Globals& g, ConnectWindow& main);
+
+  ReportWindow report;
+  AboutBox about;
+  HelpWindow help;
+};
+
+}  // namespace quilbert::ui

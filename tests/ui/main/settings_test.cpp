@@ -1,0 +1,184 @@
+// Start with Windows, language, icon themes, resident mode and the
+// notification icon.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/catalogue.h"
+#include "app/registry_routines.h"
+#include "support/test_program.h"
+
+namespace quilbert::ui {
+namespace {
+
+using testing::readFile;
+using testing::TestProgram;
+namespace fs = std::filesystem;
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  void startWith(const std::vector<std::pair<char, std::string>>& drives = {},
+                 const std::string& resident = "nres") {
+    p.writeConfig(TestProgram::config(drives, resident));
+    ASSERT_FALSE(p.start());
+  }
+  ConnectWindow& w() { return *p.main; }
+  void setRunValue(std::uint32_t type, const std::string& bytes) {
+    platform::RegKey key = 0;
+    ASSERT_EQ(p.registry->openKey(platform::kHkeyLocalMachine, app::kRunKey, platform::kKeyAllAccess, key), 0);
+    ASSERT_EQ(p.registry->setValue(key, app::kRunValueName, type, bytes), 0);
+    p.registry->closeKey(key);
+  }
+  TestProgram p;
+};
+
+TEST_F(SettingsTest, StartWithWindowsStoresTheRunCommandWithItsNul) {
+  startWith();
+  EXPECT_FALSE(w().menu("demarrage").checked());
+  p.answerDialog(kAnswerOk);
+  w().menu("demarrage").click();
+  EXPECT_TRUE(w().menu("demarrage").checked());
+  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(50));
+  EXPECT_EQ(p.dialogTitles.back(), p.g->msg(170) + "  ");
+  const auto value = app::QueryValue(*p.registry, platform::kHkeyLocalMachine, app::kRunKey,
+                                     app::kRunValueName);
+  EXPECT_EQ(std::get<std::string>(value), p.appDir.string() + "/quilbert_tests /a");
+  platform::RegKey key = 0;
+  p.registry->openKey(platform::kHkeyLocalMachine, app::kRunKey, platform::kKeyQueryValue, key);
+  std::string raw(200, ' ');
+  std::uint32_t size = 200;
+  std::uint32_t type = 0;
+  p.registry->queryValue(key, app::kRunValueName, &type, &raw, size);
+  EXPECT_EQ(raw.substr(0, size).back(), '\0');
+  EXPECT_TRUE(fs::exists(p.dir.path() / "config" / "autostart" / "quilbert.desktop"));
+  // The next start ticks it; switching off deletes the value.
+  w().annulmodif_Click();
+  EXPECT_TRUE(w().menu("demarrage").checked());
+  p.answerDialog(kAnswerOk);
+  w().menu("demarrage").click();
+  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(49));
+  EXPECT_FALSE(fs::exists(p.dir.path() / "config" / "autostart" / "quilbert.desktop"));
+}
+
+TEST_F(SettingsTest, OnlyTheExactCommandTicksTheItem) {
+  startWith();
+  const std::string exact = p.g->RunCommand;
+  for (const auto& [type, bytes, ticked] :
+       {std::tuple<std::uint32_t, std::string, bool>{platform::kRegSz, exact + '\0', true},
+        {platform::kRegSz, "\"" + exact + "\"" + '\0', false},
+        {platform::kRegSz, exact.substr(0, exact.size() - 2) + "/A" + '\0', false},
+        {platform::kRegDword, std::string("\x01\0\0\0", 4), false}}) {
+    setRunValue(type, bytes);
+    w().annulmodif_Click();
+    EXPECT_EQ(w().menu("demarrage").checked(), ticked) << bytes;
+  }
+}
+
+TEST_F(SettingsTest, ARefusedChangeShowsWhatTheRegistryHolds) {
+  startWith();
+  p.registry->setReadOnly(platform::kHkeyLocalMachine, app::kRunKey);
+  p.answerDialog(kAnswerOk);
+  w().menu("demarrage").click();
+  EXPECT_FALSE(w().menu("demarrage").checked());
+  EXPECT_EQ(p.dialogTexts.back().substr(0, p.g->msg(app::kMsgStartupChangeRefused).size()),
+            p.g->msg(app::kMsgStartupChangeRefused));
+}
+
+TEST_F(SettingsTest, LanguageSwitchAppliesEveryCaptionAndWritesLine29Only) {
+  startWith({{'E', TestProgram::driveLine("1", 'E', "", "", "\\\\SRV\\docs")}});
+  w().Cheminreseau(6).setText("\\\\SRV\\photos");  // an unsaved edit
+  w().EntryModified = "n";
+  const auto before = p.configLines();
+  w().langue_Click(0);
+  EXPECT_TRUE(w().menu("langue", 0).checked());
+  EXPECT_FALSE(w().menu("langue", 1).checked());
+  auto after = p.configLines();
+  EXPECT_EQ(after[28], "langage_gb.txt");
+  after[28] = before[28];
+  EXPECT_EQ(after, before);
+  // English captions everywhere, from the English file.
+  EXPECT_EQ(w().caption(), p.g->msg(0));
+  EXPECT_NE(p.g->msg(0), "");
+  EXPECT_EQ(w().modif.caption(), p.g->msg(30));
+  EXPECT_EQ(w().Test(5).toolTip(), p.g->msg(41));
+  EXPECT_EQ(w().menu("about").caption(), p.g->msg(14));
+  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->msg(168));
+  EXPECT_EQ(w().Cheminreseau(6).text(), "\\\\SRV\\photos");
+  EXPECT_EQ(w().EntryModified, "n");
+  const std::string english = p.g->msg(0);
+  w().langue_Click(1);
+  EXPECT_NE(p.g->msg(0), english);
+  EXPECT_EQ(w().caption(), p.g->msg(0));
+}
+
+TEST_F(SettingsTest, ThemesLoadTheirIconsAndTickTheirItem) {
+  startWith();
+  EXPECT_TRUE(w().menu("icone", 1).checked());
+  EXPECT_EQ(p.g->IconPrefix, p.appDir.string() + "/ico/windows/w_");
+  w().menu("icone", 3).click();
+  EXPECT_TRUE(w().menu("icone", 3).checked());
+  EXPECT_FALSE(w().menu("icone", 1).checked());
+  EXPECT_EQ(p.configLines()[27], "beos");
+  EXPECT_EQ(w().Command1.picture().file, p.appDir.string() + "/ico/beos/b_fin.ico");
+  EXPECT_GT(w().Command1.refreshCount(), 0);
+  // A theme folder that does not exist leaves the pictures and the ticks.
+  auto lines = p.configLines();
+  lines[27] = "xp";
+  p.writeConfig(lines);
+  w().annulmodif_Click();
+  EXPECT_EQ(p.g->IconPrefix, p.appDir.string() + "/ico/xp/x_");
+  EXPECT_EQ(w().Command1.picture().file, p.appDir.string() + "/ico/beos/b_fin.ico");
+  EXPECT_TRUE(w().menu("icone", 3).checked());
+}
+
+TEST_F(SettingsTest, TrayIconLivesWithTheWindowAndBringsItBack) {
+  startWith();
+  ASSERT_EQ(p.tk.trayIcons().count(1), 1U);
+  EXPECT_EQ(p.tk.trayIcons().at(1).tip, "QUILBERT 2.0");
+  auto msg = [&](int m) { p.main->mouseMove(0, 0, static_cast<float>(m * 15), 0); };
+  // While shown, mouse messages are plain mouse moves.
+  msg(0x203);
+  EXPECT_TRUE(w().visible());
+  w().bt_reduc.click();
+  EXPECT_FALSE(w().visible());
+  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->msg(163));
+  for (int m : {0x200, 0x201, 0x202}) msg(m);
+  EXPECT_FALSE(w().visible());
+  EXPECT_TRUE(p.tk.popupMenus().empty());
+  // A right click pops up the first menu; a second one meanwhile is dropped.
+  p.tk.onPopupMenu = [&](forms::MenuItem&) { msg(0x205); };
+  msg(0x205);
+  EXPECT_EQ(p.tk.popupMenus(), (std::vector<std::string>{"menu default menu_agrandir"}));
+  msg(0x203);
+  EXPECT_TRUE(w().visible());
+  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->msg(168));
+  // Reloads add it again without a second icon; closing removes it.
+  w().annulmodif_Click();
+  EXPECT_EQ(p.tk.trayIcons().size(), 1U);
+  w().userClose();
+  EXPECT_TRUE(p.tk.trayIcons().empty());
+}
+
+TEST_F(SettingsTest, ResidentToggleRewritesLine30Only) {
+  startWith();
+  w().Cheminreseau(6).setText("\\\\SRV\\photos");
+  const auto before = p.configLines();
+  w().menu("menu_resident").click();
+  EXPECT_TRUE(w().menu("menu_resident").checked());
+  auto after = p.configLines();
+  EXPECT_EQ(after[29], "ores");
+  after[29] = before[29];
+  EXPECT_EQ(after, before);
+}
+
+TEST_F(SettingsTest, ALaterStartBringsAHiddenWindowBack) {
+  startWith();
+  w().bt_reduc.click();
+  ASSERT_FALSE(w().visible());
+  w().bringBack();
+  EXPECT_TRUE(w().visible());
+  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->msg(168));
+}
+
+}  // namespace
+}  // namespace quilbert::ui
