@@ -29,13 +29,13 @@ AboutForm::AboutForm(app::Globals& g)
 
   const std::string art = g.AppDir + "ico" + app::Globals::separator();
   Picture1.move({0, 0, 3330, 795});
-  Picture1.setPicture(g.picture(art + "about_top"));
+  Picture1.setPicture(g.picture(art + "about_banner"));
   Picture2.move({0, 780, 3330, kPanelHeight});
   Picture2.setPicture(g.picture(art + "about_panel"));
   // Just below the visible part of the panel.
   Picture4.move({240, kPanelHeight, 2895, 3705});
   Picture3.move({0, 3120, 3330, 195});
-  Picture3.setPicture(g.picture(art + "about_bottom"));
+  Picture3.setPicture(g.picture(art + "about_strip"));
   Timer1.setInterval(kTickMs);
   Timer1.setTimerEnabled(false);
 
