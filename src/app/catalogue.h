@@ -11,6 +11,7 @@ namespace quilbert::app {
 inline constexpr int kMsgConfigWriteFailed = 57;
 inline constexpr int kMsgValueNotStorable = 58;
 inline constexpr int kMsgStartupChangeRefused = 172;
+inline constexpr int kMsgSaveErrorTitle = 173;
 
 // Reads LangDir + LanguageFile into Catalogue. A missing or short file leaves
 // the entries it lacks empty; nothing is reported.

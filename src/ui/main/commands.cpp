@@ -113,7 +113,7 @@ void ConnectWindow::modif_Click() {
     // Nothing was written: the edits stay in the window for the user to fix.
     tk.setMousePointer(forms::MousePointer::Arrow);
     ShowDialog(g_, g_.msg(check.message) + kCrLf + "(" + check.detail + ")", kDialogOk,
-               kIconWarning, g_.msg(54));
+               kIconWarning, g_.msg(app::kMsgSaveErrorTitle));
     return;
   }
   g_.TrackEdits = "n";

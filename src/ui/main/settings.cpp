@@ -18,7 +18,7 @@ bool ConnectWindow::writeSetting(int line, const std::string& value) {
   const auto out = app::WriteConfiguration(g_, g_.ConfigLines);
   if (out.ok()) return true;
   ShowDialog(g_, g_.msg(out.message) + "\r\n(" + out.detail + ")", kDialogOk, kIconWarning,
-             g_.msg(54));
+             g_.msg(app::kMsgSaveErrorTitle));
   return false;
 }
 

@@ -1,0 +1,277 @@
+#include "platform/linux/linux_process.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <thread>
+#include <utility>
+
+namespace quilbert::platform {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// How long a second instance keeps trying to reach the first one, which may
+// still be starting and not listen yet.
+constexpr auto kActivationTimeout = std::chrono::milliseconds(500);
+// How long the running instance waits for the text of one request.
+constexpr auto kRequestTimeout = std::chrono::milliseconds(200);
+constexpr std::size_t kRequestLimit = 256;
+constexpr int kConnectionsPerService = 64;
+const std::string kActivateRequest = "activate";
+
+int remainingMs(Clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+bool fillAddress(const std::string& path, sockaddr_un& address) {
+  address = {};
+  address.sun_family = AF_UNIX;
+  if (path.size() >= sizeof address.sun_path) return false;
+  std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
+  return true;
+}
+
+std::string readRequest(int fd) {
+  std::string text;
+  auto deadline = Clock::now() + kRequestTimeout;
+  char buffer[kRequestLimit];
+  while (text.size() < kRequestLimit) {
+    pollfd ready{fd, POLLIN, 0};
+    int wait = remainingMs(deadline);
+    int n = ::poll(&ready, 1, wait);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    ssize_t got = ::read(fd, buffer, kRequestLimit - text.size());
+    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
+    if (got <= 0) break;
+    text.append(buffer, static_cast<std::size_t>(got));
+  }
+  return text;
+}
+
+}  // namespace
+
+LinuxProcess::LinuxProcess(int argc, const char* const* argv, std::string runtimeFolder)
+    : runtimeFolder_(std::move(runtimeFolder)) {
+  for (int i = 0; i < argc && argv != nullptr && argv[i] != nullptr; ++i)
+    arguments_.emplace_back(argv[i]);
+  if (runtimeFolder_.empty()) {
+    const char* xdg = std::getenv("XDG_RUNTIME_DIR");
+    if (xdg != nullptr && xdg[0] == '/') {
+      runtimeFolder_ = xdg;
+    } else {
+      runtimeFolder_ = "/tmp/quilbert-" + std::to_string(::getuid());
+      defaultFolder_ = true;
+    }
+  }
+  while (runtimeFolder_.size() > 1 && runtimeFolder_.back() == '/') runtimeFolder_.pop_back();
+  lockPath_ = runtimeFolder_ + "/quilbert.lock";
+  socketPath_ = runtimeFolder_ + "/quilbert.sock";
+}
+
+LinuxProcess::~LinuxProcess() {
+  // Remove the socket while the lock is still held, so a successor's is never removed.
+  if (listener_) ::unlink(socketPath_.c_str());
+  listener_.reset();
+  lock_.reset();
+}
+
+void LinuxProcess::report(const std::string& message) const {
+  std::fprintf(stderr, "quilbert: %s\n", message.c_str());
+}
+
+std::string LinuxProcess::executablePath() const {
+  std::string path(PATH_MAX, '\0');
+  ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (n > 0 && static_cast<std::size_t>(n) < path.size()) {
+    path.resize(static_cast<std::size_t>(n));
+    const std::string kDeleted = " (deleted)";  // the file was replaced while running
+    if (path.size() > kDeleted.size() &&
+        path.compare(path.size() - kDeleted.size(), kDeleted.size(), kDeleted) == 0) {
+      path.resize(path.size() - kDeleted.size());
+    }
+    return path;
+  }
+  if (!arguments_.empty()) {
+    if (char* real = ::realpath(arguments_[0].c_str(), nullptr)) {
+      std::string resolved = real;
+      std::free(real);  // NOLINT(cppcoreguidelines-no-malloc): realpath allocates with malloc
+      return resolved;
+    }
+  }
+  return {};
+}
+
+std::string LinuxProcess::appDir() {
+  std::string path = executablePath();
+  std::string folder;
+  if (!path.empty()) {
+    folder = posix::parentFolder(path);
+  } else {
+    std::string cwd(PATH_MAX, '\0');
+    if (::getcwd(cwd.data(), cwd.size()) != nullptr) folder = cwd.c_str();
+  }
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+std::string LinuxProcess::exeFileName() {
+  std::string path = executablePath();
+  if (path.empty() && !arguments_.empty()) path = arguments_[0];
+  auto slash = path.find_last_of('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return name.empty() ? std::string("quilbert") : name;
+}
+
+std::string LinuxProcess::commandLine() {
+  std::string line;
+  for (std::size_t i = 1; i < arguments_.size(); ++i) {
+    if (i > 1) line += ' ';
+    line += arguments_[i];
+  }
+  return line;
+}
+
+std::string LinuxProcess::prepareRuntimeFolder() const {
+  if (!defaultFolder_) return posix::makeFolders(runtimeFolder_, 0700);
+  // A shared /tmp: the folder must be ours and private, or someone else could hold our lock.
+  if (::mkdir(runtimeFolder_.c_str(), 0700) != 0 && errno != EEXIST) {
+    return runtimeFolder_ + ": " + posix::systemError(errno);
+  }
+  struct stat st {};
+  if (::lstat(runtimeFolder_.c_str(), &st) != 0)
+    return runtimeFolder_ + ": " + posix::systemError(errno);
+  if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077U) != 0) {
+    return runtimeFolder_ + ": not a folder private to this user";
+  }
+  return {};
+}
+
+bool LinuxProcess::claimSingleInstance() {
+  if (lock_) return true;
+  // When the check itself cannot be made, running twice is better than not at all.
+  if (auto error = prepareRuntimeFolder(); !error.empty()) {
+    report("cannot check for another running instance: " + error);
+    return true;
+  }
+  posix::UniqueFd fd(::open(lockPath_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+  if (!fd) {
+    report("cannot check for another running instance: " + lockPath_ + ": " +
+           posix::systemError(errno));
+    return true;
+  }
+  while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    if (errno == EWOULDBLOCK) {
+      requestActivation();
+      return false;
+    }
+    report("cannot check for another running instance: " + lockPath_ + ": " +
+           posix::systemError(errno));
+    return true;
+  }
+  // The holder's process id, for whoever looks at the file.
+  std::string pid = std::to_string(::getpid()) + "\n";
+  if (::ftruncate(fd.get(), 0) == 0) {
+    [[maybe_unused]] ssize_t ignored = ::pwrite(fd.get(), pid.data(), pid.size(), 0);
+  }
+  lock_ = std::move(fd);
+  return true;
+}
+
+void LinuxProcess::requestActivation() const {
+  sockaddr_un address{};
+  if (!fillAddress(socketPath_, address)) return;
+  auto deadline = Clock::now() + kActivationTimeout;
+  for (;;) {
+    posix::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    if (!fd) return;
+    if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+      std::string request = kActivateRequest + "\n";
+      pollfd ready{fd.get(), POLLOUT, 0};
+      if (::poll(&ready, 1, remainingMs(deadline)) > 0) {
+        [[maybe_unused]] ssize_t sent =
+            ::send(fd.get(), request.data(), request.size(), MSG_NOSIGNAL);
+      }
+      return;
+    }
+    // Not listening yet (or its queue is full): try again until the deadline.
+    if (errno != ENOENT && errno != ECONNREFUSED && errno != EAGAIN && errno != EINTR) return;
+    if (Clock::now() >= deadline) return;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+int LinuxProcess::listenForActivation(std::function<void()> onActivate) {
+  onActivate_ = std::move(onActivate);
+  if (listener_) return listener_.get();
+  if (!lock_) return -1;  // only the instance that holds the lock owns the socket
+  sockaddr_un address{};
+  if (!fillAddress(socketPath_, address)) {
+    report("cannot listen for activation: the path " + socketPath_ + " is too long");
+    return -1;
+  }
+  // Holding the lock, any socket file here was left by an instance that crashed.
+  ::unlink(socketPath_.c_str());
+  posix::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
+  if (!fd || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+      ::chmod(socketPath_.c_str(), 0600) != 0 || ::listen(fd.get(), 16) != 0) {
+    report("cannot listen for activation on " + socketPath_ + ": " + posix::systemError(errno));
+    return -1;
+  }
+  listener_ = std::move(fd);
+  return listener_.get();
+}
+
+void LinuxProcess::serviceActivation() {
+  if (!listener_) return;
+  for (int i = 0; i < kConnectionsPerService; ++i) {
+    int accepted = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+    if (accepted < 0) {
+      if (errno == EINTR || errno == ECONNABORTED) continue;
+      return;  // nothing more pending
+    }
+    posix::UniqueFd connection(accepted);
+    ucred peer{};
+    socklen_t length = sizeof peer;
+    if (::getsockopt(accepted, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
+        peer.uid != ::geteuid()) {
+      continue;  // only our own user may bring us to the front
+    }
+    std::string text = readRequest(accepted);
+    connection.reset();
+    int requests = 0;
+    std::size_t start = 0;
+    while (start < text.size()) {
+      auto end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      if (text.compare(start, end - start, kActivateRequest) == 0) ++requests;
+      start = end + 1;
+    }
+    for (int r = 0; r < requests; ++r) {
+      auto callback = onActivate_;  // the callback may replace itself
+      if (callback) callback();
+    }
+  }
+}
+
+std::string LinuxProcess::replaceFile(const std::string& path, const std::string& bytes,
+                                      bool ownerOnly) {
+  return posix::replaceFileAtomically(path, bytes, ownerOnly);
+}
+
+}  // namespace quilbert::platform

@@ -1,0 +1,157 @@
+// The configuration file as the program reads and writes it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/catalogue.h"
+#include "app/config.h"
+#include "app/text.h"
+#include "support/test_program.h"
+
+namespace quilbert::app {
+namespace {
+
+using testing::readFile;
+using testing::TestProgram;
+using testing::writeFile;
+namespace fs = std::filesystem;
+
+class ConfigTest : public ::testing::Test {
+ protected:
+  // Folders set as Form_Load sets them, then the file read.
+  void read() {
+    p.g->SettingsDir = p.settingsDir.string() + "/";
+    p.g->ConfigFileName = "claire.ini";
+    ReadConfiguration(*p.g);
+    TakeApartDriveLines(*p.g);
+  }
+  const DriveEntry& entry(char letter) { return p.g->DriveTable[static_cast<std::size_t>(letter - 'A' + 1)]; }
+  TestProgram p;
+};
+
+TEST_F(ConfigTest, SettingsAndDriveFieldsAreTakenAsStored) {
+  auto lines = TestProgram::config({{'B', "1\tB\tclaire\t" + *ScramblePassword("abc") + "\t\\\\SRV\\a\tb"}});
+  lines[27] = "sony";
+  lines[28] = "";
+  p.writeConfig(lines);
+  read();
+  EXPECT_EQ(p.g->IconTheme, "sony");
+  EXPECT_EQ(p.g->LanguageFile, "langage_fr.txt");
+  EXPECT_EQ(entry('B').Password, "abc");
+  EXPECT_EQ(entry('B').Path, "\\\\SRV\\a\tb");  // the path runs to the end of the line
+  EXPECT_EQ(entry('B').Login, "claire");
+  EXPECT_FALSE(p.g->ConfigCreated);
+}
+
+TEST_F(ConfigTest, ShortFilesGetDefaultEntriesAndBlankLinesKeepWhatWasThere) {
+  auto lines = TestProgram::config({{'A', "1\tA\tx\t\t\\\\S\\a"}});
+  lines.resize(20);
+  lines[1] = "   ";
+  p.writeConfig(lines);
+  read();
+  EXPECT_EQ(p.g->ConfigLines[21], "0\tU\t\t\t");
+  EXPECT_EQ(entry('Z').Active, "0");
+  EXPECT_EQ(entry('Z').Letter, "Z");
+  EXPECT_EQ(p.g->IniMarker, "ide");
+  EXPECT_EQ(p.g->ResidentMode, "nres");
+  EXPECT_EQ(entry('A').Path, "\\\\S\\a");
+  // A blank line is not stored: at a first load that entry stays empty.
+  EXPECT_EQ(p.g->ConfigLines[2], "");
+  EXPECT_EQ(entry('B').Letter, " ");
+}
+
+TEST_F(ConfigTest, ALineWithFewerThanFourTabsStaysUsable) {
+  p.writeConfig(TestProgram::config({{'C', "1\tC\tclaire"}, {'D', "garbage"}}));
+  read();
+  EXPECT_EQ(entry('C').Active, "1");
+  EXPECT_EQ(entry('C').Login, "claire");
+  EXPECT_EQ(entry('C').Password, "");
+  EXPECT_EQ(entry('C').Path, "");
+  EXPECT_EQ(entry('D').Active, "g");
+  EXPECT_EQ(entry('E').Letter, "E");
+}
+
+TEST_F(ConfigTest, BadFilesNeverCrashAndLoseNothingThatCanBeKept) {
+  const std::string good = "1\tA\tx\t\t\\\\S\\a\r\n";
+  const std::vector<std::string> cases = {
+      "",
+      std::string("\0\x01\x02\xFF\xFE", 5) + "\r\n",
+      good + std::string(10'000'000, 'x') + "\r\n",
+      good + [] {
+        std::string s;
+        for (int i = 0; i < 10'000; ++i) s += "0\tB\t\t\t\r\n";
+        return s;
+      }(),
+      "1\tA\tx\t\t\\\\S\\a\n0\tB\t\t\t\n",  // LF only
+      std::string("1\tA\tx\t\t\\\\S\\a\0b\r\n", 17),
+  };
+  for (const auto& bytes : cases) {
+    writeFile(p.configPath(), bytes);
+    p.g->ConfigLines = {};
+    read();
+    if (bytes.rfind("1\tA", 0) == 0) EXPECT_EQ(entry('A').Login, "x");
+    EXPECT_EQ(readFile(p.configPath()), bytes) << "reading never rewrites the file";
+  }
+}
+
+TEST_F(ConfigTest, AnUnreadableFileIsNotOverwritten) {
+  p.writeConfig(TestProgram::config({{'A', "1\tA\tx\t\t\\\\S\\a"}}));
+  const std::string before = readFile(p.configPath());
+  fs::permissions(p.configPath(), fs::perms::none);
+  if (readFile(p.configPath()) == before) GTEST_SKIP() << "running as a user who reads anything";
+  read();
+  fs::permissions(p.configPath(), fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_EQ(readFile(p.configPath()), before);
+  EXPECT_TRUE(p.g->ConfigCreated);
+}
+
+TEST_F(ConfigTest, WritesAreAtomicAndRefuseWhatTheFormatCannotHold) {
+  p.writeConfig(TestProgram::config({}));
+  read();
+  const std::string before = readFile(p.configPath());
+  auto lines = p.g->ConfigLines;
+  lines[3] = "1\tC\tx\t\t\\\\S\\a\nb";
+  EXPECT_EQ(WriteConfiguration(*p.g, lines).message, kMsgValueNotStorable);
+  lines[3] = "1\tC\tx\t\t\\\\S\\漢";
+  EXPECT_EQ(WriteConfiguration(*p.g, lines).message, kMsgValueNotStorable);
+  EXPECT_EQ(readFile(p.configPath()), before);
+  EXPECT_EQ(checkDriveFields("a\tb", "", "").message, kMsgValueNotStorable);
+  EXPECT_EQ(checkDriveFields("a", *ScramblePassword(std::string(1, '\x0C')), "").message,
+            kMsgValueNotStorable);  // stored as a tab
+  EXPECT_TRUE(checkDriveFields("a", "b", "\\\\S\\a\tb").ok());
+
+  // A folder that refuses the write keeps the old file and says so.
+  fs::permissions(p.settingsDir, fs::perms::owner_read | fs::perms::owner_exec);
+  lines[3] = "1\tC\tx\t\t\\\\S\\a";
+  const auto out = WriteConfiguration(*p.g, lines);
+  fs::permissions(p.settingsDir, fs::perms::owner_all);
+  if (out.ok()) GTEST_SKIP() << "running as a user who writes anywhere";
+  EXPECT_EQ(out.message, kMsgConfigWriteFailed);
+  EXPECT_FALSE(out.detail.empty());
+  EXPECT_EQ(readFile(p.configPath()), before);
+}
+
+TEST(Catalogue, EntriesComeFromTheFifthCharacterOfTheirLine) {
+  TestProgram p;
+  p.g->LangDir = (p.dir.path() / "lang").string() + "/";
+  p.g->LanguageFile = "x.txt";
+  std::string bytes = "0000Titre\r\n001\r\n0002\xE9t\xE9\r\n";
+  for (int k = 3; k < 150; ++k) bytes += "0000line " + std::to_string(k) + "\r\n";
+  writeFile(p.dir.path() / "lang" / "x.txt", bytes);
+  LoadCatalogue(*p.g);
+  EXPECT_EQ(p.g->msg(0), "Titre");
+  EXPECT_EQ(p.g->msg(1), "");
+  EXPECT_EQ(p.g->msg(2), "été");
+  EXPECT_EQ(p.g->msg(149), "line 149");
+  EXPECT_EQ(p.g->msg(150), "");
+  for (int k = 150; k < 260; ++k) bytes += "0000line " + std::to_string(k) + "\r\n";
+  writeFile(p.dir.path() / "lang" / "x.txt", bytes);
+  LoadCatalogue(*p.g);
+  EXPECT_EQ(p.g->msg(199), "line 199");
+  p.g->LanguageFile = "missing.txt";
+  LoadCatalogue(*p.g);
+  EXPECT_EQ(p.g->msg(0), "");
+}
+
+}  // namespace
+}  // namespace quilbert::app

@@ -1,0 +1,137 @@
+// Start-up and the automatic run, seen from outside: files, connections,
+// dialogs and status windows.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/text.h"
+#include "support/test_program.h"
+
+namespace quilbert::app {
+namespace {
+
+using testing::readFile;
+using testing::TestProgram;
+namespace fs = std::filesystem;
+
+TEST(Startup, FirstStartWritesTheDefaultFileForTheUserAndOpensTheWindow) {
+  TestProgram p("/a");
+  EXPECT_FALSE(p.start());
+  const auto lines = p.configLines();
+  ASSERT_EQ(lines.size(), 30U);
+  EXPECT_EQ(lines[0], "0\tA\t\t\t");
+  EXPECT_EQ(lines[25], "0\tZ\t\t\t");
+  EXPECT_EQ(std::vector<std::string>(lines.begin() + 26, lines.end()),
+            (std::vector<std::string>{"ide", "windows", "langage_fr.txt", "nres"}));
+  EXPECT_EQ(readFile(p.configPath()).substr(0, 8), "0\tA\t\t\t\r\n");
+  EXPECT_EQ(fs::status(p.configPath()).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write);
+  // "/a" on a first start connects nothing: the window opens for set-up.
+  EXPECT_TRUE(p.main->visible());
+  EXPECT_EQ(p.g->AutoRunState, "");
+  EXPECT_TRUE(p.statuses.empty());
+}
+
+TEST(Startup, AutomaticRunConnectsTheActiveEntriesAndEnds) {
+  TestProgram p("/a");
+  p.writeConfig(TestProgram::config({
+      {'E', TestProgram::driveLine("1", 'E', " claire ", "secret", " \\\\SRV\\photos ")},
+      {'F', TestProgram::driveLine("1", 'F', "", "", "\\\\SRV\\docs")},
+      {'G', TestProgram::driveLine("1", 'G', "", "", "\\\\SRV\\nothere")},
+      {'H', TestProgram::driveLine("0", 'H', "", "", "\\\\SRV\\docs")},
+  }));
+  p.recordStatuses(2);
+  EXPECT_TRUE(p.start());
+  ASSERT_EQ(p.statuses.size(), 2U);
+  EXPECT_EQ(p.statuses[0].text, p.g->msg(59) + " : " + p.g->msg(80) + " (G:)");
+  EXPECT_EQ(p.statuses[0].shownMs, 2000);
+  EXPECT_EQ(p.statuses[1].text, p.g->msg(60) + " : \r\n2/3");
+  EXPECT_EQ(p.statuses[1].shownMs, 1000);
+  EXPECT_EQ(p.connectedTo('E'), "\\\\SRV\\photos");
+  EXPECT_EQ(p.connectedTo('F'), "\\\\SRV\\docs");
+  EXPECT_EQ(p.connectedTo('H'), "");
+  // Log-on scripts see every status on one line each, and never a password.
+  const std::string log = p.statusLog.str();
+  EXPECT_NE(log.find(p.g->msg(60) + " :  2/3\n"), std::string::npos);
+  EXPECT_EQ(log.find("secret"), std::string::npos);
+}
+
+TEST(Startup, AutomaticRunWithNothingActiveShowsNoneOfNone) {
+  TestProgram p("/a");
+  p.writeConfig(TestProgram::config({}));
+  p.recordStatuses(1);
+  EXPECT_TRUE(p.start());
+  ASSERT_EQ(p.statuses.size(), 1U);
+  EXPECT_EQ(p.statuses[0].text, p.g->msg(60) + " : \r\n0/0");
+}
+
+TEST(Startup, AutomaticRunReportsALetterInUseInADialogAndStaysResident) {
+  TestProgram p("/a");
+  // C is a local disk: the letter is in use.
+  p.writeConfig(TestProgram::config(
+      {{'C', TestProgram::driveLine("1", 'C', "", "", "\\\\SRV\\docs")},
+       {'F', TestProgram::driveLine("1", 'F', "claire", "wrong", "\\\\SRV\\photos")}},
+      "ores"));
+  p.answerDialog(ui::kAnswerOk);
+  p.recordStatuses(1);
+  EXPECT_FALSE(p.start());
+  ASSERT_EQ(p.dialogTexts.size(), 1U);
+  EXPECT_EQ(p.dialogTexts[0], p.g->msg(53) + "\r\n(C: \\\\SRV\\docs)");
+  EXPECT_EQ(p.dialogTitles[0], p.g->msg(54) + "  ");
+  // A wrong password is not reported in the automatic run; it only counts.
+  EXPECT_EQ(p.statuses.back().text, p.g->msg(60) + " : \r\n0/2");
+  // Resident: the program goes on, hidden behind its icon.
+  EXPECT_FALSE(p.main->visible());
+  EXPECT_EQ(p.main->menu("menu_agrandir").caption(), p.g->msg(163));
+  EXPECT_EQ(p.tk.trayIcons().count(1), 1U);
+  // The next filling shows the window and does not run again.
+  p.main->annulmodif_Click();
+  EXPECT_TRUE(p.main->visible());
+  EXPECT_EQ(p.statuses.size(), 1U);
+}
+
+TEST(Startup, OnlyTheExactAutomaticArgumentRunsTheAutomaticMode) {
+  for (const char* arg : {"/A", "/a ", "/qelvo"}) {
+    TestProgram p(arg);
+    p.writeConfig(TestProgram::config({{'F', TestProgram::driveLine("1", 'F', "", "", "\\\\SRV\\docs")}}));
+    EXPECT_FALSE(p.start()) << arg;
+    EXPECT_EQ(p.connectedTo('F'), "") << arg;
+    EXPECT_TRUE(p.main->visible()) << arg;
+    EXPECT_EQ(p.main->AccessMode, std::string(arg) == "/qelvo" ? "qelvo" : "none");
+  }
+}
+
+TEST(Startup, ASecondInstanceEndsWithoutDoingAnything) {
+  TestProgram first;
+  first.writeConfig(TestProgram::config({}));
+  ASSERT_FALSE(first.start());
+  TestProgram second;
+  second.process = std::make_unique<testing::TestProcess>(
+      "", second.appDir.string() + "/", (first.dir.path() / "run").string());
+  second.g = std::make_unique<Globals>(Services{second.tk, *second.network, *second.network,
+                                                *second.registry, *second.process, nullptr});
+  second.main = std::make_unique<ui::ConnectWindow>(*second.g);
+  EXPECT_TRUE(second.start());
+  EXPECT_FALSE(fs::exists(second.configPath()));
+  EXPECT_TRUE(second.tk.shownForms().empty());
+}
+
+TEST(Startup, UserNameWithForbiddenCharactersNamesAFileInTheSettingsFolder) {
+  auto spec = testing::smallNetwork();
+  spec.user = "MAISON\\Claire";
+  TestProgram p("", spec);
+  p.start();
+  EXPECT_EQ(p.g->ConfigFileName, "maison_claire.ini");
+  EXPECT_TRUE(fs::exists(p.settingsDir / "maison_claire.ini"));
+}
+
+TEST(Startup, NoNetworkUserGivesConnectIni) {
+  auto spec = testing::smallNetwork();
+  spec.present = false;
+  TestProgram p("", spec);
+  p.start();
+  EXPECT_EQ(p.g->ConfigFileName, "connect.ini");
+}
+
+}  // namespace
+}  // namespace quilbert::app

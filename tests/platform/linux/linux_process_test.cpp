@@ -1,0 +1,201 @@
+#include "platform/linux/linux_process.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+
+#include "platform/linux/linux_test_support.h"
+
+namespace quilbert::platform {
+namespace {
+
+using testing::permissions;
+using testing::readFile;
+using testing::runInChild;
+using testing::TempFolder;
+using testing::writeFile;
+
+const char* const kArgs[] = {"quilbert", "/a", "b  c"};
+
+bool readable(int fd) {
+  pollfd ready{fd, POLLIN, 0};
+  return ::poll(&ready, 1, 1000) == 1;
+}
+
+std::vector<std::string> folderEntries(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST(LinuxProcess, ReportsItsFolderNameAndArguments) {
+  LinuxProcess process(3, kArgs, "/nonexistent");
+  auto exe = std::filesystem::read_symlink("/proc/self/exe");
+  EXPECT_EQ(process.appDir(), exe.parent_path().string() + "/");
+  EXPECT_EQ(process.exeFileName(), exe.filename().string());
+  EXPECT_EQ(process.commandLine(), "/a b  c");
+  EXPECT_EQ(LinuxProcess(1, kArgs, "/nonexistent").commandLine(), "");
+}
+
+TEST(LinuxProcess, InstanceFilesLiveInTheUsersRuntimeFolder) {
+  {
+    testing::ScopedEnv runtime("XDG_RUNTIME_DIR", "/run/user/4242/");
+    EXPECT_EQ(LinuxProcess(1, kArgs).lockPath(), "/run/user/4242/quilbert.lock");
+    EXPECT_EQ(LinuxProcess(1, kArgs).socketPath(), "/run/user/4242/quilbert.sock");
+  }
+  testing::ScopedEnv runtime("XDG_RUNTIME_DIR", nullptr);
+  EXPECT_EQ(LinuxProcess(1, kArgs).lockPath(),
+            "/tmp/quilbert-" + std::to_string(::getuid()) + "/quilbert.lock");
+}
+
+TEST(LinuxProcess, SecondInstanceBringsTheFirstToTheFront) {
+  TempFolder runtime;
+  int activations = 0;
+  {
+    LinuxProcess first(1, kArgs, runtime.path());
+    ASSERT_TRUE(first.claimSingleInstance());
+    EXPECT_TRUE(first.claimSingleInstance());  // claiming again keeps the claim
+    int fd = first.listenForActivation([&] { ++activations; });
+    ASSERT_GE(fd, 0);
+    EXPECT_EQ(permissions(first.socketPath()) & 0777U, 0600U);
+
+    LinuxProcess second(1, kArgs, runtime.path());
+    LinuxProcess third(1, kArgs, runtime.path());
+    EXPECT_FALSE(second.claimSingleInstance());
+    EXPECT_FALSE(third.claimSingleInstance());
+    EXPECT_EQ(second.listenForActivation([] {}), -1);
+    ASSERT_TRUE(readable(fd));
+    first.serviceActivation();
+    EXPECT_EQ(activations, 2);
+    first.serviceActivation();  // nothing pending: no call, no wait
+    EXPECT_EQ(activations, 2);
+  }
+  // The first instance has ended: its socket is gone and a new one may run.
+  EXPECT_FALSE(std::filesystem::exists(runtime / "quilbert.sock"));
+  LinuxProcess next(1, kArgs, runtime.path());
+  EXPECT_TRUE(next.claimSingleInstance());
+}
+
+TEST(LinuxProcess, StaleSocketOfACrashedInstanceDoesNotBlock) {
+  TempFolder runtime;
+  // A child claims and listens, then dies without cleaning up.
+  runInChild([&] {
+    LinuxProcess crashed(1, kArgs, runtime.path());
+    crashed.claimSingleInstance();
+    crashed.listenForActivation([] {});
+    ::_exit(0);
+    return std::string();
+  });
+  ASSERT_TRUE(std::filesystem::is_socket(runtime / "quilbert.sock"));
+
+  LinuxProcess first(1, kArgs, runtime.path());
+  ASSERT_TRUE(first.claimSingleInstance());
+  int activations = 0;
+  int fd = first.listenForActivation([&] { ++activations; });
+  ASSERT_GE(fd, 0);
+  LinuxProcess second(1, kArgs, runtime.path());
+  EXPECT_FALSE(second.claimSingleInstance());
+  ASSERT_TRUE(readable(fd));
+  first.serviceActivation();
+  EXPECT_EQ(activations, 1);
+}
+
+TEST(LinuxProcess, ActivationNeverHangsOnASilentOrAbsentPeer) {
+  TempFolder runtime;
+  LinuxProcess first(1, kArgs, runtime.path());
+  ASSERT_TRUE(first.claimSingleInstance());
+  // The first instance does not listen (yet): the second gives up quickly.
+  auto start = std::chrono::steady_clock::now();
+  LinuxProcess second(1, kArgs, runtime.path());
+  EXPECT_FALSE(second.claimSingleInstance());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+
+  // A client that connects but sends nothing, or sends something else, does not activate.
+  int activations = 0;
+  int fd = first.listenForActivation([&] { ++activations; });
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, first.socketPath().c_str());
+  int silent = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  int other = ::socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_EQ(::connect(silent, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::connect(other, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  ASSERT_EQ(::write(other, "hello\n", 6), 6);
+  ::close(other);
+  start = std::chrono::steady_clock::now();
+  first.serviceActivation();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(activations, 0);
+  ::close(silent);
+}
+
+TEST(LinuxProcess, ReplaceFileSwapsTheWholeFileWithTheRightPermissions) {
+  TempFolder folder;
+  LinuxProcess process(1, kArgs, folder.path());
+  const std::string target = folder / "user.ini";
+  writeFile(target, "old content that is longer than the new one");
+  ::chmod(target.c_str(), 0644);
+  EXPECT_EQ(process.replaceFile(target, "new\r\n", true), "");
+  EXPECT_EQ(readFile(target), "new\r\n");
+  EXPECT_EQ(permissions(target), 0600U);
+
+  mode_t previous = ::umask(027);
+  EXPECT_EQ(process.replaceFile(folder / "shared.txt", "x", false), "");
+  ::umask(previous);
+  EXPECT_EQ(permissions(folder / "shared.txt"), 0640U);
+  EXPECT_EQ(folderEntries(folder.path()), (std::vector<std::string>{"shared.txt", "user.ini"}));
+
+  // A link is followed: the file it points to changes, the link stays.
+  std::filesystem::create_symlink(target, folder / "link.ini");
+  EXPECT_EQ(process.replaceFile(folder / "link.ini", "through the link", true), "");
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.ini"));
+  EXPECT_EQ(readFile(target), "through the link");
+}
+
+TEST(LinuxProcess, FailedReplaceLeavesTheOldFileAndSaysWhy) {
+  TempFolder folder;
+  LinuxProcess process(1, kArgs, folder.path());
+  const std::string target = folder / "user.ini";
+  writeFile(target, "kept");
+
+  // A folder the writer may not change (as another user when the tests run as root).
+  ::chmod(folder.path().c_str(), 0555);
+  std::string message = runInChild([&] {
+    if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0))
+      return std::string("no");
+    return process.replaceFile(target, "lost", true);
+  });
+  ::chmod(folder.path().c_str(), 0700);
+  EXPECT_NE(message.find(target), std::string::npos) << message;
+  EXPECT_NE(message.find("Permission denied"), std::string::npos) << message;
+
+  // The disk refuses the content half-way (a file size limit stands in for a full disk).
+  message = runInChild([&] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{10, 10};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    return process.replaceFile(target, std::string(100000, 'x'), true);
+  });
+  EXPECT_NE(message.find(target), std::string::npos) << message;
+  EXPECT_NE(message.find("File too large"), std::string::npos) << message;
+
+  message = process.replaceFile(folder / "missing/user.ini", "x", true);
+  EXPECT_NE(message.find("No such file or directory"), std::string::npos) << message;
+
+  EXPECT_EQ(readFile(target), "kept");
+  EXPECT_EQ(folderEntries(folder.path()), std::vector<std::string>{"user.ini"});
+}
+
+}  // namespace
+}  // namespace quilbert::platform

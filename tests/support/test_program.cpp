@@ -1,0 +1,192 @@
+#include "support/test_program.h"
+
+#include <fstream>
+#include <random>
+
+#include "app/config.h"
+#include "app/text.h"
+
+namespace quilbert::testing {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+  std::random_device rd;
+  path_ = fs::temp_directory_path() / ("quilbert-test-" + std::to_string(rd()) + std::to_string(rd()));
+  fs::create_directories(path_);
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+TestProcess::TestProcess(const std::string& commandLine, std::string appDir,
+                         std::string runtimeFolder)
+    : LinuxProcess(0, nullptr, std::move(runtimeFolder)),
+      commandLine_(commandLine),
+      appDir_(std::move(appDir)) {}
+
+sim::NetworkSpec smallNetwork() {
+  sim::NetworkSpec n;
+  n.user = "Claire";
+  sim::ProviderSpec p;
+  p.name = sim::kDefaultProvider;
+  sim::WorkgroupSpec wg;
+  wg.name = "MAISON";
+  sim::ServerSpec srv;
+  srv.name = "SRV";
+  srv.comment = "Serveur";
+  sim::ShareSpec docs;
+  docs.name = "docs";
+  docs.comment = "Documents";
+  sim::ShareSpec photos;
+  photos.name = "photos";
+  photos.comment = "Photos";
+  photos.users["claire"] = "secret";
+  photos.guest = false;
+  sim::ShareSpec busy;
+  busy.name = "busy";
+  busy.openFiles = 2;
+  srv.shares = {docs, photos, busy};
+  sim::ServerSpec off;
+  off.name = "OFF";
+  off.reachable = false;
+  sim::ShareSpec data;
+  data.name = "data";
+  off.shares = {data};
+  wg.servers = {srv, off};
+  p.workgroups = {wg};
+  n.providers = {p};
+  n.drives[2] = 2;  // C: fixed
+  n.drives[3] = 4;  // D: CD-ROM
+  return n;
+}
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const fs::path& p, const std::string& bytes) {
+  fs::create_directories(p.parent_path());
+  std::ofstream out(p, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+TestProgram::TestProgram(std::string commandLine, const sim::NetworkSpec& spec) {
+  appDir = dir.path() / "app";
+  fs::create_directories(appDir);
+  const fs::path source = QUILBERT_SOURCE_DIR;
+  std::error_code ec;
+  fs::copy(source / "lang", appDir / "lang", fs::copy_options::recursive, ec);
+  fs::copy(source / "ico", appDir / "ico", fs::copy_options::recursive, ec);
+  fs::create_directories(dir.path() / "run");
+  fs::permissions(dir.path() / "run", fs::perms::owner_all, ec);
+  network = std::make_unique<sim::SimNetwork>(spec, dir.path() / "network.state");
+  registry = std::make_unique<platform::FileRegistry>((dir.path() / "config").string());
+  process = std::make_unique<TestProcess>(commandLine, appDir.string() + "/",
+                                          (dir.path() / "run").string());
+  g = std::make_unique<app::Globals>(
+      app::Services{tk, *network, *network, *registry, *process, &statusLog});
+  g->CommandLine = commandLine;
+  settingsDir = dir.path() / "config" / "quilbert";
+  main = std::make_unique<ui::ConnectWindow>(*g);
+}
+
+TestProgram::~TestProgram() = default;
+
+fs::path TestProgram::configPath() const { return settingsDir / "claire.ini"; }
+
+void TestProgram::writeConfig(const std::vector<std::string>& lines) const {
+  std::string bytes;
+  for (const auto& l : lines) bytes += *app::utf8ToCp1252(l) + "\r\n";
+  writeFile(configPath(), bytes);
+}
+
+std::vector<std::string> TestProgram::configLines() const {
+  const std::string text = app::cp1252ToUtf8(readFile(configPath()));
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    const auto end = text.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+std::string TestProgram::driveLine(const std::string& active, char letter,
+                                   const std::string& login, const std::string& password,
+                                   const std::string& path) {
+  return active + "\t" + letter + "\t" + login + "\t" + *app::ScramblePassword(password) + "\t" +
+         path;
+}
+
+std::vector<std::string> TestProgram::config(const std::vector<std::pair<char, std::string>>& drives,
+                                             const std::string& resident,
+                                             const std::string& language) {
+  std::vector<std::string> lines;
+  for (int k = 1; k <= 26; ++k) lines.push_back(app::defaultDriveLine(k));
+  for (const auto& [letter, line] : drives) lines[static_cast<std::size_t>(letter - 'A')] = line;
+  lines.insert(lines.end(), {"ide", "windows", language, resident});
+  return lines;
+}
+
+bool TestProgram::start() {
+  return endsProcess([&] { main->load(); });
+}
+
+bool TestProgram::endsProcess(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const forms::ProcessEnded&) {
+    return true;
+  }
+  return false;
+}
+
+void TestProgram::answerDialog(int answer) {
+  tk.expectModal("Dialog", [this, answer](forms::Form& f) {
+    auto& d = dynamic_cast<ui::DialogForm&>(f);
+    dialogTexts.push_back(d.txtmessage.caption());
+    dialogTitles.push_back(d.caption());
+    switch (answer) {
+      case ui::kAnswerOk: d.OKButton.click(); break;
+      case ui::kAnswerYes: d.OuiButton.click(); break;
+      case ui::kAnswerNo: d.NonButton.click(); break;
+      default: d.CancelButton.click(); break;
+    }
+  });
+}
+
+void TestProgram::recordStatuses(int count) {
+  for (int k = 0; k < count; ++k) {
+    tk.expectModal("frmSplash", [this](forms::Form& f) {
+      auto& splash = dynamic_cast<forms::Form&>(f);
+      const auto& text = splash.get<forms::Label>("Etat").caption();
+      const auto before = tk.now();
+      statuses.push_back({text, 0});
+      try {
+        tk.advanceUntil([&] { return !splash.loaded(); });
+      } catch (const forms::ProcessEnded&) {
+        statuses.back().shownMs = tk.now() - before;
+        throw;
+      }
+      statuses.back().shownMs = tk.now() - before;
+    });
+  }
+}
+
+std::string TestProgram::connectedTo(char letter) const {
+  std::string remote;
+  if (network->getConnection(std::string(1, letter) + ":", remote) != 0) return {};
+  return remote;
+}
+
+}  // namespace quilbert::testing

@@ -1,0 +1,113 @@
+// A whole program for behaviour tests: the headless backend, the simulated
+// network, the file-backed registry and the Linux process services, all in a
+// temporary folder of its own. Tests drive it as a user would.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "platform/headless/headless_toolkit.h"
+#include "platform/linux/file_registry.h"
+#include "platform/linux/linux_process.h"
+#include "platform/sim/sim_network.h"
+#include "ui/common/dialog.h"
+#include "ui/main/connect_window.h"
+
+namespace quilbert::testing {
+
+// A temporary folder removed with the object.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  [[nodiscard]] const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// The real process services, with the program folder placed where a test
+// wants it.
+class TestProcess : public platform::LinuxProcess {
+ public:
+  TestProcess(const std::string& commandLine, std::string appDir, std::string runtimeFolder);
+  std::string appDir() override { return appDir_; }
+  std::string commandLine() override { return commandLine_; }
+
+ private:
+  std::string commandLine_;
+  std::string appDir_;
+};
+
+// A small network: user "Claire", workgroup MAISON, server SRV with shares
+// docs, photos (password "secret" for claire) and busy (open files); server
+// OFF unreachable; local drives C (fixed) and D (CD-ROM).
+sim::NetworkSpec smallNetwork();
+
+// The French and English files of the repository, or the lines given.
+std::string readFile(const std::filesystem::path& p);
+void writeFile(const std::filesystem::path& p, const std::string& bytes);
+
+class TestProgram {
+ public:
+  explicit TestProgram(std::string commandLine = "", const sim::NetworkSpec& network = smallNetwork());
+  ~TestProgram();
+
+  TempDir dir;
+  std::filesystem::path appDir;       // with lang/ and ico/ copied from the repository
+  std::filesystem::path settingsDir;  // where the configuration file lives
+  headless::HeadlessToolkit tk;
+  std::unique_ptr<sim::SimNetwork> network;
+  std::unique_ptr<platform::FileRegistry> registry;
+  std::unique_ptr<TestProcess> process;
+  std::unique_ptr<app::Globals> g;
+  std::unique_ptr<ui::ConnectWindow> main;
+  std::vector<std::string> log;  // status lines of the automatic mode
+  std::ostringstream statusLog;
+
+  // The configuration file (claire.ini in the settings folder).
+  [[nodiscard]] std::filesystem::path configPath() const;
+  // Writes the configuration: 30 lines given in UTF-8, stored in Windows-1252
+  // with CR LF (fewer lines write a shorter file).
+  void writeConfig(const std::vector<std::string>& lines) const;
+  [[nodiscard]] std::vector<std::string> configLines() const;  // back in UTF-8
+  // A drive line as the file stores it (password given in plain text).
+  static std::string driveLine(const std::string& active, char letter, const std::string& login,
+                               const std::string& password, const std::string& path);
+  // 26 default drive lines and the four settings, with some drive lines replaced.
+  static std::vector<std::string> config(const std::vector<std::pair<char, std::string>>& drives,
+                                         const std::string& resident = "nres",
+                                         const std::string& language = "langage_fr.txt");
+
+  // Loads the main window as the platform does at start; true when the
+  // process ended on the way (the exit was caught).
+  bool start();
+  // Runs f; true when it ended the process.
+  bool endsProcess(const std::function<void()>& f);
+
+  // The next dialog: checks nothing, clicks the button of the answer and
+  // records its text and title into the vectors below.
+  void answerDialog(int answer);
+  std::vector<std::string> dialogTexts;
+  std::vector<std::string> dialogTitles;
+  // Status window texts seen, in order, with the time each stayed up.
+  struct Status {
+    std::string text;
+    std::int64_t shownMs;
+  };
+  std::vector<Status> statuses;
+  // Lets every status window run out by itself (records it).
+  void recordStatuses(int count);
+
+  // The remote name a letter is connected to on the network, or "".
+  [[nodiscard]] std::string connectedTo(char letter) const;
+};
+
+}  // namespace quilbert::testing

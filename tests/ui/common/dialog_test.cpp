@@ -1,0 +1,119 @@
+#include <gtest/gtest.h>
+
+#include "support/test_program.h"
+#include "ui/common/dialog.h"
+
+namespace quilbert::ui {
+namespace {
+
+using testing::TestProgram;
+
+// Runs ShowDialog and captures the laid-out form's geometry, then answers with
+// the given key or button.
+struct Shown {
+  int width = 0, height = 0;
+  forms::Rect label, ok, oui, non, cancel;
+  bool okVisible = false, ouiVisible = false, nonVisible = false, cancelVisible = false;
+  std::string caption;
+};
+
+Shown show(TestProgram& p, const std::string& text, int kind,
+           const std::function<void(DialogForm&)>& act) {
+  Shown s;
+  p.tk.expectModal("Dialog", [&](forms::Form& f) {
+    auto& d = dynamic_cast<DialogForm&>(f);
+    s = {d.width(), d.height(), d.txtmessage.rect(), d.OKButton.rect(), d.OuiButton.rect(),
+         d.NonButton.rect(), d.CancelButton.rect(), d.OKButton.visible(), d.OuiButton.visible(),
+         d.NonButton.visible(), d.CancelButton.visible(), d.caption()};
+    act(d);
+  });
+  ShowDialog(*p.g, text, kind, kIconWarning, "Titre");
+  return s;
+}
+
+class DialogTest : public ::testing::Test {
+ protected:
+  TestProgram p;
+  int w0 = 2730 + 120;  // designed client width plus the headless frame
+  int h0 = 1395 + 420;
+};
+
+TEST_F(DialogTest, ShortMessageKeepsTheDesignedLayoutAndShowsTheTitleWithTwoSpaces) {
+  const auto s = show(p, "Court", kDialogOk, [](DialogForm& d) { d.OKButton.click(); });
+  EXPECT_EQ(s.width, w0);
+  EXPECT_EQ(s.height, h0);
+  EXPECT_EQ(s.ok, (forms::Rect{840, 930, 1215, 375}));
+  EXPECT_EQ(s.caption, "Titre  ");
+  EXPECT_TRUE(s.okVisible);
+  EXPECT_FALSE(s.ouiVisible || s.nonVisible || s.cancelVisible);
+  EXPECT_EQ(p.g->DialogResult, kAnswerOk);
+}
+
+TEST_F(DialogTest, WideMessageGrowsTheFormToTheRightAndCentresTheButtons) {
+  // 34 characters of 90 twips: 3060 wide, 1365 more than designed.
+  const auto s = show(p, std::string(34, 'x'), kDialogYesNo, [](DialogForm& d) { d.NonButton.click(); });
+  EXPECT_EQ(s.width, w0 + 1365);
+  EXPECT_EQ(s.label.left, 930);
+  EXPECT_EQ(s.ok.left, (w0 + 1365) / 2 - 607);
+  EXPECT_EQ(s.oui.left, s.ok.left - 675);
+  EXPECT_EQ(s.non.left, s.oui.left + 1350);
+  EXPECT_EQ(s.non.left - (s.oui.left + s.oui.width), 135);
+  EXPECT_EQ(p.g->DialogResult, kAnswerNo);
+}
+
+TEST_F(DialogTest, TallMessageMovesTheButtonsDownByTheExcess) {
+  // Five lines of 195 twips: 975 high, 255 more than the icon.
+  const auto s = show(p, "1\r\n2\r\n3\r\n4\r\n5", kDialogOk, [](DialogForm& d) { d.OKButton.click(); });
+  EXPECT_EQ(s.height, h0 + 255);
+  EXPECT_EQ(s.ok.top, 930 + 255);
+  EXPECT_EQ(s.label.top, static_cast<int>(std::lround(472.5 + 127.5 - 487.5)));
+}
+
+TEST_F(DialogTest, ThreeButtonsAreNarrowedAndTheFormWidened) {
+  const auto s =
+      show(p, "Quitter ?", kDialogYesNoCancel, [](DialogForm& d) { d.CancelButton.click(); });
+  EXPECT_EQ(s.oui.width, 1041);
+  EXPECT_EQ(s.width, 3 * 1041 + 720);
+  EXPECT_EQ(s.non.left, (3 * 1041 + 720) / 2 - 520);
+  EXPECT_EQ(s.oui.left, s.non.left - 1041 - 120);
+  EXPECT_EQ(s.cancel.left, s.non.left + 1041 + 120);
+  EXPECT_TRUE(s.cancelVisible);
+  EXPECT_EQ(p.g->DialogResult, kAnswerCancel);
+}
+
+TEST_F(DialogTest, KeysAnswerByKind) {
+  show(p, "?", kDialogYesNo, [](DialogForm& d) { d.keyDown(79); });
+  EXPECT_EQ(p.g->DialogResult, kAnswerYes);
+  show(p, "?", kDialogYesNo, [](DialogForm& d) { d.keyDown(78); });
+  EXPECT_EQ(p.g->DialogResult, kAnswerNo);
+  show(p, "?", kDialogYesNo, [](DialogForm& d) { d.keyDown(forms::kKeyReturn); });
+  EXPECT_EQ(p.g->DialogResult, kAnswerYes);
+  show(p, "?", kDialogYesNo, [](DialogForm& d) { d.keyDown(forms::kKeyEscape); });
+  EXPECT_EQ(p.g->DialogResult, kAnswerNo);
+  // Kind 1: the letters do nothing, Escape answers OK.
+  show(p, "!", kDialogOk, [](DialogForm& d) {
+    d.OKButton.setFocus();
+    d.keyDown(78);
+    EXPECT_TRUE(d.visible());
+    d.keyDown(forms::kKeyEscape);
+  });
+  EXPECT_EQ(p.g->DialogResult, kAnswerOk);
+}
+
+TEST_F(DialogTest, CloseBoxActsAsTheCancelButtonAndRestoresThePointer) {
+  p.tk.setMousePointer(forms::MousePointer::Hourglass);
+  p.g->DialogResult = kAnswerYes;
+  show(p, "?", kDialogYesNoCancel, [&](DialogForm& d) {
+    EXPECT_EQ(p.tk.mousePointer(), forms::MousePointer::Arrow);
+    d.userClose();
+  });
+  EXPECT_EQ(p.g->DialogResult, kAnswerCancel);
+  EXPECT_EQ(p.tk.mousePointer(), forms::MousePointer::Hourglass);
+  show(p, "?", kDialogYesNo, [](DialogForm& d) { d.userClose(); });
+  EXPECT_EQ(p.g->DialogResult, kAnswerNo);
+  show(p, "!", kDialogOk, [](DialogForm& d) { d.userClose(); });
+  EXPECT_EQ(p.g->DialogResult, kAnswerOk);
+}
+
+}  // namespace
+}  // namespace quilbert::ui

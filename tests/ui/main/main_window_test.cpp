@@ -1,0 +1,177 @@
+// The main window as a user meets it: rows, edits, save, cancel, quit.
+#include <gtest/gtest.h>
+
+#include "app/config.h"
+#include "app/text.h"
+#include "support/test_program.h"
+
+namespace quilbert::ui {
+namespace {
+
+using testing::readFile;
+using testing::TestProgram;
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  void startWith(const std::vector<std::pair<char, std::string>>& drives,
+                 const std::string& language = "langage_fr.txt") {
+    p.writeConfig(TestProgram::config(drives, "nres", language));
+    ASSERT_FALSE(p.start());
+  }
+  ConnectWindow& w() { return *p.main; }
+  TestProgram p{"/qelvo"};
+};
+
+TEST_F(MainWindowTest, RowsAreBuiltOnceAndFilledWithCorrections) {
+  startWith({{'E', "1\tE\tclaire\t" + *app::ScramblePassword("pw") + "\t"},
+             {'F', "x\tF\t\t\t\\\\SRV\\docs"},
+             {'G', "1\t \t\t\t\\\\SRV\\photos"}});
+  ASSERT_EQ(w().rowCount(), 26);
+  for (int i = 1; i <= 26; ++i) EXPECT_EQ(w().Cheminreseau(i).top(), 480 + 300 * (i - 1));
+  EXPECT_EQ(w().Cheminreseau(26).top(), 7980);
+  // A flag "1" with an empty path and an unknown flag become "0".
+  EXPECT_EQ(w().lettreactive(5).value(), 0);
+  EXPECT_EQ(p.g->DriveTable[5].Active, "0");
+  EXPECT_EQ(w().lettreactive(6).value(), 0);
+  EXPECT_EQ(p.g->DriveTable[6].Active, "0");
+  // A blank letter shows the row's own.
+  EXPECT_EQ(w().lettrereseau(7).caption(), "G:");
+  EXPECT_EQ(w().lettreactive(7).value(), 1);
+  EXPECT_EQ(w().nomuser.text(), "");  // entry A's login
+  w().annulmodif_Click();
+  EXPECT_EQ(w().rowCount(), 26);
+}
+
+TEST_F(MainWindowTest, AccessModesEnableTheBrowseButtonsAndTheReport) {
+  startWith({{'E', "0\tE\t\t\t\\\\SRV\\docs"}});
+  EXPECT_TRUE(w().Parcourir(1).enabled());
+  EXPECT_EQ(w().Parcourir(5).picture(), w().ImageList3.image(2));
+  EXPECT_EQ(w().Parcourir(6).picture(), w().ImageList3.image(1));
+  EXPECT_FALSE(w().Parcourir(3).enabled());  // C is a local disk
+  EXPECT_TRUE(w().menu("Rapport").enabled());
+  TestProgram plain;
+  plain.writeConfig(TestProgram::config({}));
+  plain.start();
+  EXPECT_FALSE(plain.main->Parcourir(1).enabled());
+  EXPECT_EQ(plain.main->Parcourir(1).picture(), plain.main->ImageList3.image(3));
+  EXPECT_FALSE(plain.main->menu("Rapport").enabled());
+}
+
+TEST_F(MainWindowTest, EditsMarkTheWindowChanged) {
+  startWith({});
+  EXPECT_EQ(w().EntryModified, "n");
+  // A single space is text: the test button comes on and the box can be ticked.
+  w().Cheminreseau(5).setText(" ");
+  EXPECT_TRUE(w().Test(5).enabled());
+  EXPECT_EQ(w().EntryModified, "o");
+  w().lettreactive(5).userClick();
+  EXPECT_EQ(w().lettreactive(5).value(), 1);
+  // Ticking a row without a path beeps and stays unticked.
+  const int beeps = p.tk.beeps();
+  w().lettreactive(6).userClick();
+  EXPECT_EQ(w().lettreactive(6).value(), 0);
+  EXPECT_EQ(p.tk.beeps(), beeps + 1);
+  // Emptying a path clears the box and disables its test.
+  w().Cheminreseau(5).setText("");
+  EXPECT_EQ(w().lettreactive(5).value(), 0);
+  EXPECT_FALSE(w().Test(5).enabled());
+  EXPECT_EQ(w().Parcourir(5).picture(), w().ImageList3.image(1));
+}
+
+TEST_F(MainWindowTest, EraseAllKeepsLocalDriveRows) {
+  startWith({{'E', "1\tE\tclaire\t\t\\\\SRV\\docs"}});
+  const std::string localC = w().Cheminreseau(3).text();
+  p.answerDialog(kAnswerNo);
+  w().effacer_Click();
+  EXPECT_EQ(w().Cheminreseau(5).text(), "\\\\SRV\\docs");
+  p.answerDialog(kAnswerYes);
+  w().effacer_Click();
+  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(51));
+  EXPECT_EQ(w().Cheminreseau(5).text(), "");
+  EXPECT_EQ(w().lettreactive(5).value(), 0);
+  EXPECT_FALSE(w().Test(5).enabled());
+  EXPECT_EQ(w().Cheminreseau(3).text(), localC);
+  EXPECT_EQ(w().lettreactive(3).value(), 2);
+  EXPECT_EQ(w().nomuser.text(), "");
+  EXPECT_EQ(w().EntryModified, "o");
+}
+
+TEST_F(MainWindowTest, CancelRestoresFromTheFile) {
+  startWith({{'E', "1\tE\tclaire\t" + *app::ScramblePassword("pw") + "\t\\\\SRV\\docs"}});
+  w().Cheminreseau(5).setText("\\\\X\\y");
+  w().nomuser.setText("bob");
+  w().annulmodif_Click();
+  EXPECT_EQ(w().Cheminreseau(5).text(), "\\\\SRV\\docs");
+  EXPECT_EQ(w().lettreactive(5).value(), 1);
+  EXPECT_EQ(w().EntryModified, "n");
+}
+
+TEST_F(MainWindowTest, SaveWritesOneLoginAndPasswordOnEveryLine) {
+  startWith({{'E', "0\tE\t\t\t\\\\SRV\\docs"}});
+  w().nomuser.setText(" claire ");
+  w().password.setText("  abc ");
+  w().Cheminreseau(6).setText(" \\\\SRV\\photos ");
+  w().lettreactive(6).userClick();
+  w().modif_Click();
+  const auto lines = p.configLines();
+  ASSERT_EQ(lines.size(), 30U);
+  const std::string stored = *app::ScramblePassword("abc");
+  EXPECT_EQ(lines[0], "0\tA\tclaire\t" + stored + "\t");
+  EXPECT_EQ(lines[2].substr(0, 2), "2\t");  // C, a local disk, greyed
+  EXPECT_EQ(lines[4], "0\tE\tclaire\t" + stored + "\t\\\\SRV\\docs");
+  EXPECT_EQ(lines[5], "1\tF\tclaire\t" + stored + "\t\\\\SRV\\photos");
+  EXPECT_EQ(lines[26], "ide");
+  // Reloaded: the window shows what was saved, and nothing is left unsaved.
+  EXPECT_EQ(w().nomuser.text(), "claire");
+  EXPECT_EQ(w().password.text(), "abc");
+  EXPECT_EQ(w().EntryModified, "n");
+}
+
+TEST_F(MainWindowTest, SaveRefusesWhatTheFileCannotHoldAndWritesNothing) {
+  startWith({});
+  const std::string before = readFile(p.configPath());
+  w().nomuser.setText("a\tb");
+  p.answerDialog(kAnswerOk);
+  w().modif_Click();
+  EXPECT_EQ(readFile(p.configPath()), before);
+  EXPECT_EQ(p.dialogTexts.back().substr(0, p.g->msg(app::kMsgValueNotStorable).size()),
+            p.g->msg(app::kMsgValueNotStorable));
+  EXPECT_EQ(w().nomuser.text(), "a\tb");  // the edit is still there to fix
+  EXPECT_EQ(w().EntryModified, "o");
+}
+
+TEST_F(MainWindowTest, QuittingAsksOnlyAboutUnsavedChanges) {
+  startWith({});
+  w().Cheminreseau(5).setText("\\\\SRV\\docs");
+  const std::string before = readFile(p.configPath());
+  p.answerDialog(kAnswerCancel);
+  EXPECT_FALSE(p.endsProcess([&] { w().fnquitter(); }));
+  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(189));
+  EXPECT_TRUE(w().visible());
+  p.answerDialog(kAnswerNo);
+  EXPECT_TRUE(p.endsProcess([&] { w().fnquitter(); }));
+  EXPECT_EQ(readFile(p.configPath()), before);
+  EXPECT_EQ(p.tk.trayIcons().count(1), 0U);
+}
+
+TEST_F(MainWindowTest, QuitWithYesSavesOnceWithoutReloading) {
+  startWith({});
+  w().Cheminreseau(5).setText("\\\\SRV\\docs");
+  p.answerDialog(kAnswerYes);
+  const auto shownBefore = p.tk.shownForms().size();
+  EXPECT_TRUE(p.endsProcess([&] { w().fnquitter(); }));
+  EXPECT_EQ(p.configLines()[4], "0\tE\t\t\t\\\\SRV\\docs");
+  EXPECT_EQ(w().Cheminreseau(5).text(), "\\\\SRV\\docs");
+  EXPECT_EQ(p.tk.shownForms().size(), shownBefore + 1);  // only the question
+}
+
+TEST_F(MainWindowTest, QuitRightAfterSavingAsksNothing) {
+  startWith({});
+  w().Cheminreseau(5).setText("\\\\SRV\\docs");
+  w().modif_Click();
+  EXPECT_TRUE(p.endsProcess([&] { w().fnquitter(); }));
+  EXPECT_TRUE(p.dialogTexts.empty());
+}
+
+}  // namespace
+}  // namespace quilbert::ui
