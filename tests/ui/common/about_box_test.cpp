@@ -27,7 +27,7 @@ void writeBmp(const fs::path& file, int w, int h) {
 }
 
 struct AboutBoxTest : ::testing::Test {
-  testing::TestProgram p;
+  testing::ScriptedProgram p;
   fs::path langDir = fs::temp_directory_path() /
                      ("quilbert_about_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
                       ::testing::UnitTest::GetInstance()->current_test_info()->name());

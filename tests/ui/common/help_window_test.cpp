@@ -10,7 +10,7 @@ namespace {
 using Lines = std::vector<std::string>;
 
 struct HelpWindowTest : ::testing::Test {
-  testing::TestProgram p;
+  testing::ScriptedProgram p;
   HelpWindow help{p.g};
 
   Lines page() const {

@@ -14,7 +14,7 @@ using testing::ScriptedNetwork;
 using Lines = std::vector<std::string>;
 
 struct EnumWalk : ::testing::Test {
-  testing::TestProgram p;
+  testing::ScriptedProgram p;
   forms::Form window{p.tk, "Form1"};
   forms::ListBox& text2 = window.add<forms::ListBox>("text2");
 

@@ -12,7 +12,7 @@ using testing::ScriptedNetwork;
 using Lines = std::vector<std::string>;
 
 struct ReportWindowTest : ::testing::Test {
-  testing::TestProgram p;
+  testing::ScriptedProgram p;
   ReportWindow report{p.g};
 
   // Opens the report, lets `act` look at it, then closes it with its button.
