@@ -30,7 +30,9 @@ void operator delete(void* p) noexcept {
   heap::inUse -= malloc_usable_size(p);
   std::free(p);
 }
-void operator delete(void* p, std::size_t /*n*/) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t /*n*/) noexcept {
+  operator delete(p);
+}
 
 namespace {
 

@@ -36,23 +36,29 @@ HelpForm::HelpForm(app::Globals& g)
   };
   const Design page[] = {
       {Label1, {90, 90, 4545, 285}, "Paramétrage Réseau"},
-      {Label2, {90, 390, 5385, 315},
+      {Label2,
+       {90, 390, 5385, 315},
        "En préliminaire à une connection réseau, Votre poste de travail doit :"},
-      {Label3, {300, 720, 5595, 495},
+      {Label3,
+       {300, 720, 5595, 495},
        "- être dans le même domaine que celui où vous désirez vous connecter (exemple "
        "WORKGROUP par défaut chez Microsoft) ;"},
-      {Label4, {300, 1200, 5595, 555},
+      {Label4,
+       {300, 1200, 5595, 555},
        "- posséder une adresse IP de connection valable sur le réseau. (Voir votre "
        "administateur pour obtenir une adresse IP)."},
       {Label5, {90, 1740, 4545, 285}, "Exécution du logiciel QUILBERT"},
       {Label6, {90, 2040, 5385, 315}, "QUILBERT dispose de deux modes de fonctionnement :"},
-      {Label8, {300, 2370, 5595, 495},
+      {Label8,
+       {300, 2370, 5595, 495},
        "- le mode manuel par défaut : le logiciel s'affiche et on peut alors paramétrer les "
        "connections (adresse, login, mot de passe) ;"},
-      {Label7, {300, 2850, 5595, 555},
+      {Label7,
+       {300, 2850, 5595, 555},
        "- le mode automatique (avec un paramètre de ligne de commande /a) : le logiciel "
        "établit les connections en mode silencieux."},
-      {Label9, {300, 3360, 5595, 285},
+      {Label9,
+       {300, 3360, 5595, 285},
        "Ce mode est activable par le menu Démarrage de l'application."},
   };
   for (const Design& d : page) {

@@ -70,7 +70,7 @@ void readAll(platform::Network& net, EnumHandle handle, std::vector<NetResourceE
 
 }  // namespace
 
-int HeadingNumber(std::uint32_t displayType) {
+int headingNumber(std::uint32_t displayType) {
   return displayType < 10 ? kHeadings[displayType] : 0;
 }
 
@@ -104,7 +104,7 @@ void EnumNetResources(app::Globals& g, forms::Form& window, forms::ListBox& text
       if (firstUnlisted < collection.size()) {
         for (std::size_t i = firstUnlisted; i < collection.size(); ++i) {
           const NetResourceEntry& e = collection[i];
-          if (const int heading = HeadingNumber(e.displayType); heading != 0) {
+          if (const int heading = headingNumber(e.displayType); heading != 0) {
             text2.addItem(g.msg(heading));
           }
           text2.addItem(e.remoteName.value_or("") + " " + e.comment.value_or(""));

@@ -21,7 +21,7 @@ inline constexpr std::uint32_t kEnumBufferSize = 4096;
 
 // The catalogue entry that heads a resource of a display type (0 to 9), or 0
 // for a display type that has no heading.
-int HeadingNumber(std::uint32_t displayType);
+int headingNumber(std::uint32_t displayType);
 
 // Walks the network level by level and appends to `text2`, for each resource
 // in discovery order, its heading line (when its display type has one) and

@@ -18,7 +18,8 @@ void writeBmp(const fs::path& file, int w, int h) {
   b[0] = 'B';
   b[1] = 'M';
   auto put = [&](std::size_t at, int v) {
-    for (int k = 0; k < 4; ++k) b[at + static_cast<std::size_t>(k)] = static_cast<char>((v >> (8 * k)) & 0xFF);
+    for (int k = 0; k < 4; ++k)
+      b[at + static_cast<std::size_t>(k)] = static_cast<char>((v >> (8 * k)) & 0xFF);
   };
   put(14, 40);
   put(18, w);
@@ -28,9 +29,10 @@ void writeBmp(const fs::path& file, int w, int h) {
 
 struct AboutBoxTest : ::testing::Test {
   testing::ScriptedProgram p;
-  fs::path langDir = fs::temp_directory_path() /
-                     ("quilbert_about_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
+  fs::path langDir =
+      fs::temp_directory_path() /
+      ("quilbert_about_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+       ::testing::UnitTest::GetInstance()->current_test_info()->name());
   AboutBox about{p.g};
 
   AboutBoxTest() {

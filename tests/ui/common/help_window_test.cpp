@@ -16,8 +16,8 @@ struct HelpWindowTest : ::testing::Test {
   Lines page() const {
     const HelpForm& f = *help.form();
     Lines out{f.caption()};
-    for (const forms::Label* l : {&f.Label1, &f.Label2, &f.Label3, &f.Label4, &f.Label5,
-                                  &f.Label6, &f.Label8, &f.Label7, &f.Label9}) {
+    for (const forms::Label* l : {&f.Label1, &f.Label2, &f.Label3, &f.Label4, &f.Label5, &f.Label6,
+                                  &f.Label8, &f.Label7, &f.Label9}) {
       out.push_back(l->caption());
     }
     return out;
@@ -28,8 +28,8 @@ TEST_F(HelpWindowTest, ShowsTheCatalogueWithDashesAndMarks) {
   p.g.Catalogue[142] = "";
   help.show();
   ASSERT_NE(help.form(), nullptr);
-  EXPECT_EQ(page(), (Lines{"m139", "m140", "m141", "-  ;", "- m143.", "m144", "m145",
-                           "- m146 ;", "- m147.", "m148"}));
+  EXPECT_EQ(page(), (Lines{"m139", "m140", "m141", "-  ;", "- m143.", "m144", "m145", "- m146 ;",
+                           "- m147.", "m148"}));
   const HelpForm& f = *help.form();
   EXPECT_TRUE(p.tk.isTopMost(f));
   EXPECT_FALSE(f.modal());

@@ -50,18 +50,20 @@ TEST_F(EnumWalk, ListsLevelByLevelWithHeadings) {
   p.net.add(srv, resource(7, false, "\\\\root"));
   p.net.add(srv, resource(0, false, "\\\\generic"));
 
-  EXPECT_EQ(run(), (Lines{"m124", "Test Network ",            //
-                          "m120", "WORKGROUP ",               //
-                          "m120", "OFFICE second floor",      //
-                          "m126", "\\\\SRV1 File server",     //
-                          "TREE a tree",                      //
-                          "m123", " orphan",                  //
-                          "m127", "\\\\SRV1\\docs ",          //
+  // clang-format off
+  EXPECT_EQ(run(), (Lines{"m124", "Test Network ",
+                          "m120", "WORKGROUP ",
+                          "m120", "OFFICE second floor",
+                          "m126", "\\\\SRV1 File server",
+                          "TREE a tree",
+                          "m123", " orphan",
+                          "m127", "\\\\SRV1\\docs ",
                           "m128", "\\\\SRV1\\ADMIN$ Remote admin",
-                          "m119", "\\\\SRV1\\docs\\x ",       //
-                          "m121", "\\\\SRV1\\f ",             //
-                          "m125", "\\\\root ",                //
+                          "m119", "\\\\SRV1\\docs\\x ",
+                          "m121", "\\\\SRV1\\f ",
+                          "m125", "\\\\root ",
                           "m122", "\\\\generic "}));
+  // clang-format on
   // Only containers are opened, each once, breadth first; all are closed.
   EXPECT_EQ(p.net.opened, (Lines{"<top>", "Test Network", "WORKGROUP", "OFFICE", "\\\\SRV1"}));
   EXPECT_EQ(p.net.openHandles, 0);

@@ -51,8 +51,8 @@ class ScriptedNetwork : public platform::Network {
   }
 
   // Script knobs.
-  int topOpenFailure = 0;          // e.g. 1222: no network at all
-  int maxPerBatch = 0;             // 0: as many as the buffer takes
+  int topOpenFailure = 0;              // e.g. 1222: no network at all
+  int maxPerBatch = 0;                 // 0: as many as the buffer takes
   bool successWithEveryBatch = false;  // 0 with each batch, 259 once done
   std::function<void(const NetResource* container)> onOpen;
   std::string userBuffer = "tester";
@@ -156,7 +156,9 @@ class ScriptedNetwork : public platform::Network {
     std::size_t next;
     std::string name;
   };
-  static std::string key(const NetResource& r) { return r.remoteName.value_or(std::string(1, '\0')); }
+  static std::string key(const NetResource& r) {
+    return r.remoteName.value_or(std::string(1, '\0'));
+  }
 
   std::vector<Node> nodes_;
   std::vector<int> top_;
