@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/catalogue.h"
 #include "ui/report/scripted_network.h"
 
 namespace quilbert::ui {
@@ -39,6 +40,25 @@ TEST_F(HelpWindowTest, ShowsTheCatalogueWithDashesAndMarks) {
   EXPECT_FALSE(f.Label2.font().bold || f.Label2.font().underline);
   EXPECT_EQ(f.Label9.foreColor(), (forms::Color{192, 64, 0}));
   EXPECT_LT(f.Label8.top(), f.Label7.top());
+}
+
+TEST_F(HelpWindowTest, FollowsTheEnglishCatalogue) {
+  HelpForm design(p.g);  // never loaded: the French texts of its design
+  p.g.LangDir = std::string(QUILBERT_SOURCE_DIR) + "/lang/";
+  p.g.LanguageFile = "langage_gb.txt";
+  app::LoadCatalogue(p.g);
+  ASSERT_EQ(p.g.msg(139), "Connection help");
+  help.show();
+  const Lines shown = page();
+  const Lines french{design.caption(),        design.Label1.caption(), design.Label2.caption(),
+                     design.Label3.caption(), design.Label4.caption(), design.Label5.caption(),
+                     design.Label6.caption(), design.Label8.caption(), design.Label7.caption(),
+                     design.Label9.caption()};
+  for (std::size_t i = 0; i < shown.size(); ++i) {
+    EXPECT_NE(shown[i], french[i]);
+    EXPECT_FALSE(shown[i].empty());
+  }
+  EXPECT_EQ(shown[3], "- " + p.g.msg(142) + " ;");
 }
 
 TEST_F(HelpWindowTest, KeepsItsTextsUntilItIsLoadedAgain) {
