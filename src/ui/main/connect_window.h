@@ -91,6 +91,9 @@ class ConnectWindow : public forms::Form {
   void Form_MouseMove(int button, int shift, float x, float y);
   void Form_QueryUnload(int& cancel, forms::UnloadReason reason);
   void fnquitter();
+  // A later start of the program asks this one to come back: shown, even
+  // from behind the notification icon (a desktop may have no notification area).
+  void bringBack();
 
   // The folder browser and its callback (share level only).
   bool BrowseForShare(std::string& chosen, const std::string& hint);

@@ -65,6 +65,15 @@ void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float
   mouseBusy_ = false;
 }
 
+void ConnectWindow::bringBack() {
+  if (menu("menu_agrandir").caption() != g_.msg(168) || !visible()) {
+    menu_agrandir_Click();
+    if (!visible()) menu_agrandir_Click();
+  } else {
+    show();
+  }
+}
+
 void ConnectWindow::menu_resident_Click() {
   auto& item = menu("menu_resident");
   if (item.checked()) {

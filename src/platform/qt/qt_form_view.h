@@ -1,0 +1,93 @@
+// The Qt view of one loaded form: a top-level window (menu bar above a
+// fixed-size client area) and one widget per control. Widgets reach the model
+// through a shared link that the view clears when it goes away, so a user
+// event arriving after an unload touches nothing.
+#pragma once
+
+#include <map>
+#include <memory>
+
+#include "platform/forms/form.h"
+
+class QMenu;
+class QMenuBar;
+class QAction;
+class QTimer;
+class QWidget;
+class QObject;
+
+namespace quilbert::qtview {
+
+class QtToolkit;
+class QtFormView;
+
+// What widgets hold instead of a raw view pointer.
+struct ViewLink {
+  QtFormView* view = nullptr;
+};
+
+class QtFormView : public forms::FormView {
+ public:
+  QtFormView(QtToolkit& toolkit, forms::Form& form);
+  ~QtFormView() override;
+  QtFormView(const QtFormView&) = delete;
+  QtFormView& operator=(const QtFormView&) = delete;
+
+  void controlAdded(forms::Control& c) override;
+  void controlChanged(forms::Control& c, forms::Prop p) override;
+  void formChanged(forms::Prop p) override;
+  void menuChanged(forms::MenuItem& item) override;
+
+  [[nodiscard]] QWidget* window() const { return window_; }
+  [[nodiscard]] QWidget* client() const { return client_; }
+  [[nodiscard]] QWidget* widgetOf(const forms::Control& c) const;
+  [[nodiscard]] forms::Form& form() const { return form_; }
+  [[nodiscard]] QtToolkit& toolkit() const { return toolkit_; }
+  // Height in pixels the menu bar takes above the client area (0 without one).
+  [[nodiscard]] int menuBarHeight() const;
+
+  void showWindow();
+  void hideWindow();
+  void setTopMost(bool onTop);
+  // Window flags from the form's border style, title bar, task-list setting
+  // and keep-on-top request; re-shows a visible window in place.
+  void applyWindowFlags();
+
+  // ---- from the widgets
+  void keyEvent(forms::Control* c, int keyCode, int shift, bool down);
+  void focusGained(forms::Control* c);
+  void clientPainted(bool whole);
+  void clientMouseMove(int button, int shift, double x, double y);
+  void closeRequested();
+
+ private:
+  QWidget* createWidget(forms::Control& c);
+  void update(forms::Control& c, forms::Prop p, QWidget* w);
+  void updateAll(forms::Control& c, QWidget* w);
+  void rebuildMenuBar();
+  void fillMenu(QMenu* menu, forms::MenuItem& item);
+  void syncAction(forms::MenuItem& item);
+  void applyClientGeometry();
+  void placeWindow();
+
+  QtToolkit& toolkit_;
+  forms::Form& form_;
+  std::shared_ptr<ViewLink> link_;
+  QWidget* window_ = nullptr;
+  QWidget* client_ = nullptr;
+  QMenuBar* menuBar_ = nullptr;
+  QObject* keyFilter_ = nullptr;
+  bool topMost_ = false;
+  bool placed_ = false;
+  bool paintQueued_ = false;
+  std::map<const forms::Control*, QWidget*> widgets_;
+  std::map<const forms::Control*, QTimer*> timers_;
+  std::map<const forms::MenuItem*, QAction*> actions_;
+};
+
+// The Windows virtual-key code of a Qt key (0 when it has none) and the
+// classic shift mask (1 shift, 2 ctrl, 4 alt) of Qt modifiers.
+int virtualKey(int qtKey);
+int shiftMask(unsigned modifiers);
+
+}  // namespace quilbert::qtview

@@ -1,0 +1,376 @@
+#include "platform/qt/qt_toolkit.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QEventLoop>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QImageReader>
+#include <QMenu>
+#include <QPixmap>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QSystemTrayIcon>
+#include <QWidget>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "platform/qt/qt_convert.h"
+#include "platform/qt/qt_folder_browser.h"
+#include "platform/qt/qt_form_view.h"
+
+namespace quilbert::qtview {
+
+using forms::Form;
+
+namespace {
+
+// Frame of a decorated window before the window manager has shown one: a
+// 4-pixel border on each side and a 22-pixel title bar.
+constexpr int kEstimatedFrameWidth = 8;
+constexpr int kEstimatedFrameHeight = 30;
+
+// Mouse messages of the classic notification-icon callback.
+constexpr int kLeftButtonUp = 0x202;
+constexpr int kLeftButtonDoubleClick = 0x203;
+constexpr int kRightButtonUp = 0x205;
+constexpr int kMiddleButtonUp = 0x208;
+
+QtFormView* viewOf(const Form& form) {
+  return dynamic_cast<QtFormView*>(form.view());
+}
+
+}  // namespace
+
+QtToolkit::QtToolkit(int& argc, char** argv, platform::Network* network) : network_(network) {
+  if (QApplication::instance() == nullptr) ownedApp_ = std::make_unique<QApplication>(argc, argv);
+  init();
+}
+
+QtToolkit::QtToolkit(platform::Network* network) : network_(network) {
+  if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    std::cerr << "QtToolkit needs a QApplication\n";
+    std::abort();
+  }
+  init();
+}
+
+void QtToolkit::init() {
+  QApplication::setQuitOnLastWindowClosed(false);
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const double dpi = screen->logicalDotsPerInchY();
+    if (dpi > 0) twipsPerPixel_ = 1440.0 / dpi;
+  }
+  notifierOwner_ = std::make_unique<QObject>();
+}
+
+QtToolkit::~QtToolkit() {
+  if (overrideCursor_) QApplication::restoreOverrideCursor();
+  trays_.clear();
+  notifierOwner_.reset();
+  // Windows of unloaded forms wait for deletion; let it happen before the
+  // application (possibly ours) goes.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+int QtToolkit::toPixels(int twips) const {
+  return static_cast<int>(std::lround(twips / twipsPerPixel_));
+}
+
+int QtToolkit::toTwips(double pixels) const {
+  return static_cast<int>(std::ceil(pixels * twipsPerPixel_ - 1e-9));
+}
+
+QWidget* QtToolkit::windowOf(const Form& form) {
+  const QtFormView* v = viewOf(form);
+  return v != nullptr ? v->window() : nullptr;
+}
+
+QWidget* QtToolkit::widgetOf(const forms::Control& control) {
+  const QtFormView* v = viewOf(control.form());
+  return v != nullptr ? v->widgetOf(control) : nullptr;
+}
+
+// ---- forms
+
+std::unique_ptr<forms::FormView> QtToolkit::createView(Form& form) {
+  return std::make_unique<QtFormView>(*this, form);
+}
+
+void QtToolkit::show(Form& form) {
+  if (QtFormView* v = viewOf(form)) v->showWindow();
+}
+
+void QtToolkit::hide(Form& form) {
+  if (QtFormView* v = viewOf(form)) v->hideWindow();
+  for (const ModalRun& run : modalRuns_) {
+    if (run.form == &form) run.loop->exit(0);
+  }
+}
+
+void QtToolkit::viewOpened(QtFormView& view) {
+  views_.push_back(&view);
+}
+
+void QtToolkit::viewClosing(Form& form) {
+  views_.erase(std::remove_if(views_.begin(), views_.end(),
+                              [&](const QtFormView* v) { return &v->form() == &form; }),
+               views_.end());
+  for (const ModalRun& run : modalRuns_) {
+    if (run.form == &form) run.loop->exit(0);
+  }
+  for (auto it = trays_.begin(); it != trays_.end();) {
+    it = it->first.first == &form ? trays_.erase(it) : std::next(it);
+  }
+}
+
+void QtToolkit::runModal(Form& form) {
+  QtFormView* v = viewOf(form);
+  if (v == nullptr) return;
+  QWidget* window = v->window();
+  if (window->isVisible()) window->hide();  // modality applies from the next show
+  window->setWindowModality(Qt::ApplicationModal);
+  v->showWindow();
+  auto open = [&form] { return form.loaded() && form.visible(); };
+  if (open()) {
+    QEventLoop loop;
+    modalRuns_.push_back({&form, &loop});
+    loop.exec();
+    modalRuns_.erase(std::remove_if(modalRuns_.begin(), modalRuns_.end(),
+                                    [&](const ModalRun& r) { return r.loop == &loop; }),
+                     modalRuns_.end());
+  }
+  // Still loaded: the next plain show is not modal.
+  if (QtFormView* still = viewOf(form)) {
+    QWidget* w = still->window();
+    const bool visible = w->isVisible();
+    if (visible) w->hide();
+    w->setWindowModality(Qt::NonModal);
+    if (visible) w->show();
+  }
+}
+
+void QtToolkit::repaint(Form& form) {
+  QtFormView* v = viewOf(form);
+  if (v == nullptr || !v->window()->isVisible()) return;
+  // The client area itself: repainting the window skips what its opaque
+  // client covers.
+  v->client()->repaint();
+  // Runs the Paint notification the repaint queued.
+  QCoreApplication::sendPostedEvents(v->client(), QEvent::MetaCall);
+}
+
+void QtToolkit::processEvents() {
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  // What drawing queued (the Paint notification) belongs to this round too.
+  QCoreApplication::sendPostedEvents();
+}
+
+int QtToolkit::runMainLoop() {
+  // A quit asked for before the loop started (during start-up) ends it at once.
+  if (quitRequested_) {
+    quitRequested_ = false;
+    return quitCode_;
+  }
+  // Our own loop rather than QApplication::exec: QCoreApplication::exit would
+  // end every nested loop too and make later modal forms return at once.
+  QEventLoop loop;
+  mainLoop_ = &loop;
+  const int code = loop.exec();
+  mainLoop_ = nullptr;
+  quitRequested_ = false;
+  return code;
+}
+
+void QtToolkit::quit(int exitCode) {
+  quitRequested_ = true;
+  quitCode_ = exitCode;
+  if (mainLoop_ != nullptr) mainLoop_->exit(exitCode);
+}
+
+// ---- metrics
+
+void QtToolkit::noteFrameMargins(int horizontal, int vertical) {
+  if (horizontal > 0 || vertical > 0) frameMargins_ = {horizontal, vertical};
+}
+
+forms::Size QtToolkit::frameExtra(const Form& form) const {
+  const QtFormView* v = viewOf(form);
+  int menu = 0;
+  if (form.hasVisibleMenu()) {
+    menu = v != nullptr ? v->menuBarHeight() : QFontMetrics(QApplication::font()).height() + 8;
+  }
+  int w = 0;
+  int h = 0;
+  if (form.borderStyle() != forms::BorderStyle::None && form.titleBar()) {
+    w = frameMargins_ ? frameMargins_->first : kEstimatedFrameWidth;
+    h = frameMargins_ ? frameMargins_->second : kEstimatedFrameHeight;
+  }
+  return {toTwips(w), toTwips(h + menu)};
+}
+
+forms::Size QtToolkit::screenSize() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize s = screen != nullptr ? screen->geometry().size() : QSize(1024, 768);
+  return {toTwips(s.width()), toTwips(s.height())};
+}
+
+forms::Size QtToolkit::measureText(const forms::Font& font, std::string_view text) const {
+  const QFontMetrics fm(toQFont(font));
+  // The same layout a label draws its plain text with.
+  const QRect r = fm.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::AlignLeft | Qt::AlignTop,
+                                  toDisplayText(text));
+  return {toTwips(r.width()), toTwips(std::max(r.height(), fm.height()))};
+}
+
+std::optional<forms::Picture> QtToolkit::loadPicture(const std::string& file) const {
+  QImageReader reader(toQString(file));
+  if (!reader.canRead()) return std::nullopt;
+  QSize size = reader.size();
+  if (!size.isValid()) {
+    const QImage image = reader.read();
+    if (image.isNull()) return std::nullopt;
+    size = image.size();
+  }
+  return forms::Picture{file, size.width(), size.height()};
+}
+
+const QPixmap& QtToolkit::pixmap(const std::string& file) const {
+  auto it = pixmaps_.find(file);
+  if (it == pixmaps_.end()) {
+    it = pixmaps_.emplace(file, std::make_unique<QPixmap>(toQString(file))).first;
+  }
+  return *it->second;
+}
+
+// ---- services
+
+void QtToolkit::setFocus(forms::Control& c) {
+  QWidget* w = widgetOf(c);
+  if (w != nullptr && QApplication::focusWidget() != w) w->setFocus(Qt::OtherFocusReason);
+}
+
+void QtToolkit::setMousePointer(forms::MousePointer p) {
+  pointer_ = p;
+  if (overrideCursor_) QApplication::restoreOverrideCursor();
+  overrideCursor_ = p != forms::MousePointer::Default;
+  if (p == forms::MousePointer::Arrow) QApplication::setOverrideCursor(Qt::ArrowCursor);
+  if (p == forms::MousePointer::Hourglass) QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void QtToolkit::beep() {
+  QApplication::beep();
+}
+
+void QtToolkit::popupMenu(Form& owner, forms::MenuItem& menu, forms::MenuItem* defaultItem) {
+  QMenu popup(windowOf(owner));
+  std::map<QAction*, forms::MenuItem*> items;
+  std::function<void(QMenu*, forms::MenuItem&)> fill = [&](QMenu* m, forms::MenuItem& parent) {
+    for (const auto& child : parent.items()) {
+      if (!child->visible()) continue;
+      if (child->isSeparator()) {
+        m->addSeparator();
+        continue;
+      }
+      QAction* a = nullptr;
+      if (!child->items().empty()) {
+        QMenu* sub = m->addMenu(toQString(child->caption()));
+        fill(sub, *child);
+        a = sub->menuAction();
+      } else {
+        a = m->addAction(toQString(child->caption()));
+        items[a] = child.get();
+      }
+      a->setCheckable(child->checked());
+      a->setChecked(child->checked());
+      a->setEnabled(child->enabled());
+      if (child.get() == defaultItem) {
+        QFont bold = a->font();
+        bold.setBold(true);
+        a->setFont(bold);
+      }
+    }
+  };
+  fill(&popup, menu);
+  QAction* chosen = popup.exec(QCursor::pos());
+  if (auto it = items.find(chosen); chosen != nullptr && it != items.end()) it->second->click();
+}
+
+bool QtToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
+                            const forms::Picture& icon) {
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+  const auto key = std::make_pair(static_cast<const Form*>(&owner), id);
+  if (trays_.count(key) != 0) return false;  // adding again changes nothing
+  auto tray = std::make_unique<QSystemTrayIcon>();
+  tray->setIcon(icon.empty() ? QIcon() : QIcon(toQString(icon.file)));
+  tray->setToolTip(toQString(tip));
+  Form* form = &owner;
+  const double tpp = twipsPerPixel_;
+  QObject::connect(tray.get(), &QSystemTrayIcon::activated, tray.get(),
+                   [form, tpp](QSystemTrayIcon::ActivationReason reason) {
+                     int message = 0;
+                     switch (reason) {
+                       case QSystemTrayIcon::DoubleClick:
+                         message = kLeftButtonDoubleClick;
+                         break;
+                       case QSystemTrayIcon::Context:
+                         message = kRightButtonUp;
+                         break;
+                       case QSystemTrayIcon::Trigger:
+                         message = kLeftButtonUp;
+                         break;
+                       case QSystemTrayIcon::MiddleClick:
+                         message = kMiddleButtonUp;
+                         break;
+                       case QSystemTrayIcon::Unknown:
+                         return;
+                     }
+                     // The classic callback: the message number as x, in pixels.
+                     form->mouseMove(0, 0, static_cast<float>(message * tpp), 0.0F);
+                   });
+  tray->show();
+  trays_[key] = std::move(tray);
+  return true;
+}
+
+bool QtToolkit::removeTrayIcon(Form& owner, int id) {
+  return trays_.erase({&owner, id}) > 0;
+}
+
+bool QtToolkit::setTopMost(Form& form, bool onTop) {
+  QtFormView* v = viewOf(form);
+  if (v == nullptr) return false;
+  v->setTopMost(onTop);
+  return true;
+}
+
+std::optional<std::string> QtToolkit::browseForFolder(Form& owner,
+                                                      const forms::FolderBrowseRequest& request) {
+  return runFolderBrowser(windowOf(owner), network_, request);
+}
+
+void QtToolkit::hideFromTaskList() {
+  hiddenFromTaskList_ = true;
+  for (QtFormView* v : views_) v->applyWindowFlags();
+}
+
+void QtToolkit::endProcess(int exitCode) {
+  std::cout.flush();
+  std::cerr.flush();
+  std::fflush(nullptr);
+  std::_Exit(exitCode);
+}
+
+void QtToolkit::watchReadable(int fd, std::function<void()> onReadable) {
+  auto* notifier = new QSocketNotifier(fd, QSocketNotifier::Read, notifierOwner_.get());
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier,
+                   [callback = std::move(onReadable)] {
+                     if (callback) callback();
+                   });
+}
+
+}  // namespace quilbert::qtview

@@ -1,0 +1,123 @@
+// Qt 6 Widgets backend of the form model: every form becomes a top-level
+// window with one widget per control, timers are precise QTimers, modal forms
+// run nested QEventLoops, and the services (pointer, beep, pop-up menus,
+// notification icon, keep-on-top, network folder browser) use their Qt
+// counterparts. Runs under QT_QPA_PLATFORM=offscreen for tests.
+//
+// Units: a form's twips become pixels at 1440 / logical dpi twips per pixel
+// (15 at 96 dpi), read once from the primary screen when the toolkit starts.
+//
+// QApplication: the toolkit uses the QApplication that exists when it is
+// constructed; if there is none, the (argc, argv) constructor creates one and
+// owns it, and it is destroyed with the toolkit. Windows never end the
+// program by closing: quitOnLastWindowClosed is turned off.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/forms/toolkit.h"
+#include "platform/network.h"
+
+class QApplication;
+class QObject;
+class QPixmap;
+class QSystemTrayIcon;
+class QEventLoop;
+class QWidget;
+
+namespace quilbert::qtview {
+
+class QtFormView;
+
+class QtToolkit : public forms::Toolkit {
+ public:
+  // Creates the QApplication when none exists yet (argc and argv must then
+  // outlive the toolkit, as QApplication requires). `network` feeds the folder
+  // browser; null leaves its tree empty.
+  QtToolkit(int& argc, char** argv, platform::Network* network = nullptr);
+  // Uses the QApplication the caller has created.
+  explicit QtToolkit(platform::Network* network = nullptr);
+  ~QtToolkit() override;
+  QtToolkit(const QtToolkit&) = delete;
+  QtToolkit& operator=(const QtToolkit&) = delete;
+
+  // Twips per pixel of the primary screen (15 at 96 dpi).
+  [[nodiscard]] double twipsPerPixel() const { return twipsPerPixel_; }
+  [[nodiscard]] int toPixels(int twips) const;
+  [[nodiscard]] int toTwips(double pixels) const;
+
+  // The top-level window of a loaded form (null when it is not loaded), and
+  // the widget of one of its controls; for tests, screenshots and embedding.
+  [[nodiscard]] static QWidget* windowOf(const forms::Form& form);
+  [[nodiscard]] static QWidget* widgetOf(const forms::Control& control);
+
+  // ---- forms::Toolkit
+  std::unique_ptr<forms::FormView> createView(forms::Form& form) override;
+  void show(forms::Form& form) override;
+  void hide(forms::Form& form) override;
+  void runModal(forms::Form& form) override;
+  void repaint(forms::Form& form) override;
+  void processEvents() override;
+  int runMainLoop() override;
+  void quit(int exitCode) override;
+  [[nodiscard]] forms::Size frameExtra(const forms::Form& form) const override;
+  [[nodiscard]] forms::Size screenSize() const override;
+  [[nodiscard]] forms::Size measureText(const forms::Font& font,
+                                        std::string_view text) const override;
+  [[nodiscard]] std::optional<forms::Picture> loadPicture(const std::string& file) const override;
+  void setFocus(forms::Control& c) override;
+  [[nodiscard]] forms::MousePointer mousePointer() const override { return pointer_; }
+  void setMousePointer(forms::MousePointer p) override;
+  void beep() override;
+  void popupMenu(forms::Form& owner, forms::MenuItem& menu, forms::MenuItem* defaultItem) override;
+  bool addTrayIcon(forms::Form& owner, int id, const std::string& tip,
+                   const forms::Picture& icon) override;
+  bool removeTrayIcon(forms::Form& owner, int id) override;
+  bool setTopMost(forms::Form& form, bool onTop) override;
+  std::optional<std::string> browseForFolder(forms::Form& owner,
+                                             const forms::FolderBrowseRequest& request) override;
+  void hideFromTaskList() override;
+  [[noreturn]] void endProcess(int exitCode) override;
+  void watchReadable(int fd, std::function<void()> onReadable) override;
+
+  // ---- used by the views
+  [[nodiscard]] bool hiddenFromTaskList() const { return hiddenFromTaskList_; }
+  // A picture file as a pixmap, cached by file name; a null pixmap when unreadable.
+  [[nodiscard]] const QPixmap& pixmap(const std::string& file) const;
+  void viewOpened(QtFormView& view);
+  // The view of `form` is going away: end its modal loop, drop its tray icons.
+  void viewClosing(forms::Form& form);
+  // Frame margins the window manager gave a decorated window, once seen.
+  void noteFrameMargins(int horizontal, int vertical);
+
+ private:
+  struct ModalRun {
+    forms::Form* form;
+    QEventLoop* loop;
+  };
+  void init();
+
+  std::unique_ptr<QApplication> ownedApp_;
+  platform::Network* network_ = nullptr;
+  double twipsPerPixel_ = 15.0;
+  forms::MousePointer pointer_ = forms::MousePointer::Default;
+  bool overrideCursor_ = false;
+  bool hiddenFromTaskList_ = false;
+  bool quitRequested_ = false;
+  int quitCode_ = 0;
+  std::optional<std::pair<int, int>> frameMargins_;
+  std::vector<ModalRun> modalRuns_;
+  QEventLoop* mainLoop_ = nullptr;
+  std::vector<QtFormView*> views_;
+  std::map<std::pair<const forms::Form*, int>, std::unique_ptr<QSystemTrayIcon>> trays_;
+  std::unique_ptr<QObject> notifierOwner_;
+  mutable std::map<std::string, std::unique_ptr<QPixmap>> pixmaps_;
+};
+
+}  // namespace quilbert::qtview
