@@ -10,6 +10,12 @@
 #include "ui/report/net_resources.h"
 #include "ui/report/scripted_network.h"
 
+// With the Qt backend in the build, the same walk into a real list widget.
+#if __has_include(<QtWidgets/QApplication>)
+#define QUILBERT_BENCH_QT 1
+#include "platform/qt/qt_toolkit.h"
+#endif
+
 // Heap bytes in use and their high-water mark, so that the walk's own peak
 // can be told apart from the network it walks (the process's peak RSS keeps
 // memory that earlier runs freed).
@@ -97,6 +103,38 @@ BENCHMARK(BM_EnumNetResources)
     ->Args({20, 100, 100})
     ->Unit(benchmark::kMillisecond)
     ->Complexity(benchmark::oN);
+
+#ifdef QUILBERT_BENCH_QT
+void BM_EnumNetResourcesQt(benchmark::State& state) {
+  static int argc = 1;
+  static char name[] = "enum_bench";
+  static char* argv[] = {name, nullptr};
+  setenv("QT_QPA_PLATFORM", "offscreen", 0);
+  static quilbert::qtview::QtToolkit qt(argc, argv);
+  quilbert::testing::ScriptedProgram p;
+  buildNetwork(p.net, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
+               static_cast<int>(state.range(2)));
+  quilbert::app::Globals g(quilbert::app::Services{qt, p.net, p.drives, p.registry, p.process});
+  g.Catalogue = p.g.Catalogue;
+  std::size_t lines = 0;
+  for (auto _ : state) {
+    quilbert::forms::Form window(qt, "Form1");
+    window.setClientSize({8835, 5190});
+    auto& text2 = window.add<quilbert::forms::ListBox>("text2");
+    text2.move({90, 750, 4515, 4350});
+    window.show();
+    quilbert::ui::gNetRes1::EnumNetResources(g, window, text2);
+    lines = text2.items().size();
+    window.unload();
+  }
+  state.counters["lines"] = static_cast<double>(lines);
+  state.counters["process_peak_MB"] = static_cast<double>(peakRssKb()) / 1024.0;
+}
+BENCHMARK(BM_EnumNetResourcesQt)
+    ->Args({1, 10, 100})
+    ->Args({10, 100, 100})
+    ->Unit(benchmark::kMillisecond);
+#endif
 
 }  // namespace
 
