@@ -31,6 +31,7 @@ struct Font {
   double size = 8.25;  // points
   bool bold = false;
   bool symbol = false;  // symbol character set (Wingdings)
+  bool underline = false;
   friend bool operator==(const Font&, const Font&) = default;
 };
 
