@@ -4,41 +4,13 @@
 
 #include <filesystem>
 
+#include "platform/sim/network_walk.h"  // in tests/
 #include "platform/sim/sim_network.h"
 
 namespace {
 
 using quilbert::platform::NetResource;
 using quilbert::sim::SimNetwork;
-
-// Breadth first, 4,096-byte batches, count -1 then the count returned while 234.
-std::size_t walk(quilbert::platform::Network& net) {
-  std::vector<NetResource> found;
-  std::size_t next = 0;
-  bool top = true;
-  while (top || next < found.size()) {
-    quilbert::platform::EnumHandle h = 0;
-    int opened = -1;
-    if (top) {
-      opened = net.openEnum(2, 0, 0, nullptr, h);
-      top = false;
-    } else {
-      const NetResource parent = found[next++];
-      if (parent.usage & 2U) opened = net.openEnum(2, 0, 0, &parent, h);
-    }
-    if (opened != 0) continue;
-    std::int32_t count = -1;
-    int result = 0;
-    do {
-      std::uint32_t size = 4096;
-      std::vector<NetResource> batch;
-      result = net.enumResource(h, count, batch, size);
-      found.insert(found.end(), batch.begin(), batch.end());
-    } while (result == 234);
-    net.closeEnum(h);
-  }
-  return found.size();
-}
 
 void BM_BuildLargeNetwork(benchmark::State& state) {
   for (auto _ : state) {
@@ -51,7 +23,7 @@ BENCHMARK(BM_BuildLargeNetwork)->Unit(benchmark::kMillisecond);
 void BM_WalkLargeNetwork(benchmark::State& state) {
   SimNetwork net(quilbert::sim::generatedNetwork(10, 100, 100));
   std::size_t found = 0;
-  for (auto _ : state) found = walk(net);
+  for (auto _ : state) found = quilbert::sim::testing::walkNetwork(net).found.size();
   state.counters["resources"] = static_cast<double>(found);
 }
 BENCHMARK(BM_WalkLargeNetwork)->Unit(benchmark::kMillisecond);

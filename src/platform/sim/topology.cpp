@@ -1,5 +1,7 @@
 #include "platform/sim/topology.h"
 
+#include <array>
+
 #include "platform/sim/names.h"
 
 namespace quilbert::sim {
@@ -178,23 +180,10 @@ platform::NetResource Topology::record(NodeId id) const {
   r.remoteName = n.remote;
   if (!n.comment.empty()) r.comment = n.comment;
   r.provider = nodes_[n.provider].remote;
-  switch (n.kind) {
-    case NodeKind::Provider:
-      r.displayType = kDisplayNetwork;
-      break;
-    case NodeKind::Workgroup:
-      r.displayType = kDisplayDomain;
-      break;
-    case NodeKind::Server:
-      r.displayType = kDisplayServer;
-      break;
-    case NodeKind::Share:
-      r.displayType = kDisplayShare;
-      break;
-    case NodeKind::Folder:
-      r.displayType = kDisplayDirectory;
-      break;
-  }
+  // Display types by kind: provider, workgroup, server, share, folder.
+  static constexpr std::array<std::uint32_t, 5> kDisplay = {
+      kDisplayNetwork, kDisplayDomain, kDisplayServer, kDisplayShare, kDisplayDirectory};
+  r.displayType = kDisplay[static_cast<std::size_t>(n.kind)];
   r.type = type(id);
   r.usage = usage(id);
   return r;

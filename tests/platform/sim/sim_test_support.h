@@ -1,5 +1,5 @@
 // Shared by the simulated network's tests: a small office network, a private
-// temporary folder, and a walk over the network with the program's batching.
+// temporary folder, and helpers to connect and read drives.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "network_walk.h"
 #include "platform/sim/sim_network.h"
 
 namespace quilbert::sim::testing {
@@ -97,48 +98,6 @@ inline std::string driveText(platform::Drives& drives, char letter) {
   if (!d) return "none";
   std::string text = std::string(1, d->letter) + ": " + std::to_string(d->type);
   return d->shareName.empty() ? text : text + " " + d->shareName;
-}
-
-// The whole network, breadth first, read as the program does: 4,096-byte buffers, count -1 first,
-// then the count the previous call returned while the answer is 234.
-struct Walk {
-  std::vector<NetResource> found;
-  int calls = 0;
-  int failedOpens = 0;
-};
-
-inline Walk walkNetwork(platform::Network& net) {
-  Walk w;
-  std::size_t next = 0;
-  bool top = true;
-  while (top || next < w.found.size()) {
-    platform::EnumHandle h = 0;
-    int opened = -1;
-    if (top) {
-      opened = net.openEnum(platform::kScopeGlobalNet, 0, 0, nullptr, h);
-      top = false;
-    } else {
-      NetResource parent = w.found[next++];
-      if (parent.usage & platform::kUsageContainer) {
-        opened = net.openEnum(platform::kScopeGlobalNet, 0, 0, &parent, h);
-      }
-    }
-    if (opened != 0) {
-      ++w.failedOpens;
-      continue;
-    }
-    std::int32_t count = -1;
-    int result = 0;
-    do {
-      std::uint32_t size = 4096;
-      std::vector<NetResource> batch;
-      result = net.enumResource(h, count, batch, size);
-      ++w.calls;
-      if (count > 0) w.found.insert(w.found.end(), batch.begin(), batch.begin() + count);
-    } while (result == platform::neterr::kMoreData);
-    net.closeEnum(h);
-  }
-  return w;
 }
 
 }  // namespace quilbert::sim::testing
