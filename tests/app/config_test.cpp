@@ -106,7 +106,9 @@ TEST_F(ConfigTest, BadFilesNeverCrashAndLoseNothingThatCanBeKept) {
     writeFile(p.configPath(), bytes);
     p.g->ConfigLines = {};
     read();
-    if (bytes.rfind("1\tA", 0) == 0) EXPECT_EQ(entry('A').Login, "x");
+    if (bytes.rfind("1\tA", 0) == 0) {
+      EXPECT_EQ(entry('A').Login, "x");
+    }
     EXPECT_EQ(readFile(p.configPath()), bytes) << "reading never rewrites the file";
   }
 }
