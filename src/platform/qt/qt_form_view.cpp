@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWindow>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
@@ -59,6 +60,29 @@ class FormWindow : public QWidget {
       const QRect inner = geometry();
       v->toolkit().noteFrameMargins(outer.width() - inner.width(), outer.height() - inner.height());
     });
+  }
+
+ private:
+  Link link_;
+};
+
+// Reports the window's exposure, after the drawing it brings.
+class ExposeFilter : public QObject {
+ public:
+  ExposeFilter(Link link, QObject* parent) : QObject(parent), link_(std::move(link)) {}
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* e) override {
+    if (e->type() == QEvent::Expose) {
+      auto* window = static_cast<QWindow*>(watched);
+      QMetaObject::invokeMethod(
+          this,
+          [link = link_, window] {
+            if (QtFormView* v = link->view; v != nullptr && window->isExposed()) v->clientPainted(false);
+          },
+          Qt::QueuedConnection);
+    }
+    return false;
   }
 
  private:
@@ -792,10 +816,21 @@ void QtFormView::showWindow() {
   if (countItems(form_.menus()) != static_cast<int>(actions_.size())) rebuildMenuBar();
   if (!placed_ || !form_.centered()) placeWindow();
   placed_ = true;
+  drawPending_ = true;
   window_->show();
+  // A client entirely covered by opaque children gets no paint event of its
+  // own: the window's first exposure is then what says it has been drawn.
+  if (exposeFilter_ == nullptr) exposeFilter_ = new ExposeFilter(link_, window_);
+  // The native window may have been made anew (new flags): watch the current one.
+  if (QWindow* handle = window_->windowHandle()) handle->installEventFilter(exposeFilter_);
+  if (window_->windowHandle() != nullptr && window_->windowHandle()->isExposed()) {
+    clientPainted(true);
+  }
   // Platforms without a window manager (offscreen) cannot stack windows.
-  if (QGuiApplication::platformName() != QLatin1String("offscreen")) window_->raise();
-  window_->activateWindow();
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    window_->raise();
+    window_->activateWindow();
+  }
 }
 
 void QtFormView::hideWindow() {
@@ -891,7 +926,8 @@ void QtFormView::focusGained(Control* c) {
 }
 
 void QtFormView::clientPainted(bool whole) {
-  if (!whole || paintQueued_) return;
+  if ((!whole && !drawPending_) || paintQueued_) return;
+  drawPending_ = false;
   paintQueued_ = true;
   // After the drawing is done: a Paint handler may change what is drawn.
   QMetaObject::invokeMethod(

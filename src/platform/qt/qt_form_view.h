@@ -77,9 +77,12 @@ class QtFormView : public forms::FormView {
   QWidget* client_ = nullptr;
   QMenuBar* menuBar_ = nullptr;
   QObject* keyFilter_ = nullptr;
+  QObject* exposeFilter_ = nullptr;
   bool topMost_ = false;
   bool placed_ = false;
   bool paintQueued_ = false;
+  // Shown and not yet reported drawn: the next paint of any part counts.
+  bool drawPending_ = false;
   std::map<const forms::Control*, QWidget*> widgets_;
   std::map<const forms::Control*, QTimer*> timers_;
   std::map<const forms::MenuItem*, QAction*> actions_;

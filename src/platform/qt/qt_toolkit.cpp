@@ -58,7 +58,26 @@ QtToolkit::QtToolkit(platform::Network* network) : network_(network) {
   init();
 }
 
+namespace {
+QtMessageHandler previousHandler = nullptr;
+// The offscreen platform cannot stack windows and says so at every topmost
+// request; that is expected there, and not worth a line on standard error.
+void quietMessages(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (text == QLatin1String("This plugin does not support raise()")) return;
+  if (previousHandler != nullptr) {
+    previousHandler(type, context, text);
+  } else {
+    std::cerr << text.toStdString() << "\n";
+  }
+}
+}  // namespace
+
 void QtToolkit::init() {
+  static const bool installed = [] {
+    previousHandler = qInstallMessageHandler(quietMessages);
+    return true;
+  }();
+  (void)installed;
   QApplication::setQuitOnLastWindowClosed(false);
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const double dpi = screen->logicalDotsPerInchY();
