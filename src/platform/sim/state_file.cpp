@@ -104,7 +104,8 @@ std::string writeAtomically(const std::filesystem::path& path, const std::string
       if (n < 0 && errno != EINTR) error = systemError("cannot write", temp);
       if (n > 0) done += static_cast<std::size_t>(n);
     }
-    if (error.empty() && ::fsync(fd.get()) != 0) error = systemError("cannot flush", temp);
+    // No fsync: like a Windows logon session, the connections need to outlive
+    // the process, not a power cut; the rename alone keeps the file whole.
   }
   if (error.empty() && ::rename(temp.c_str(), path.c_str()) != 0) {
     error = systemError("cannot replace", path);
@@ -175,8 +176,12 @@ StateFile::Loaded StateFile::load() const {
 Connections StateFile::decode(const Loaded& loaded) {
   if (!loaded.exists) return {};
   if (loaded.readable) {
+    if (cacheValid_ && loaded.text == cachedText_) return cached_;
     if (auto parsed = parse(loaded.text)) {
       warned_ = false;
+      cachedText_ = loaded.text;
+      cached_ = *parsed;
+      cacheValid_ = true;
       return std::move(*parsed);
     }
   }
@@ -211,7 +216,14 @@ std::string StateFile::update(const std::function<bool(Connections&)>& change) {
   }
   Connections connections = decode(load());
   if (!apply(connections)) return {};
-  return writeAtomically(path_, format(connections));
+  std::string text = format(connections);
+  std::string error = writeAtomically(path_, text);
+  if (error.empty()) {
+    cachedText_ = std::move(text);
+    cached_ = std::move(connections);
+    cacheValid_ = true;
+  }
+  return error;
 }  // closing the lock descriptor releases the lock
 
 }  // namespace quilbert::sim

@@ -56,6 +56,11 @@ class StateFile {
   std::filesystem::path path_;
   Connections memory_;
   bool warned_ = false;
+  // The text last read or written and what it holds: most calls find the
+  // file unchanged and need no parse.
+  std::string cachedText_;
+  Connections cached_;
+  bool cacheValid_ = false;
 };
 
 }  // namespace quilbert::sim
