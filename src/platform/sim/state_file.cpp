@@ -218,9 +218,11 @@ std::string StateFile::update(const std::function<bool(Connections&)>& change) {
   if (!apply(connections)) return {};
   std::string text = format(connections);
   std::string error = writeAtomically(path_, text);
-  if (error.empty()) {
+  // What the file holds is what reading it gives back (names it cannot hold
+  // come back changed), so the cache takes the parsed text.
+  if (auto parsed = parse(text); error.empty() && parsed) {
     cachedText_ = std::move(text);
-    cached_ = std::move(connections);
+    cached_ = std::move(*parsed);
     cacheValid_ = true;
   }
   return error;
