@@ -93,9 +93,13 @@ TestProgram::TestProgram(std::string commandLine, const sim::NetworkSpec& spec) 
   g->CommandLine = commandLine;
   settingsDir = dir.path() / "config" / "quilbert";
   main = std::make_unique<ui::ConnectWindow>(*g);
+  windows = std::make_unique<ui::ProgramWindows>(*g, *main);
 }
 
-TestProgram::~TestProgram() = default;
+TestProgram::~TestProgram() {
+  windows.reset();
+  main.reset();
+}
 
 fs::path TestProgram::configPath() const { return settingsDir / "claire.ini"; }
 

@@ -17,6 +17,7 @@
 #include "platform/sim/sim_network.h"
 #include "ui/common/dialog.h"
 #include "ui/main/connect_window.h"
+#include "ui/main/program_windows.h"
 
 namespace quilbert::testing {
 
@@ -69,6 +70,7 @@ class TestProgram {
   std::unique_ptr<TestProcess> process;
   std::unique_ptr<app::Globals> g;
   std::unique_ptr<ui::ConnectWindow> main;
+  std::unique_ptr<ui::ProgramWindows> windows;  // report, about box, help
   std::vector<std::string> log;  // status lines of the automatic mode
   std::ostringstream statusLog;
 

@@ -171,6 +171,25 @@ TEST_F(SettingsTest, ResidentToggleRewritesLine30Only) {
   EXPECT_EQ(after, before);
 }
 
+TEST_F(SettingsTest, LanguageAndResidentChangesCloseTheHelpWindow) {
+  startWith();
+  w().menu("aide").click();
+  ASSERT_TRUE(p.windows->help.isLoaded());
+  w().langue_Click(0);
+  EXPECT_FALSE(p.windows->help.isLoaded());
+  w().menu("aide").click();
+  w().bt_reduc.click();  // hiding the main window hides the help too
+  ASSERT_NE(p.windows->help.form(), nullptr);
+  EXPECT_FALSE(p.windows->help.form()->visible());
+  w().bt_reduc.click();
+  w().menu("menu_resident").click();
+  EXPECT_FALSE(p.windows->help.isLoaded());
+  // Quitting unloads it with the main window.
+  w().menu("aide").click();
+  EXPECT_TRUE(p.endsProcess([&] { w().fnquitter(); }));
+  EXPECT_FALSE(p.windows->help.isLoaded());
+}
+
 TEST_F(SettingsTest, ALaterStartBringsAHiddenWindowBack) {
   startWith();
   w().bt_reduc.click();
