@@ -177,5 +177,33 @@ TEST(Catalogue, EntriesComeFromTheFifthCharacterOfTheirLine) {
   EXPECT_EQ(p.g->msg(0), "");
 }
 
+TEST(Catalogue, BadLanguageFilesGiveWhatTheyCanAndNeverCrash) {
+  TestProgram p;
+  p.g->LangDir = (p.dir.path() / "lang").string() + "/";
+  p.g->LanguageFile = "x.txt";
+  const auto load = [&](const std::string& bytes) {
+    writeFile(p.dir.path() / "lang" / "x.txt", bytes);
+    LoadCatalogue(*p.g);
+  };
+  load(std::string("0000a\0b\r\n0001\xFF\xFE\x81\r\n", 17));
+  EXPECT_EQ(p.g->msg(0), std::string("a\0b", 3));
+  EXPECT_EQ(p.g->msg(1), "\u00FF\u00FE\u0081");  // every byte has a character
+  load("0000first\n0001second\n");                  // no CR
+  EXPECT_EQ(p.g->msg(1), "second");
+  load("0000" + std::string(10'000'000, 'x') + "\r\n0001next\r\n");
+  EXPECT_EQ(p.g->msg(0).size(), 10'000'000U);
+  EXPECT_EQ(p.g->msg(1), "next");
+  std::string many;
+  for (int k = 0; k < 10'000; ++k) many += "0000line " + std::to_string(k) + "\r\n";
+  load(many);
+  EXPECT_EQ(p.g->msg(199), "line 199");
+  load("");
+  EXPECT_EQ(p.g->msg(0), "");
+  std::filesystem::create_directories(p.dir.path() / "lang" / "dir.txt");
+  p.g->LanguageFile = "dir.txt";
+  LoadCatalogue(*p.g);
+  EXPECT_EQ(p.g->msg(0), "");
+}
+
 }  // namespace
 }  // namespace quilbert::app

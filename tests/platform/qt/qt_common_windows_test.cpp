@@ -1,0 +1,94 @@
+// The message dialog and the status window as real Qt windows.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/globals.h"
+#include "platform/linux/file_registry.h"
+#include "platform/linux/linux_process.h"
+#include "platform/qt/qt_toolkit.h"
+#include "platform/sim/sim_network.h"
+#include "qt_test_support.h"
+#include "ui/common/dialog.h"
+#include "ui/common/splash.h"
+
+namespace quilbert {
+namespace {
+
+using qtview::QtToolkit;
+
+sim::NetworkSpec emptyNetwork() {
+  sim::NetworkSpec spec;
+  spec.user = "Claire";
+  return spec;
+}
+
+class QtCommonWindows : public ::testing::Test {
+ protected:
+  QtCommonWindows() {
+    QDir(dir.path()).mkdir("run");
+    QFile::setPermissions(dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+  }
+  QApplication& app = qtview::testing::app();  // before the toolkit
+  QTemporaryDir dir;
+  sim::SimNetwork network{emptyNetwork()};
+  platform::FileRegistry registry{dir.filePath("config").toStdString()};
+  platform::LinuxProcess process{0, nullptr, dir.filePath("run").toStdString()};
+  QtToolkit tk{&network};
+  app::Globals g{app::Services{tk, network, network, registry, process, nullptr}};
+
+  // Clicks a button of the dialog once it is on screen.
+  void clickWhenShown(ui::DialogForm*& shown, const char* button) {
+    QTimer::singleShot(100, [&shown, button] {
+      ASSERT_NE(shown, nullptr);
+      auto* widget = qobject_cast<QAbstractButton*>(
+          QtToolkit::widgetOf(shown->get<forms::PushButton>(button)));
+      ASSERT_NE(widget, nullptr);
+      ASSERT_TRUE(widget->isVisible());
+      widget->click();
+    });
+  }
+};
+
+TEST_F(QtCommonWindows, DialogAnswersThroughItsRealButtonsAndFitsALongMessage) {
+  ui::DialogForm* shown = nullptr;
+  int widthShort = 0;
+  clickWhenShown(shown, "NonButton");
+  ui::ShowDialog(g, "Court ?", ui::kDialogYesNo, ui::kIconWarning, "Titre",
+                 [&](ui::DialogForm& d) {
+                   shown = &d;
+                   widthShort = d.width();
+                 });
+  EXPECT_EQ(g.DialogResult, ui::kAnswerNo);
+
+  shown = nullptr;
+  int widthLong = 0;
+  int labelWidth = 0;
+  clickWhenShown(shown, "OKButton");
+  ui::ShowDialog(g, std::string(120, 'W'), ui::kDialogOk, ui::kIconInformation, "Titre",
+                 [&](ui::DialogForm& d) {
+                   shown = &d;
+                   widthLong = d.width();
+                   labelWidth = d.txtmessage.width();
+                 });
+  EXPECT_EQ(g.DialogResult, ui::kAnswerOk);
+  // Measured with the font really used: the form grew by what the label grew.
+  EXPECT_GT(labelWidth, 1695);
+  EXPECT_EQ(widthLong - widthShort, labelWidth - 1695);
+}
+
+TEST_F(QtCommonWindows, StatusWindowClosesItselfAfterItsIntervalOnceDrawn) {
+  QElapsedTimer clock;
+  clock.start();
+  ui::ShowStatus(g, "Connexions établies : \r\n2/3", 300, 1);
+  const auto elapsed = clock.elapsed();
+  EXPECT_GE(elapsed, 300);
+  EXPECT_LT(elapsed, 3000);
+}
+
+}  // namespace
+}  // namespace quilbert

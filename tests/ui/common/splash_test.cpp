@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include "support/test_program.h"
+#include "ui/common/splash.h"
+
+namespace quilbert::ui {
+namespace {
+
+using testing::TestProgram;
+
+// The status window's timer starts when it is drawn; what it does then
+// depends on who showed it.
+TEST(StatusWindow, ClosesOrEndsTheProgramAsItsCallerAsked) {
+  TestProgram p;
+  for (const char* resident : {"ores", "nres"}) {
+    p.g->ResidentMode = resident;
+    const auto before = p.tk.now();
+    EXPECT_FALSE(p.endsProcess([&] { ShowStatus(*p.g, "x", 2000, 1); }));
+    EXPECT_EQ(p.tk.now() - before, 2000);
+  }
+  p.g->ResidentMode = "ores";
+  EXPECT_FALSE(p.endsProcess([&] { ShowStatus(*p.g, "x", 1000, 0); }));
+  p.g->ResidentMode = "nres";
+  const auto before = p.tk.now();
+  EXPECT_TRUE(p.endsProcess([&] { ShowStatus(*p.g, "x", 1000, 0); }));
+  EXPECT_EQ(p.tk.now() - before, 1000);
+}
+
+TEST(StatusWindow, WaitsForItsFirstDrawing) {
+  TestProgram p;
+  SplashForm splash(*p.g);
+  splash.load();
+  p.tk.advance(5000);
+  EXPECT_FALSE(splash.Timer1.timerEnabled());
+  EXPECT_TRUE(splash.loaded());
+  splash.show();  // drawn: the time starts now
+  p.tk.advance(999);
+  EXPECT_TRUE(splash.loaded());
+  p.g->SplashStatusOnly = 1;
+  p.tk.advance(1);
+  EXPECT_FALSE(splash.loaded());
+}
+
+}  // namespace
+}  // namespace quilbert::ui
