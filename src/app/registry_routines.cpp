@@ -51,10 +51,10 @@ std::int32_t QueryValueEx(platform::Registry& reg, RegKey key, const std::string
 }
 
 RegValue QueryValue(platform::Registry& reg, std::uint32_t root, const std::string& key,
-                    const std::string& name) {
+                    const std::string& name, std::uint32_t access) {
   RegKey k = 0;
   RegValue value;
-  if (reg.openKey(root, key, platform::kKeyAllAccess, k) != platform::regerr::kOk) return value;
+  if (reg.openKey(root, key, access, k) != platform::regerr::kOk) return value;
   QueryValueEx(reg, k, name, value);
   reg.closeKey(k);
   return value;

@@ -20,8 +20,9 @@ using RegValue = std::variant<std::monostate, std::string, std::uint32_t>;
 // A string value; on failure the blanks of the size first reported, or "".
 std::string ReadRegString(platform::Registry& reg, std::uint32_t root, const std::string& key,
                           const std::string& name);
+// Opens the key with all access unless told otherwise.
 RegValue QueryValue(platform::Registry& reg, std::uint32_t root, const std::string& key,
-                    const std::string& name);
+                    const std::string& name, std::uint32_t access = platform::kKeyAllAccess);
 std::int32_t QueryValueEx(platform::Registry& reg, platform::RegKey key, const std::string& name,
                           RegValue& value);
 std::int32_t SetKeyValue(platform::Registry& reg, std::uint32_t root, const std::string& key,

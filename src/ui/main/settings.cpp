@@ -104,8 +104,10 @@ void ConnectWindow::icone_Click(int k) {
 }
 
 void ConnectWindow::startupCheck() {
-  const auto value =
-      app::QueryValue(g_.svc.registry, platform::kHkeyLocalMachine, app::kRunKey, app::kRunValueName);
+  // Read access is enough to know: a user who may not change the machine's
+  // key still sees whether the program starts with Windows.
+  const auto value = app::QueryValue(g_.svc.registry, platform::kHkeyLocalMachine, app::kRunKey,
+                                     app::kRunValueName, platform::kKeyQueryValue);
   const auto* s = std::get_if<std::string>(&value);
   menu("demarrage").setChecked(s != nullptr && *s == g_.RunCommand);
 }

@@ -82,6 +82,16 @@ TEST_F(SettingsTest, ARefusedChangeShowsWhatTheRegistryHolds) {
   EXPECT_FALSE(w().menu("demarrage").checked());
   EXPECT_EQ(p.dialogTexts.back().substr(0, p.g->msg(app::kMsgStartupChangeRefused).size()),
             p.g->msg(app::kMsgStartupChangeRefused));
+  // Set by someone who may: ticked, and still ticked when removing it is refused.
+  p.registry->setReadOnly(platform::kHkeyLocalMachine, app::kRunKey, false);
+  setRunValue(platform::kRegSz, p.g->RunCommand + '\0');
+  p.registry->setReadOnly(platform::kHkeyLocalMachine, app::kRunKey);
+  w().annulmodif_Click();
+  EXPECT_TRUE(w().menu("demarrage").checked());
+  p.answerDialog(kAnswerOk);
+  w().menu("demarrage").click();
+  EXPECT_TRUE(w().menu("demarrage").checked());
+  EXPECT_EQ(p.dialogTexts.size(), 2U);
 }
 
 TEST_F(SettingsTest, LanguageSwitchAppliesEveryCaptionAndWritesLine29Only) {
