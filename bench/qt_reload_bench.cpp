@@ -90,7 +90,8 @@ void BM_ReloadMainWindow(benchmark::State& state) {
   // What was reloaded: the rows, and those with a share path.
   state.counters["rows"] = p.main->rowCount();
   int filled = 0;
-  for (int i = 1; i <= p.main->rowCount(); ++i) filled += p.main->Cheminreseau(i).text().empty() ? 0 : 1;
+  for (int i = 1; i <= p.main->rowCount(); ++i)
+    filled += p.main->Cheminreseau(i).text().empty() ? 0 : 1;
   state.counters["paths"] = filled;
   state.counters["shown"] = qtview::QtToolkit::windowOf(*p.main)->isVisible() ? 1 : 0;
 }

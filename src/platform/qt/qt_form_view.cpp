@@ -15,7 +15,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWindow>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
@@ -23,6 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
@@ -79,7 +79,8 @@ class ExposeFilter : public QObject {
       QMetaObject::invokeMethod(
           this,
           [link = link_, window] {
-            if (QtFormView* v = link->view; v != nullptr && window->isExposed()) v->clientPainted(false);
+            if (QtFormView* v = link->view; v != nullptr && window->isExposed())
+              v->clientPainted(false);
           },
           Qt::QueuedConnection);
     }

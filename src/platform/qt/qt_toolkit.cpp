@@ -331,10 +331,9 @@ bool QtToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
   tray->setIcon(icon.empty() ? QIcon() : QIcon(toQString(icon.file)));
   tray->setToolTip(toQString(tip));
   Form* form = &owner;
-  QObject::connect(tray.get(), &QSystemTrayIcon::activated, tray.get(),
-                   [this, form](QSystemTrayIcon::ActivationReason reason) {
-                     trayActivated(*form, reason);
-                   });
+  QObject::connect(
+      tray.get(), &QSystemTrayIcon::activated, tray.get(),
+      [this, form](QSystemTrayIcon::ActivationReason reason) { trayActivated(*form, reason); });
   tray->show();
   trays_[key] = std::move(tray);
   return true;

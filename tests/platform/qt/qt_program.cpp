@@ -24,8 +24,8 @@ QtProgram::QtProgram(std::string commandLine, const sim::NetworkSpec& spec)
   fs::permissions(dir.path() / "run", fs::perms::owner_all, ec);
   network = std::make_unique<sim::SimNetwork>(spec, dir.path() / "network.state");
   registry = std::make_unique<platform::FileRegistry>((dir.path() / "config").string());
-  process = std::make_unique<quilbert::testing::TestProcess>(
-      commandLine, appDir.string() + "/", (dir.path() / "run").string());
+  process = std::make_unique<quilbert::testing::TestProcess>(commandLine, appDir.string() + "/",
+                                                             (dir.path() / "run").string());
   g = std::make_unique<app::Globals>(
       app::Services{tk, *network, *network, *registry, *process, &statusLog});
   g->CommandLine = commandLine;
@@ -41,7 +41,9 @@ QtProgram::~QtProgram() {
   main.reset();
 }
 
-fs::path QtProgram::configPath() const { return settingsDir / "claire.ini"; }
+fs::path QtProgram::configPath() const {
+  return settingsDir / "claire.ini";
+}
 
 void QtProgram::writeConfig(const std::vector<std::string>& lines) const {
   std::string bytes;
@@ -65,7 +67,9 @@ std::vector<std::string> QtProgram::configLines() const {
   return lines;
 }
 
-void QtProgram::start() { main->load(); }
+void QtProgram::start() {
+  main->load();
+}
 
 std::shared_ptr<bool> QtProgram::whenModal(const QString& formName,
                                            std::function<void(QWidget*)> act, int timeoutMs) {

@@ -1,6 +1,8 @@
 // The real program's windows on the Qt backend, driven through their widgets:
 // what a user clicks and types reaches the program's handlers, and what the
 // handlers do shows in the widgets.
+#include "platform/qt/qt_program.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
@@ -17,7 +19,6 @@
 #include <QToolButton>
 
 #include "app/config.h"
-#include "platform/qt/qt_program.h"
 #include "platform/qt/qt_test_support.h"
 
 namespace quilbert::qtview {
