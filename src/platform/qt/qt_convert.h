@@ -37,6 +37,7 @@ inline QFont toQFont(const forms::Font& f) {
   QFont font(toQString(f.name));
   font.setPointSizeF(f.size > 0 ? f.size : 8.25);
   font.setBold(f.bold);
+  font.setUnderline(f.underline);
   return font;
 }
 

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,7 +15,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QWindow>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
@@ -22,6 +22,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 
@@ -78,7 +79,8 @@ class ExposeFilter : public QObject {
       QMetaObject::invokeMethod(
           this,
           [link = link_, window] {
-            if (QtFormView* v = link->view; v != nullptr && window->isExposed()) v->clientPainted(false);
+            if (QtFormView* v = link->view; v != nullptr && window->isExposed())
+              v->clientPainted(false);
           },
           Qt::QueuedConnection);
     }
@@ -211,44 +213,6 @@ class LineWidget : public QWidget {
   }
 };
 
-// The list reads the model's items where they are: adding 100,000 of them
-// costs one row insertion each and no copies.
-class ListModel : public QAbstractListModel {
- public:
-  ListModel(Link link, const forms::ListBox& list, QObject* parent)
-      : QAbstractListModel(parent), link_(std::move(link)), list_(list) {}
-
-  [[nodiscard]] int rowCount(const QModelIndex& parent) const override {
-    return parent.isValid() ? 0 : count_;
-  }
-  [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override {
-    if (link_->view == nullptr || role != Qt::DisplayRole || index.row() < 0 ||
-        index.row() >= count_) {
-      return {};
-    }
-    const auto& items = list_.items();
-    const auto row = static_cast<std::size_t>(index.row());
-    return row < items.size() ? toQString(items[row]) : QVariant();
-  }
-  void sync() {
-    const int n = static_cast<int>(list_.items().size());
-    if (n > count_) {
-      beginInsertRows(QModelIndex(), count_, n - 1);
-      count_ = n;
-      endInsertRows();
-    } else if (n < count_) {
-      beginResetModel();
-      count_ = n;
-      endResetModel();
-    }
-  }
-
- private:
-  Link link_;
-  const forms::ListBox& list_;
-  int count_ = 0;
-};
-
 // Keys and focus of every control widget, as the form model wants them.
 class KeyFilter : public QObject {
  public:
@@ -309,10 +273,121 @@ Qt::Alignment toQtAlignment(forms::Alignment a) {
   return Qt::AlignLeft | Qt::AlignTop;
 }
 
+QString actionName(const forms::MenuItem& item) {
+  return toQString(item.index() > 0 ? item.name() + "(" + std::to_string(item.index()) + ")"
+                                    : item.name());
+}
+
 int countItems(const std::vector<std::unique_ptr<forms::MenuItem>>& items) {
   int n = 0;
   for (const auto& m : items) n += 1 + countItems(m->items());
   return n;
+}
+
+}  // namespace
+
+// ---- lists
+
+namespace {
+
+class ListWidget : public QListView {
+ public:
+  using QListView::QListView;
+  // Lays the rows out now rather than at the next event-loop turn.
+  void layOutNow() { executeDelayedItemsLayout(); }
+
+ protected:
+  void paintEvent(QPaintEvent* e) override;
+};
+
+}  // namespace
+
+// The list reads the model's items where they are and takes new ones in one
+// row insertion when it is next drawn, or when the toolkit repaints or pumps
+// events. A row insertion makes the list lay out all its rows again, so a
+// long list takes them at most every ten times what that costs: a network
+// walk that repaints after each server stays quick, and shows its progress.
+class ListModel : public QAbstractListModel {
+ public:
+  ListModel(Link link, const forms::ListBox& list, ListWidget* view)
+      : QAbstractListModel(view), link_(std::move(link)), list_(list), view_(view) {
+    timer_.setSingleShot(true);
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { apply(); });
+    sinceApply_.start();
+  }
+
+  [[nodiscard]] int rowCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : count_;
+  }
+  [[nodiscard]] QVariant data(const QModelIndex& index, int role) const override {
+    if (link_->view == nullptr || role != Qt::DisplayRole || index.row() < 0 ||
+        index.row() >= count_) {
+      return {};
+    }
+    const auto& items = list_.items();
+    const auto row = static_cast<std::size_t>(index.row());
+    return row < items.size() ? toQString(items[row]) : QVariant();
+  }
+
+  // The items changed: note it. A clear takes the rows away at once, so that
+  // no row stands for an item that is gone.
+  void noteChanged() {
+    if (static_cast<int>(list_.items().size()) < count_) {
+      beginResetModel();
+      count_ = 0;
+      endResetModel();
+    }
+    if (pending_ || static_cast<int>(list_.items().size()) == count_) return;
+    pending_ = true;
+    // Back in the event loop with no paint asked for, the rows still arrive.
+    timer_.start(static_cast<int>(waitMs()));
+  }
+
+  // New rows, if there are some and the last layout was long enough ago.
+  void applyIfDue() {
+    if (pending_ && waitMs() == 0) apply();
+  }
+
+  void apply() {
+    // The form may be gone while this model waits for its deletion.
+    if (!pending_ || link_->view == nullptr) return;
+    pending_ = false;
+    timer_.stop();
+    const int n = static_cast<int>(list_.items().size());
+    if (n <= count_) return;
+    QElapsedTimer cost;
+    cost.start();
+    beginInsertRows(QModelIndex(), count_, n - 1);
+    count_ = n;
+    endInsertRows();
+    view_->layOutNow();
+    lastCostMs_ = cost.elapsed();
+    sinceApply_.restart();
+  }
+
+ private:
+  // Below 2 ms a layout is not worth waiting for.
+  [[nodiscard]] qint64 waitMs() const {
+    if (lastCostMs_ < 2) return 0;
+    return std::max<qint64>(0, 10 * lastCostMs_ - sinceApply_.elapsed());
+  }
+
+  Link link_;
+  const forms::ListBox& list_;
+  ListWidget* view_;
+  int count_ = 0;
+  bool pending_ = false;
+  QTimer timer_;
+  QElapsedTimer sinceApply_;
+  qint64 lastCostMs_ = 0;
+};
+
+namespace {
+
+void ListWidget::paintEvent(QPaintEvent* e) {
+  // Drawn before the toolkit handed over the new rows: take them now.
+  if (auto* m = dynamic_cast<ListModel*>(model())) m->applyIfDue();
+  QListView::paintEvent(e);
 }
 
 }  // namespace
@@ -502,10 +577,12 @@ QWidget* QtFormView::createWidget(Control& c) {
     case ControlKind::Frame:
       return new FrameWidget(parent);
     case ControlKind::List: {
-      auto* w = new QListView(parent);
+      auto* w = new ListWidget(parent);
       w->setUniformItemSizes(true);
       w->setEditTriggers(QAbstractItemView::NoEditTriggers);
-      w->setModel(new ListModel(link, *static_cast<forms::ListBox*>(&c), w));
+      auto* model = new ListModel(link, *static_cast<forms::ListBox*>(&c), w);
+      w->setModel(model);
+      lists_.push_back(model);
       return w;
     }
     case ControlKind::PictureBox: {
@@ -695,7 +772,9 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
     }
     case Prop::Items: {
       if (kind != ControlKind::List) return;
-      static_cast<ListModel*>(static_cast<QListView*>(w)->model())->sync();
+      auto* model = static_cast<ListModel*>(static_cast<QListView*>(w)->model());
+      model->noteChanged();
+      w->update();
       return;
     }
     case Prop::Style: {
@@ -853,6 +932,7 @@ void QtFormView::rebuildMenuBar() {
       });
     } else {
       QMenu* m = menuBar_->addMenu(QString());
+      m->setObjectName(actionName(*top));
       actions_[top.get()] = m->menuAction();
       fillMenu(m, *top);
     }
@@ -880,6 +960,8 @@ void QtFormView::fillMenu(QMenu* menu, forms::MenuItem& parent) {
         if (QtFormView* v = link->view) v->syncAction(*item);
       });
     }
+    // Named as the model names it, for tests and accessibility tools.
+    a->setObjectName(actionName(*item));
     actions_[item] = a;
     syncAction(*item);
   }
@@ -908,6 +990,10 @@ void QtFormView::menuChanged(forms::MenuItem& item) {
   }
   syncAction(item);
   if (item.parent() == nullptr) menuBar_->setVisible(form_.hasVisibleMenu());
+}
+
+void QtFormView::applyListChanges() {
+  for (ListModel* model : lists_) model->applyIfDue();
 }
 
 // ---- events from the widgets

@@ -6,6 +6,7 @@
 
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "platform/forms/form.h"
 
@@ -20,6 +21,7 @@ namespace quilbert::qtview {
 
 class QtToolkit;
 class QtFormView;
+class ListModel;
 
 // What widgets hold instead of a raw view pointer.
 struct ViewLink {
@@ -52,6 +54,9 @@ class QtFormView : public forms::FormView {
   // Window flags from the form's border style, title bar, task-list setting
   // and keep-on-top request; re-shows a visible window in place.
   void applyWindowFlags();
+
+  // Gives every list the items added since it was last drawn.
+  void applyListChanges();
 
   // ---- from the widgets
   void keyEvent(forms::Control* c, int keyCode, int shift, bool down);
@@ -86,6 +91,7 @@ class QtFormView : public forms::FormView {
   std::map<const forms::Control*, QWidget*> widgets_;
   std::map<const forms::Control*, QTimer*> timers_;
   std::map<const forms::MenuItem*, QAction*> actions_;
+  std::vector<ListModel*> lists_;  // owned by their widgets
 };
 
 // The Windows virtual-key code of a Qt key (0 when it has none) and the

@@ -175,6 +175,7 @@ void QtToolkit::runModal(Form& form) {
 void QtToolkit::repaint(Form& form) {
   QtFormView* v = viewOf(form);
   if (v == nullptr || !v->window()->isVisible()) return;
+  v->applyListChanges();
   // The client area itself: repainting the window skips what its opaque
   // client covers.
   v->client()->repaint();
@@ -183,6 +184,7 @@ void QtToolkit::repaint(Form& form) {
 }
 
 void QtToolkit::processEvents() {
+  for (QtFormView* v : views_) v->applyListChanges();
   QCoreApplication::sendPostedEvents();
   QCoreApplication::processEvents(QEventLoop::AllEvents);
   // What drawing queued (the Paint notification) belongs to this round too.
@@ -282,6 +284,7 @@ void QtToolkit::setMousePointer(forms::MousePointer p) {
 }
 
 void QtToolkit::beep() {
+  ++beeps_;
   QApplication::beep();
 }
 
@@ -328,32 +331,34 @@ bool QtToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
   tray->setIcon(icon.empty() ? QIcon() : QIcon(toQString(icon.file)));
   tray->setToolTip(toQString(tip));
   Form* form = &owner;
-  const double tpp = twipsPerPixel_;
-  QObject::connect(tray.get(), &QSystemTrayIcon::activated, tray.get(),
-                   [form, tpp](QSystemTrayIcon::ActivationReason reason) {
-                     int message = 0;
-                     switch (reason) {
-                       case QSystemTrayIcon::DoubleClick:
-                         message = kLeftButtonDoubleClick;
-                         break;
-                       case QSystemTrayIcon::Context:
-                         message = kRightButtonUp;
-                         break;
-                       case QSystemTrayIcon::Trigger:
-                         message = kLeftButtonUp;
-                         break;
-                       case QSystemTrayIcon::MiddleClick:
-                         message = kMiddleButtonUp;
-                         break;
-                       case QSystemTrayIcon::Unknown:
-                         return;
-                     }
-                     // The classic callback: the message number as x, in pixels.
-                     form->mouseMove(0, 0, static_cast<float>(message * tpp), 0.0F);
-                   });
+  QObject::connect(
+      tray.get(), &QSystemTrayIcon::activated, tray.get(),
+      [this, form](QSystemTrayIcon::ActivationReason reason) { trayActivated(*form, reason); });
   tray->show();
   trays_[key] = std::move(tray);
   return true;
+}
+
+void QtToolkit::trayActivated(Form& owner, int reason) const {
+  int message = 0;
+  switch (reason) {
+    case QSystemTrayIcon::DoubleClick:
+      message = kLeftButtonDoubleClick;
+      break;
+    case QSystemTrayIcon::Context:
+      message = kRightButtonUp;
+      break;
+    case QSystemTrayIcon::Trigger:
+      message = kLeftButtonUp;
+      break;
+    case QSystemTrayIcon::MiddleClick:
+      message = kMiddleButtonUp;
+      break;
+    default:
+      return;
+  }
+  // The classic callback: the message number as x, in pixels.
+  owner.mouseMove(0, 0, static_cast<float>(message * twipsPerPixel_), 0.0F);
 }
 
 bool QtToolkit::removeTrayIcon(Form& owner, int id) {

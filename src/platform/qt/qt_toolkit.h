@@ -86,6 +86,14 @@ class QtToolkit : public forms::Toolkit {
   [[noreturn]] void endProcess(int exitCode) override;
   void watchReadable(int fd, std::function<void()> onReadable) override;
 
+  // How many times the program has beeped (a user's only feedback for some
+  // refusals; tests check it).
+  [[nodiscard]] int beeps() const { return beeps_; }
+  // What a notification icon's activation delivers to its owner: the classic
+  // mouse message (0x203 double click, 0x205 right button up...) as x.
+  // QSystemTrayIcon::activated is connected here; `reason` is its value.
+  void trayActivated(forms::Form& owner, int reason) const;
+
   // ---- used by the views
   [[nodiscard]] bool hiddenFromTaskList() const { return hiddenFromTaskList_; }
   // A picture file as a pixmap, cached by file name; a null pixmap when unreadable.
@@ -111,6 +119,7 @@ class QtToolkit : public forms::Toolkit {
   bool hiddenFromTaskList_ = false;
   bool quitRequested_ = false;
   int quitCode_ = 0;
+  int beeps_ = 0;
   std::optional<std::pair<int, int>> frameMargins_;
   std::vector<ModalRun> modalRuns_;
   QEventLoop* mainLoop_ = nullptr;

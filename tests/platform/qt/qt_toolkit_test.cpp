@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -320,6 +321,12 @@ TEST_F(QtToolkitTest, TextIsMeasuredWithTheFontUsed) {
   EXPECT_EQ(w->width(), tk_.toPixels(label.width()));
   EXPECT_GE(w->width(), w->sizeHint().width());
   EXPECT_GE(w->height(), w->sizeHint().height());
+  // Underlined headings (the help window's) are drawn so; plain text is not.
+  EXPECT_FALSE(w->font().underline());
+  forms::Font heading = verdana;
+  heading.underline = true;
+  label.setFont(heading);
+  EXPECT_TRUE(w->font().underline());
 }
 
 TEST_F(QtToolkitTest, PicturesAreReadOrRefused) {
@@ -353,6 +360,40 @@ TEST_F(QtToolkitTest, ManyListItemsAreAddedQuickly) {
   EXPECT_EQ(view->model()->rowCount(), 100'000);
   EXPECT_EQ(view->model()->index(99'999, 0).data().toString(), "\\\\server\\share99999");
   EXPECT_LT(ms, 1500);
+}
+
+TEST_F(QtToolkitTest, ListTakesNewRowsInOneGoAndFollowsAClear) {
+  Form f(tk_, "report");
+  f.setClientSize({6000, 4000});
+  auto& list = f.add<forms::ListBox>("List1");
+  list.move({0, 0, 6000, 4000});
+  f.show();
+  auto* view = widget<QAbstractItemView>(list);
+  QAbstractItemModel* model = view->model();
+  int inserts = 0;
+  int resets = 0;
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, [&] { ++inserts; });
+  QObject::connect(model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+  for (int i = 0; i < 500; ++i) list.addItem("item " + std::to_string(i));
+  tk_.repaint(f);  // a walk's repaint between visits shows what it has so far
+  EXPECT_EQ(model->rowCount(), 500);
+  EXPECT_EQ(inserts, 1);
+  // Cleared: the rows go at once; refilled, only the new items come.
+  list.clear();
+  EXPECT_EQ(model->rowCount(), 0);
+  list.addItem("first");
+  list.addItem("second");
+  tk_.processEvents();
+  EXPECT_EQ(resets, 1);
+  ASSERT_EQ(model->rowCount(), 2);
+  EXPECT_EQ(model->index(1, 0).data().toString(), "second");
+  // Back in the event loop with no repaint asked for, new rows still arrive.
+  list.addItem("third");
+  QEventLoop loop;
+  QTimer::singleShot(50, &loop, &QEventLoop::quit);
+  loop.exec();
+  EXPECT_EQ(model->rowCount(), 3);
+  EXPECT_EQ(view->visualRect(model->index(2, 0)).isValid(), true);
 }
 
 TEST_F(QtToolkitTest, ServicesWithoutADesktop) {

@@ -1,0 +1,67 @@
+// The whole program on the Qt backend, for tests that go through the real
+// widgets: the simulated network, the file-backed registry and the Linux
+// process services in a temporary folder, as support/test_program does for
+// the headless backend.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+#include "platform/linux/file_registry.h"
+#include "platform/qt/qt_toolkit.h"
+#include "platform/sim/sim_network.h"
+#include "support/test_program.h"
+#include "ui/main/connect_window.h"
+#include "ui/main/program_windows.h"
+
+namespace quilbert::qtview::testing {
+
+class QtProgram {
+ public:
+  // Needs the tests' QApplication (qt_test_support.h app()).
+  explicit QtProgram(std::string commandLine = "/qelvo",
+                     const sim::NetworkSpec& network = quilbert::testing::smallNetwork());
+  ~QtProgram();
+  QtProgram(const QtProgram&) = delete;
+  QtProgram& operator=(const QtProgram&) = delete;
+
+  quilbert::testing::TempDir dir;
+  std::filesystem::path appDir;       // with lang/ and ico/ copied from the repository
+  std::filesystem::path settingsDir;  // where the configuration file lives
+  std::unique_ptr<sim::SimNetwork> network;
+  QtToolkit tk;
+  std::unique_ptr<platform::FileRegistry> registry;
+  std::unique_ptr<quilbert::testing::TestProcess> process;
+  std::unique_ptr<app::Globals> g;
+  std::unique_ptr<ui::ConnectWindow> main;
+  std::unique_ptr<ui::ProgramWindows> windows;
+  std::ostringstream statusLog;
+
+  [[nodiscard]] std::filesystem::path configPath() const;
+  // 30 lines in UTF-8, stored as the program does (Windows-1252, CR LF).
+  void writeConfig(const std::vector<std::string>& lines) const;
+  [[nodiscard]] std::vector<std::string> configLines() const;
+  // Loads the main window as the program does at start.
+  void start();
+
+  // Once a modal window of that form name is up (within timeoutMs), runs
+  // `act` on its top-level widget from inside the modal loop. The returned
+  // flag says whether it ran.
+  std::shared_ptr<bool> whenModal(const QString& formName, std::function<void(QWidget*)> act,
+                                  int timeoutMs = 5000);
+};
+
+// A child widget of a window by object name (control name, "(i)" for arrays).
+template <class W>
+W* child(QWidget* window, const QString& name) {
+  return window != nullptr ? window->findChild<W*>(name) : nullptr;
+}
+
+}  // namespace quilbert::qtview::testing

@@ -1,0 +1,180 @@
+// The real program's windows on the Qt backend, driven through their widgets:
+// what a user clicks and types reaches the program's handlers, and what the
+// handlers do shows in the widgets.
+#include "platform/qt/qt_program.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QToolButton>
+
+#include "app/config.h"
+#include "platform/qt/qt_test_support.h"
+
+namespace quilbert::qtview {
+namespace {
+
+using quilbert::testing::TestProgram;
+using testing::child;
+using testing::QtProgram;
+
+void userClick(QWidget* w) {
+  ASSERT_NE(w, nullptr);
+  const QPointF at = QRectF(w->rect()).center();
+  const QPointF global = w->mapToGlobal(at);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(w, &press);
+  QApplication::sendEvent(w, &release);
+}
+
+void type(QWidget* w, const QString& text) {
+  for (const QChar ch : text) {
+    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
+    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
+    QApplication::sendEvent(w, &press);
+    QApplication::sendEvent(w, &release);
+  }
+}
+
+QStringList rows(QWidget* list) {
+  QStringList out;
+  auto* view = qobject_cast<QAbstractItemView*>(list);
+  if (view == nullptr) return out;
+  QAbstractItemModel* m = view->model();
+  for (int r = 0; r < m->rowCount(); ++r) out << m->index(r, 0).data().toString();
+  return out;
+}
+
+class QtProgramTest : public ::testing::Test {
+ protected:
+  void startWith(const std::vector<std::pair<char, std::string>>& drives) {
+    p.writeConfig(TestProgram::config(drives));
+    p.start();
+    window = QtToolkit::windowOf(*p.main);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(window->isVisible());
+  }
+  static std::string line(char letter, const std::string& path, const std::string& active) {
+    return TestProgram::driveLine(active, letter, "", "", path);
+  }
+  QWidget* widget(const forms::Control& c) { return QtToolkit::widgetOf(c); }
+
+  QtProgram p;
+  QWidget* window = nullptr;
+};
+
+TEST_F(QtProgramTest, RowWidgetsReachTheirHandlers) {
+  startWith({{'E', line('E', "\\\\SRV\\docs", "0")}});
+  // The test button of row E: a modal message, answered by its own OK button.
+  QString message;
+  auto answered = p.whenModal("Dialog", [&](QWidget* dialog) {
+    message = child<QLabel>(dialog, "txtmessage")->text();
+    child<QPushButton>(dialog, "OKButton")->click();
+  });
+  qobject_cast<QToolButton*>(widget(p.main->Test(5)))->click();
+  ASSERT_TRUE(*answered);
+  EXPECT_EQ(message.toStdString(), p.g->msg(55));
+  EXPECT_EQ(p.main->EntryModified, "o");
+
+  // Typing a path into an empty row's box: its test button and Save come on.
+  QtProgram fresh;
+  fresh.writeConfig(TestProgram::config({}));
+  fresh.start();
+  auto* path = qobject_cast<QLineEdit*>(QtToolkit::widgetOf(fresh.main->Cheminreseau(7)));
+  ASSERT_NE(path, nullptr);
+  EXPECT_FALSE(QtToolkit::widgetOf(fresh.main->Test(7))->isEnabled());
+  type(path, "\\\\SRV\\docs");
+  EXPECT_EQ(fresh.main->Cheminreseau(7).text(), "\\\\SRV\\docs");
+  EXPECT_EQ(fresh.main->EntryModified, "o");
+  EXPECT_TRUE(QtToolkit::widgetOf(fresh.main->Test(7))->isEnabled());
+  EXPECT_TRUE(QtToolkit::widgetOf(fresh.main->modif)->isEnabled());
+}
+
+TEST_F(QtProgramTest, CheckBoxClicksToggleAndAnEmptyRowBeepsBack) {
+  startWith({{'E', line('E', "\\\\SRV\\docs", "0")}});
+  auto* box = qobject_cast<QCheckBox*>(widget(p.main->lettreactive(5)));
+  ASSERT_NE(box, nullptr);
+  userClick(box);
+  EXPECT_EQ(p.main->lettreactive(5).value(), 1);
+  EXPECT_EQ(box->checkState(), Qt::Checked);
+  userClick(box);
+  EXPECT_EQ(p.main->lettreactive(5).value(), 0);
+  EXPECT_EQ(box->checkState(), Qt::Unchecked);
+  // Row H has no path: the tick is refused with a beep and the box stays clear.
+  auto* empty = qobject_cast<QCheckBox*>(widget(p.main->lettreactive(8)));
+  const int beeps = p.tk.beeps();
+  userClick(empty);
+  EXPECT_EQ(p.main->lettreactive(8).value(), 0);
+  EXPECT_EQ(empty->checkState(), Qt::Unchecked);
+  EXPECT_EQ(p.tk.beeps(), beeps + 1);
+}
+
+TEST_F(QtProgramTest, ThemeMenuAndTrayActivationWorkThroughQt) {
+  startWith({});
+  auto* theme = window->findChild<QAction*>("icone(3)");
+  ASSERT_NE(theme, nullptr);
+  theme->trigger();
+  EXPECT_EQ(p.configLines()[27], "beos");
+  EXPECT_TRUE(theme->isChecked());
+  EXPECT_FALSE(window->findChild<QAction*>("icone(1)")->isChecked());
+  auto* quit = qobject_cast<QToolButton*>(widget(p.main->Command1));
+  EXPECT_EQ(quit->icon().isNull(), false);
+
+  // Reduce hides the window; the icon's double click brings it back, a single
+  // click does not.
+  qobject_cast<QToolButton*>(widget(p.main->bt_reduc))->click();
+  EXPECT_FALSE(window->isVisible());
+  p.tk.trayActivated(*p.main, QSystemTrayIcon::Trigger);
+  EXPECT_FALSE(window->isVisible());
+  p.tk.trayActivated(*p.main, QSystemTrayIcon::DoubleClick);
+  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(p.main->visible());
+}
+
+TEST_F(QtProgramTest, ReportListsDrivesAndResourcesThenClosesByItsButton) {
+  startWith({});
+  platform::NetResource r;
+  r.localName = "E:";
+  r.remoteName = "\\\\SRV\\docs";
+  ASSERT_EQ(p.network->addConnection(r, "", "", 0), 0);
+  QStringList drives;
+  QStringList resources;
+  auto opened = p.whenModal("Form1", [&](QWidget* report) {
+    // The walk starts from a timer once the window is drawn; wait until it is done.
+    auto* poll = new QTimer(report);
+    QObject::connect(poll, &QTimer::timeout, poll, [&, report, poll] {
+      QWidget* list = child<QWidget>(report, "text2");
+      if (p.tk.mousePointer() != forms::MousePointer::Default || rows(list).isEmpty()) return;
+      poll->stop();
+      drives = rows(child<QWidget>(report, "text1"));
+      resources = rows(list);
+      child<QPushButton>(report, "Command1")->click();
+    });
+    poll->start(20);
+  });
+  auto* reportAction = window->findChild<QAction*>("Rapport");
+  ASSERT_NE(reportAction, nullptr);
+  reportAction->trigger();  // returns once the modal report has closed
+  ASSERT_TRUE(*opened);
+  EXPECT_EQ(drives, QStringList{QString::fromStdString(p.g->msg(115) + " E: - \\\\SRV\\docs")});
+  EXPECT_TRUE(resources.contains("\\\\SRV\\docs Documents"));
+  EXPECT_TRUE(resources.contains("\\\\SRV\\photos Photos"));
+  EXPECT_TRUE(resources.contains("\\\\SRV Serveur"));
+  EXPECT_FALSE(p.windows->report.isOpen());
+}
+
+}  // namespace
+}  // namespace quilbert::qtview
