@@ -60,6 +60,8 @@ class Toolkit {
   // Outer size minus client size of a form, in twips (border, title, menu).
   [[nodiscard]] virtual Size frameExtra(const Form& form) const = 0;
   [[nodiscard]] virtual Size screenSize() const = 0;
+  // Twips in one pixel of the screen (15 at 96 dpi).
+  [[nodiscard]] virtual double twipsPerPixel() const { return kTwipsPerPixel; }
   // Size, in twips, of a single-line or multi-line (CR LF or LF) text.
   [[nodiscard]] virtual Size measureText(const Font& font, std::string_view text) const = 0;
   // Loads a picture file; nullopt when it is missing or unreadable.

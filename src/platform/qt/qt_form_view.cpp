@@ -336,6 +336,7 @@ class ListModel : public QAbstractListModel {
       beginResetModel();
       count_ = 0;
       endResetModel();
+      lastCostMs_ = 0;  // an empty list lays out at once again
     }
     if (pending_ || static_cast<int>(list_.items().size()) == count_) return;
     pending_ = true;

@@ -48,7 +48,7 @@ class QtToolkit : public forms::Toolkit {
   QtToolkit& operator=(const QtToolkit&) = delete;
 
   // Twips per pixel of the primary screen (15 at 96 dpi).
-  [[nodiscard]] double twipsPerPixel() const { return twipsPerPixel_; }
+  [[nodiscard]] double twipsPerPixel() const override { return twipsPerPixel_; }
   [[nodiscard]] int toPixels(int twips) const;
   [[nodiscard]] int toTwips(double pixels) const;
 
