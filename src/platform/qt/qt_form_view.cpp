@@ -248,9 +248,13 @@ class KeyFilter : public QObject {
 
 void setColors(QWidget* w, const Control& c, QPalette::ColorRole back, bool fill) {
   QPalette pal = w->palette();
-  pal.setColor(QPalette::WindowText, toQColor(c.foreColor()));
-  pal.setColor(QPalette::Text, toQColor(c.foreColor()));
-  pal.setColor(QPalette::ButtonText, toQColor(c.foreColor()));
+  // Text colours for the active and inactive states only: a disabled control
+  // keeps the style's greyed text, so it looks disabled.
+  for (auto group : {QPalette::Active, QPalette::Inactive}) {
+    pal.setColor(group, QPalette::WindowText, toQColor(c.foreColor()));
+    pal.setColor(group, QPalette::Text, toQColor(c.foreColor()));
+    pal.setColor(group, QPalette::ButtonText, toQColor(c.foreColor()));
+  }
   pal.setColor(back, toQColor(c.backColor()));
   pal.setColor(QPalette::Window, toQColor(c.backColor()));
   w->setPalette(pal);
