@@ -30,9 +30,9 @@ quilbert::sim::NetworkSpec wideNetwork() {
 std::vector<std::pair<char, std::string>> allActive() {
   std::vector<std::pair<char, std::string>> drives;
   for (char c = 'A'; c <= 'Z'; ++c) {
-    drives.emplace_back(c, TestProgram::driveLine("1", c, "claire", "secret",
-                                                  std::string("\\\\SRV\\share_") +
-                                                      static_cast<char>(c - 'A' + 'a')));
+    drives.emplace_back(c, TestProgram::driveLine(
+                               "1", c, "claire", "secret",
+                               std::string("\\\\SRV\\share_") + static_cast<char>(c - 'A' + 'a')));
   }
   return drives;
 }

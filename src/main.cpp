@@ -40,7 +40,8 @@ int main(int argc, char** argv) {
       sim::NetworkSpec empty;
       const char* user = std::getenv("USER");
       empty.user = user != nullptr ? user : "user";
-      network = std::make_unique<sim::SimNetwork>(empty, std::filesystem::path(file).replace_extension(".state"));
+      network = std::make_unique<sim::SimNetwork>(
+          empty, std::filesystem::path(file).replace_extension(".state"));
     } else {
       network = sim::SimNetwork::open(file);
     }

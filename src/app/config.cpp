@@ -16,10 +16,14 @@ constexpr const char* kDefaultTheme = "windows";
 constexpr const char* kDefaultLanguage = "langage_fr.txt";
 constexpr const char* kDefaultResident = "nres";
 
-std::string configPath(const Globals& g) { return g.SettingsDir + g.ConfigFileName; }
+std::string configPath(const Globals& g) {
+  return g.SettingsDir + g.ConfigFileName;
+}
 
 // A fixed one-character field: the first character, or a blank.
-std::string oneChar(std::string_view s) { return s.empty() ? std::string(" ") : firstChar(s); }
+std::string oneChar(std::string_view s) {
+  return s.empty() ? std::string(" ") : firstChar(s);
+}
 
 // The first three characters, padded with blanks.
 std::string threeChars(std::string_view s) {
@@ -139,7 +143,9 @@ void TakeApartDriveLines(Globals& g) {
 
 WriteOutcome checkDriveFields(std::string_view login, std::string_view storedPassword,
                               std::string_view path) {
-  auto bad = [](std::string_view s) { return s.find_first_of(std::string_view("\r\n\0", 3)) != s.npos; };
+  auto bad = [](std::string_view s) {
+    return s.find_first_of(std::string_view("\r\n\0", 3)) != s.npos;
+  };
   if (login.find('\t') != std::string_view::npos) {
     return {kMsgValueNotStorable, "login: tab"};
   }
@@ -174,7 +180,8 @@ WriteOutcome WriteConfiguration(Globals& g, const std::array<std::string, 31>& l
     }
     auto encoded = utf8ToCp1252(line);
     if (!encoded) {
-      return {kMsgValueNotStorable, "line " + std::to_string(k) + ": character outside Windows-1252"};
+      return {kMsgValueNotStorable,
+              "line " + std::to_string(k) + ": character outside Windows-1252"};
     }
     bytes += *encoded;
     bytes += "\r\n";

@@ -27,6 +27,8 @@ void Globals::logStatus(const std::string& text) const {
   *svc.statusLog << line << std::endl;
 }
 
-char Globals::separator() { return static_cast<char>(std::filesystem::path::preferred_separator); }
+char Globals::separator() {
+  return static_cast<char>(std::filesystem::path::preferred_separator);
+}
 
 }  // namespace quilbert::app

@@ -40,7 +40,8 @@ std::int32_t QueryValueEx(platform::Registry& reg, RegKey key, const std::string
       const int q = reg.queryValue(key, name, &type, &buffer, four);
       if (q == platform::regerr::kOk && buffer.size() >= 4) {
         std::uint32_t n = 0;
-        for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(buffer[static_cast<std::size_t>(i)]);
+        for (int i = 3; i >= 0; --i)
+          n = (n << 8) | static_cast<unsigned char>(buffer[static_cast<std::size_t>(i)]);
         value = n;
       }
       return q;
@@ -71,7 +72,8 @@ std::int32_t SetValueEx(platform::Registry& reg, RegKey key, const std::string& 
       const auto* n = std::get_if<std::uint32_t>(&value);
       const std::uint32_t v = n != nullptr ? *n : 0;
       std::string bytes(4, '\0');
-      for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
+      for (int i = 0; i < 4; ++i)
+        bytes[static_cast<std::size_t>(i)] = static_cast<char>((v >> (8 * i)) & 0xFF);
       return reg.setValue(key, name, type, bytes);
     }
     default:

@@ -1,7 +1,7 @@
 #include "app/text.h"
 
-#include <array>
 #include <algorithm>
+#include <array>
 #include <cstdint>
 
 namespace quilbert::app {
@@ -112,7 +112,9 @@ std::string trimSpaces(std::string_view s) {
   return std::string(s.substr(first, last - first + 1));
 }
 
-bool isBlank(std::string_view s) { return s.find_first_not_of(' ') == std::string_view::npos; }
+bool isBlank(std::string_view s) {
+  return s.find_first_not_of(' ') == std::string_view::npos;
+}
 
 std::string lowerCase(std::string_view utf8) {
   std::string out;
@@ -150,9 +152,11 @@ std::string firstChar(std::string_view s) {
 
 std::string mid(std::string_view s, std::size_t start1, std::size_t count) {
   std::size_t i = 0;
-  for (std::size_t n = 1; n < start1 && i < s.size(); ++n) i += std::max<std::size_t>(1, firstChar(s.substr(i)).size());
+  for (std::size_t n = 1; n < start1 && i < s.size(); ++n)
+    i += std::max<std::size_t>(1, firstChar(s.substr(i)).size());
   std::size_t j = i;
-  for (std::size_t n = 0; n < count && j < s.size(); ++n) j += std::max<std::size_t>(1, firstChar(s.substr(j)).size());
+  for (std::size_t n = 0; n < count && j < s.size(); ++n)
+    j += std::max<std::size_t>(1, firstChar(s.substr(j)).size());
   return std::string(s.substr(std::min(i, s.size()), j - std::min(i, s.size())));
 }
 

@@ -81,8 +81,7 @@ class Network {
   virtual int cancelConnection(const std::string& name, std::uint32_t flags, bool force) = 0;
   // WNetGetUserA: writes the user name and a NUL into buffer (of `length`
   // characters, grown to need on 234 with length set to the need).
-  virtual int getUser(const std::string& localName, std::string& buffer,
-                      std::uint32_t& length) = 0;
+  virtual int getUser(const std::string& localName, std::string& buffer, std::uint32_t& length) = 0;
   // The remote name a local name ("X:") is connected to; 2250 when none.
   virtual int getConnection(const std::string& localName, std::string& remoteName) = 0;
 

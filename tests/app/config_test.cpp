@@ -1,13 +1,13 @@
 // The configuration file as the program reads and writes it.
-#include <gtest/gtest.h>
+#include "app/config.h"
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
 
 #include "app/catalogue.h"
-#include "app/config.h"
 #include "app/text.h"
 #include "support/test_program.h"
 
@@ -42,12 +42,15 @@ class ConfigTest : public ::testing::Test {
     ReadConfiguration(*p.g);
     TakeApartDriveLines(*p.g);
   }
-  const DriveEntry& entry(char letter) { return p.g->DriveTable[static_cast<std::size_t>(letter - 'A' + 1)]; }
+  const DriveEntry& entry(char letter) {
+    return p.g->DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];
+  }
   TestProgram p;
 };
 
 TEST_F(ConfigTest, SettingsAndDriveFieldsAreTakenAsStored) {
-  auto lines = TestProgram::config({{'B', "1\tB\tclaire\t" + *ScramblePassword("abc") + "\t\\\\SRV\\a\tb"}});
+  auto lines =
+      TestProgram::config({{'B', "1\tB\tclaire\t" + *ScramblePassword("abc") + "\t\\\\SRV\\a\tb"}});
   lines[27] = "sony";
   lines[28] = "";
   p.writeConfig(lines);
@@ -94,11 +97,12 @@ TEST_F(ConfigTest, BadFilesNeverCrashAndLoseNothingThatCanBeKept) {
       "",
       std::string("\0\x01\x02\xFF\xFE", 5) + "\r\n",
       good + std::string(10'000'000, 'x') + "\r\n",
-      good + [] {
-        std::string s;
-        for (int i = 0; i < 10'000; ++i) s += "0\tB\t\t\t\r\n";
-        return s;
-      }(),
+      good +
+          [] {
+            std::string s;
+            for (int i = 0; i < 10'000; ++i) s += "0\tB\t\t\t\r\n";
+            return s;
+          }(),
       "1\tA\tx\t\t\\\\S\\a\n0\tB\t\t\t\n",  // LF only
       std::string("1\tA\tx\t\t\\\\S\\a\0b\r\n", 17),
   };
@@ -188,7 +192,7 @@ TEST(Catalogue, BadLanguageFilesGiveWhatTheyCanAndNeverCrash) {
   load(std::string("0000a\0b\r\n0001\xFF\xFE\x81\r\n", 17));
   EXPECT_EQ(p.g->msg(0), std::string("a\0b", 3));
   EXPECT_EQ(p.g->msg(1), "\u00FF\u00FE\u0081");  // every byte has a character
-  load("0000first\n0001second\n");                  // no CR
+  load("0000first\n0001second\n");               // no CR
   EXPECT_EQ(p.g->msg(1), "second");
   load("0000" + std::string(10'000'000, 'x') + "\r\n0001next\r\n");
   EXPECT_EQ(p.g->msg(0).size(), 10'000'000U);

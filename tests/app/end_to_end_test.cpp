@@ -1,7 +1,6 @@
 // The built program, run as a log-on script would run it: "quilbert /a" on a
 // simulated network in a temporary folder, offscreen.
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -26,8 +25,9 @@ struct ProgramRun {
 ProgramRun runProgram(const fs::path& dir, const std::string& args) {
   const fs::path exe = fs::path(QUILBERT_BINARY_DIR) / "quilbert";
   const std::string command = "cd '" + dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY" +
-                              " QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" + (dir / "config").string() +
-                              "' XDG_RUNTIME_DIR='" + (dir / "run").string() +
+                              " QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" +
+                              (dir / "config").string() + "' XDG_RUNTIME_DIR='" +
+                              (dir / "run").string() +
                               "' QUILBERT_NETWORK='sim:" + (dir / "network.toml").string() +
                               "' timeout 30 '" + exe.string() + "' " + args + " 2>&1";
   ProgramRun run;

@@ -93,7 +93,8 @@ TEST(Startup, AutomaticRunReportsALetterInUseInADialogAndStaysResident) {
 TEST(Startup, OnlyTheExactAutomaticArgumentRunsTheAutomaticMode) {
   for (const char* arg : {"/A", "/a ", "/qelvo"}) {
     TestProgram p(arg);
-    p.writeConfig(TestProgram::config({{'F', TestProgram::driveLine("1", 'F', "", "", "\\\\SRV\\docs")}}));
+    p.writeConfig(
+        TestProgram::config({{'F', TestProgram::driveLine("1", 'F', "", "", "\\\\SRV\\docs")}}));
     EXPECT_FALSE(p.start()) << arg;
     EXPECT_EQ(p.connectedTo('F'), "") << arg;
     EXPECT_TRUE(p.main->visible()) << arg;
@@ -106,8 +107,8 @@ TEST(Startup, ASecondInstanceEndsWithoutDoingAnything) {
   first.writeConfig(TestProgram::config({}));
   ASSERT_FALSE(first.start());
   TestProgram second;
-  second.process = std::make_unique<testing::TestProcess>(
-      "", second.appDir.string() + "/", (first.dir.path() / "run").string());
+  second.process = std::make_unique<testing::TestProcess>("", second.appDir.string() + "/",
+                                                          (first.dir.path() / "run").string());
   second.g = std::make_unique<Globals>(Services{second.tk, *second.network, *second.network,
                                                 *second.registry, *second.process, nullptr});
   second.main = std::make_unique<ui::ConnectWindow>(*second.g);

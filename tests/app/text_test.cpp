@@ -1,7 +1,8 @@
+#include "app/text.h"
+
 #include <gtest/gtest.h>
 
 #include "app/config.h"
-#include "app/text.h"
 
 namespace quilbert::app {
 namespace {

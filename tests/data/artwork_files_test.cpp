@@ -75,13 +75,17 @@ Bitmap decodeBmp(const std::string& b) {
   return bmp;
 }
 
-Bitmap loadBmp(const std::string& relative) { return decodeBmp(readFile(relative)); }
+Bitmap loadBmp(const std::string& relative) {
+  return decodeBmp(readFile(relative));
+}
 
 std::size_t colourCount(const Bitmap& bmp) {
   return std::set<Rgb>(bmp.pixels.begin(), bmp.pixels.end()).size();
 }
 
-double luminance(Rgb c) { return (0.299 * c.r + 0.587 * c.g + 0.114 * c.b) / 255.0; }
+double luminance(Rgb c) {
+  return (0.299 * c.r + 0.587 * c.g + 0.114 * c.b) / 255.0;
+}
 
 struct IconImage {
   int size;
@@ -130,10 +134,10 @@ struct Expected {
 
 TEST(ArtworkFiles, BitmapsHaveTheSizesTheWindowsAreDesignedFor) {
   const Expected expected[] = {
-      {"ico/splash.bmp", 222, 78, 8},        {"ico/about_banner.bmp", 222, 53, 8},
-      {"ico/about_panel.bmp", 222, 156, 8},  {"ico/about_strip.bmp", 222, 13, 8},
-      {"ico/browse1.bmp", 21, 13, 24},       {"ico/browse2.bmp", 21, 13, 24},
-      {"ico/browse3.bmp", 21, 13, 24},       {"ico/dialog_warning.bmp", 48, 48, 24},
+      {"ico/splash.bmp", 222, 78, 8},       {"ico/about_banner.bmp", 222, 53, 8},
+      {"ico/about_panel.bmp", 222, 156, 8}, {"ico/about_strip.bmp", 222, 13, 8},
+      {"ico/browse1.bmp", 21, 13, 24},      {"ico/browse2.bmp", 21, 13, 24},
+      {"ico/browse3.bmp", 21, 13, 24},      {"ico/dialog_warning.bmp", 48, 48, 24},
       {"ico/dialog_info.bmp", 48, 48, 24},
   };
   for (const auto& e : expected) {
@@ -185,7 +189,7 @@ TEST(ArtworkFiles, CreditsScrollOnThePanelsOwnBackground) {
   for (const char* name : {"lang/apropos_fr.bmp", "lang/apropos_gb.bmp"}) {
     Bitmap credits = loadBmp(name);
     ASSERT_FALSE(credits.pixels.empty()) << name;
-    EXPECT_EQ(credits.width, 193) << name;  // 2,895 twips
+    EXPECT_EQ(credits.width, 193) << name;   // 2,895 twips
     EXPECT_GT(credits.height, 156) << name;  // taller than the panel, so it scrolls
     EXPECT_EQ(credits.bits, 8) << name;
     // The picture's edges meet the panel where it lies (16 pixels in): no visible seam.
@@ -222,8 +226,8 @@ TEST(ArtworkFiles, ProgramIconsHaveTheirSizes) {
 }
 
 TEST(ArtworkFiles, EveryThemeHasItsSevenDistinctButtonIcons) {
-  const char* buttons[] = {"sauve",         "effacer",   "connection_in", "connection_ac",
-                           "annulmodif",    "sleep",     "fin"};
+  const char* buttons[] = {"sauve", "effacer", "connection_in", "connection_ac", "annulmodif",
+                           "sleep", "fin"};
   std::set<std::string> seen;
   for (std::string theme : {"windows", "sony", "beos"}) {
     for (const char* button : buttons) {

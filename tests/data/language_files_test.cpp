@@ -202,8 +202,7 @@ TEST_P(LanguageFiles, StatusTextsFitTheStatusWindow) {
   EXPECT_LE(entry(file, 60).size() + 3, 32u);  // first line of the summary
 }
 
-INSTANTIATE_TEST_SUITE_P(Both, LanguageFiles,
-                         ::testing::Values("langage_fr.txt", "langage_gb.txt"),
+INSTANTIATE_TEST_SUITE_P(Both, LanguageFiles, ::testing::Values("langage_fr.txt", "langage_gb.txt"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param).substr(8, 2);
                          });
@@ -224,7 +223,9 @@ TEST(LanguageFilesTogether, EnglishIsATranslationNotACopy) {
   }
   EXPECT_EQ(identical, 0);
   // The language menu names the same two languages in both files, in its own language.
-  EXPECT_EQ(entry(fr, 11), "Fran\xE7" "ais");
+  EXPECT_EQ(entry(fr, 11),
+            "Fran\xE7"
+            "ais");
   EXPECT_EQ(entry(gb, 10), "English");
 }
 

@@ -12,7 +12,8 @@ namespace fs = std::filesystem;
 
 TempDir::TempDir() {
   std::random_device rd;
-  path_ = fs::temp_directory_path() / ("quilbert-test-" + std::to_string(rd()) + std::to_string(rd()));
+  path_ =
+      fs::temp_directory_path() / ("quilbert-test-" + std::to_string(rd()) + std::to_string(rd()));
   fs::create_directories(path_);
 }
 
@@ -101,7 +102,9 @@ TestProgram::~TestProgram() {
   main.reset();
 }
 
-fs::path TestProgram::configPath() const { return settingsDir / "claire.ini"; }
+fs::path TestProgram::configPath() const {
+  return settingsDir / "claire.ini";
+}
 
 void TestProgram::writeConfig(const std::vector<std::string>& lines) const {
   std::string bytes;
@@ -125,16 +128,15 @@ std::vector<std::string> TestProgram::configLines() const {
   return lines;
 }
 
-std::string TestProgram::driveLine(const std::string& active, char letter,
-                                   const std::string& login, const std::string& password,
-                                   const std::string& path) {
+std::string TestProgram::driveLine(const std::string& active, char letter, const std::string& login,
+                                   const std::string& password, const std::string& path) {
   return active + "\t" + letter + "\t" + login + "\t" + *app::ScramblePassword(password) + "\t" +
          path;
 }
 
-std::vector<std::string> TestProgram::config(const std::vector<std::pair<char, std::string>>& drives,
-                                             const std::string& resident,
-                                             const std::string& language) {
+std::vector<std::string> TestProgram::config(
+    const std::vector<std::pair<char, std::string>>& drives, const std::string& resident,
+    const std::string& language) {
   std::vector<std::string> lines;
   for (int k = 1; k <= 26; ++k) lines.push_back(app::defaultDriveLine(k));
   for (const auto& [letter, line] : drives) lines[static_cast<std::size_t>(letter - 'A')] = line;
@@ -161,10 +163,18 @@ void TestProgram::answerDialog(int answer) {
     dialogTexts.push_back(d.txtmessage.caption());
     dialogTitles.push_back(d.caption());
     switch (answer) {
-      case ui::kAnswerOk: d.OKButton.click(); break;
-      case ui::kAnswerYes: d.OuiButton.click(); break;
-      case ui::kAnswerNo: d.NonButton.click(); break;
-      default: d.CancelButton.click(); break;
+      case ui::kAnswerOk:
+        d.OKButton.click();
+        break;
+      case ui::kAnswerYes:
+        d.OuiButton.click();
+        break;
+      case ui::kAnswerNo:
+        d.NonButton.click();
+        break;
+      default:
+        d.CancelButton.click();
+        break;
     }
   });
 }

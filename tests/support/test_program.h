@@ -58,7 +58,8 @@ void writeFile(const std::filesystem::path& p, const std::string& bytes);
 
 class TestProgram {
  public:
-  explicit TestProgram(std::string commandLine = "", const sim::NetworkSpec& network = smallNetwork());
+  explicit TestProgram(std::string commandLine = "",
+                       const sim::NetworkSpec& network = smallNetwork());
   ~TestProgram();
 
   TempDir dir;
@@ -71,7 +72,7 @@ class TestProgram {
   std::unique_ptr<app::Globals> g;
   std::unique_ptr<ui::ConnectWindow> main;
   std::unique_ptr<ui::ProgramWindows> windows;  // report, about box, help
-  std::vector<std::string> log;  // status lines of the automatic mode
+  std::vector<std::string> log;                 // status lines of the automatic mode
   std::ostringstream statusLog;
 
   // The configuration file (claire.ini in the settings folder).

@@ -12,10 +12,18 @@ void Control::move(Rect r) {
   rect_ = r;
   changed(Prop::Geometry);
 }
-void Control::setLeft(int v) { move({v, rect_.top, rect_.width, rect_.height}); }
-void Control::setTop(int v) { move({rect_.left, v, rect_.width, rect_.height}); }
-void Control::setWidth(int v) { move({rect_.left, rect_.top, v, rect_.height}); }
-void Control::setHeight(int v) { move({rect_.left, rect_.top, rect_.width, v}); }
+void Control::setLeft(int v) {
+  move({v, rect_.top, rect_.width, rect_.height});
+}
+void Control::setTop(int v) {
+  move({rect_.left, v, rect_.width, rect_.height});
+}
+void Control::setWidth(int v) {
+  move({rect_.left, rect_.top, v, rect_.height});
+}
+void Control::setHeight(int v) {
+  move({rect_.left, rect_.top, rect_.width, v});
+}
 
 void Control::setVisible(bool v) {
   if (v == visible_) return;
@@ -67,11 +75,17 @@ void Control::setBackColor(Color c) {
   changed(Prop::BackColor);
 }
 
-void Control::setFocus() { form_.focus(this); }
+void Control::setFocus() {
+  form_.focus(this);
+}
 
-bool Control::hasFocus() const { return form_.focused() == this; }
+bool Control::hasFocus() const {
+  return form_.focused() == this;
+}
 
-void Control::changed(Prop p) { form_.notify(*this, p); }
+void Control::changed(Prop p) {
+  form_.notify(*this, p);
+}
 
 void Control::copyBaseTo(Control& other) const {
   other.rect_ = rect_;

@@ -8,7 +8,9 @@ namespace quilbert::forms {
 
 Form::Form(Toolkit& toolkit, std::string name) : toolkit_(toolkit), name_(std::move(name)) {}
 
-Form::~Form() { detachView(); }
+Form::~Form() {
+  detachView();
+}
 
 void Form::setCaption(std::string v) {
   if (v == caption_) return;
@@ -22,8 +24,12 @@ void Form::setClientSize(Size s) {
   formChanged(Prop::Geometry);
 }
 
-int Form::width() const { return client_.width + toolkit_.frameExtra(*this).width; }
-int Form::height() const { return client_.height + toolkit_.frameExtra(*this).height; }
+int Form::width() const {
+  return client_.width + toolkit_.frameExtra(*this).width;
+}
+int Form::height() const {
+  return client_.height + toolkit_.frameExtra(*this).height;
+}
 
 void Form::setWidth(int outer) {
   setClientSize({outer - toolkit_.frameExtra(*this).width, client_.height});

@@ -100,7 +100,8 @@ class Form {
   template <class T>
   [[nodiscard]] T& get(const std::string& name, int index = 0) const {
     Control* c = find(name, index);
-    if (c == nullptr) throw std::out_of_range("no control " + name + "(" + std::to_string(index) + ")");
+    if (c == nullptr)
+      throw std::out_of_range("no control " + name + "(" + std::to_string(index) + ")");
     return dynamic_cast<T&>(*c);
   }
   [[nodiscard]] const std::vector<std::unique_ptr<Control>>& controls() const { return controls_; }

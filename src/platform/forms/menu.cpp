@@ -4,8 +4,7 @@
 
 namespace quilbert::forms {
 
-MenuItem::MenuItem(Form& form, std::string name, int index, std::string caption,
-                   MenuItem* parent)
+MenuItem::MenuItem(Form& form, std::string name, int index, std::string caption, MenuItem* parent)
     : form_(form),
       name_(std::move(name)),
       index_(index),
@@ -37,11 +36,14 @@ void MenuItem::setVisible(bool v) {
 }
 
 MenuItem& MenuItem::add(std::string name, std::string caption, int index) {
-  items_.push_back(std::make_unique<MenuItem>(form_, std::move(name), index, std::move(caption), this));
+  items_.push_back(
+      std::make_unique<MenuItem>(form_, std::move(name), index, std::move(caption), this));
   return *items_.back();
 }
 
-MenuItem& MenuItem::addSeparator(std::string name) { return add(std::move(name), "-"); }
+MenuItem& MenuItem::addSeparator(std::string name) {
+  return add(std::move(name), "-");
+}
 
 MenuItem* MenuItem::find(const std::string& name, int index) {
   if (name_ == name && index_ == index) return this;
@@ -59,6 +61,8 @@ void MenuItem::click() {
   if (onClick) onClick();
 }
 
-void MenuItem::changed() { form_.notify(*this); }
+void MenuItem::changed() {
+  form_.notify(*this);
+}
 
 }  // namespace quilbert::forms

@@ -34,8 +34,8 @@ class HeadlessView : public forms::FormView {
 };
 
 std::size_t codePoints(std::string_view s) {
-  return static_cast<std::size_t>(
-      std::count_if(s.begin(), s.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
+  return static_cast<std::size_t>(std::count_if(
+      s.begin(), s.end(), [](char ch) { return (static_cast<unsigned char>(ch) & 0xC0) != 0x80; }));
 }
 
 // Width and height in pixels read from a BMP, PNG or ICO header; 0 when unknown.
@@ -99,8 +99,9 @@ void HeadlessToolkit::forget(Form& form) {
 void HeadlessToolkit::advance(std::int64_t ms) {
   const std::int64_t end = now_ + ms;
   for (;;) {
-    auto next = std::min_element(timers_.begin(), timers_.end(),
-                                 [](const Scheduled& a, const Scheduled& b) { return a.due < b.due; });
+    auto next =
+        std::min_element(timers_.begin(), timers_.end(),
+                         [](const Scheduled& a, const Scheduled& b) { return a.due < b.due; });
     if (next == timers_.end() || next->due > end) break;
     now_ = next->due;
     forms::Timer* timer = next->timer;
@@ -113,8 +114,9 @@ void HeadlessToolkit::advance(std::int64_t ms) {
 bool HeadlessToolkit::advanceUntil(const std::function<bool()>& done, std::int64_t limitMs) {
   const std::int64_t end = now_ + limitMs;
   while (!done()) {
-    auto next = std::min_element(timers_.begin(), timers_.end(),
-                                 [](const Scheduled& a, const Scheduled& b) { return a.due < b.due; });
+    auto next =
+        std::min_element(timers_.begin(), timers_.end(),
+                         [](const Scheduled& a, const Scheduled& b) { return a.due < b.due; });
     if (next == timers_.end() || next->due > end) {
       now_ = std::max(now_, end);
       return done();
@@ -150,7 +152,9 @@ void HeadlessToolkit::runModal(Form& form) {
   }
 }
 
-void HeadlessToolkit::repaint(Form& form) { ++repaints_[&form]; }
+void HeadlessToolkit::repaint(Form& form) {
+  ++repaints_[&form];
+}
 
 void HeadlessToolkit::processEvents() {}
 
@@ -173,7 +177,9 @@ forms::Size HeadlessToolkit::frameExtra(const Form& form) const {
   return {120, h};
 }
 
-forms::Size HeadlessToolkit::screenSize() const { return {1024 * 15, 768 * 15}; }
+forms::Size HeadlessToolkit::screenSize() const {
+  return {1024 * 15, 768 * 15};
+}
 
 forms::Size HeadlessToolkit::measureText(const forms::Font& font, std::string_view text) const {
   std::size_t longest = 0;
@@ -181,7 +187,8 @@ forms::Size HeadlessToolkit::measureText(const forms::Font& font, std::string_vi
   std::size_t start = 0;
   for (;;) {
     std::size_t end = text.find('\n', start);
-    std::string_view line = text.substr(start, end == std::string_view::npos ? text.npos : end - start);
+    std::string_view line =
+        text.substr(start, end == std::string_view::npos ? text.npos : end - start);
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     longest = std::max(longest, codePoints(line));
     ++lines;
@@ -222,7 +229,9 @@ bool HeadlessToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
   return true;
 }
 
-bool HeadlessToolkit::removeTrayIcon(Form& /*owner*/, int id) { return tray_.erase(id) > 0; }
+bool HeadlessToolkit::removeTrayIcon(Form& /*owner*/, int id) {
+  return tray_.erase(id) > 0;
+}
 
 bool HeadlessToolkit::setTopMost(Form& form, bool onTop) {
   topMost_[&form] = onTop;
@@ -247,7 +256,9 @@ std::optional<std::string> HeadlessToolkit::browseForFolder(
   return browser_(request, handle);
 }
 
-void HeadlessToolkit::endProcess(int exitCode) { throw forms::ProcessEnded{exitCode}; }
+void HeadlessToolkit::endProcess(int exitCode) {
+  throw forms::ProcessEnded{exitCode};
+}
 
 void HeadlessToolkit::watchReadable(int fd, std::function<void()> onReadable) {
   watched_.emplace_back(fd, std::move(onReadable));

@@ -59,8 +59,8 @@ class HeadlessToolkit : public forms::Toolkit {
   [[nodiscard]] std::size_t pendingExpectations() const { return expectations_.size(); }
 
   // ---- the folder browser stand-in: the script plays the user.
-  using BrowserScript = std::function<std::optional<std::string>(
-      const forms::FolderBrowseRequest&, HeadlessFolderBrowser&)>;
+  using BrowserScript = std::function<std::optional<std::string>(const forms::FolderBrowseRequest&,
+                                                                 HeadlessFolderBrowser&)>;
   void setFolderBrowser(BrowserScript script) { browser_ = std::move(script); }
 
   // ---- records

@@ -24,7 +24,7 @@ void appendWords(const std::string& text, std::vector<std::string>& out) {
   }
 }
 
-// Characters that the desktop-entry specification reserves in Exec arguments.
+// Characters that the desktop-entry standard reserves in Exec arguments.
 bool needsQuotes(const std::string& argument) {
   return argument.empty() ||
          argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`=") != std::string::npos;

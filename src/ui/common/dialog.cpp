@@ -15,7 +15,9 @@ namespace {
 
 const Font kVerdana{"Verdana", 8.25, false, false};
 
-int rounded(double v) { return static_cast<int>(std::lround(v)); }
+int rounded(double v) {
+  return static_cast<int>(std::lround(v));
+}
 
 }  // namespace
 
@@ -50,9 +52,11 @@ DialogForm::DialogForm(app::Globals& g)
   CancelButton.setCaption("Annuler");
   for (PushButton* b : {&OuiButton, &OKButton, &NonButton, &CancelButton}) b->setFont(kVerdana);
   warningPicture.setVisible(false);
-  warningPicture.setPicture(g.picture(g.AppDir + "ico" + app::Globals::separator() + "dialog_warning"));
+  warningPicture.setPicture(
+      g.picture(g.AppDir + "ico" + app::Globals::separator() + "dialog_warning"));
   informationPicture.setVisible(false);
-  informationPicture.setPicture(g.picture(g.AppDir + "ico" + app::Globals::separator() + "dialog_info"));
+  informationPicture.setPicture(
+      g.picture(g.AppDir + "ico" + app::Globals::separator() + "dialog_info"));
 
   OKButton.onClick = [this] { answer(kAnswerOk); };
   OuiButton.onClick = [this] { answer(kAnswerYes); };
@@ -69,7 +73,9 @@ DialogForm::DialogForm(app::Globals& g)
   onQueryUnload = [this](int& cancel, forms::UnloadReason reason) {
     if (reason != forms::UnloadReason::ControlMenu) return;
     cancel = 1;
-    answer(kind == kDialogYesNo ? kAnswerNo : kind == kDialogYesNoCancel ? kAnswerCancel : kAnswerOk);
+    answer(kind == kDialogYesNo         ? kAnswerNo
+           : kind == kDialogYesNoCancel ? kAnswerCancel
+                                        : kAnswerOk);
   };
 }
 

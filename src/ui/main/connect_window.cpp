@@ -76,13 +76,11 @@ ConnectWindow::ConnectWindow(app::Globals& g)
     int top;
     const char* caption;
   };
-  for (const auto& b : {ButtonDesign{&modif, 1860, "Enregistrer"},
-                        ButtonDesign{&effacer, 2760, "&Tout effacer"},
-                        ButtonDesign{&annulmodif, 3660, "&Annuler"},
-                        ButtonDesign{&connection, 4650, "&Connecter"},
-                        ButtonDesign{&disconnect, 5550, "&Déconnecter"},
-                        ButtonDesign{&bt_reduc, 6750, "&Réduire"},
-                        ButtonDesign{&Command1, 7650, "&Quitter"}}) {
+  for (const auto& b :
+       {ButtonDesign{&modif, 1860, "Enregistrer"}, ButtonDesign{&effacer, 2760, "&Tout effacer"},
+        ButtonDesign{&annulmodif, 3660, "&Annuler"}, ButtonDesign{&connection, 4650, "&Connecter"},
+        ButtonDesign{&disconnect, 5550, "&Déconnecter"}, ButtonDesign{&bt_reduc, 6750, "&Réduire"},
+        ButtonDesign{&Command1, 7650, "&Quitter"}}) {
     b.button->move({6870, b.top, 1635, 825});
     b.button->setCaption(b.caption);
     b.button->setFont(kButtonFont);
@@ -91,8 +89,9 @@ ConnectWindow::ConnectWindow(app::Globals& g)
   struct LineDesign {
     int index, x1, y1, x2, y2;
   };
-  for (const auto& l : {LineDesign{0, 6900, 6540, 7470, 6540}, LineDesign{1, 6900, 4560, 8490, 4560},
-                        LineDesign{2, 7860, 6540, 8490, 6540}}) {
+  for (const auto& l :
+       {LineDesign{0, 6900, 6540, 7470, 6540}, LineDesign{1, 6900, 4560, 8490, 4560},
+        LineDesign{2, 7860, 6540, 8490, 6540}}) {
     auto& line = add<forms::Line>("Line1", l.index);
     line.setEnds(l.x1, l.y1, l.x2, l.y2);
     line.setBorderWidth(3);
@@ -143,12 +142,16 @@ ConnectWindow::ConnectWindow(app::Globals& g)
 
 void ConnectWindow::buildMenus() {
   auto& app = addMenu("menu", "Application");
-  app.add("menu_connectall", "Connecter tous les lecteurs").onClick = [this] { connection_Click(); };
+  app.add("menu_connectall", "Connecter tous les lecteurs").onClick = [this] {
+    connection_Click();
+  };
   app.add("menu_deconnectall", "Déconnecter tous les lecteurs").onClick = [this] {
     disconnect_Click();
   };
   app.addSeparator("barre0");
-  app.add("demarrage", "Démarrage à l'ouverture de Windows").onClick = [this] { demarrage_Click(); };
+  app.add("demarrage", "Démarrage à l'ouverture de Windows").onClick = [this] {
+    demarrage_Click();
+  };
   app.addSeparator("barre7");
   app.add("menu_resident", "Exécution en arrière plan").onClick = [this] { menu_resident_Click(); };
   app.addSeparator("barre1");

@@ -15,12 +15,12 @@ namespace quilbert::ui {
 // What the main window opens beside itself; each is optional so that the
 // window works before those windows exist (and in tests that leave them out).
 struct AuxiliaryWindows {
-  std::function<void()> showReport;       // modal network report
-  std::function<void()> closeReport;      // close it if open
-  std::function<void()> showHelp;         // modeless help window
-  std::function<void()> hideHelp;         // hide it if open
-  std::function<void()> unloadHelp;       // unload it if loaded
-  std::function<void()> showAbout;        // modal about box
+  std::function<void()> showReport;   // modal network report
+  std::function<void()> closeReport;  // close it if open
+  std::function<void()> showHelp;     // modeless help window
+  std::function<void()> hideHelp;     // hide it if open
+  std::function<void()> unloadHelp;   // unload it if loaded
+  std::function<void()> showAbout;    // modal about box
 };
 
 class ConnectWindow : public forms::Form {

@@ -51,7 +51,7 @@ void ConnectWindow::Form_Load() {
   g.RunCommand = g.AppDir + g.svc.process.exeFileName() + " /a";
 
   g.SettingsDir = app::trimSpaces(app::ReadRegString(g.svc.registry, platform::kHkeyCurrentUser,
-                                                      app::kShellFoldersKey, "Local Settings"));
+                                                     app::kShellFoldersKey, "Local Settings"));
   if (g.SettingsDir.empty()) g.SettingsDir = g.AppDir;
   g.SettingsDir = withSeparator(g.SettingsDir);
 

@@ -54,8 +54,7 @@ void ConnectWindow::menu_agrandir_Click() {
 
 void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
   if (menu("menu_agrandir").caption() == g_.msg(168)) return;
-  lastMouseMessage_ =
-      static_cast<std::int32_t>(std::lround(x / g_.svc.toolkit.twipsPerPixel()));
+  lastMouseMessage_ = static_cast<std::int32_t>(std::lround(x / g_.svc.toolkit.twipsPerPixel()));
   if (mouseBusy_) return;
   mouseBusy_ = true;
   if (lastMouseMessage_ == kLeftDoubleClick) {

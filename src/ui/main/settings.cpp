@@ -1,6 +1,5 @@
 // The setting commands: language, icon theme, start with Windows.
 #include "app/catalogue.h"
-#include "app/catalogue.h"
 #include "app/config.h"
 #include "app/registry_routines.h"
 #include "platform/forms/toolkit.h"
@@ -49,7 +48,7 @@ void ConnectWindow::language() {
   Frame2.setCaption(m(23));
   Label5.setCaption(m(24));
   Label6.setCaption(m(25));
-  forms::FlatButton* buttons[] = {&modif, &effacer, &annulmodif, &connection,
+  forms::FlatButton* buttons[] = {&modif,      &effacer,  &annulmodif, &connection,
                                   &disconnect, &Command1, &bt_reduc};
   for (int k = 0; k < 7; ++k) buttons[k]->setCaption(m(30 + k));
   for (int i = 1; i <= app::kDriveCount; ++i) {
@@ -83,11 +82,11 @@ void ConnectWindow::ApplyIconTheme() {
     forms::FlatButton* button;
     const char* file;
   };
-  for (const auto& b : {ButtonIcon{&modif, "sauve.ico"}, ButtonIcon{&effacer, "effacer.ico"},
-                        ButtonIcon{&disconnect, "connection_in.ico"},
-                        ButtonIcon{&connection, "connection_ac.ico"},
-                        ButtonIcon{&annulmodif, "annulmodif.ico"}, ButtonIcon{&bt_reduc, "sleep.ico"},
-                        ButtonIcon{&Command1, "fin.ico"}}) {
+  for (const auto& b :
+       {ButtonIcon{&modif, "sauve.ico"}, ButtonIcon{&effacer, "effacer.ico"},
+        ButtonIcon{&disconnect, "connection_in.ico"}, ButtonIcon{&connection, "connection_ac.ico"},
+        ButtonIcon{&annulmodif, "annulmodif.ico"}, ButtonIcon{&bt_reduc, "sleep.ico"},
+        ButtonIcon{&Command1, "fin.ico"}}) {
     // A missing or unreadable file leaves the button's picture as it was.
     if (auto p = g_.svc.toolkit.loadPicture(g_.IconPrefix + b.file)) b.button->setPicture(*p);
   }
@@ -98,7 +97,8 @@ void ConnectWindow::icone_Click(int k) {
   g_.IconTheme = kThemes[k - 1];
   writeSetting(28, g_.IconTheme);
   ApplyIconTheme();
-  for (forms::FlatButton* b : {&Command1, &modif, &effacer, &annulmodif, &disconnect, &connection}) {
+  for (forms::FlatButton* b :
+       {&Command1, &modif, &effacer, &annulmodif, &disconnect, &connection}) {
     b->refresh();
   }
 }

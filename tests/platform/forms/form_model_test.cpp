@@ -93,7 +93,9 @@ TEST(FormModel, ModalFormReturnsWhenHiddenAndUnexpectedOnesFail) {
 TEST(FormModel, QueryUnloadMayCancel) {
   HeadlessToolkit tk;
   Form f(tk, "f");
-  f.onQueryUnload = [](int& cancel, UnloadReason r) { cancel = r == UnloadReason::ControlMenu ? 1 : 0; };
+  f.onQueryUnload = [](int& cancel, UnloadReason r) {
+    cancel = r == UnloadReason::ControlMenu ? 1 : 0;
+  };
   f.show();
   EXPECT_FALSE(f.userClose());
   EXPECT_TRUE(f.loaded());

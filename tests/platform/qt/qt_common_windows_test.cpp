@@ -31,7 +31,8 @@ class QtCommonWindows : public ::testing::Test {
  protected:
   QtCommonWindows() {
     QDir(dir.path()).mkdir("run");
-    QFile::setPermissions(dir.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(dir.filePath("run"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
   }
   QApplication& app = qtview::testing::app();  // before the toolkit
   QTemporaryDir dir;
@@ -58,11 +59,10 @@ TEST_F(QtCommonWindows, DialogAnswersThroughItsRealButtonsAndFitsALongMessage) {
   ui::DialogForm* shown = nullptr;
   int widthShort = 0;
   clickWhenShown(shown, "NonButton");
-  ui::ShowDialog(g, "Court ?", ui::kDialogYesNo, ui::kIconWarning, "Titre",
-                 [&](ui::DialogForm& d) {
-                   shown = &d;
-                   widthShort = d.width();
-                 });
+  ui::ShowDialog(g, "Court ?", ui::kDialogYesNo, ui::kIconWarning, "Titre", [&](ui::DialogForm& d) {
+    shown = &d;
+    widthShort = d.width();
+  });
   EXPECT_EQ(g.DialogResult, ui::kAnswerNo);
 
   shown = nullptr;

@@ -1,9 +1,10 @@
+#include "ui/common/dialog.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 #include "support/test_program.h"
-#include "ui/common/dialog.h"
 
 namespace quilbert::ui {
 namespace {
@@ -24,9 +25,18 @@ Shown show(TestProgram& p, const std::string& text, int kind,
   Shown s;
   p.tk.expectModal("Dialog", [&](forms::Form& f) {
     auto& d = dynamic_cast<DialogForm&>(f);
-    s = {d.width(), d.height(), d.txtmessage.rect(), d.OKButton.rect(), d.OuiButton.rect(),
-         d.NonButton.rect(), d.CancelButton.rect(), d.OKButton.visible(), d.OuiButton.visible(),
-         d.NonButton.visible(), d.CancelButton.visible(), d.caption()};
+    s = {d.width(),
+         d.height(),
+         d.txtmessage.rect(),
+         d.OKButton.rect(),
+         d.OuiButton.rect(),
+         d.NonButton.rect(),
+         d.CancelButton.rect(),
+         d.OKButton.visible(),
+         d.OuiButton.visible(),
+         d.NonButton.visible(),
+         d.CancelButton.visible(),
+         d.caption()};
     act(d);
   });
   ShowDialog(*p.g, text, kind, kIconWarning, "Titre");
@@ -53,7 +63,8 @@ TEST_F(DialogTest, ShortMessageKeepsTheDesignedLayoutAndShowsTheTitleWithTwoSpac
 
 TEST_F(DialogTest, WideMessageGrowsTheFormToTheRightAndCentresTheButtons) {
   // 34 characters of 90 twips: 3060 wide, 1365 more than designed.
-  const auto s = show(p, std::string(34, 'x'), kDialogYesNo, [](DialogForm& d) { d.NonButton.click(); });
+  const auto s =
+      show(p, std::string(34, 'x'), kDialogYesNo, [](DialogForm& d) { d.NonButton.click(); });
   EXPECT_EQ(s.width, w0 + 1365);
   EXPECT_EQ(s.label.left, 930);
   EXPECT_EQ(s.ok.left, (w0 + 1365) / 2 - 607);
@@ -65,7 +76,8 @@ TEST_F(DialogTest, WideMessageGrowsTheFormToTheRightAndCentresTheButtons) {
 
 TEST_F(DialogTest, TallMessageMovesTheButtonsDownByTheExcess) {
   // Five lines of 195 twips: 975 high, 255 more than the icon.
-  const auto s = show(p, "1\r\n2\r\n3\r\n4\r\n5", kDialogOk, [](DialogForm& d) { d.OKButton.click(); });
+  const auto s =
+      show(p, "1\r\n2\r\n3\r\n4\r\n5", kDialogOk, [](DialogForm& d) { d.OKButton.click(); });
   EXPECT_EQ(s.height, h0 + 255);
   EXPECT_EQ(s.ok.top, 930 + 255);
   EXPECT_EQ(s.label.top, static_cast<int>(std::lround(472.5 + 127.5 - 487.5)));

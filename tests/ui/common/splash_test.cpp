@@ -1,7 +1,8 @@
+#include "ui/common/splash.h"
+
 #include <gtest/gtest.h>
 
 #include "support/test_program.h"
-#include "ui/common/splash.h"
 
 namespace quilbert::ui {
 namespace {

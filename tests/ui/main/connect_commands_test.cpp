@@ -52,10 +52,10 @@ TEST_F(CommandsTest, ConnectPassReportsEachFailureItsOwnWay) {
   w().lettreactive(8).userClick();
   w().nomuser.setText(" claire ");
   w().password.setText("nope");
-  p.recordStatuses(1);             // F unreachable: a timed status
-  p.answerDialog(kAnswerOk);       // G: wrong password: a dialog
-  p.answerDialog(kAnswerOk);       // H: in use: message 53
-  p.recordStatuses(1);             // the summary
+  p.recordStatuses(1);        // F unreachable: a timed status
+  p.answerDialog(kAnswerOk);  // G: wrong password: a dialog
+  p.answerDialog(kAnswerOk);  // H: in use: message 53
+  p.recordStatuses(1);        // the summary
   w().connection_Click();
   ASSERT_EQ(p.statuses.size(), 2U);
   EXPECT_EQ(p.statuses[0].text, p.g->msg(59) + " : " + p.g->msg(109) + " (F:)");
@@ -121,18 +121,19 @@ TEST_F(CommandsTest, TestOfALetterWithOpenFilesStopsBeforeConnecting) {
 TEST_F(CommandsTest, BrowseAcceptsExactlyTheShareLevelAndLeavesTheLetterFree) {
   startWith({});
   std::vector<std::pair<std::string, bool>> seen;
-  p.tk.setFolderBrowser([&](const forms::FolderBrowseRequest& req, headless::HeadlessFolderBrowser& b) {
-    EXPECT_EQ(req.instruction, p.g->msg(71) + " : \r\n" + p.g->msg(72));
-    for (const std::optional<std::string>& sel :
-         {std::optional<std::string>{}, std::optional<std::string>{"\\\\SRV\\docs\\sub"},
-          std::optional<std::string>{"\\\\SRV\\docs"}}) {
-      b.okEnabled = true;
-      b.statusText = "x";
-      req.onSelectionChanged(b, sel);
-      seen.emplace_back(b.statusText, b.okEnabled);
-    }
-    return std::optional<std::string>("\\\\SRV\\docs");
-  });
+  p.tk.setFolderBrowser(
+      [&](const forms::FolderBrowseRequest& req, headless::HeadlessFolderBrowser& b) {
+        EXPECT_EQ(req.instruction, p.g->msg(71) + " : \r\n" + p.g->msg(72));
+        for (const std::optional<std::string>& sel :
+             {std::optional<std::string>{}, std::optional<std::string>{"\\\\SRV\\docs\\sub"},
+              std::optional<std::string>{"\\\\SRV\\docs"}}) {
+          b.okEnabled = true;
+          b.statusText = "x";
+          req.onSelectionChanged(b, sel);
+          seen.emplace_back(b.statusText, b.okEnabled);
+        }
+        return std::optional<std::string>("\\\\SRV\\docs");
+      });
   w().Parcourir(5).click();
   ASSERT_EQ(seen.size(), 3U);
   EXPECT_EQ(seen[0], (std::pair<std::string, bool>{p.g->msg(70), false}));

@@ -25,7 +25,9 @@ class SettingsTest : public ::testing::Test {
   ConnectWindow& w() { return *p.main; }
   void setRunValue(std::uint32_t type, const std::string& bytes) {
     platform::RegKey key = 0;
-    ASSERT_EQ(p.registry->openKey(platform::kHkeyLocalMachine, app::kRunKey, platform::kKeyAllAccess, key), 0);
+    ASSERT_EQ(p.registry->openKey(platform::kHkeyLocalMachine, app::kRunKey,
+                                  platform::kKeyAllAccess, key),
+              0);
     ASSERT_EQ(p.registry->setValue(key, app::kRunValueName, type, bytes), 0);
     p.registry->closeKey(key);
   }
@@ -40,8 +42,8 @@ TEST_F(SettingsTest, StartWithWindowsStoresTheRunCommandWithItsNul) {
   EXPECT_TRUE(w().menu("demarrage").checked());
   EXPECT_EQ(p.dialogTexts.back(), p.g->msg(50));
   EXPECT_EQ(p.dialogTitles.back(), p.g->msg(170) + "  ");
-  const auto value = app::QueryValue(*p.registry, platform::kHkeyLocalMachine, app::kRunKey,
-                                     app::kRunValueName);
+  const auto value =
+      app::QueryValue(*p.registry, platform::kHkeyLocalMachine, app::kRunKey, app::kRunValueName);
   EXPECT_EQ(std::get<std::string>(value), p.appDir.string() + "/quilbert_tests /a");
   platform::RegKey key = 0;
   p.registry->openKey(platform::kHkeyLocalMachine, app::kRunKey, platform::kKeyQueryValue, key);
