@@ -107,11 +107,14 @@ TEST(Startup, ASecondInstanceEndsWithoutDoingAnything) {
   first.writeConfig(TestProgram::config({}));
   ASSERT_FALSE(first.start());
   TestProgram second;
+  second.windows.reset();
+  second.main.reset();
   second.process = std::make_unique<testing::TestProcess>("", second.appDir.string() + "/",
                                                           (first.dir.path() / "run").string());
   second.g = std::make_unique<Globals>(Services{second.tk, *second.network, *second.network,
                                                 *second.registry, *second.process, nullptr});
   second.main = std::make_unique<ui::ConnectWindow>(*second.g);
+  second.windows = std::make_unique<ui::ProgramWindows>(*second.g, *second.main);
   EXPECT_TRUE(second.start());
   EXPECT_FALSE(fs::exists(second.configPath()));
   EXPECT_TRUE(second.tk.shownForms().empty());

@@ -76,7 +76,8 @@ void writeFile(const fs::path& p, const std::string& bytes) {
   out << bytes;
 }
 
-TestProgram::TestProgram(std::string commandLine, const sim::NetworkSpec& spec) {
+ProgramParts::ProgramParts(forms::Toolkit& tk, const std::string& commandLine,
+                           const sim::NetworkSpec& spec) {
   appDir = dir.path() / "app";
   fs::create_directories(appDir);
   const fs::path source = QUILBERT_SOURCE_DIR;
@@ -97,22 +98,26 @@ TestProgram::TestProgram(std::string commandLine, const sim::NetworkSpec& spec) 
   windows = std::make_unique<ui::ProgramWindows>(*g, *main);
 }
 
-TestProgram::~TestProgram() {
+ProgramParts::~ProgramParts() {
+  // The windows beside the main window hang on it: they go first.
   windows.reset();
   main.reset();
 }
 
-fs::path TestProgram::configPath() const {
+TestProgram::TestProgram(const std::string& commandLine, const sim::NetworkSpec& spec)
+    : ProgramParts(tk, commandLine, spec) {}
+
+fs::path ProgramParts::configPath() const {
   return settingsDir / "claire.ini";
 }
 
-void TestProgram::writeConfig(const std::vector<std::string>& lines) const {
+void ProgramParts::writeConfig(const std::vector<std::string>& lines) const {
   std::string bytes;
   for (const auto& l : lines) bytes += *app::utf8ToCp1252(l) + "\r\n";
   writeFile(configPath(), bytes);
 }
 
-std::vector<std::string> TestProgram::configLines() const {
+std::vector<std::string> ProgramParts::configLines() const {
   const std::string text = app::cp1252ToUtf8(readFile(configPath()));
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -128,13 +133,14 @@ std::vector<std::string> TestProgram::configLines() const {
   return lines;
 }
 
-std::string TestProgram::driveLine(const std::string& active, char letter, const std::string& login,
-                                   const std::string& password, const std::string& path) {
+std::string ProgramParts::driveLine(const std::string& active, char letter,
+                                    const std::string& login, const std::string& password,
+                                    const std::string& path) {
   return active + "\t" + letter + "\t" + login + "\t" + *app::ScramblePassword(password) + "\t" +
          path;
 }
 
-std::vector<std::string> TestProgram::config(
+std::vector<std::string> ProgramParts::config(
     const std::vector<std::pair<char, std::string>>& drives, const std::string& resident,
     const std::string& language) {
   std::vector<std::string> lines;
@@ -197,7 +203,7 @@ void TestProgram::recordStatuses(int count) {
   }
 }
 
-std::string TestProgram::connectedTo(char letter) const {
+std::string ProgramParts::connectedTo(char letter) const {
   std::string remote;
   if (network->getConnection(std::string(1, letter) + ":", remote) != 0) return {};
   return remote;

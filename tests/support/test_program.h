@@ -56,29 +56,32 @@ sim::NetworkSpec smallNetwork();
 std::string readFile(const std::filesystem::path& p);
 void writeFile(const std::filesystem::path& p, const std::string& bytes);
 
-class TestProgram {
+// Everything of a program but its backend, in a temporary folder of its own:
+// the simulated network, the file-backed registry, the process services, the
+// program-wide state, the main window and the windows beside it.
+class ProgramParts {
  public:
-  explicit TestProgram(std::string commandLine = "",
-                       const sim::NetworkSpec& network = smallNetwork());
-  ~TestProgram();
+  ProgramParts(forms::Toolkit& toolkit, const std::string& commandLine,
+               const sim::NetworkSpec& network);
+  ~ProgramParts();
+  ProgramParts(const ProgramParts&) = delete;
+  ProgramParts& operator=(const ProgramParts&) = delete;
 
   TempDir dir;
   std::filesystem::path appDir;       // with lang/ and ico/ copied from the repository
   std::filesystem::path settingsDir;  // where the configuration file lives
-  headless::HeadlessToolkit tk;
   std::unique_ptr<sim::SimNetwork> network;
   std::unique_ptr<platform::FileRegistry> registry;
   std::unique_ptr<TestProcess> process;
+  std::ostringstream statusLog;  // status lines of the automatic mode
   std::unique_ptr<app::Globals> g;
   std::unique_ptr<ui::ConnectWindow> main;
   std::unique_ptr<ui::ProgramWindows> windows;  // report, about box, help
-  std::vector<std::string> log;                 // status lines of the automatic mode
-  std::ostringstream statusLog;
 
   // The configuration file (claire.ini in the settings folder).
   [[nodiscard]] std::filesystem::path configPath() const;
-  // Writes the configuration: 30 lines given in UTF-8, stored in Windows-1252
-  // with CR LF (fewer lines write a shorter file).
+  // Writes the configuration: lines given in UTF-8, stored in Windows-1252
+  // with CR LF (fewer than 30 lines write a shorter file).
   void writeConfig(const std::vector<std::string>& lines) const;
   [[nodiscard]] std::vector<std::string> configLines() const;  // back in UTF-8
   // A drive line as the file stores it (password given in plain text).
@@ -88,6 +91,20 @@ class TestProgram {
   static std::vector<std::string> config(const std::vector<std::pair<char, std::string>>& drives,
                                          const std::string& resident = "nres",
                                          const std::string& language = "langage_fr.txt");
+  // The remote name a letter is connected to on the network, or "".
+  [[nodiscard]] std::string connectedTo(char letter) const;
+};
+
+// The backend comes first, so that it outlives the windows.
+struct HeadlessBackend {
+  headless::HeadlessToolkit tk;
+};
+
+// The program on the headless backend, for behaviour tests.
+class TestProgram : public HeadlessBackend, public ProgramParts {
+ public:
+  explicit TestProgram(const std::string& commandLine = "",
+                       const sim::NetworkSpec& network = smallNetwork());
 
   // Loads the main window as the platform does at start; true when the
   // process ended on the way (the exit was caught).
@@ -95,8 +112,8 @@ class TestProgram {
   // Runs f; true when it ended the process.
   bool endsProcess(const std::function<void()>& f);
 
-  // The next dialog: checks nothing, clicks the button of the answer and
-  // records its text and title into the vectors below.
+  // The next dialog: clicks the button of the answer and records its text
+  // and title into the vectors below.
   void answerDialog(int answer);
   std::vector<std::string> dialogTexts;
   std::vector<std::string> dialogTitles;
@@ -106,11 +123,8 @@ class TestProgram {
     std::int64_t shownMs;
   };
   std::vector<Status> statuses;
-  // Lets every status window run out by itself (records it).
+  // Lets the next status windows run out by themselves, recording them.
   void recordStatuses(int count);
-
-  // The remote name a letter is connected to on the network, or "".
-  [[nodiscard]] std::string connectedTo(char letter) const;
 };
 
 }  // namespace quilbert::testing

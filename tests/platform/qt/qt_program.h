@@ -23,31 +23,19 @@
 
 namespace quilbert::qtview::testing {
 
-class QtProgram {
+// The backend comes first, so that it outlives the windows; it needs the
+// tests' QApplication (qt_test_support.h app()).
+struct QtBackend {
+  QtBackend();
+  QtToolkit tk;
+};
+
+class QtProgram : public QtBackend, public quilbert::testing::ProgramParts {
  public:
-  // Needs the tests' QApplication (qt_test_support.h app()).
-  explicit QtProgram(std::string commandLine = "/qelvo",
+  explicit QtProgram(const std::string& commandLine = "/qelvo",
                      const sim::NetworkSpec& network = quilbert::testing::smallNetwork());
   ~QtProgram();
-  QtProgram(const QtProgram&) = delete;
-  QtProgram& operator=(const QtProgram&) = delete;
 
-  quilbert::testing::TempDir dir;
-  std::filesystem::path appDir;       // with lang/ and ico/ copied from the repository
-  std::filesystem::path settingsDir;  // where the configuration file lives
-  std::unique_ptr<sim::SimNetwork> network;
-  QtToolkit tk;
-  std::unique_ptr<platform::FileRegistry> registry;
-  std::unique_ptr<quilbert::testing::TestProcess> process;
-  std::unique_ptr<app::Globals> g;
-  std::unique_ptr<ui::ConnectWindow> main;
-  std::unique_ptr<ui::ProgramWindows> windows;
-  std::ostringstream statusLog;
-
-  [[nodiscard]] std::filesystem::path configPath() const;
-  // 30 lines in UTF-8, stored as the program does (Windows-1252, CR LF).
-  void writeConfig(const std::vector<std::string>& lines) const;
-  [[nodiscard]] std::vector<std::string> configLines() const;
   // Loads the main window as the program does at start.
   void start();
 
