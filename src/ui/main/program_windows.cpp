@@ -3,7 +3,7 @@
 namespace quilbert::ui {
 
 ProgramWindows::ProgramWindows(app::Globals& g, ConnectWindow& main)
-    : report(g), about(g), help(g) {
+    : report(g), about(g), help(g), main_(main) {
   main.aux.showReport = [this] { report.show(); };
   main.aux.closeReport = [this] { report.closeIfOpen(); };
   main.aux.showHelp = [this] { help.show(); };
@@ -11,5 +11,7 @@ ProgramWindows::ProgramWindows(app::Globals& g, ConnectWindow& main)
   main.aux.unloadHelp = [this] { help.unloadIfLoaded(); };
   main.aux.showAbout = [this] { about.show(); };
 }
+
+ProgramWindows::~ProgramWindows() { main_.aux = {}; }
 
 }  // namespace quilbert::ui

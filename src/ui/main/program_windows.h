@@ -13,10 +13,18 @@ namespace quilbert::ui {
 class ProgramWindows {
  public:
   ProgramWindows(app::Globals& g, ConnectWindow& main);
+  // Takes the hooks back, so that the main window never calls into windows
+  // that are gone.
+  ~ProgramWindows();
+  ProgramWindows(const ProgramWindows&) = delete;
+  ProgramWindows& operator=(const ProgramWindows&) = delete;
 
   ReportWindow report;
   AboutBox about;
   HelpWindow help;
+
+ private:
+  ConnectWindow& main_;
 };
 
 }  // namespace quilbert::ui
