@@ -166,6 +166,26 @@ TEST_F(MainWindowTest, QuitWithYesSavesOnceWithoutReloading) {
   EXPECT_EQ(p.tk.shownForms().size(), shownBefore + 1);  // only the question
 }
 
+TEST_F(MainWindowTest, QuitWithYesWhoseSaveIsRefusedKeepsTheEdits) {
+  startWith({});
+  w().nomuser.setText("a\tb");
+  p.answerDialog(kAnswerYes);
+  p.answerDialog(kAnswerOk);  // the save says why it cannot write
+  EXPECT_FALSE(p.endsProcess([&] { w().fnquitter(); }));
+  EXPECT_TRUE(w().visible());
+  EXPECT_EQ(w().nomuser.text(), "a\tb");
+  EXPECT_EQ(w().Quitting, "n");
+}
+
+TEST_F(MainWindowTest, WithoutALanguageFileDetectionClearsNoPath) {
+  // A path shorter than five characters matches an empty marker.
+  auto lines = TestProgram::config({{'E', "0\tE\t\t\t\\\\ab"}});
+  lines[28] = "missing.txt";
+  p.writeConfig(lines);
+  ASSERT_FALSE(p.start());
+  EXPECT_EQ(w().Cheminreseau(5).text(), "\\\\ab");
+}
+
 TEST_F(MainWindowTest, QuitRightAfterSavingAsksNothing) {
   startWith({});
   w().Cheminreseau(5).setText("\\\\SRV\\docs");
