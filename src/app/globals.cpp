@@ -19,10 +19,15 @@ forms::Picture Globals::picture(const std::string& pathWithoutExtension) const {
 
 void Globals::logStatus(const std::string& text) const {
   if (svc.statusLog == nullptr || CommandLine != "/a") return;
+  // One line: a line break becomes one blank (none after a blank).
   std::string line;
   for (char c : text) {
     if (c == '\r') continue;
-    line += c == '\n' ? ' ' : c;
+    if (c == '\n') {
+      if (!line.empty() && line.back() != ' ') line += ' ';
+      continue;
+    }
+    line += c;
   }
   *svc.statusLog << line << std::endl;
 }

@@ -52,7 +52,7 @@ TEST(Startup, AutomaticRunConnectsTheActiveEntriesAndEnds) {
   EXPECT_EQ(p.connectedTo('H'), "");
   // Log-on scripts see every status on one line each, and never a password.
   const std::string log = p.statusLog.str();
-  EXPECT_NE(log.find(p.g->msg(60) + " :  2/3\n"), std::string::npos);
+  EXPECT_NE(log.find(p.g->msg(60) + " : 2/3\n"), std::string::npos);
   EXPECT_EQ(log.find("secret"), std::string::npos);
 }
 
