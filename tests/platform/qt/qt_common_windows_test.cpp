@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <cstdlib>
 
 #include "app/globals.h"
 #include "platform/linux/file_registry.h"
@@ -79,6 +80,41 @@ TEST_F(QtCommonWindows, DialogAnswersThroughItsRealButtonsAndFitsALongMessage) {
   // Measured with the font really used: the form grew by what the label grew.
   EXPECT_GT(labelWidth, 1695);
   EXPECT_EQ(widthLong - widthShort, labelWidth - 1695);
+}
+
+// Every kind, short and long: what is shown lies inside the window, whatever
+// the real font's metrics. With QUILBERT_SCREENSHOT_DIR set, each is saved.
+TEST_F(QtCommonWindows, EveryDialogKindFitsItsMessage) {
+  const std::string longText =
+      "Impossible de joindre le serveur de fichiers demandé pour le moment.\r\n"
+      "Vérifiez le câble réseau, puis réessayez.\r\n(F: \\\\ATLAS\\documents)";
+  int shot = 0;
+  for (int kind : {ui::kDialogOk, ui::kDialogYesNo, ui::kDialogYesNoCancel}) {
+    for (const std::string& text : {std::string("Court."), longText}) {
+      ui::DialogForm* shown = nullptr;
+      QTimer::singleShot(100, [&] {
+        ASSERT_NE(shown, nullptr);
+        QWidget* client = QtToolkit::widgetOf(shown->txtmessage)->parentWidget();
+        const QRect inside = client->rect();
+        for (const char* name : {"OKButton", "OuiButton", "NonButton", "CancelButton"}) {
+          QWidget* b = QtToolkit::widgetOf(shown->get<forms::PushButton>(name));
+          if (b->isVisible()) {
+            EXPECT_TRUE(inside.contains(b->geometry())) << name << " kind " << kind;
+          }
+        }
+        auto* label = qobject_cast<QLabel*>(QtToolkit::widgetOf(shown->txtmessage));
+        EXPECT_TRUE(inside.contains(label->geometry())) << "kind " << kind;
+        EXPECT_GE(label->width(), label->sizeHint().width());
+        if (const char* dir = std::getenv("QUILBERT_SCREENSHOT_DIR")) {
+          QtToolkit::windowOf(*shown)->grab().save(
+              QString("%1/dialog-%2.png").arg(dir).arg(++shot));
+        }
+        shown->keyDown(forms::kKeyEscape);
+      });
+      ui::ShowDialog(g, text, kind, ui::kIconWarning, "Titre",
+                     [&](ui::DialogForm& d) { shown = &d; });
+    }
+  }
 }
 
 TEST_F(QtCommonWindows, StatusWindowClosesItselfAfterItsIntervalOnceDrawn) {
