@@ -217,6 +217,10 @@ void Form::mouseMove(int button, int shift, float x, float y) {
   if (onMouseMove) onMouseMove(button, shift, x, y);
 }
 
+void Form::click() {
+  if (onClick) onClick();
+}
+
 void Form::notify(Control& c, Prop p) {
   if (view_) view_->controlChanged(c, p);
 }

@@ -124,12 +124,15 @@ class Form {
   void paint();
   // Called by the backend with mouse moves over the form, in twips.
   void mouseMove(int button, int shift, float x, float y);
+  // Called by the backend when the user clicks the form itself (not a control).
+  void click();
 
   std::function<void()> onLoad;
   std::function<void(int& cancel, UnloadReason reason)> onQueryUnload;
   std::function<void()> onUnload;
   std::function<void()> onPaint;
   std::function<void(int button, int shift, float x, float y)> onMouseMove;
+  std::function<void()> onClick;
 
   // For controls and menu items: pass a change on to the view.
   void notify(Control& c, Prop p);

@@ -105,6 +105,12 @@ class ClientArea : public QWidget {
     // repainting a corner does not.
     if (QtFormView* v = link_->view) v->clientPainted(e->rect().contains(rect()));
   }
+  void mouseReleaseEvent(QMouseEvent* e) override {
+    QWidget::mouseReleaseEvent(e);
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint())) {
+      if (QtFormView* v = link_->view) v->form().click();
+    }
+  }
   void mouseMoveEvent(QMouseEvent* e) override {
     if (QtFormView* v = link_->view) {
       int button = 0;

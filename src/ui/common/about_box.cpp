@@ -41,9 +41,11 @@ AboutForm::AboutForm(app::Globals& g)
 
   onLoad = [this] { Form_Load(); };
   Timer1.onTick = [this] { Timer1_Timer(); };
+  // A click anywhere closes it: on a picture or on the window between them.
   for (forms::PictureBox* p : {&Picture1, &Picture2, &Picture4, &Picture3}) {
     p->onClick = [this] { unload(); };
   }
+  onClick = [this] { unload(); };
 }
 
 void AboutForm::Form_Load() {
