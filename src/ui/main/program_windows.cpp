@@ -12,6 +12,8 @@ ProgramWindows::ProgramWindows(app::Globals& g, ConnectWindow& main)
   main.aux.showAbout = [this] { about.show(); };
 }
 
-ProgramWindows::~ProgramWindows() { main_.aux = {}; }
+ProgramWindows::~ProgramWindows() {
+  main_.aux = {};
+}
 
 }  // namespace quilbert::ui
