@@ -304,35 +304,32 @@ int FileRegistry::queryValue(RegKey key, const std::string& name, std::uint32_t*
   return regerr::kOk;
 }
 
-int FileRegistry::setValue(RegKey key, const std::string& name, std::uint32_t type,
-                           const std::string& data) {
+int FileRegistry::changeValue(RegKey key, const std::string& name,
+                              const std::function<int(KeyTable&, const std::string&)>& change) {
   auto open = lookup(key);
   if (!open) return regerr::kInvalidHandle;
   if ((open->access & kSetValueRight) == 0) return regerr::kAccessDenied;
+  // The Run value keeps the autostart entry in step with it.
   std::function<std::string(const KeyTable&)> afterWrite;
-  if (isRunValue(open->path, name))
+  if (isRunValue(open->path, name)) {
     afterWrite = [this](const KeyTable& t) { return syncAutostart(t); };
-  return commit(
-      [&](KeyTable& table) {
-        table.create(open->path).setValue(name, type, data);
-        return regerr::kOk;
-      },
-      afterWrite);
+  }
+  return commit([&](KeyTable& table) { return change(table, open->path); }, afterWrite);
+}
+
+int FileRegistry::setValue(RegKey key, const std::string& name, std::uint32_t type,
+                           const std::string& data) {
+  return changeValue(key, name, [&](KeyTable& table, const std::string& path) {
+    table.create(path).setValue(name, type, data);
+    return regerr::kOk;
+  });
 }
 
 int FileRegistry::deleteValue(RegKey key, const std::string& name) {
-  auto open = lookup(key);
-  if (!open) return regerr::kInvalidHandle;
-  if ((open->access & kSetValueRight) == 0) return regerr::kAccessDenied;
-  std::function<std::string(const KeyTable&)> afterWrite;
-  if (isRunValue(open->path, name))
-    afterWrite = [this](const KeyTable& t) { return syncAutostart(t); };
-  return commit(
-      [&](KeyTable& table) {
-        StoredKey* stored = table.find(open->path);
-        return stored != nullptr && stored->removeValue(name) ? regerr::kOk : regerr::kFileNotFound;
-      },
-      afterWrite);
+  return changeValue(key, name, [&](KeyTable& table, const std::string& path) {
+    StoredKey* stored = table.find(path);
+    return stored != nullptr && stored->removeValue(name) ? regerr::kOk : regerr::kFileNotFound;
+  });
 }
 
 int FileRegistry::closeKey(RegKey key) {

@@ -71,6 +71,10 @@ class FileRegistry : public Registry {
   void report(const std::string& message);
   int commit(const std::function<int(posix::KeyTable&)>& change,
              const std::function<std::string(const posix::KeyTable&)>& afterWrite = {});
+  // Set or delete one value of an open key, with the access check and the
+  // autostart entry's follow-up.
+  int changeValue(RegKey key, const std::string& name,
+                  const std::function<int(posix::KeyTable&, const std::string&)>& change);
   std::string setAsideDamagedStore();
   [[nodiscard]] std::string syncAutostart(const posix::KeyTable& table) const;
   [[nodiscard]] bool isRunValue(const std::string& path, const std::string& name) const;

@@ -26,18 +26,12 @@ namespace {
 
 using quilbert::testing::TestProgram;
 using testing::child;
+using testing::mouseClick;
 using testing::QtProgram;
 
 void userClick(QWidget* w) {
   ASSERT_NE(w, nullptr);
-  const QPointF at = QRectF(w->rect()).center();
-  const QPointF global = w->mapToGlobal(at);
-  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
-  QApplication::sendEvent(w, &press);
-  QApplication::sendEvent(w, &release);
+  mouseClick(w);
 }
 
 void type(QWidget* w, const QString& text) {

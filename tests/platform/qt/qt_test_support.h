@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
 #include <map>
@@ -17,6 +18,18 @@
 #include "platform/qt/qt_convert.h"
 
 namespace quilbert::qtview::testing {
+
+// A left click at the widget's centre, as the user's mouse gives it.
+inline void mouseClick(QWidget* w) {
+  const QPointF at = QRectF(w->rect()).center();
+  const QPointF global = w->mapToGlobal(at);
+  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(w, &press);
+  QApplication::sendEvent(w, &release);
+}
 
 inline QApplication& app() {
   static int argc = 1;

@@ -29,6 +29,7 @@ namespace {
 
 using forms::Form;
 using testing::app;
+using testing::mouseClick;
 using testing::Pictures;
 using testing::SampleForm;
 
@@ -49,17 +50,6 @@ W* widget(const forms::Control& c) {
 void sendKey(QWidget* w, int key, const QString& text = {}) {
   QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
   QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
-  QApplication::sendEvent(w, &press);
-  QApplication::sendEvent(w, &release);
-}
-
-void mouseClick(QWidget* w) {
-  const QPointF at = QRectF(w->rect()).center();
-  const QPointF global = w->mapToGlobal(at);
-  QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
-                    Qt::NoModifier);
-  QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
-                      Qt::NoModifier);
   QApplication::sendEvent(w, &press);
   QApplication::sendEvent(w, &release);
 }
