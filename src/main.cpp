@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
   using namespace quilbert;
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
+  registry.reconcileAutostart();
   std::unique_ptr<sim::SimNetwork> network;
   try {
     const auto file = networkFile(registry);
