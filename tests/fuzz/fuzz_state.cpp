@@ -25,7 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (end == std::string::npos) end = text.size();
     const std::string piece = text.substr(start, end - start);
     const std::size_t half = piece.size() / 2;
-    connections.push_back({letter, "\\\\" + piece.substr(0, half), piece.substr(half)});
+    // A remote name is a server and more: at least three characters.
+    connections.push_back({letter, "\\\\S" + piece.substr(0, half), piece.substr(half)});
     start = end + 1;
   }
   const std::string file = sim::StateFile::format(connections);
