@@ -238,6 +238,14 @@ class KeyFilter : public QObject {
       v->focusGained(it->second);
       return false;
     }
+    // A key the focused control leaves is offered to its containers next; on
+    // Windows it goes nowhere, and a container taking it would take the focus.
+    auto* w = static_cast<QWidget*>(watched);
+    const QWidget* focus = w->window()->focusWidget();
+    if (focus != nullptr && focus != w && w->isAncestorOf(focus)) {
+      e->accept();  // or it goes on up to the next container
+      return true;
+    }
     auto* key = static_cast<QKeyEvent*>(e);
     const int vk = virtualKey(key->key());
     if (vk == 0 || (type == QEvent::KeyRelease && key->isAutoRepeat())) return false;

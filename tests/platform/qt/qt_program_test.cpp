@@ -26,21 +26,15 @@ namespace {
 
 using quilbert::testing::TestProgram;
 using testing::child;
+using testing::focusName;
+using testing::key;
 using testing::mouseClick;
 using testing::QtProgram;
+using testing::typeText;
 
 void userClick(QWidget* w) {
   ASSERT_NE(w, nullptr);
   mouseClick(w);
-}
-
-void type(QWidget* w, const QString& text) {
-  for (const QChar ch : text) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
-    QApplication::sendEvent(w, &press);
-    QApplication::sendEvent(w, &release);
-  }
 }
 
 QStringList rows(QWidget* list) {
@@ -90,11 +84,45 @@ TEST_F(QtProgramTest, RowWidgetsReachTheirHandlers) {
   auto* path = qobject_cast<QLineEdit*>(QtToolkit::widgetOf(fresh.main->Cheminreseau(7)));
   ASSERT_NE(path, nullptr);
   EXPECT_FALSE(QtToolkit::widgetOf(fresh.main->Test(7))->isEnabled());
-  type(path, "\\\\SRV\\docs");
+  ASSERT_TRUE(testing::activate(path->window()));
+  userClick(path);
+  testing::typeText("\\\\SRV\\docs");
   EXPECT_EQ(fresh.main->Cheminreseau(7).text(), "\\\\SRV\\docs");
   EXPECT_EQ(fresh.main->EntryModified, "o");
   EXPECT_TRUE(QtToolkit::widgetOf(fresh.main->Test(7))->isEnabled());
   EXPECT_TRUE(QtToolkit::widgetOf(fresh.main->modif)->isEnabled());
+}
+
+TEST_F(QtProgramTest, TypingKeepsTheFocusAndTabFollowsTheRows) {
+  startWith({{'E', line('E', "\\\\SRV\\docs", "0")}});
+  ASSERT_TRUE(testing::activate(window));
+  auto* pathE = qobject_cast<QLineEdit*>(widget(p.main->Cheminreseau(5)));
+  userClick(pathE);
+  // Ctrl+A then a path with capitals (Shift) and backslashes (AltGr): every
+  // character lands in the box, which keeps the focus throughout.
+  key(Qt::Key_A, Qt::ControlModifier);
+  typeText("\\\\ATLAS\\Projets");
+  EXPECT_EQ(p.main->Cheminreseau(5).text(), "\\\\ATLAS\\Projets");
+  EXPECT_EQ(focusName(), "Cheminreseau(5)");
+  key(Qt::Key_Z, Qt::AltModifier);  // no menu has that access key
+  EXPECT_EQ(focusName(), "Cheminreseau(5)");
+
+  // Tab goes through the rows in the order they were made, skipping what is
+  // disabled (row F's empty test button), and Shift+Tab comes back.
+  const std::vector<std::string> forward = {"Test(5)", "Parcourir(6)", "lettreactive(6)",
+                                            "Cheminreseau(6)", "Parcourir(7)"};
+  for (const std::string& name : forward) {
+    key(Qt::Key_Tab);
+    EXPECT_EQ(focusName(), name);
+  }
+  // A letter typed on a check box is not for it: the focus stays.
+  key(Qt::Key_Tab);
+  typeText("Q");
+  EXPECT_EQ(focusName(), "lettreactive(7)");
+  for (auto it = forward.rbegin(); it != forward.rend(); ++it) {
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focusName(), *it);
+  }
 }
 
 TEST_F(QtProgramTest, CheckBoxClicksToggleAndAnEmptyRowBeepsBack) {
