@@ -86,6 +86,9 @@ class QtToolkit : public forms::Toolkit {
   [[noreturn]] void endProcess(int exitCode) override;
   void watchReadable(int fd, std::function<void()> onReadable) override;
 
+  // The network the folder browser shows from now on.
+  void setNetwork(platform::Network* network) { network_ = network; }
+
   // How many times the program has beeped (a user's only feedback for some
   // refusals; tests check it).
   [[nodiscard]] int beeps() const { return beeps_; }

@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QWindow>
 
 #include "app/config.h"
 #include "platform/qt/qt_test_support.h"
@@ -123,6 +126,52 @@ TEST_F(QtProgramTest, TypingKeepsTheFocusAndTabFollowsTheRows) {
     key(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(focusName(), *it);
   }
+}
+
+TEST_F(QtProgramTest, ShareBrowserOffersOkOnAShareAndADoubleClickTakesIt) {
+  startWith({});
+  std::string title;
+  std::string okText;
+  std::string cancelText;
+  std::vector<bool> okEnabled;  // on the ready browser, the server, the share
+  auto browsed = p.whenModal("folderBrowser", [&](QWidget* dialog) {
+    title = dialog->windowTitle().toStdString();
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    okText = ok->text().toStdString();
+    cancelText = buttons->button(QDialogButtonBox::Cancel)->text().toStdString();
+    okEnabled.push_back(ok->isEnabled());
+    auto* tree = dialog->findChild<QTreeWidget*>();
+    if (testing::activate(dialog)) {
+      tree->setFocus();
+      // Down to the network, open it; down to the workgroup, open it; down
+      // to the server, open it; down to its first share.
+      for (int level = 0; level < 3; ++level) {
+        key(Qt::Key_Down);
+        key(Qt::Key_Right);
+      }
+      okEnabled.push_back(ok->isEnabled());
+      key(Qt::Key_Down);
+      okEnabled.push_back(ok->isEnabled());
+      QTreeWidgetItem* share = tree->currentItem();
+      if (share != nullptr && share->text(0) == "docs") {
+        // Through the window, as the window system delivers a double click.
+        QWindow* handle = dialog->windowHandle();
+        const QPoint at = tree->viewport()->mapToGlobal(tree->visualItemRect(share).center());
+        QTest::mouseDClick(handle, Qt::LeftButton, Qt::NoModifier, handle->mapFromGlobal(at));
+      }
+    }
+    if (dialog->isVisible()) buttons->button(QDialogButtonBox::Cancel)->click();
+  });
+  userClick(widget(p.main->Parcourir(7)));
+  ASSERT_TRUE(*browsed);
+  EXPECT_EQ(title, p.main->caption());
+  EXPECT_EQ(okText, p.g->msg(179));
+  EXPECT_EQ(cancelText, p.g->msg(182));
+  EXPECT_EQ(okEnabled, (std::vector<bool>{false, false, true}));
+  // The double click chose the share: the row takes it, ticked.
+  EXPECT_EQ(p.main->Cheminreseau(7).text(), "\\\\SRV\\docs");
+  EXPECT_EQ(p.main->lettreactive(7).value(), 1);
 }
 
 TEST_F(QtProgramTest, CheckBoxClicksToggleAndAnEmptyRowBeepsBack) {

@@ -525,7 +525,7 @@ TEST_F(QtFolderBrowserTest, TheCallbackFollowsTheSelectionAndDrivesOk) {
   request.onSelectionChanged = [&](forms::FolderBrowserHandle& b,
                                    const std::optional<std::string>& path) {
     calls.push_back(path.value_or("-"));
-    b.enableOk(path.has_value());
+    if (!path) b.enableOk(false);
     b.setStatusText(path.value_or("nothing"));
   };
   bool checked = false;
