@@ -52,6 +52,9 @@ int main(int argc, char** argv) {
   qtview::QtToolkit toolkit(argc, argv, network.get());
   app::Globals g(app::Services{toolkit, *network, *network, registry, process, &std::cout});
   g.CommandLine = process.commandLine();
+  // The windows take their pictures as they are built, before Form_Load sets
+  // the program's folder: they need it now, not the current folder.
+  g.AppDir = process.appDir();
 
   ui::ConnectWindow window(g);
   ui::ProgramWindows windows(g, window);
