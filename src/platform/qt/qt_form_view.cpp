@@ -275,6 +275,9 @@ void setColors(QWidget* w, const Control& c, QPalette::ColorRole back, bool fill
   w->setAutoFillBackground(fill);
 }
 
+// The text colour of a disabled control.
+constexpr forms::Color kGrayText{128, 128, 128};
+
 QString hexColor(forms::Color c) {
   return toQColor(c).name(QColor::HexRgb);
 }
@@ -672,6 +675,9 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
         lw->update();
         return;
       }
+      if (kind == ControlKind::Label) {  // an autosize label is sized after its caption is set
+        static_cast<QLabel*>(w)->setWordWrap(!static_cast<const forms::Label&>(c).autoSize());
+      }
       w->setGeometry(toolkit_.toPixels(c.left()), toolkit_.toPixels(c.top()),
                      std::max(0, toolkit_.toPixels(c.width())),
                      std::max(0, toolkit_.toPixels(c.height())));
@@ -720,10 +726,15 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
     case Prop::Caption:
     case Prop::Text: {
       switch (kind) {
-        case ControlKind::Label:
-          static_cast<QLabel*>(w)->setText(
-              toDisplayText(static_cast<const forms::Label&>(c).caption()));
+        case ControlKind::Label: {
+          const auto& label = static_cast<const forms::Label&>(c);
+          auto* l = static_cast<QLabel*>(w);
+          // A label of fixed size wraps its words inside its width; one that
+          // takes its caption's size keeps the caption's own lines.
+          l->setWordWrap(!label.autoSize());
+          l->setText(toDisplayText(label.caption()));
           return;
+        }
         case ControlKind::FlatButton:
           static_cast<QToolButton*>(w)->setText(
               toQString(static_cast<const forms::FlatButton&>(c).caption()));
@@ -809,12 +820,13 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
         // Any password character shows as a filled circle: the designed one
         // is a letter of a symbol font that is not installed here.
         edit->setEchoMode(box.passwordChar() != 0 ? QLineEdit::Password : QLineEdit::Normal);
+        // A disabled box draws its text greyed, whatever its colour.
         edit->setStyleSheet(
             QStringLiteral("QLineEdit { background: %1; color: %2; border: 1px solid "
                            "%3; padding: 0px 1px; lineedit-password-character: "
-                           "9679; }")
+                           "9679; } QLineEdit:disabled { color: %4; }")
                 .arg(hexColor(box.backColor()), hexColor(box.foreColor()),
-                     hexColor(box.borderColor())));
+                     hexColor(box.borderColor()), hexColor(kGrayText)));
       }
       return;
     }

@@ -174,6 +174,44 @@ TEST_F(QtProgramTest, ShareBrowserOffersOkOnAShareAndADoubleClickTakesIt) {
   EXPECT_EQ(p.main->lettreactive(7).value(), 1);
 }
 
+// The part of a label's drawing that differs from its background, drawn with
+// three times its height of room below it.
+QRect inkOf(QLabel* label) {
+  const QSize designed = label->size();
+  label->resize(designed.width(), designed.height() * 3);
+  const QImage image = label->grab().toImage();
+  label->resize(designed);
+  const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+  QRect ink;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixel(x, y) != background) ink |= QRect(x, y, 1, 1);
+    }
+  }
+  return ink;
+}
+
+TEST_F(QtProgramTest, HelpWindowShowsAllOfItsText) {
+  startWith({});
+  window->findChild<QAction*>("aide")->trigger();
+  QWidget* help = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->objectName() == "Form_aide" && w->isVisible()) help = w;
+  }
+  ASSERT_NE(help, nullptr);
+  const auto labels = help->findChildren<QLabel*>();
+  ASSERT_EQ(labels.size(), 9);
+  for (QLabel* label : labels) {
+    // Cut text would reach the right edge, or need room below the label.
+    const QRect ink = inkOf(label);
+    EXPECT_FALSE(ink.isEmpty()) << label->objectName().toStdString();
+    EXPECT_LT(ink.right(), label->width() - 1) << label->text().toStdString();
+    EXPECT_LT(ink.bottom(), label->height()) << label->text().toStdString();
+    const QRect inClient = QRect(label->mapTo(help, QPoint(0, 0)), label->size());
+    EXPECT_TRUE(help->rect().contains(inClient)) << label->text().toStdString();
+  }
+}
+
 TEST_F(QtProgramTest, CheckBoxClicksToggleAndAnEmptyRowBeepsBack) {
   startWith({{'E', line('E', "\\\\SRV\\docs", "0")}});
   auto* box = qobject_cast<QCheckBox*>(widget(p.main->lettreactive(5)));
