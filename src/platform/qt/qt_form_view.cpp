@@ -1064,7 +1064,11 @@ void QtFormView::clientMouseMove(int button, int shift, double x, double y) {
 }
 
 void QtFormView::closeRequested() {
-  form_.userClose();
+  if (toolkit_.sessionEnding()) {
+    form_.unload(forms::UnloadReason::WindowsSession);
+  } else {
+    form_.userClose();
+  }
 }
 
 }  // namespace quilbert::qtview

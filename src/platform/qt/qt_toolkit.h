@@ -97,6 +97,12 @@ class QtToolkit : public forms::Toolkit {
   // QSystemTrayIcon::activated is connected here; `reason` is its value.
   void trayActivated(forms::Form& owner, int reason) const;
 
+  // The desktop session is ending (log-off, shutdown): a window closed from
+  // now on is closed by the system, not by the user. The session manager's
+  // commit request calls it.
+  void noteSessionEnding() { sessionEnding_ = true; }
+  [[nodiscard]] bool sessionEnding() const;
+
   // ---- used by the views
   [[nodiscard]] bool hiddenFromTaskList() const { return hiddenFromTaskList_; }
   // A picture file as a pixmap, cached by file name; a null pixmap when unreadable.
@@ -120,6 +126,7 @@ class QtToolkit : public forms::Toolkit {
   forms::MousePointer pointer_ = forms::MousePointer::Default;
   bool overrideCursor_ = false;
   bool hiddenFromTaskList_ = false;
+  bool sessionEnding_ = false;
   bool quitRequested_ = false;
   int quitCode_ = 0;
   int beeps_ = 0;

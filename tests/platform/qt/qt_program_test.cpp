@@ -212,6 +212,35 @@ TEST_F(QtProgramTest, HelpWindowShowsAllOfItsText) {
   }
 }
 
+TEST_F(QtProgramTest, TheCloseBoxAsksBeforeLosingAnEditButNotWhenTheSessionEnds) {
+  startWith({});
+  const std::string before = quilbert::testing::readFile(p.configPath());
+  ASSERT_TRUE(testing::activate(window));
+  userClick(widget(p.main->Cheminreseau(5)));
+  typeText("\\\\SRV\\docs");
+  // The window manager's close: Cancel keeps the window, No lets it go.
+  for (const char* answer : {"CancelButton", "NonButton"}) {
+    auto asked = p.whenModal(
+        "Dialog", [answer](QWidget* dialog) { child<QPushButton>(dialog, answer)->click(); });
+    window->windowHandle()->close();
+    EXPECT_TRUE(*asked) << answer;
+  }
+  EXPECT_FALSE(p.main->loaded());
+  EXPECT_EQ(quilbert::testing::readFile(p.configPath()), before);
+
+  QtProgram ending;
+  ending.writeConfig(TestProgram::config({}));
+  ending.start();
+  ending.main->Cheminreseau(5).setText("\\\\SRV\\docs");
+  ending.tk.noteSessionEnding();
+  auto asked = ending.whenModal(
+      "Dialog", [](QWidget* dialog) { child<QPushButton>(dialog, "CancelButton")->click(); }, 200);
+  QtToolkit::windowOf(*ending.main)->windowHandle()->close();
+  EXPECT_FALSE(ending.main->loaded());
+  QTest::qWait(250);  // long enough for a question to have shown
+  EXPECT_FALSE(*asked);
+}
+
 TEST_F(QtProgramTest, CheckBoxClicksToggleAndAnEmptyRowBeepsBack) {
   startWith({{'E', line('E', "\\\\SRV\\docs", "0")}});
   auto* box = qobject_cast<QCheckBox*>(widget(p.main->lettreactive(5)));
