@@ -927,6 +927,10 @@ void QtFormView::showWindow() {
   if (!placed_ || !form_.centered()) placeWindow();
   placed_ = true;
   drawPending_ = true;
+  // A window manager may minimize a window that offers no minimize box; it
+  // has no task-list entry to come back from, so showing it restores it.
+  if (window_->isMinimized())
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
   window_->show();
   // A client entirely covered by opaque children gets no paint event of its
   // own: the window's first exposure is then what says it has been drawn.

@@ -366,6 +366,11 @@ void QtToolkit::trayActivated(Form& owner, int reason) const {
     default:
       return;
   }
+  // A minimized window is not hidden for the program, which would ignore the
+  // icon: the icon's double click brings it back all the same.
+  if (message == kLeftButtonDoubleClick) {
+    if (QtFormView* v = viewOf(owner); v != nullptr && v->window()->isMinimized()) v->showWindow();
+  }
   // The classic callback: the message number as x, in pixels.
   owner.mouseMove(0, 0, static_cast<float>(message * twipsPerPixel_), 0.0F);
 }

@@ -241,6 +241,21 @@ TEST_F(QtProgramTest, TheCloseBoxAsksBeforeLosingAnEditButNotWhenTheSessionEnds)
   EXPECT_FALSE(*asked);
 }
 
+TEST_F(QtProgramTest, AMinimizedWindowComesBackByTheTrayIconAndASecondStart) {
+  startWith({});
+  EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  // Some window managers minimize it all the same.
+  window->showMinimized();
+  ASSERT_TRUE(window->isMinimized());
+  p.tk.trayActivated(*p.main, QSystemTrayIcon::DoubleClick);
+  EXPECT_FALSE(window->isMinimized());
+  EXPECT_TRUE(window->isVisible());
+  window->showMinimized();
+  p.main->bringBack();  // what a second start asks of the running one
+  EXPECT_FALSE(window->isMinimized());
+  EXPECT_TRUE(window->isVisible());
+}
+
 TEST_F(QtProgramTest, CheckBoxClicksToggleAndAnEmptyRowBeepsBack) {
   startWith({{'E', line('E', "\\\\SRV\\docs", "0")}});
   auto* box = qobject_cast<QCheckBox*>(widget(p.main->lettreactive(5)));
