@@ -5,6 +5,9 @@ QUILBERT_PACKAGES=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libtomlplusplus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the desktop end-to-end test: an X server, a window manager, input and
+  # inspection tools, a French keyboard map
+  xvfb xauth openbox xdotool x11-utils x11-xkb-utils imagemagick
 )
 
 quilbert_install_packages() {
