@@ -177,39 +177,6 @@ TEST_F(MainWindowTest, QuitWithYesWhoseSaveIsRefusedKeepsTheEdits) {
   EXPECT_EQ(w().Quitting, "n");
 }
 
-TEST_F(MainWindowTest, TheCloseBoxAsksAboutUnsavedEditsAnEndingSessionDoesNot) {
-  startWith({});
-  const std::string before = readFile(p.configPath());
-  w().Cheminreseau(5).setText("\\\\SRV\\docs");
-  p.answerDialog(kAnswerCancel);
-  EXPECT_FALSE(w().userClose());
-  EXPECT_EQ(p.dialogTexts, std::vector<std::string>{p.g->msg(189)});
-  EXPECT_TRUE(w().loaded());
-  EXPECT_EQ(p.tk.trayIcons().count(1), 1U);
-  p.answerDialog(kAnswerNo);
-  EXPECT_TRUE(w().userClose());
-  EXPECT_FALSE(w().loaded());
-  EXPECT_EQ(readFile(p.configPath()), before);
-  EXPECT_EQ(p.tk.trayIcons().count(1), 0U);
-
-  TestProgram saving{"/qelvo"};
-  saving.writeConfig(TestProgram::config({}));
-  ASSERT_FALSE(saving.start());
-  saving.main->Cheminreseau(5).setText("\\\\SRV\\docs");
-  saving.answerDialog(kAnswerYes);
-  EXPECT_TRUE(saving.main->userClose());
-  EXPECT_EQ(saving.configLines()[4], "0\tE\t\t\t\\\\SRV\\docs");
-
-  TestProgram ending{"/qelvo"};
-  ending.writeConfig(TestProgram::config({}));
-  ASSERT_FALSE(ending.start());
-  const std::string unsaved = readFile(ending.configPath());
-  ending.main->Cheminreseau(5).setText("\\\\SRV\\docs");
-  EXPECT_TRUE(ending.main->unload(forms::UnloadReason::WindowsSession));
-  EXPECT_TRUE(ending.dialogTexts.empty());
-  EXPECT_EQ(readFile(ending.configPath()), unsaved);
-}
-
 TEST_F(MainWindowTest, WithoutALanguageFileDetectionClearsNoPath) {
   // A path shorter than five characters matches an empty marker.
   auto lines = TestProgram::config({{'E', "0\tE\t\t\t\\\\ab"}});
