@@ -9,8 +9,9 @@
 #   desktop_session_test.sh path/to/quilbert
 set -euo pipefail
 program=$(realpath "$1")
-for tool in Xvfb openbox xdotool xprop setxkbmap import; do
-  command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed (tools/deps.sh installs it)"; exit 77; }
+command -v Xvfb >/dev/null || { echo "SKIP: no X server (Xvfb) to start"; exit 77; }
+for tool in openbox xdotool xprop setxkbmap import; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/deps.sh installs it)"; exit 1; }
 done
 
 work=$(mktemp -d)
@@ -43,7 +44,8 @@ within() {
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
 pids+=($!)
 within 50 test -s "$work/display" || { echo "SKIP: no X server could be started"; cat "$work/xvfb.log"; exit 77; }
-export DISPLAY=:$(head -1 "$work/display")
+DISPLAY=:$(head -1 "$work/display")
+export DISPLAY
 unset WAYLAND_DISPLAY
 export QT_QPA_PLATFORM=xcb
 setxkbmap fr
