@@ -1,0 +1,246 @@
+#include "samba_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace quilbert::smb::testing {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+bool namespaced = false;
+
+void write(const fs::path& p, const std::string& text) {
+  std::ofstream(p, std::ios::binary) << text;
+}
+
+std::string readAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool accepting(const char* address, int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<std::uint16_t>(port));
+  ::inet_pton(AF_INET, address, &a.sin_addr);
+  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  ::close(fd);
+  return ok;
+}
+
+// The processes whose environment holds `marker`: ours, and what the bus and
+// smbd started on their own (gvfs daemons, samba-dcerpcd), which the system
+// adopts once they detach.
+std::vector<pid_t> processesMarked(const std::string& marker) {
+  std::vector<pid_t> found;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.empty() || name[0] < '0' || name[0] > '9') continue;
+    const pid_t pid = std::stoi(name);
+    if (pid == ::getpid()) continue;
+    const std::string env = readAll(entry.path() / "environ");
+    if (env.find(marker) != std::string::npos) found.push_back(pid);
+  }
+  return found;
+}
+
+}  // namespace
+
+SambaServer& server() {
+  static SambaServer s;
+  return s;
+}
+
+bool SambaServer::enterNamespace() {
+  if (::geteuid() != 0 || ::unshare(CLONE_NEWNET) != 0) return false;
+  // Our own loopback, a route into nowhere and an address whose packets vanish.
+  namespaced = std::system("ip link set lo up") == 0 &&
+               std::system("ip route add blackhole 10.66.0.1/32") == 0 &&
+               std::system(
+                   "nft -f - <<'EOF'\n"
+                   "table ip quilbert_test {\n"
+                   "  chain out { type filter hook output priority 0; ip daddr 127.0.0.4 drop; }\n"
+                   "}\nEOF") == 0;
+  return namespaced;
+}
+
+bool SambaServer::inNamespace() {
+  return namespaced;
+}
+
+pid_t SambaServer::spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                         const fs::path& out) {
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<std::string> envText;
+  for (char** e = environ; *e != nullptr; ++e) envText.emplace_back(*e);
+  envText.insert(envText.end(), env.begin(), env.end());
+  envText.push_back(marker_);
+  std::vector<char*> envp;
+  for (auto& e : envText) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid = -1;
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+void SambaServer::start() {
+  std::string pattern = (fs::temp_directory_path() / "quilbert-smb-XXXXXX").string();
+  root_ = ::mkdtemp(pattern.data());
+  // smbd serves the shares as "nobody" and alice: every parent must be traversable.
+  fs::permissions(root_, fs::perms::owner_all | fs::perms::others_exec | fs::perms::group_exec);
+  marker_ = "QUILBERT_SMB_TEST=" + root_.string();
+  for (const char* d : {"run", "lock", "state", "cache", "private", "ncalrpc", "log", "public",
+                        "docs/deep/a", "xdg"}) {
+    fs::create_directories(root_ / d);
+  }
+  fs::permissions(root_ / "xdg", fs::perms::owner_all);
+  for (const char* d : {"public", "docs", "docs/deep", "docs/deep/a"}) {
+    fs::permissions(root_ / d, fs::perms::all);
+  }
+  const std::string r = root_.string();
+  write(root_ / "passwd",
+        "root:x:0:0:root:/root:/bin/sh\nalice:x:1500:1500:Alice:/tmp:/bin/false\n"
+        "nobody:x:65534:65534:nobody:/nonexistent:/bin/false\n");
+  write(root_ / "group", "root:x:0:\nalice:x:1500:\nnogroup:x:65534:\n");
+  std::ostringstream conf;
+  conf << "[global]\n  workgroup = TESTGROUP\n  netbios name = QTEST\n"
+       << "  interfaces = 127.0.0.1\n  bind interfaces only = yes\n  smb ports = " << kPort << "\n";
+  for (const char* d : {"pid directory", "lock directory", "state directory", "cache directory"}) {
+    const std::string key = d;
+    conf << "  " << key << " = " << r << "/" << key.substr(0, key.find(' ')) << "\n";
+  }
+  conf << "  private dir = " << r << "/private\n  ncalrpc dir = " << r << "/ncalrpc\n"
+       << "  log file = " << r << "/log/log.%m\n  passdb backend = tdbsam:" << r
+       << "/private/passdb.tdb\n  map to guest = Bad User\n  guest account = nobody\n"
+       << "  load printers = no\n  disable spoolss = yes\n  server min protocol = SMB2\n"
+       << "[public]\n  path = " << r << "/public\n  guest ok = yes\n  read only = no\n"
+       << "  comment = Open to all\n"
+       << "[docs]\n  path = " << r << "/docs\n  valid users = alice\n  read only = no\n"
+       << "  comment = Alice's documents\n";
+  write(root_ / "smb.conf", conf.str());
+  const std::vector<std::string> nss = {"LD_PRELOAD=libnss_wrapper.so",
+                                        "NSS_WRAPPER_PASSWD=" + r + "/passwd",
+                                        "NSS_WRAPPER_GROUP=" + r + "/group"};
+  write(root_ / "secret", std::string(kAlicePassword) + "\n" + kAlicePassword + "\n");
+  const std::string add = "LD_PRELOAD=libnss_wrapper.so NSS_WRAPPER_PASSWD=" + r +
+                          "/passwd NSS_WRAPPER_GROUP=" + r + "/group smbpasswd -c " + r +
+                          "/smb.conf -s -a alice < " + r + "/secret > " + r + "/log/smbpasswd 2>&1";
+  if (std::system(add.c_str()) != 0) {
+    failure_ = "smbpasswd failed: " + readAll(root_ / "log/smbpasswd");
+    return;
+  }
+  fs::remove(root_ / "secret");
+  smbd_ = spawn({"smbd", "--foreground", "--no-process-group", "--debug-stdout", "-d1",
+                 "--configfile=" + r + "/smb.conf"},
+                nss, root_ / "log/smbd.out");
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (smbd_ > 0 && !accepting(kServer, kPort) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  if (smbd_ <= 0 || !accepting(kServer, kPort)) {
+    failure_ = "smbd did not start: " + readAll(root_ / "log/smbd.out");
+    return;
+  }
+
+  // The session bus, and through it gvfs, with the FUSE folder in our runtime folder.
+  const std::string address = "unix:path=" + r + "/bus";
+  bus_ = spawn({"dbus-daemon", "--session", "--nofork", "--address=" + address},
+               {"XDG_RUNTIME_DIR=" + r + "/xdg", "GVFS_REMOTE_VOLUME_MONITOR_IGNORE=1"},
+               root_ / "log/bus.out");
+  while (bus_ > 0 && !fs::exists(root_ / "bus") && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+  ::setenv("XDG_RUNTIME_DIR", (r + "/xdg").c_str(), 1);
+  ::setenv("GVFS_REMOTE_VOLUME_MONITOR_IGNORE", "1", 1);
+
+  if (namespaced) {
+    // Accepts connections (the kernel does, from its backlog) and never answers.
+    silentListener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(kPort);
+    ::inet_pton(AF_INET, kSilent, &a.sin_addr);
+    if (::bind(silentListener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::listen(silentListener_, 16) != 0) {
+      failure_ = "cannot listen at the silent address";
+    }
+  }
+}
+
+std::vector<std::string> SambaServer::mounts() const {
+  std::vector<std::string> found;
+  std::istringstream lines(readAll("/proc/mounts"));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(root_.string()) != std::string::npos) found.push_back(line);
+  }
+  return found;
+}
+
+void SambaServer::endOurs() {
+  for (int round = 0; round < 2; ++round) {
+    std::vector<pid_t> pids = processesMarked(marker_);
+    if (pids.empty()) return;
+    for (pid_t pid : pids) ::kill(pid, round == 0 ? SIGTERM : SIGKILL);
+    const auto deadline = std::chrono::steady_clock::now() + 3s;
+    while (std::chrono::steady_clock::now() < deadline) {
+      while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+      }
+      bool alive = false;
+      for (pid_t pid : pids) {
+        const std::string state = readAll("/proc/" + std::to_string(pid) + "/stat");
+        // A zombie whose parent is not us is as good as gone.
+        if (!state.empty() && state.find(") Z") == std::string::npos) alive = true;
+      }
+      if (!alive) return;
+      std::this_thread::sleep_for(20ms);
+    }
+  }
+}
+
+void SambaServer::stop() {
+  if (root_.empty()) return;
+  if (silentListener_ >= 0) ::close(silentListener_);
+  endOurs();
+  // gvfsd-fuse unmounts when it ends; a mount left by a killed one goes here.
+  for (const std::string& line : mounts()) {
+    std::istringstream fields(line);
+    std::string device;
+    std::string point;
+    fields >> device >> point;
+    ::umount2(point.c_str(), MNT_DETACH);
+  }
+  smbd_ = -1;
+  bus_ = -1;
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+}  // namespace quilbert::smb::testing

@@ -1,0 +1,61 @@
+// A real Samba server on loopback for the SMB network's tests, with a session
+// bus and gvfs of its own, all in a temporary folder and, where the system
+// allows it, in a network namespace of the test's own (which also gives the
+// unreachable addresses).
+//
+// Shares: "public" (guests, writable), "docs" (user alice, password
+// "secret1", holds the folder deep/a). Workgroup TESTGROUP, port kPort.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quilbert::smb::testing {
+
+inline constexpr int kPort = 4445;
+inline constexpr char kServer[] = "127.0.0.1";
+inline constexpr char kAlicePassword[] = "secret1";
+// In the namespace: nothing listens at kRefusing; kBlackholed has a blackhole
+// route; kDropping's packets are dropped; kSilent accepts and never answers.
+inline constexpr char kRefusing[] = "127.0.0.2";
+inline constexpr char kSilent[] = "127.0.0.3";
+inline constexpr char kDropping[] = "127.0.0.4";
+inline constexpr char kBlackholed[] = "10.66.0.1";
+
+class SambaServer {
+ public:
+  // Enters a fresh network namespace when it can; call before anything else.
+  static bool enterNamespace();
+  static bool inNamespace();
+
+  void start();
+  void stop();
+  bool running() const { return smbd_ > 0; }
+  const std::string& failure() const { return failure_; }
+
+  const std::filesystem::path& root() const { return root_; }
+  std::filesystem::path shareFolder(const std::string& share) const { return root_ / share; }
+  std::filesystem::path drivesFolder() const { return root_ / "drives"; }
+  std::filesystem::path runtimeFolder() const { return root_ / "xdg"; }
+  // The FUSE mounts gvfs holds now (empty when every share is unmounted).
+  std::vector<std::string> mounts() const;
+
+ private:
+  pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+              const std::filesystem::path& out);
+  void endOurs();
+
+  std::filesystem::path root_;
+  std::string failure_;
+  std::string marker_;
+  pid_t smbd_ = -1;
+  pid_t bus_ = -1;
+  int silentListener_ = -1;
+};
+
+SambaServer& server();
+
+}  // namespace quilbert::smb::testing
