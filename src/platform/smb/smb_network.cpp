@@ -232,9 +232,11 @@ int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials)
   if (error == 0) return neterr::kOk;
   if (error == ENOENT || error == ENOTDIR || error == ENODEV) return neterr::kBadNetName;
   if (error == EACCES || error == EPERM || error == EINVAL) {
-    // Refused at the share or at the login: the server's own list tells.
-    const int login = client_.check(server, credentials);
-    return login == 0 ? neterr::kAccessDenied : neterr::kLogonFailure;
+    // Refused at the share or at the login: a session on IPC$ tells. Samba
+    // refuses the IPC$ folder itself even after a good login, so only a
+    // refusal of access means the login failed.
+    const int login = client_.check(server + "/IPC$", credentials);
+    return login == EACCES || login == EPERM ? neterr::kLogonFailure : neterr::kAccessDenied;
   }
   if (error == ETIMEDOUT) silent_[lower(remote.server)] = Clock::now();
   return codeOfReach(error);
@@ -416,7 +418,12 @@ std::optional<platform::DriveInfo> SmbNetwork::getDrive(char letter) {
 // --- enumeration --------------------------------------------------------------
 
 int SmbNetwork::listing(const std::string& url, std::vector<ListEntry>& out) {
-  const int error = client_.list(url, Credentials{}, out);
+  int error = client_.list(url, Credentials{}, out);
+  // Samba starts its RPC service on the first listing and may drop that one
+  // request meanwhile; a second asking finds it running.
+  if (error == ECONNABORTED || error == ECONNRESET || error == EIO) {
+    error = client_.list(url, Credentials{}, out);
+  }
   if (error == 0) return neterr::kOk;
   if (error == EACCES || error == EPERM) return neterr::kAccessDenied;
   return codeOfReach(error);

@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -51,15 +52,19 @@ bool accepting(const char* address, int port) {
 // The processes whose environment holds `marker`: ours, and what the bus and
 // smbd started on their own (gvfs daemons, samba-dcerpcd), which the system
 // adopts once they detach.
-std::vector<pid_t> processesMarked(const std::string& marker) {
+std::vector<pid_t> processesMarked(const std::string& marker, const std::string& folder) {
   std::vector<pid_t> found;
   for (const auto& entry : fs::directory_iterator("/proc")) {
     const std::string name = entry.path().filename();
     if (name.empty() || name[0] < '0' || name[0] > '9') continue;
     const pid_t pid = std::stoi(name);
     if (pid == ::getpid()) continue;
+    // samba-dcerpcd gets a fresh environment, but its command line names our configuration.
     const std::string env = readAll(entry.path() / "environ");
-    if (env.find(marker) != std::string::npos) found.push_back(pid);
+    const std::string command = readAll(entry.path() / "cmdline");
+    if (env.find(marker) != std::string::npos || command.find(folder) != std::string::npos) {
+      found.push_back(pid);
+    }
   }
   return found;
 }
@@ -104,8 +109,14 @@ pid_t SambaServer::spawn(const std::vector<std::string>& argv, const std::vector
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  // A group of its own: smbd ends its whole process group when it stops.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
   pid_t pid = -1;
-  if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid = -1;
+  if (posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data()) != 0) pid = -1;
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }
@@ -205,21 +216,20 @@ std::vector<std::string> SambaServer::mounts() const {
 }
 
 void SambaServer::endOurs() {
-  for (int round = 0; round < 2; ++round) {
-    std::vector<pid_t> pids = processesMarked(marker_);
+  // Scan again after each round: smbd starts samba-dcerpcd on demand, and a
+  // signal that arrives while a daemon starts can be lost.
+  for (int round = 0; round < 20; ++round) {
+    std::vector<pid_t> pids;
+    for (pid_t pid : processesMarked(marker_, root_.string() + "/")) {
+      const std::string state = readAll("/proc/" + std::to_string(pid) + "/stat");
+      // A zombie whose parent is not us is as good as gone.
+      if (!state.empty() && state.find(") Z") == std::string::npos) pids.push_back(pid);
+    }
     if (pids.empty()) return;
-    for (pid_t pid : pids) ::kill(pid, round == 0 ? SIGTERM : SIGKILL);
-    const auto deadline = std::chrono::steady_clock::now() + 3s;
-    while (std::chrono::steady_clock::now() < deadline) {
+    for (pid_t pid : pids) ::kill(pid, round < 10 ? SIGTERM : SIGKILL);
+    for (int wait = 0; wait < 10; ++wait) {
       while (::waitpid(-1, nullptr, WNOHANG) > 0) {
       }
-      bool alive = false;
-      for (pid_t pid : pids) {
-        const std::string state = readAll("/proc/" + std::to_string(pid) + "/stat");
-        // A zombie whose parent is not us is as good as gone.
-        if (!state.empty() && state.find(") Z") == std::string::npos) alive = true;
-      }
-      if (!alive) return;
       std::this_thread::sleep_for(20ms);
     }
   }

@@ -4,9 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <functional>
+#include <thread>
 
+#include "platform/sim/network_walk.h"
 #include "samba_server.h"
 
 namespace quilbert::smb {
@@ -34,12 +38,18 @@ std::string readFile(const fs::path& p) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The shares gvfs holds mounted: the folders of its FUSE root.
+// The shares gvfs holds mounted: the folders of its FUSE root, which follows
+// an unmount a moment later.
 std::vector<std::string> shareMounts() {
   std::vector<std::string> found;
-  std::error_code error;
-  for (const auto& e : fs::directory_iterator(server().runtimeFolder() / "gvfs", error)) {
-    found.push_back(e.path().filename());
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    found.clear();
+    std::error_code error;
+    for (const auto& e : fs::directory_iterator(server().runtimeFolder() / "gvfs", error)) {
+      found.push_back(e.path().filename());
+    }
+    if (found.empty()) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return found;
 }
@@ -99,5 +109,162 @@ TEST_F(SmbNetworkTest, AGuestLetterReachesTheShareAndGoesWithItsMount) {
   EXPECT_EQ(net.getConnection("P:", remote), neterr::kNotConnected);
   EXPECT_FALSE(net.getDrive('P'));
 }
+
+// A folder of a share for a user; a second letter into the same share for the
+// same user; the server refusing a second user while either is held; the
+// share unmounted only with its last letter.
+TEST_F(SmbNetworkTest, ALoginReachesAFolderAndHoldsTheServerForItsUser) {
+  ASSERT_EQ(connect('Q', unc(testing::kServer, "docs\\deep\\a"), "alice", testing::kAlicePassword),
+            neterr::kOk);
+  std::ofstream(letter('Q') / "note.txt") << "in a";
+  EXPECT_EQ(readFile(server().shareFolder("docs") / "deep/a/note.txt"), "in a");
+  std::string remote;
+  EXPECT_EQ(net.getConnection("Q:", remote), neterr::kOk);
+  EXPECT_EQ(remote, "\\\\127.0.0.1\\docs\\deep\\a");
+  std::string user;
+  std::uint32_t length = 0;
+  EXPECT_EQ(net.getUser("Q:", user, length), neterr::kMoreData);
+  EXPECT_EQ(length, 6U);
+  EXPECT_EQ(net.getUser("\\\\127.0.0.1\\docs\\deep\\a", user, length), neterr::kOk);
+  EXPECT_EQ(user, std::string("alice", 6));
+
+  EXPECT_EQ(connect('G', unc(testing::kServer, "public")), neterr::kSessionCredentialConflict);
+  EXPECT_EQ(connect('G', unc(testing::kServer, "public"), "bob", "x"),
+            neterr::kSessionCredentialConflict);
+  ASSERT_EQ(
+      connect('R', unc(testing::kServer, "docs"), "TESTGROUP\\alice", testing::kAlicePassword),
+      neterr::kOk);
+  EXPECT_TRUE(fs::exists(letter('R') / "deep/a/note.txt"));
+  EXPECT_EQ(net.cancelConnection("R:", 0, false), neterr::kOk);
+  EXPECT_EQ(readFile(letter('Q') / "note.txt"), "in a");  // its share stays mounted for Q:
+  EXPECT_EQ(net.cancelConnection("Q:", 0, false), neterr::kOk);
+  EXPECT_EQ(shareMounts(), std::vector<std::string>{});
+  EXPECT_EQ(connect('G', unc(testing::kServer, "public")),
+            neterr::kOk);  // the server is free again
+}
+
+TEST_F(SmbNetworkTest, RefusedLoginsAndMissingNamesGetTheirOwnCodes) {
+  // Samba answers a wrong password and an unknown user alike (LOGON_FAILURE);
+  // an unknown user becomes a guest here, whom a user's share refuses.
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "alice", "wrong"), neterr::kLogonFailure);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "bob", "x"), neterr::kAccessDenied);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs")), neterr::kAccessDenied);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "nosuch")), neterr::kBadNetName);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs\\nofolder"), "alice", testing::kAlicePassword),
+            neterr::kBadNetName);
+  EXPECT_EQ(connect('D', "\\\\127.0.0.1"), neterr::kBadNetName);
+  EXPECT_EQ(connect('D', "docs"), neterr::kBadNetName);
+  EXPECT_EQ(connect('D', unc(testing::kRefusing, "public")), neterr::kBadNetPath);
+  EXPECT_EQ(net.addConnection(disk("D", unc(testing::kServer, "public")), "", "", 0),
+            neterr::kBadDevice);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(letter('D'))));
+  EXPECT_EQ(shareMounts(), std::vector<std::string>{});
+}
+
+// No route, dropped packets, a listener that never answers: each costs at
+// most the bound once, and the letters after the first on a silent server
+// cost nothing.
+TEST_F(SmbNetworkTest, UnreachableServersCostOneBoundedWaitEach) {
+  if (!testing::SambaServer::inNamespace()) GTEST_SKIP() << "needs a network namespace";
+  using Clock = std::chrono::steady_clock;
+  const auto timed = [](const std::function<int()>& f, long& ms) {
+    const auto start = Clock::now();
+    const int code = f();
+    ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    return code;
+  };
+  long ms = 0;
+  EXPECT_EQ(timed([&] { return connect('H', unc(testing::kBlackholed, "x")); }, ms),
+            neterr::kNetworkUnreachable);
+  EXPECT_LT(ms, 500);
+  EXPECT_EQ(timed([&] { return connect('H', unc(testing::kDropping, "x")); }, ms),
+            neterr::kNetworkUnreachable);
+  EXPECT_GE(ms, 900);
+  EXPECT_LT(ms, 1500);
+  long total = 0;
+  for (char l : std::string("IJKLM")) {
+    EXPECT_EQ(timed([&] { return connect(l, unc(testing::kSilent, "share")); }, ms),
+              neterr::kNetworkUnreachable);
+    total += ms;
+  }
+  EXPECT_GE(total, 900);
+  EXPECT_LT(total, 1500);
+  EXPECT_EQ(net.getDrive('I'), std::nullopt);
+}
+
+TEST_F(SmbNetworkTest, OpenFilesKeepALetterUnlessForced) {
+  ASSERT_EQ(connect('O', unc(testing::kServer, "public")), neterr::kOk);
+  {
+    std::ofstream held(letter('O') / "held.txt");
+    held << "open";
+    held.flush();
+    EXPECT_EQ(net.cancelConnection("O:", 0, false), neterr::kOpenFiles);
+    EXPECT_TRUE(fs::exists(letter('O') / "held.txt"));
+  }
+  ASSERT_EQ(connect('O', unc(testing::kServer, "public")), neterr::kAlreadyAssigned);
+  std::ifstream held(letter('O') / "held.txt");
+  EXPECT_EQ(net.cancelConnection("O:", 0, true), neterr::kOk);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(letter('O'))));
+}
+
+// What the user put in the drives folder keeps its letter and is never removed.
+TEST_F(SmbNetworkTest, EntriesMadeOutsideTheProgramTakeTheirLetters) {
+  fs::create_directories(letter('H'));
+  fs::create_symlink("/nonexistent/place", letter('K'));
+  EXPECT_EQ(connect('H', unc(testing::kServer, "public")), neterr::kAlreadyAssigned);
+  EXPECT_EQ(connect('K', unc(testing::kServer, "public")), neterr::kAlreadyAssigned);
+  EXPECT_EQ(net.getDrive('H')->type, 2);
+  EXPECT_EQ(net.getDrive('K')->type, 0);
+  EXPECT_EQ(net.cancelConnection("H:", 0, true), neterr::kNotConnected);
+  EXPECT_EQ(net.cancelConnection("K:", 0, true), neterr::kNotConnected);
+  std::string remote;
+  EXPECT_EQ(net.getConnection("H:", remote), neterr::kNotConnected);
+  EXPECT_TRUE(fs::is_directory(letter('H')));
+  EXPECT_TRUE(fs::is_symlink(letter('K')));
+}
+
+TEST_F(SmbNetworkTest, TheBrowserFindsTheConfiguredServerAndItsDiskShares) {
+  const sim::testing::Walk walk = sim::testing::walkNetwork(net);
+  std::vector<std::string> names;
+  for (const NetResource& r : walk.found) {
+    names.push_back(std::to_string(r.displayType) + " " + r.remoteName.value_or("") + " " +
+                    r.comment.value_or(""));
+  }
+  const auto has = [&](const std::string& line) {
+    return std::find(names.begin(), names.end(), line) != names.end();
+  };
+  EXPECT_TRUE(has("6 SMB Network ")) << ::testing::PrintToString(names);
+  EXPECT_TRUE(has("1 Announced and configured servers ")) << ::testing::PrintToString(names);
+  EXPECT_TRUE(has("2 \\\\127.0.0.1 ")) << ::testing::PrintToString(names);
+  EXPECT_TRUE(has("3 \\\\127.0.0.1\\public Open to all")) << ::testing::PrintToString(names);
+  EXPECT_TRUE(has("3 \\\\127.0.0.1\\docs Alice's documents")) << ::testing::PrintToString(names);
+  for (const std::string& n : names) EXPECT_EQ(n.find('$'), std::string::npos) << n;
+
+  // The batch protocol: a buffer too small for one record says what it needs.
+  NetResource serverRecord;
+  serverRecord.remoteName = "\\\\127.0.0.1";
+  platform::EnumHandle h = 0;
+  ASSERT_EQ(net.openEnum(platform::kScopeGlobalNet, 0, 0, &serverRecord, h), neterr::kOk);
+  std::int32_t count = -1;
+  std::uint32_t size = 10;
+  std::vector<NetResource> batch;
+  EXPECT_EQ(net.enumResource(h, count, batch, size), neterr::kMoreData);
+  EXPECT_EQ(count, 0);
+  EXPECT_GT(size, 10U);
+  count = 1;
+  EXPECT_EQ(net.enumResource(h, count, batch, size), neterr::kMoreData);
+  EXPECT_EQ(batch.size(), 1U);
+  count = -1;
+  size = 4096;
+  EXPECT_EQ(net.enumResource(h, count, batch, size), neterr::kOk);
+  EXPECT_EQ(net.enumResource(h, count, batch, size), neterr::kNoMoreItems);
+  EXPECT_EQ(net.closeEnum(h), neterr::kOk);
+  NetResource share;
+  share.remoteName = unc(testing::kServer, "public");
+  EXPECT_EQ(net.openEnum(platform::kScopeGlobalNet, 0, 0, &share, h), neterr::kNotContainer);
+  serverRecord.remoteName = "\\\\" + std::string(testing::kRefusing);
+  EXPECT_EQ(net.openEnum(platform::kScopeGlobalNet, 0, 0, &serverRecord, h), neterr::kBadNetPath);
+}
+
 }  // namespace
 }  // namespace quilbert::smb
