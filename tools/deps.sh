@@ -5,6 +5,9 @@ QUILBERT_PACKAGES=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libtomlplusplus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  libglib2.0-dev libsmbclient-dev libavahi-client-dev
+  gvfs-backends gvfs-fuse dbus dbus-user-session
+  samba smbclient libnss-wrapper iproute2 nftables
 )
 
 quilbert_install_packages() {
