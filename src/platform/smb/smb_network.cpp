@@ -157,6 +157,17 @@ bool inUse(const std::string& root) {
   return found;
 }
 
+constexpr auto kFuseReadyWait = std::chrono::seconds(3);
+
+bool readable(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return false;
+  errno = 0;
+  const bool ok = ::readdir(dir) != nullptr || errno == 0;
+  ::closedir(dir);
+  return ok;
+}
+
 int codeOfReach(int error) {
   switch (error) {
     case 0:
@@ -274,10 +285,10 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
               << ": the desktop offers no file path for it (is gvfs-fuse installed?)\n";
     return neterr::kNoNetwork;
   }
-  // A share mounted again is unreadable through FUSE for a moment.
-  const auto deadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs);
-  struct stat st {};
-  while (::stat(target.c_str(), &st) != 0 && Clock::now() < deadline) {
+  // A share mounted again answers EIO through FUSE for up to a second, while
+  // its cached attributes still look fine: wait until its folder reads.
+  const auto deadline = Clock::now() + kFuseReadyWait;
+  while (!readable(target) && Clock::now() < deadline) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   const std::string error = drives_.link(letter, target);

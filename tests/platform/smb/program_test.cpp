@@ -96,7 +96,8 @@ TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
   EXPECT_NE(run.output.find("Drives connected : 2/3"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find(testing::kAlicePassword), std::string::npos);
   std::ofstream(server().drivesFolder() / "Q" / "from-q.txt") << "via Q:";
-  EXPECT_TRUE(fs::exists(server().shareFolder("docs") / "deep/a/from-q.txt"));
+  EXPECT_EQ(testing::serverFile(server().shareFolder("docs") / "deep/a/from-q.txt", "via Q:"),
+            "via Q:");
   EXPECT_TRUE(fs::exists(server().drivesFolder() / "P"));
   EXPECT_FALSE(fs::exists(fs::symlink_status(server().drivesFolder() / "R")));
 }

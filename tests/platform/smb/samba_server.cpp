@@ -71,6 +71,16 @@ std::vector<pid_t> processesMarked(const std::string& marker, const std::string&
 
 }  // namespace
 
+std::string serverFile(const fs::path& file, const std::string& expected) {
+  std::string text;
+  for (int i = 0; i < 100; ++i) {
+    text = readAll(file);
+    if (text == expected) break;
+    std::this_thread::sleep_for(20ms);
+  }
+  return text;
+}
+
 SambaServer& server() {
   static SambaServer s;
   return s;
@@ -121,7 +131,7 @@ pid_t SambaServer::spawn(const std::vector<std::string>& argv, const std::vector
   return pid;
 }
 
-void SambaServer::start() {
+void SambaServer::start(int extraShares) {
   std::string pattern = (fs::temp_directory_path() / "quilbert-smb-XXXXXX").string();
   root_ = ::mkdtemp(pattern.data());
   // smbd serves the shares as "nobody" and alice: every parent must be traversable.
@@ -155,6 +165,13 @@ void SambaServer::start() {
        << "  comment = Open to all\n"
        << "[docs]\n  path = " << r << "/docs\n  valid users = alice\n  read only = no\n"
        << "  comment = Alice's documents\n";
+  for (int i = 1; i <= extraShares; ++i) {
+    const std::string name = (i < 10 ? "s0" : "s") + std::to_string(i);
+    fs::create_directories(root_ / name);
+    fs::permissions(root_ / name, fs::perms::all);
+    conf << "[" << name << "]\n  path = " << r << "/" << name << "\n  guest ok = yes\n"
+         << "  read only = no\n";
+  }
   write(root_ / "smb.conf", conf.str());
   const std::vector<std::string> nss = {"LD_PRELOAD=libnss_wrapper.so",
                                         "NSS_WRAPPER_PASSWD=" + r + "/passwd",

@@ -31,7 +31,8 @@ class SambaServer {
   static bool enterNamespace();
   static bool inNamespace();
 
-  void start();
+  // `extraShares` more guest shares "s01", "s02", ... (for the figures).
+  void start(int extraShares = 0);
   void stop();
   bool running() const { return smbd_ > 0; }
   const std::string& failure() const { return failure_; }
@@ -57,5 +58,10 @@ class SambaServer {
 };
 
 SambaServer& server();
+
+// What the server holds in a file of its shares, waiting up to two seconds
+// for it to become `expected`: gvfs sends what a program wrote through FUSE
+// a moment after the file is closed.
+std::string serverFile(const std::filesystem::path& file, const std::string& expected);
 
 }  // namespace quilbert::smb::testing
