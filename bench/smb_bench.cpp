@@ -3,9 +3,11 @@
 // the service against GIO's own mount and `gio mount`, alternated; a
 // 26-letter pass over the shares of one server; a pass with letters on a
 // server that never answers, against the bound.
+#include <dirent.h>
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -48,6 +50,19 @@ void settle(const std::filesystem::path& fuseRoot) {
   }
 }
 
+// Until a folder reads through FUSE (a share mounted again fails for a moment).
+void waitReadable(const std::string& folder) {
+  for (int i = 0; i < 500; ++i) {
+    if (DIR* d = ::opendir(folder.c_str())) {
+      errno = 0;
+      const bool ok = ::readdir(d) != nullptr || errno == 0;
+      ::closedir(d);
+      if (ok) return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -57,7 +72,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "needs root for a network namespace of its own\n");
     return 1;
   }
-  server.start(26);
+  server.start(50);  // s01-s26 for the pass, s27-s50 mounted once each
   if (!server.running()) {
     std::fprintf(stderr, "%s\n", server.failure().c_str());
     server.stop();
@@ -70,7 +85,7 @@ int main(int argc, char** argv) {
   smb::SmbNetwork net(options);
   const std::filesystem::path fuseRoot = server.runtimeFolder() / "gvfs";
   const std::string uri = "smb://127.0.0.1:" + std::to_string(smb::testing::kPort) + "/public";
-  const std::string gio = "gio mount '" + uri + "' </dev/null >/dev/null 2>&1";
+  const std::string gio = "gio mount -a '" + uri + "' </dev/null >/dev/null 2>&1";
   const std::string gioOff = "gio mount -u '" + uri + "' >/dev/null 2>&1";
 
   // Warm up every path once (samba-dcerpcd, gvfsd-smb, the FUSE daemon).
@@ -81,6 +96,12 @@ int main(int argc, char** argv) {
   std::vector<double> service;
   std::vector<double> inProcess;
   std::vector<double> command;
+  std::vector<double> inProcessUsable;
+  std::vector<double> commandUsable;
+  const std::string fuseShare =
+      (fuseRoot /
+       ("smb-share:port=" + std::to_string(smb::testing::kPort) + ",server=127.0.0.1,share=public"))
+          .string();
   for (int i = 0; i < rounds; ++i) {
     auto start = Clock::now();
     const int code = net.addConnection(disk('P', "\\\\127.0.0.1\\public"), "", "", 0);
@@ -92,20 +113,78 @@ int main(int argc, char** argv) {
     start = Clock::now();
     smb::GioMounts::mount(uri, smb::Credentials{}, 20000);
     inProcess.push_back(msSince(start));
+    waitReadable(fuseShare);
+    inProcessUsable.push_back(msSince(start));
     smb::GioMounts::unmount(uri, true);
     settle(fuseRoot);
 
     start = Clock::now();
     if (std::system(gio.c_str()) != 0) std::fprintf(stderr, "gio mount failed\n");
     command.push_back(msSince(start));
+    waitReadable(fuseShare);
+    commandUsable.push_back(msSince(start));
     if (std::system(gioOff.c_str()) != 0) std::fprintf(stderr, "gio mount -u failed\n");
     settle(fuseRoot);
   }
   std::printf(
-      "connect one share, median of %d (ms): service %.1f, GIO mount in-process %.1f, "
-      "`gio mount` %.1f; service / in-process %.2fx, service / gio mount %.2fx\n",
-      rounds, median(service), median(inProcess), median(command),
-      median(service) / median(inProcess), median(service) / median(command));
+      "share mounted again right after its unmount, median of %d (ms): service %.1f (usable when "
+      "it returns); "
+      "GIO mount in-process %.1f, usable after %.1f; `gio mount` %.1f, usable after %.1f\n"
+      "service / `gio mount` until usable %.2fx; service / in-process GIO until usable "
+      "%.2fx\n",
+      rounds, median(service), median(inProcess), median(inProcessUsable), median(command),
+      median(commandUsable), median(service) / median(commandUsable),
+      median(service) / median(inProcessUsable));
+
+  // First mounts: every contender mounts a share nobody mounted before.
+  const int fresh = 8;
+  std::vector<double> freshService;
+  std::vector<double> freshInProcess;
+  std::vector<double> freshCommand;
+  const auto shareName = [](int n) { return (n < 10 ? "s0" : "s") + std::to_string(n); };
+  const auto shareUri = [&](int n) {
+    return "smb://127.0.0.1:" + std::to_string(smb::testing::kPort) + "/" + shareName(n);
+  };
+  const auto fusePath = [&](int n) {
+    return (fuseRoot / ("smb-share:port=" + std::to_string(smb::testing::kPort) +
+                        ",server=127.0.0.1,share=" + shareName(n)))
+        .string();
+  };
+  for (int i = 0; i < fresh; ++i) {
+    const int a = 27 + 3 * i;
+    auto start = Clock::now();
+    if (net.addConnection(disk('P', "\\\\127.0.0.1\\" + shareName(a)), "", "", 0) != 0) {
+      std::fprintf(stderr, "connect failed\n");
+    }
+    freshService.push_back(msSince(start));
+    net.cancelConnection("P:", 0, true);
+    settle(fuseRoot);
+
+    start = Clock::now();
+    smb::GioMounts::mount(shareUri(a + 1), smb::Credentials{}, 20000);
+    waitReadable(fusePath(a + 1));
+    freshInProcess.push_back(msSince(start));
+    smb::GioMounts::unmount(shareUri(a + 1), true);
+    settle(fuseRoot);
+
+    start = Clock::now();
+    if (std::system(
+            ("gio mount -a '" + shareUri(a + 2) + "' </dev/null >/dev/null 2>&1").c_str()) != 0) {
+      std::fprintf(stderr, "gio mount failed\n");
+    }
+    waitReadable(fusePath(a + 2));
+    freshCommand.push_back(msSince(start));
+    if (std::system(("gio mount -u '" + shareUri(a + 2) + "' >/dev/null 2>&1").c_str()) != 0) {
+      std::fprintf(stderr, "gio mount -u failed\n");
+    }
+    settle(fuseRoot);
+  }
+  std::printf(
+      "first mount of a share, until usable, median of %d (ms): service %.1f, GIO "
+      "in-process %.1f, `gio mount` %.1f; service / `gio mount` %.2fx, service / "
+      "in-process GIO %.2fx\n",
+      fresh, median(freshService), median(freshInProcess), median(freshCommand),
+      median(freshService) / median(freshCommand), median(freshService) / median(freshInProcess));
 
   auto start = Clock::now();
   int connected = 0;
