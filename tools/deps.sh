@@ -7,7 +7,7 @@ QUILBERT_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libglib2.0-dev libsmbclient-dev libavahi-client-dev
   gvfs-backends gvfs-fuse dbus dbus-user-session
-  samba smbclient libnss-wrapper iproute2 nftables
+  samba smbclient libnss-wrapper iproute2 nftables avahi-daemon
 )
 
 quilbert_install_packages() {

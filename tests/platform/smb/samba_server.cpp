@@ -223,6 +223,49 @@ void SambaServer::start(int extraShares) {
   }
 }
 
+void SambaServer::startAnnouncer() {
+  if (!namespaced || !running()) return;
+  const std::string r = root_.string();
+  fs::create_directories(root_ / "avahi/services");
+  write(root_ / "avahi/bus.conf",
+        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
+        "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+        "<busconfig><type>system</type><listen>unix:path=" +
+            r +
+            "/avahi/bus</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+            "<allow user=\"*\"/><allow own=\"*\"/><allow send_destination=\"*\"/>"
+            "<allow receive_sender=\"*\"/></policy></busconfig>\n");
+  write(root_ / "avahi/avahi.conf",
+        "[server]\nhost-name=quilbert-test\nuse-ipv4=yes\nuse-ipv6=no\nallow-interfaces=lo\n"
+        "enable-dbus=yes\n[publish]\npublish-workstation=no\n");
+  write(root_ / "avahi/services/smb.service",
+        "<?xml version=\"1.0\" standalone='no'?>\n<service-group><name>Test files</name>"
+        "<service><type>_smb._tcp</type><port>4445</port></service></service-group>\n");
+  // mDNS needs a multicast interface; ours is the namespace's loopback.
+  if (std::system("ip link set lo multicast on") != 0) {
+    failure_ = "cannot turn multicast on";
+    return;
+  }
+  spawn({"dbus-daemon", "--config-file=" + r + "/avahi/bus.conf", "--nofork"}, {},
+        root_ / "log/avahi-bus.out");
+  const std::string address = "unix:path=" + r + "/avahi/bus";
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!fs::exists(root_ / "avahi/bus") && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  // The daemon's fixed run-time folder and services folder, private to it.
+  spawn({"unshare", "--mount", "--propagation", "private", "sh", "-c",
+         "mount -t tmpfs none /run && mkdir -p /run/avahi-daemon && mount --bind " + r +
+             "/avahi/services /etc/avahi/services && exec avahi-daemon -f " + r +
+             "/avahi/avahi.conf --no-drop-root --no-chroot --no-rlimits"},
+        {"DBUS_SYSTEM_BUS_ADDRESS=" + address}, root_ / "log/avahi.out");
+  while (readAll(root_ / "log/avahi.out").find("successfully established") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
+}
+
 std::vector<std::string> SambaServer::mounts() const {
   std::vector<std::string> found;
   std::istringstream lines(readAll("/proc/mounts"));

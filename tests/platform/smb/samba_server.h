@@ -24,6 +24,7 @@ inline constexpr char kRefusing[] = "127.0.0.2";
 inline constexpr char kSilent[] = "127.0.0.3";
 inline constexpr char kDropping[] = "127.0.0.4";
 inline constexpr char kBlackholed[] = "10.66.0.1";
+inline constexpr char kAnnouncedHost[] = "quilbert-test.local";
 
 class SambaServer {
  public:
@@ -33,6 +34,9 @@ class SambaServer {
 
   // `extraShares` more guest shares "s01", "s02", ... (for the figures).
   void start(int extraShares = 0);
+  // In the namespace: an Avahi daemon on a system bus of its own (the test's
+  // DBUS_SYSTEM_BUS_ADDRESS) announcing "_smb._tcp" from host kAnnouncedHost.
+  void startAnnouncer();
   void stop();
   bool running() const { return smbd_ > 0; }
   const std::string& failure() const { return failure_; }

@@ -8,7 +8,10 @@ namespace {
 
 class ServerEnvironment : public ::testing::Environment {
  public:
-  void SetUp() override { quilbert::smb::testing::server().start(); }
+  void SetUp() override {
+    quilbert::smb::testing::server().start();
+    quilbert::smb::testing::server().startAnnouncer();
+  }
   void TearDown() override { quilbert::smb::testing::server().stop(); }
 };
 

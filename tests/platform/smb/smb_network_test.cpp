@@ -229,8 +229,11 @@ TEST_F(SmbNetworkTest, EntriesMadeOutsideTheProgramTakeTheirLetters) {
   EXPECT_TRUE(fs::is_symlink(letter('K')));
 }
 
-TEST_F(SmbNetworkTest, TheBrowserFindsTheConfiguredServerAndItsDiskShares) {
-  const sim::testing::Walk walk = sim::testing::walkNetwork(net);
+TEST_F(SmbNetworkTest, TheBrowserFindsAnnouncedAndConfiguredServersAndTheirDiskShares) {
+  SmbOptions o = options();
+  o.mdns = true;
+  SmbNetwork browsing(o);
+  const sim::testing::Walk walk = sim::testing::walkNetwork(browsing);
   std::vector<std::string> names;
   for (const NetResource& r : walk.found) {
     names.push_back(std::to_string(r.displayType) + " " + r.remoteName.value_or("") + " " +
@@ -245,6 +248,10 @@ TEST_F(SmbNetworkTest, TheBrowserFindsTheConfiguredServerAndItsDiskShares) {
   EXPECT_TRUE(has("3 \\\\127.0.0.1\\public Open to all")) << ::testing::PrintToString(names);
   EXPECT_TRUE(has("3 \\\\127.0.0.1\\docs Alice's documents")) << ::testing::PrintToString(names);
   for (const std::string& n : names) EXPECT_EQ(n.find('$'), std::string::npos) << n;
+  if (testing::SambaServer::inNamespace()) {
+    EXPECT_TRUE(has("2 \\\\" + std::string(testing::kAnnouncedHost) + " "))
+        << ::testing::PrintToString(names);
+  }
 
   // The batch protocol: a buffer too small for one record says what it needs.
   NetResource serverRecord;
