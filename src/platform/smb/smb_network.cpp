@@ -305,7 +305,8 @@ int SmbNetwork::addConnection(const NetResource& resource, const std::string& pa
   const char letter = driveLetter(resource.localName.value_or(""));
   if (letter == 0) return neterr::kBadDevice;
   if (const std::string missing = GioMounts::missingService(); !missing.empty()) {
-    std::cerr << "quilbert: cannot connect network drives: " << missing << "\n";
+    if (!toldMissing_) std::cerr << "quilbert: cannot connect network drives: " << missing << "\n";
+    toldMissing_ = true;  // once, not once per letter of a pass
     return neterr::kNoNetwork;
   }
   if (drives_.read(letter).kind != LetterEntry::Kind::Free) return neterr::kAlreadyAssigned;
@@ -467,8 +468,29 @@ std::vector<std::string> SmbNetwork::otherServers() {
 
 int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t usage,
                          const NetResource* container, platform::EnumHandle& handle) {
-  if (scope != platform::kScopeGlobalNet || type > 2) return neterr::kInvalidParameter;
+  constexpr std::uint32_t kScopeRemembered = 3;
+  if (type > 2) return neterr::kInvalidParameter;
   Cursor cursor;
+  if (scope == platform::kScopeConnected || scope == kScopeRemembered) {
+    if (container != nullptr) return neterr::kInvalidParameter;
+    const auto entries = drives_.readAll();
+    for (std::size_t i = 0; scope == platform::kScopeConnected && i < entries.size(); ++i) {
+      if (entries[i].kind != LetterEntry::Kind::Share) continue;
+      NetResource r;
+      r.scope = platform::kScopeConnected;
+      r.type = platform::kTypeDisk;
+      r.displayType = platform::kDisplayShare;
+      r.usage = platform::kUsageConnectable;
+      r.localName = std::string(1, static_cast<char>('A' + i)) + ":";
+      r.remoteName = remoteName(entries[i].link);
+      r.provider = kProviderName;
+      cursor.records.push_back(std::move(r));
+    }
+    handle = nextHandle_++;
+    enums_.emplace(handle, std::move(cursor));
+    return neterr::kOk;
+  }
+  if (scope != platform::kScopeGlobalNet) return neterr::kInvalidParameter;
   auto record = [](std::uint32_t display, std::string remote, std::string comment) {
     NetResource r;
     r.scope = platform::kScopeGlobalNet;

@@ -67,7 +67,8 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   int cancelConnection(const std::string& name, std::uint32_t flags, bool force) override;
   int getUser(const std::string& localName, std::string& buffer, std::uint32_t& length) override;
   int getConnection(const std::string& localName, std::string& remoteName) override;
-  // Scope 2 only: null gives the one provider; the provider gives the
+  // Scope 1 (connected): the share links, with their letters; scope 3
+  // (remembered): none. Scope 2: null gives the one provider; the provider gives the
   // workgroups and the entry of announced and configured servers; a workgroup
   // gives its servers ("\\name"); a server gives its disk shares. A share is no
   // container (1207).
@@ -112,6 +113,7 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   std::unordered_map<std::string, std::chrono::steady_clock::time_point> silent_;
   std::unordered_map<platform::EnumHandle, Cursor> enums_;
   platform::EnumHandle nextHandle_ = 1;
+  bool toldMissing_ = false;
 };
 
 }  // namespace quilbert::smb

@@ -106,6 +106,16 @@ TEST_F(SmbNetworkTest, AGuestLetterReachesTheShareAndGoesWithItsMount) {
   std::uint32_t length = 32;
   EXPECT_EQ(net.getUser("P:", user, length), neterr::kOk);
   EXPECT_EQ(user.c_str(), std::string("claire"));  // a guest letter counts as the logged-on user
+  platform::EnumHandle h = 0;
+  ASSERT_EQ(net.openEnum(platform::kScopeConnected, 0, 0, nullptr, h), neterr::kOk);
+  std::int32_t count = -1;
+  std::uint32_t size = 4096;
+  std::vector<NetResource> connected;
+  EXPECT_EQ(net.enumResource(h, count, connected, size), neterr::kOk);
+  ASSERT_EQ(connected.size(), 1U);
+  EXPECT_EQ(connected[0].localName, "P:");
+  EXPECT_EQ(connected[0].remoteName, remote);
+  net.closeEnum(h);
 
   EXPECT_EQ(connect('P', unc(testing::kServer, "docs"), "alice", testing::kAlicePassword),
             neterr::kAlreadyAssigned);
