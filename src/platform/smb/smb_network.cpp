@@ -158,6 +158,8 @@ bool inUse(const std::string& root) {
 }
 
 constexpr auto kFuseReadyWait = std::chrono::seconds(3);
+// reach(): the system does not know the name.
+constexpr int kUnresolved = -1;
 
 bool readable(const std::string& folder) {
   DIR* dir = ::opendir(folder.c_str());
@@ -231,16 +233,24 @@ int SmbNetwork::reach(const std::string& server) {
   if (error == ECONNREFUSED && options_.port == 0) {
     error = probeTcp(server, kSessionPort, options_.timeoutMs);
   }
+  // A name the system does not know may still be a NetBIOS name, which
+  // libsmbclient resolves by its own means.
+  if (error == ENOENT) return kUnresolved;
   const int code = codeOfReach(error);
   if (code == neterr::kNetworkUnreachable) silent_[key] = Clock::now();
   return code;
 }
 
-int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials) {
+int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials, bool unresolved) {
   const std::string server = "smb://" + uriPart(remote.server);
   int error =
       client_.check(server + "/" + uriPart(remote.share) + uriPath(remote.folder), credentials);
   if (error == 0) return neterr::kOk;
+  // Not found by libsmbclient either: no such server, whatever it says.
+  if (unresolved && (error == EINVAL || error == ECONNREFUSED || error == ETIMEDOUT ||
+                     error == EHOSTUNREACH || error == ENETUNREACH)) {
+    return neterr::kBadNetPath;
+  }
   if (error == ENOENT || error == ENOTDIR || error == ENODEV) return neterr::kBadNetName;
   if (error == EACCES || error == EPERM || error == EINVAL) {
     // Refused at the share or at the login: a session on IPC$ tells. Samba
@@ -339,8 +349,12 @@ int SmbNetwork::addConnection(const NetResource& resource, const std::string& pa
     if (lower(held) != lower(user)) return neterr::kSessionCredentialConflict;
   }
 
-  if (const int code = reach(remote.server); code != neterr::kOk) return code;
-  if (const int code = checkShare(remote, credentials); code != neterr::kOk) return code;
+  const int reached = reach(remote.server);
+  if (reached != neterr::kOk && reached != kUnresolved) return reached;
+  if (const int code = checkShare(remote, credentials, reached == kUnresolved);
+      code != neterr::kOk) {
+    return code;
+  }
   return mountAndLink(letter, remote, credentials, uriUser);
 }
 
@@ -514,9 +528,11 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
     if (parseUnc(remote, server, share, folder)) return neterr::kNotContainer;
     server = remote.substr(2);
     if (server.empty() || server.find('\\') != std::string::npos) return neterr::kBadNetPath;
-    if (const int code = reach(server); code != neterr::kOk) return code;
+    const int reached = reach(server);
+    if (reached != neterr::kOk && reached != kUnresolved) return reached;
     if (const int code = listing("smb://" + uriPart(server), entries); code != neterr::kOk) {
-      return code;
+      return reached == kUnresolved && code == neterr::kNetworkUnreachable ? neterr::kBadNetPath
+                                                                           : code;
     }
     for (const ListEntry& e : entries) {
       if (e.type != SMBC_FILE_SHARE || e.name.empty() || e.name.back() == '$') continue;

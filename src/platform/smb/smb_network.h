@@ -97,7 +97,7 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   };
 
   int reach(const std::string& server);
-  int checkShare(const Remote& remote, const Credentials& credentials);
+  int checkShare(const Remote& remote, const Credentials& credentials, bool unresolved);
   int mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
                    const std::string& uriUser);
   std::string shareUri(const std::string& server, const std::string& share,
