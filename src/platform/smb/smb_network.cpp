@@ -255,9 +255,11 @@ int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials,
   if (error == EACCES || error == EPERM || error == EINVAL) {
     // Refused at the share or at the login: a session on IPC$ tells. Samba
     // refuses the IPC$ folder itself even after a good login, so only a
-    // refusal of access means the login failed.
+    // refusal of access (or libsmbclient's own refusal to log on a user
+    // without a password) means the login failed.
     const int login = client_.check(server + "/IPC$", credentials);
-    return login == EACCES || login == EPERM ? neterr::kLogonFailure : neterr::kAccessDenied;
+    return login == EACCES || login == EPERM || login == EINVAL ? neterr::kLogonFailure
+                                                                : neterr::kAccessDenied;
   }
   if (error == ETIMEDOUT) silent_[lower(remote.server)] = Clock::now();
   return codeOfReach(error);
@@ -293,6 +295,7 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
   if (target.empty()) {
     std::cerr << "quilbert: " << share
               << ": the desktop offers no file path for it (is gvfs-fuse installed?)\n";
+    releaseUnused(share);
     return neterr::kNoNetwork;
   }
   // A share mounted again answers EIO through FUSE for up to a second, while
@@ -302,12 +305,22 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   const std::string error = drives_.link(letter, target);
+  if (error.empty()) return neterr::kOk;
+  releaseUnused(share);
   if (error == "exists") return neterr::kAlreadyAssigned;
-  if (!error.empty()) {
-    std::cerr << "quilbert: " << error << "\n";
-    return neterr::kAccessDenied;
+  std::cerr << "quilbert: " << error << "\n";
+  return neterr::kAccessDenied;
+}
+
+// Unmounts a share this service mounted for a letter it could not make,
+// unless a letter leads into it.
+void SmbNetwork::releaseUnused(const std::string& shareUri) {
+  ShareLink mounted;
+  if (!parseSharePath(GioMounts::fusePath(shareUri), mounted)) return;
+  for (const LetterEntry& e : drives_.readAll()) {
+    if (e.kind == LetterEntry::Kind::Share && e.link.mountRoot == mounted.mountRoot) return;
   }
-  return neterr::kOk;
+  GioMounts::unmount(shareUri, false);
 }
 
 int SmbNetwork::addConnection(const NetResource& resource, const std::string& password,

@@ -100,6 +100,7 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   int checkShare(const Remote& remote, const Credentials& credentials, bool unresolved);
   int mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
                    const std::string& uriUser);
+  void releaseUnused(const std::string& shareUri);
   std::string shareUri(const std::string& server, const std::string& share,
                        const std::string& uriUser) const;
   std::string effectiveUser(const std::string& login) const;

@@ -164,6 +164,7 @@ TEST_F(SmbNetworkTest, RefusedLoginsAndMissingNamesGetTheirOwnCodes) {
   // an unknown user becomes a guest here, whom a user's share refuses.
   EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "alice", "wrong"), neterr::kLogonFailure);
   EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "bob", "x"), neterr::kAccessDenied);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "alice"), neterr::kLogonFailure);
   EXPECT_EQ(connect('D', unc(testing::kServer, "docs")), neterr::kAccessDenied);
   EXPECT_EQ(connect('D', unc(testing::kServer, "nosuch")), neterr::kBadNetName);
   EXPECT_EQ(connect('D', unc(testing::kServer, "docs\\nofolder"), "alice", testing::kAlicePassword),
