@@ -36,17 +36,17 @@ struct LetterEntry {
 class DrivesFolder {
  public:
   explicit DrivesFolder(std::string folder);
-  const std::string& folder() const { return folder_; }
-  std::string entryPath(char letter) const;
+  [[nodiscard]] const std::string& folder() const { return folder_; }
+  [[nodiscard]] std::string entryPath(char letter) const;
 
-  LetterEntry read(char letter) const;
-  std::array<LetterEntry, 26> readAll() const;
+  [[nodiscard]] LetterEntry read(char letter) const;
+  [[nodiscard]] std::array<LetterEntry, 26> readAll() const;
   // Makes the letter's link (creating the folder, private, when missing).
   // Returns an empty string, "exists" when the letter was taken meanwhile, or
   // what went wrong.
-  std::string link(char letter, const std::string& target) const;
+  [[nodiscard]] std::string link(char letter, const std::string& target) const;
   // Removes the letter's link; an empty string or what went wrong.
-  std::string unlink(char letter) const;
+  [[nodiscard]] std::string unlink(char letter) const;
 
  private:
   std::string folder_;

@@ -35,7 +35,7 @@ class PrivateLoop {
   void runUntil(const bool& done) const {
     while (!done) g_main_context_iteration(context_, TRUE);
   }
-  GMainContext* context() const { return context_; }
+  [[nodiscard]] GMainContext* context() const { return context_; }
 
  private:
   GMainContext* context_;

@@ -28,10 +28,10 @@ class SmbClient {
   SmbClient(int port, int timeoutMs);
 
   // Opens an smb:// URL as a folder; 0 or the errno libsmbclient gives.
-  int check(const std::string& url, const Credentials& credentials) const;
+  [[nodiscard]] int check(const std::string& url, const Credentials& credentials) const;
   // Lists an smb:// URL ("smb://", "smb://WORKGROUP", "smb://server").
-  int list(const std::string& url, const Credentials& credentials,
-           std::vector<ListEntry>& out) const;
+  [[nodiscard]] int list(const std::string& url, const Credentials& credentials,
+                         std::vector<ListEntry>& out) const;
 
  private:
   int run(const std::string& url, const Credentials& credentials,

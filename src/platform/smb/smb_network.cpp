@@ -37,7 +37,7 @@ char driveLetter(const std::string& localName) {
   if (localName.size() != 2 || localName[1] != ':') return 0;
   const char c = localName[0];
   if (c >= 'a' && c <= 'z') return static_cast<char>(c - 32);
-  return (c >= 'A' && c <= 'Z') ? c : 0;
+  return (c >= 'A' && c <= 'Z') ? c : '\0';
 }
 
 std::string lower(std::string s) {
