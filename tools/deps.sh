@@ -8,6 +8,10 @@ QUILBERT_PACKAGES=(
   # the desktop end-to-end test: an X server, a window manager, input and
   # inspection tools, a French keyboard map
   xvfb xauth openbox xdotool x11-utils x11-xkb-utils imagemagick
+  # the real network: GIO, libsmbclient, mDNS, and the Samba server its tests start
+  libglib2.0-dev libsmbclient-dev libavahi-client-dev
+  gvfs-backends gvfs-fuse dbus dbus-user-session
+  samba smbclient libnss-wrapper iproute2 nftables avahi-daemon
 )
 
 quilbert_install_packages() {
