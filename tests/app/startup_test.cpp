@@ -55,6 +55,20 @@ TEST(Startup, AutomaticRunConnectsTheActiveEntriesAndEnds) {
   EXPECT_EQ(log.find("secret"), std::string::npos);
 }
 
+TEST(Startup, AutomaticRunSkipsAnActiveEntryWithoutAPath) {
+  TestProgram p("/a");
+  auto lines =
+      TestProgram::config({{'F', TestProgram::driveLine("1", 'F', "", "", "\\\\SRV\\docs")}});
+  lines[0] = "1";              // active, nothing else: no tab at all
+  lines[1] = "1\tB\t\t\t   ";  // active with a blank path
+  p.writeConfig(lines);
+  p.recordStatuses(1);
+  EXPECT_TRUE(p.start());
+  ASSERT_EQ(p.statuses.size(), 1U);
+  EXPECT_EQ(p.statuses[0].text, p.g->msg(60) + " : \r\n1/1");
+  EXPECT_EQ(p.connectedTo('F'), "\\\\SRV\\docs");
+}
+
 TEST(Startup, AutomaticRunWithNothingActiveShowsNoneOfNone) {
   TestProgram p("/a");
   p.writeConfig(TestProgram::config({}));

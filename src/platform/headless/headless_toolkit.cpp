@@ -260,14 +260,4 @@ void HeadlessToolkit::endProcess(int exitCode) {
   throw forms::ProcessEnded{exitCode};
 }
 
-void HeadlessToolkit::watchReadable(int fd, std::function<void()> onReadable) {
-  watched_.emplace_back(fd, std::move(onReadable));
-}
-
-void HeadlessToolkit::pollWatched() {
-  for (auto& [fd, cb] : watched_) {
-    if (cb) cb();
-  }
-}
-
 }  // namespace quilbert::headless
