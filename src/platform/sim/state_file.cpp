@@ -1,6 +1,5 @@
 #include "platform/sim/state_file.h"
 
-
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
@@ -165,8 +164,10 @@ std::string StateFile::update(const std::function<bool(Connections&)>& change) {
   Connections connections = decode(load());
   if (!apply(connections)) return {};
   std::string text = format(connections);
-  // Owner-only: the file names the shares and users of the session.
-  std::string error = platform::files::replace(path_, text, true);
+  // Owner-only: the file names the shares and users of the session. Not
+  // flushed to disk: like a Windows logon session, the connections need to
+  // outlive the process, not a power cut.
+  std::string error = platform::files::replace(path_, text, true, false);
   // What the file holds is what reading it gives back (names it cannot hold
   // come back changed), so the cache takes the parsed text.
   if (auto parsed = parse(text); error.empty() && parsed) {
