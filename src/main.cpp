@@ -39,6 +39,7 @@ int main(int argc, char** argv) {
   using namespace quilbert;
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
+  registry.reconcileAutostart();
   std::unique_ptr<sim::SimNetwork> simulated;
   std::unique_ptr<smb::SmbNetwork> real;
   app::Globals* program = nullptr;  // the browser offers the servers of its configuration
@@ -77,7 +78,8 @@ int main(int argc, char** argv) {
   window.load();
 
   // This is the running instance: a later start brings the window back.
-  const int fd = process.listenForActivation([&window] { window.bringBack(); });
-  if (fd >= 0) toolkit.watchReadable(fd, [&process] { process.serviceActivation(); });
+  process.listenForActivation([&window] { window.bringBack(); });
+  if (const int fd = process.activationDescriptor(); fd >= 0)
+    toolkit.watchReadable(fd, [&process] { process.serviceActivation(); });
   return toolkit.runMainLoop();
 }

@@ -12,6 +12,9 @@ QUILBERT_PACKAGES=(
   libglib2.0-dev libsmbclient-dev libavahi-client-dev
   gvfs-backends gvfs-fuse dbus dbus-user-session
   samba smbclient libnss-wrapper iproute2 nftables avahi-daemon
+  # the Windows program: cross compiler, GoogleTest's sources, Wine and a
+  # virtual display for its tests
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 
 quilbert_install_packages() {
