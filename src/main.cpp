@@ -11,19 +11,26 @@
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/sim/sim_network.h"
+#include "platform/smb/smb_network.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
 
 namespace {
 
-// QUILBERT_NETWORK=sim:PATH, or the simulated network of the settings folder.
+// QUILBERT_NETWORK=sim:PATH, or the simulated network of the settings folder;
+// empty for the real one (QUILBERT_NETWORK=smb, or unset with no simulated
+// network described there).
 std::filesystem::path networkFile(const quilbert::platform::FileRegistry& registry) {
   const char* chosen = std::getenv("QUILBERT_NETWORK");
   std::string spec = chosen != nullptr ? chosen : "";
-  if (spec.empty()) return std::filesystem::path(registry.settingsFolder()) / "network.toml";
+  if (spec == "smb") return {};
+  if (spec.empty()) {
+    auto file = std::filesystem::path(registry.settingsFolder()) / "network.toml";
+    return std::filesystem::exists(file) ? file : std::filesystem::path();
+  }
   if (spec.rfind("sim:", 0) == 0) return spec.substr(4);
   throw std::runtime_error("QUILBERT_NETWORK=" + spec +
-                           ": unknown network (use sim:PATH to a network description)");
+                           ": unknown network (use smb, or sim:PATH to a network description)");
 }
 
 }  // namespace
@@ -33,26 +40,36 @@ int main(int argc, char** argv) {
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
   registry.reconcileAutostart();
-  std::unique_ptr<sim::SimNetwork> network;
+  std::unique_ptr<sim::SimNetwork> simulated;
+  std::unique_ptr<smb::SmbNetwork> real;
+  app::Globals* program = nullptr;  // the browser offers the servers of its configuration
   try {
-    const auto file = networkFile(registry);
-    if (std::getenv("QUILBERT_NETWORK") == nullptr && !std::filesystem::exists(file)) {
-      // No network described yet: an empty one, with the user logged on here.
-      sim::NetworkSpec empty;
-      const char* user = std::getenv("USER");
-      empty.user = user != nullptr ? user : "user";
-      network = std::make_unique<sim::SimNetwork>(
-          empty, std::filesystem::path(file).replace_extension(".state"));
+    if (const auto file = networkFile(registry); !file.empty()) {
+      simulated = sim::SimNetwork::open(file);
     } else {
-      network = sim::SimNetwork::open(file);
+      auto options = smb::SmbOptions::fromEnvironment();
+      options.configuredRemotes = [&program] {
+        std::vector<std::string> remotes;
+        if (program != nullptr) {
+          for (const auto& entry : program->DriveTable) remotes.push_back(entry.Path);
+        }
+        return remotes;
+      };
+      real = std::make_unique<smb::SmbNetwork>(std::move(options));
     }
   } catch (const std::exception& e) {
     std::cerr << "quilbert: " << e.what() << "\n";
     return 2;
   }
-  qtview::QtToolkit toolkit(argc, argv, network.get());
-  app::Globals g(app::Services{toolkit, *network, *network, registry, process, &std::cout});
+  platform::Network& network = simulated ? static_cast<platform::Network&>(*simulated) : *real;
+  platform::Drives& drives = simulated ? static_cast<platform::Drives&>(*simulated) : *real;
+  qtview::QtToolkit toolkit(argc, argv, &network);
+  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout});
+  program = &g;
   g.CommandLine = process.commandLine();
+  // The windows take their pictures as they are built, before Form_Load sets
+  // the program's folder: they need it now, not the current folder.
+  g.AppDir = process.appDir();
 
   ui::ConnectWindow window(g);
   ui::ProgramWindows windows(g, window);

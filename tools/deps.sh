@@ -5,6 +5,16 @@ QUILBERT_PACKAGES=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libtomlplusplus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the desktop end-to-end test: an X server, a window manager, input and
+  # inspection tools, a French keyboard map
+  xvfb xauth openbox xdotool x11-utils x11-xkb-utils imagemagick
+  # the real network: GIO, libsmbclient, mDNS, and the Samba server its tests start
+  libglib2.0-dev libsmbclient-dev libavahi-client-dev
+  gvfs-backends gvfs-fuse dbus dbus-user-session
+  samba smbclient libnss-wrapper iproute2 nftables avahi-daemon
+  # the Windows program: cross compiler, GoogleTest's sources, Wine and a
+  # virtual display for its tests
+  g++-mingw-w64-x86-64-posix googletest wine wine64
 )
 
 quilbert_install_packages() {

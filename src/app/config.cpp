@@ -8,6 +8,7 @@
 #include "app/catalogue.h"
 #include "app/line_reader.h"
 #include "app/text.h"
+#include "platform/paths.h"
 #include "platform/utf8.h"
 
 namespace quilbert::app {
@@ -87,7 +88,7 @@ void ReadConfiguration(Globals& g) {
   LineReader probe(path);
   if (!probe.isOpen()) {
     std::error_code ec;
-    const bool exists = std::filesystem::exists(path, ec);
+    const bool exists = std::filesystem::exists(platform::pathFromUtf8(path), ec);
     g.ConfigCreated = true;
     setDefaults(g);
     if (exists) {

@@ -10,7 +10,9 @@ namespace quilbert::platform {
 class Process {
  public:
   virtual ~Process() = default;
-  // The folder of the executable, ending with the platform's separator.
+  // The folder of the program's files (lang/, ico/), ending with the
+  // platform's separator: the executable's own, or ../share/quilbert beside an
+  // installed one, where a link of the executable's name leads back to it.
   virtual std::string appDir() = 0;
   // The executable's file name ("quilbert.exe" on Windows, "quilbert" here).
   virtual std::string exeFileName() = 0;

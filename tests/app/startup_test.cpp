@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "app/registry_routines.h"
 #include "app/text.h"
+#include "platform/paths.h"
 #include "support/test_program.h"
 
 namespace quilbert::app {
@@ -24,8 +26,7 @@ TEST(Startup, FirstStartWritesTheDefaultFileForTheUserAndOpensTheWindow) {
   EXPECT_EQ(std::vector<std::string>(lines.begin() + 26, lines.end()),
             (std::vector<std::string>{"ide", "windows", "langage_fr.txt", "nres"}));
   EXPECT_EQ(readFile(p.configPath()).substr(0, 8), "0\tA\t\t\t\r\n");
-  EXPECT_EQ(fs::status(p.configPath()).permissions() & fs::perms::all,
-            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_TRUE(testing::readableByOwnerOnly(p.configPath()));
   // "/a" on a first start connects nothing: the window opens for set-up.
   EXPECT_TRUE(p.main->visible());
   EXPECT_EQ(p.g->AutoRunState, "");
@@ -141,6 +142,29 @@ TEST(Startup, UserNameWithForbiddenCharactersNamesAFileInTheSettingsFolder) {
   p.start();
   EXPECT_EQ(p.g->ConfigFileName, "maison_claire.ini");
   EXPECT_TRUE(fs::exists(p.settingsDir / "maison_claire.ini"));
+}
+
+// Windows reads a narrow path in the ANSI code page: every path must be built
+// from UTF-8 for such a folder to work there.
+TEST(Startup, ASettingsFolderNamedBeyondAsciiHoldsTheConfiguration) {
+  TestProgram p;
+  const char sep = Globals::separator();
+  const std::string folder = platform::utf8FromPath(p.dir.path()) + sep + "Données 漢字";
+  fs::create_directories(platform::pathFromUtf8(folder));
+  platform::RegKey key = 0;
+  ASSERT_EQ(p.registry->openKey(platform::kHkeyCurrentUser, kShellFoldersKey,
+                                platform::kKeyAllAccess, key),
+            0);
+  ASSERT_EQ(p.registry->setValue(key, "Local Settings", platform::kRegSz, folder + '\0'), 0);
+  p.registry->closeKey(key);
+  p.settingsDir = platform::pathFromUtf8(folder);
+  auto lines = TestProgram::config({});
+  lines[27] = "sony";
+  p.writeConfig(lines);
+  ASSERT_FALSE(p.start());
+  EXPECT_EQ(p.g->IconTheme, "sony");
+  p.main->menu("icone", 3).click();
+  EXPECT_EQ(p.configLines()[27], "beos");
 }
 
 TEST(Startup, NoNetworkUserGivesConnectIni) {

@@ -26,9 +26,15 @@ class FolderBrowserHandle {
 // A browser rooted at the network: the user picks a resource; the callback
 // runs once the browser is ready (selection empty) and at every selection
 // change with the selected item's file-system path, or nullopt for an item
-// that has none (a workgroup or a server).
+// that has none (a workgroup or a server). The browser enables OK at each
+// new selection before the callback runs, so the callback only disables it.
 struct FolderBrowseRequest {
+  std::string title;  // the window's title
   std::string instruction;
+  // The captions of the two buttons, in the program's language ("&" marks
+  // the access key); empty leaves the toolkit's own.
+  std::string okCaption;
+  std::string cancelCaption;
   bool showStatusText = false;
   std::function<void(FolderBrowserHandle& browser, const std::optional<std::string>& selection)>
       onSelectionChanged;

@@ -115,6 +115,16 @@ std::string LinuxProcess::appDir() {
     if (::getcwd(cwd.data(), cwd.size()) != nullptr) folder = cwd.c_str();
   }
   if (folder.empty() || folder.back() != '/') folder += '/';
+  // Installed, the files live in ../share/quilbert (with a link back to the
+  // program there); in the build tree, beside the program.
+  struct stat st {};
+  const std::string shared = folder + "../share/quilbert/";
+  if (::stat((folder + "lang").c_str(), &st) != 0 && ::stat((shared + "lang").c_str(), &st) == 0) {
+    if (char* real = ::realpath(shared.c_str(), nullptr)) {
+      folder = std::string(real) + "/";
+      std::free(real);  // NOLINT(cppcoreguidelines-no-malloc): realpath allocates with malloc
+    }
+  }
   return folder;
 }
 

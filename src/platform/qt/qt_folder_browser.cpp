@@ -74,6 +74,7 @@ class FolderBrowserDialog : public QDialog, public forms::FolderBrowserHandle {
                       const forms::FolderBrowseRequest& request)
       : QDialog(parent), network_(network), request_(request) {
     setObjectName(QStringLiteral("folderBrowser"));
+    setWindowTitle(toQString(request.title));
     setWindowModality(Qt::ApplicationModal);
     auto* layout = new QVBoxLayout(this);
     auto* instruction = new QLabel(toDisplayText(request.instruction), this);
@@ -88,6 +89,10 @@ class FolderBrowserDialog : public QDialog, public forms::FolderBrowserHandle {
     status_->setVisible(request.showStatusText);
     layout->addWidget(status_);
     buttons_ = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    if (!request.okCaption.empty())
+      buttons_->button(QDialogButtonBox::Ok)->setText(toQString(request.okCaption));
+    if (!request.cancelCaption.empty())
+      buttons_->button(QDialogButtonBox::Cancel)->setText(toQString(request.cancelCaption));
     layout->addWidget(buttons_);
     resize(360, 420);
 
@@ -96,8 +101,17 @@ class FolderBrowserDialog : public QDialog, public forms::FolderBrowserHandle {
     connect(tree_, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) { fill(item); });
     connect(tree_, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem* /*previous*/) {
+              // Each new selection starts with OK on; the callback may say otherwise.
+              enableOk(true);
               notify(current != nullptr ? pathOf(current) : std::nullopt);
             });
+    // A double click on what OK would accept accepts it.
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
+      if (item == tree_->currentItem() && pathOf(item) &&
+          buttons_->button(QDialogButtonBox::Ok)->isEnabled()) {
+        accept();
+      }
+    });
 
     fill(nullptr);
     notify(std::nullopt);  // ready, nothing selected yet

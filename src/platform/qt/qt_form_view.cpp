@@ -238,6 +238,14 @@ class KeyFilter : public QObject {
       v->focusGained(it->second);
       return false;
     }
+    // A key the focused control leaves is offered to its containers next; on
+    // Windows it goes nowhere, and a container taking it would take the focus.
+    auto* w = static_cast<QWidget*>(watched);
+    const QWidget* focus = w->window()->focusWidget();
+    if (focus != nullptr && focus != w && w->isAncestorOf(focus)) {
+      e->accept();  // or it goes on up to the next container
+      return true;
+    }
     auto* key = static_cast<QKeyEvent*>(e);
     const int vk = virtualKey(key->key());
     if (vk == 0 || (type == QEvent::KeyRelease && key->isAutoRepeat())) return false;
@@ -266,6 +274,9 @@ void setColors(QWidget* w, const Control& c, QPalette::ColorRole back, bool fill
   w->setPalette(pal);
   w->setAutoFillBackground(fill);
 }
+
+// The text colour of a disabled control.
+constexpr forms::Color kGrayText{128, 128, 128};
 
 QString hexColor(forms::Color c) {
   return toQColor(c).name(QColor::HexRgb);
@@ -664,6 +675,9 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
         lw->update();
         return;
       }
+      if (kind == ControlKind::Label) {  // an autosize label is sized after its caption is set
+        static_cast<QLabel*>(w)->setWordWrap(!static_cast<const forms::Label&>(c).autoSize());
+      }
       w->setGeometry(toolkit_.toPixels(c.left()), toolkit_.toPixels(c.top()),
                      std::max(0, toolkit_.toPixels(c.width())),
                      std::max(0, toolkit_.toPixels(c.height())));
@@ -712,10 +726,15 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
     case Prop::Caption:
     case Prop::Text: {
       switch (kind) {
-        case ControlKind::Label:
-          static_cast<QLabel*>(w)->setText(
-              toDisplayText(static_cast<const forms::Label&>(c).caption()));
+        case ControlKind::Label: {
+          const auto& label = static_cast<const forms::Label&>(c);
+          auto* l = static_cast<QLabel*>(w);
+          // A label of fixed size wraps its words inside its width; one that
+          // takes its caption's size keeps the caption's own lines.
+          l->setWordWrap(!label.autoSize());
+          l->setText(toDisplayText(label.caption()));
           return;
+        }
         case ControlKind::FlatButton:
           static_cast<QToolButton*>(w)->setText(
               toQString(static_cast<const forms::FlatButton&>(c).caption()));
@@ -801,12 +820,13 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
         // Any password character shows as a filled circle: the designed one
         // is a letter of a symbol font that is not installed here.
         edit->setEchoMode(box.passwordChar() != 0 ? QLineEdit::Password : QLineEdit::Normal);
+        // A disabled box draws its text greyed, whatever its colour.
         edit->setStyleSheet(
             QStringLiteral("QLineEdit { background: %1; color: %2; border: 1px solid "
                            "%3; padding: 0px 1px; lineedit-password-character: "
-                           "9679; }")
+                           "9679; } QLineEdit:disabled { color: %4; }")
                 .arg(hexColor(box.backColor()), hexColor(box.foreColor()),
-                     hexColor(box.borderColor())));
+                     hexColor(box.borderColor()), hexColor(kGrayText)));
       }
       return;
     }
@@ -907,6 +927,10 @@ void QtFormView::showWindow() {
   if (!placed_ || !form_.centered()) placeWindow();
   placed_ = true;
   drawPending_ = true;
+  // A window manager may minimize a window that offers no minimize box; it
+  // has no task-list entry to come back from, so showing it restores it.
+  if (window_->isMinimized())
+    window_->setWindowState(window_->windowState() & ~Qt::WindowMinimized);
   window_->show();
   // A client entirely covered by opaque children gets no paint event of its
   // own: the window's first exposure is then what says it has been drawn.
@@ -1044,7 +1068,11 @@ void QtFormView::clientMouseMove(int button, int shift, double x, double y) {
 }
 
 void QtFormView::closeRequested() {
-  form_.userClose();
+  if (toolkit_.sessionEnding()) {
+    form_.unload(forms::UnloadReason::WindowsSession);
+  } else {
+    form_.userClose();
+  }
 }
 
 }  // namespace quilbert::qtview

@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPixmap>
 #include <QScreen>
+#include <QSessionManager>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -84,6 +85,14 @@ void QtToolkit::init() {
     if (dpi > 0) twipsPerPixel_ = 1440.0 / dpi;
   }
   notifierOwner_ = std::make_unique<QObject>();
+  // The session manager asks for the data before it ends the session; the
+  // windows it then closes must not wait for a user's answer.
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, notifierOwner_.get(),
+                   [this](QSessionManager& /*manager*/) { noteSessionEnding(); });
+}
+
+bool QtToolkit::sessionEnding() const {
+  return sessionEnding_ || qApp->isSavingSession();
 }
 
 QtToolkit::~QtToolkit() {
@@ -356,6 +365,11 @@ void QtToolkit::trayActivated(Form& owner, int reason) const {
       break;
     default:
       return;
+  }
+  // A minimized window is not hidden for the program, which would ignore the
+  // icon: the icon's double click brings it back all the same.
+  if (message == kLeftButtonDoubleClick) {
+    if (QtFormView* v = viewOf(owner); v != nullptr && v->window()->isMinimized()) v->showWindow();
   }
   // The classic callback: the message number as x, in pixels.
   owner.mouseMove(0, 0, static_cast<float>(message * twipsPerPixel_), 0.0F);

@@ -87,6 +87,9 @@ class QtToolkit : public forms::Toolkit {
   // Watches a file descriptor for input and calls back on the UI thread.
   void watchReadable(int fd, std::function<void()> onReadable);
 
+  // The network the folder browser shows from now on.
+  void setNetwork(platform::Network* network) { network_ = network; }
+
   // How many times the program has beeped (a user's only feedback for some
   // refusals; tests check it).
   [[nodiscard]] int beeps() const { return beeps_; }
@@ -94,6 +97,12 @@ class QtToolkit : public forms::Toolkit {
   // mouse message (0x203 double click, 0x205 right button up...) as x.
   // QSystemTrayIcon::activated is connected here; `reason` is its value.
   void trayActivated(forms::Form& owner, int reason) const;
+
+  // The desktop session is ending (log-off, shutdown): a window closed from
+  // now on is closed by the system, not by the user. The session manager's
+  // commit request calls it.
+  void noteSessionEnding() { sessionEnding_ = true; }
+  [[nodiscard]] bool sessionEnding() const;
 
   // ---- used by the views
   [[nodiscard]] bool hiddenFromTaskList() const { return hiddenFromTaskList_; }
@@ -118,6 +127,7 @@ class QtToolkit : public forms::Toolkit {
   forms::MousePointer pointer_ = forms::MousePointer::Default;
   bool overrideCursor_ = false;
   bool hiddenFromTaskList_ = false;
+  bool sessionEnding_ = false;
   bool quitRequested_ = false;
   int quitCode_ = 0;
   int beeps_ = 0;

@@ -25,7 +25,8 @@ HelpForm::HelpForm(app::Globals& g)
       Label9(add<forms::Label>("Label9")),
       g_(g) {
   setCaption("Aide à la connection");
-  setClientSize({6030, 3735});
+  // Room for the last line to take two lines: its text does not fit one.
+  setClientSize({6030, 3945});
   setBorderStyle(forms::BorderStyle::FixedSingle);
   setBackColor(forms::kFormGrey);
 
@@ -58,7 +59,7 @@ HelpForm::HelpForm(app::Globals& g)
        "- le mode automatique (avec un paramètre de ligne de commande /a) : le logiciel "
        "établit les connections en mode silencieux."},
       {Label9,
-       {300, 3360, 5595, 285},
+       {300, 3360, 5595, 495},
        "Ce mode est activable par le menu Démarrage de l'application."},
   };
   for (const Design& d : page) {

@@ -160,7 +160,28 @@ void ConnectWindow::fnquitter() {
   tk.endProcess(0);
 }
 
-void ConnectWindow::Form_QueryUnload(int& /*cancel*/, forms::UnloadReason /*reason*/) {
+void ConnectWindow::Form_QueryUnload(int& cancel, forms::UnloadReason reason) {
+  // The close box must not lose unsaved edits: it asks what Quit asks. An
+  // ending session (log-off, shutdown) closes with no question: nothing may
+  // hold it up.
+  if (reason == forms::UnloadReason::ControlMenu && EntryModified == "o") {
+    ShowDialog(g_, g_.msg(189), kDialogYesNoCancel, kIconWarning, g_.msg(171));
+    const int answer = g_.DialogResult;
+    if (answer != kAnswerYes && answer != kAnswerNo) {
+      cancel = 1;
+      return;
+    }
+    if (answer == kAnswerYes) {
+      Quitting = "o";  // the save does not reload a window on its way out
+      modif_Click();
+      if (EntryModified == "o") {
+        // The save was refused and said why; staying keeps the edits.
+        Quitting = "n";
+        cancel = 1;
+        return;
+      }
+    }
+  }
   g_.svc.toolkit.removeTrayIcon(*this, 1);
   if (aux.unloadHelp) aux.unloadHelp();
 }

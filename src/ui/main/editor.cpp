@@ -94,6 +94,9 @@ void ConnectWindow::Parcourir_Click(int i) {
 
 bool ConnectWindow::BrowseForShare(std::string& chosen, const std::string& hint) {
   forms::FolderBrowseRequest request;
+  request.title = caption();
+  request.okCaption = g_.msg(179);
+  request.cancelCaption = g_.msg(182);
   request.instruction = g_.msg(71) + " : " + kCrLf + g_.msg(72);
   request.showStatusText = !hint.empty();
   request.onSelectionChanged = [hint](forms::FolderBrowserHandle& browser,

@@ -70,7 +70,9 @@ void ConnectWindow::bringBack() {
     menu_agrandir_Click();
     if (!visible()) menu_agrandir_Click();
   } else {
-    show();
+    // Already shown: to the front, and out of the minimized state a window
+    // manager may have put it in (it has no task-list entry to come back from).
+    g_.svc.toolkit.show(*this);
   }
 }
 

@@ -15,7 +15,9 @@ namespace fs = std::filesystem;
 QtBackend::QtBackend() : tk((app(), static_cast<platform::Network*>(nullptr))) {}
 
 QtProgram::QtProgram(const std::string& commandLine, const sim::NetworkSpec& spec)
-    : ProgramParts(tk, commandLine, spec) {}
+    : ProgramParts(tk, commandLine, spec) {
+  tk.setNetwork(network.get());  // the share browser walks the program's network
+}
 
 QtProgram::~QtProgram() {
   // A loaded main window unloads before the toolkit goes.

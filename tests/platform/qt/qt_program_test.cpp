@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
+#include <QDialogButtonBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,6 +18,8 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <QWindow>
 
 #include "app/config.h"
 #include "platform/qt/qt_test_support.h"
@@ -26,21 +29,15 @@ namespace {
 
 using quilbert::testing::TestProgram;
 using testing::child;
+using testing::focusName;
+using testing::key;
 using testing::mouseClick;
 using testing::QtProgram;
+using testing::typeText;
 
 void userClick(QWidget* w) {
   ASSERT_NE(w, nullptr);
   mouseClick(w);
-}
-
-void type(QWidget* w, const QString& text) {
-  for (const QChar ch : text) {
-    QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(ch));
-    QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(ch));
-    QApplication::sendEvent(w, &press);
-    QApplication::sendEvent(w, &release);
-  }
 }
 
 QStringList rows(QWidget* list) {
@@ -90,11 +87,173 @@ TEST_F(QtProgramTest, RowWidgetsReachTheirHandlers) {
   auto* path = qobject_cast<QLineEdit*>(QtToolkit::widgetOf(fresh.main->Cheminreseau(7)));
   ASSERT_NE(path, nullptr);
   EXPECT_FALSE(QtToolkit::widgetOf(fresh.main->Test(7))->isEnabled());
-  type(path, "\\\\SRV\\docs");
+  ASSERT_TRUE(testing::activate(path->window()));
+  userClick(path);
+  testing::typeText("\\\\SRV\\docs");
   EXPECT_EQ(fresh.main->Cheminreseau(7).text(), "\\\\SRV\\docs");
   EXPECT_EQ(fresh.main->EntryModified, "o");
   EXPECT_TRUE(QtToolkit::widgetOf(fresh.main->Test(7))->isEnabled());
   EXPECT_TRUE(QtToolkit::widgetOf(fresh.main->modif)->isEnabled());
+}
+
+TEST_F(QtProgramTest, TypingKeepsTheFocusAndTabFollowsTheRows) {
+  startWith({{'E', line('E', "\\\\SRV\\docs", "0")}});
+  ASSERT_TRUE(testing::activate(window));
+  auto* pathE = qobject_cast<QLineEdit*>(widget(p.main->Cheminreseau(5)));
+  userClick(pathE);
+  // Ctrl+A then a path with capitals (Shift) and backslashes (AltGr): every
+  // character lands in the box, which keeps the focus throughout.
+  key(Qt::Key_A, Qt::ControlModifier);
+  typeText("\\\\ATLAS\\Projets");
+  EXPECT_EQ(p.main->Cheminreseau(5).text(), "\\\\ATLAS\\Projets");
+  EXPECT_EQ(focusName(), "Cheminreseau(5)");
+  key(Qt::Key_Z, Qt::AltModifier);  // no menu has that access key
+  EXPECT_EQ(focusName(), "Cheminreseau(5)");
+
+  // Tab goes through the rows in the order they were made, skipping what is
+  // disabled (row F's empty test button), and Shift+Tab comes back.
+  const std::vector<std::string> forward = {"Test(5)", "Parcourir(6)", "lettreactive(6)",
+                                            "Cheminreseau(6)", "Parcourir(7)"};
+  for (const std::string& name : forward) {
+    key(Qt::Key_Tab);
+    EXPECT_EQ(focusName(), name);
+  }
+  // A letter typed on a check box is not for it: the focus stays.
+  key(Qt::Key_Tab);
+  typeText("Q");
+  EXPECT_EQ(focusName(), "lettreactive(7)");
+  for (auto it = forward.rbegin(); it != forward.rend(); ++it) {
+    key(Qt::Key_Backtab, Qt::ShiftModifier);
+    EXPECT_EQ(focusName(), *it);
+  }
+}
+
+TEST_F(QtProgramTest, ShareBrowserOffersOkOnAShareAndADoubleClickTakesIt) {
+  startWith({});
+  std::string title;
+  std::string okText;
+  std::string cancelText;
+  std::vector<bool> okEnabled;  // on the ready browser, the server, the share
+  auto browsed = p.whenModal("folderBrowser", [&](QWidget* dialog) {
+    title = dialog->windowTitle().toStdString();
+    auto* buttons = dialog->findChild<QDialogButtonBox*>();
+    QPushButton* ok = buttons->button(QDialogButtonBox::Ok);
+    okText = ok->text().toStdString();
+    cancelText = buttons->button(QDialogButtonBox::Cancel)->text().toStdString();
+    okEnabled.push_back(ok->isEnabled());
+    auto* tree = dialog->findChild<QTreeWidget*>();
+    if (testing::activate(dialog)) {
+      tree->setFocus();
+      // Down to the network, open it; down to the workgroup, open it; down
+      // to the server, open it; down to its first share.
+      for (int level = 0; level < 3; ++level) {
+        key(Qt::Key_Down);
+        key(Qt::Key_Right);
+      }
+      okEnabled.push_back(ok->isEnabled());
+      key(Qt::Key_Down);
+      okEnabled.push_back(ok->isEnabled());
+      QTreeWidgetItem* share = tree->currentItem();
+      if (share != nullptr && share->text(0) == "docs") {
+        // Through the window, as the window system delivers a double click.
+        QWindow* handle = dialog->windowHandle();
+        const QPoint at = tree->viewport()->mapToGlobal(tree->visualItemRect(share).center());
+        QTest::mouseDClick(handle, Qt::LeftButton, Qt::NoModifier, handle->mapFromGlobal(at));
+      }
+    }
+    if (dialog->isVisible()) buttons->button(QDialogButtonBox::Cancel)->click();
+  });
+  userClick(widget(p.main->Parcourir(7)));
+  ASSERT_TRUE(*browsed);
+  EXPECT_EQ(title, p.main->caption());
+  EXPECT_EQ(okText, p.g->msg(179));
+  EXPECT_EQ(cancelText, p.g->msg(182));
+  EXPECT_EQ(okEnabled, (std::vector<bool>{false, false, true}));
+  // The double click chose the share: the row takes it, ticked.
+  EXPECT_EQ(p.main->Cheminreseau(7).text(), "\\\\SRV\\docs");
+  EXPECT_EQ(p.main->lettreactive(7).value(), 1);
+}
+
+// The part of a label's drawing that differs from its background, drawn with
+// three times its height of room below it.
+QRect inkOf(QLabel* label) {
+  const QSize designed = label->size();
+  label->resize(designed.width(), designed.height() * 3);
+  const QImage image = label->grab().toImage();
+  label->resize(designed);
+  const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+  QRect ink;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (image.pixel(x, y) != background) ink |= QRect(x, y, 1, 1);
+    }
+  }
+  return ink;
+}
+
+TEST_F(QtProgramTest, HelpWindowShowsAllOfItsText) {
+  startWith({});
+  window->findChild<QAction*>("aide")->trigger();
+  QWidget* help = nullptr;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->objectName() == "Form_aide" && w->isVisible()) help = w;
+  }
+  ASSERT_NE(help, nullptr);
+  const auto labels = help->findChildren<QLabel*>();
+  ASSERT_EQ(labels.size(), 9);
+  for (QLabel* label : labels) {
+    // Cut text would reach the right edge, or need room below the label.
+    const QRect ink = inkOf(label);
+    EXPECT_FALSE(ink.isEmpty()) << label->objectName().toStdString();
+    EXPECT_LT(ink.right(), label->width() - 1) << label->text().toStdString();
+    EXPECT_LT(ink.bottom(), label->height()) << label->text().toStdString();
+    const QRect inClient = QRect(label->mapTo(help, QPoint(0, 0)), label->size());
+    EXPECT_TRUE(help->rect().contains(inClient)) << label->text().toStdString();
+  }
+}
+
+TEST_F(QtProgramTest, TheCloseBoxAsksBeforeLosingAnEditButNotWhenTheSessionEnds) {
+  startWith({});
+  const std::string before = quilbert::testing::readFile(p.configPath());
+  ASSERT_TRUE(testing::activate(window));
+  userClick(widget(p.main->Cheminreseau(5)));
+  typeText("\\\\SRV\\docs");
+  // The window manager's close: Cancel keeps the window, No lets it go.
+  for (const char* answer : {"CancelButton", "NonButton"}) {
+    auto asked = p.whenModal(
+        "Dialog", [answer](QWidget* dialog) { child<QPushButton>(dialog, answer)->click(); });
+    window->windowHandle()->close();
+    EXPECT_TRUE(*asked) << answer;
+  }
+  EXPECT_FALSE(p.main->loaded());
+  EXPECT_EQ(quilbert::testing::readFile(p.configPath()), before);
+
+  QtProgram ending;
+  ending.writeConfig(TestProgram::config({}));
+  ending.start();
+  ending.main->Cheminreseau(5).setText("\\\\SRV\\docs");
+  ending.tk.noteSessionEnding();
+  auto asked = ending.whenModal(
+      "Dialog", [](QWidget* dialog) { child<QPushButton>(dialog, "CancelButton")->click(); }, 200);
+  QtToolkit::windowOf(*ending.main)->windowHandle()->close();
+  EXPECT_FALSE(ending.main->loaded());
+  QTest::qWait(250);  // long enough for a question to have shown
+  EXPECT_FALSE(*asked);
+}
+
+TEST_F(QtProgramTest, AMinimizedWindowComesBackByTheTrayIconAndASecondStart) {
+  startWith({});
+  EXPECT_FALSE(window->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+  // Some window managers minimize it all the same.
+  window->showMinimized();
+  ASSERT_TRUE(window->isMinimized());
+  p.tk.trayActivated(*p.main, QSystemTrayIcon::DoubleClick);
+  EXPECT_FALSE(window->isMinimized());
+  EXPECT_TRUE(window->isVisible());
+  window->showMinimized();
+  p.main->bringBack();  // what a second start asks of the running one
+  EXPECT_FALSE(window->isMinimized());
+  EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(QtProgramTest, CheckBoxClicksToggleAndAnEmptyRowBeepsBack) {

@@ -9,6 +9,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTemporaryDir>
+#include <QTest>
 #include <map>
 #include <string>
 #include <vector>
@@ -19,8 +20,13 @@
 
 namespace quilbert::qtview::testing {
 
-// A left click at the widget's centre, as the user's mouse gives it.
+// A left click at the widget's centre, as the user's mouse gives it: through
+// the window, so that it also moves the focus as a real click does.
 inline void mouseClick(QWidget* w) {
+  if (w->window()->windowHandle() != nullptr && w->isVisible()) {
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, w->rect().center());
+    return;
+  }
   const QPointF at = QRectF(w->rect()).center();
   const QPointF global = w->mapToGlobal(at);
   QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
@@ -29,6 +35,43 @@ inline void mouseClick(QWidget* w) {
                       Qt::NoModifier);
   QApplication::sendEvent(w, &press);
   QApplication::sendEvent(w, &release);
+}
+
+// Makes `window` the active one, as clicking its title bar does, so that
+// keys go to its focused control.
+inline bool activate(QWidget* window) {
+  window->activateWindow();
+  return QTest::qWaitForWindowActive(window, 2000);
+}
+
+// Types into the focused control as a French keyboard does: a capital with
+// Shift held, a backslash with AltGr held (AltGr+8), each modifier key going
+// down and up around its key, as the window system sends them.
+inline void typeText(const QString& text) {
+  for (const QChar ch : text) {
+    if (ch == QLatin1Char('\\')) {
+      QWidget* focus = nullptr;  // whatever has the focus gets each event
+      QTest::sendKeyEvent(QTest::Press, focus, Qt::Key_AltGr, QString(), Qt::NoModifier);
+      QTest::sendKeyEvent(QTest::Click, focus, Qt::Key_Backslash, QStringLiteral("\\"),
+                          Qt::GroupSwitchModifier);
+      QTest::sendKeyEvent(QTest::Release, focus, Qt::Key_AltGr, QString(), Qt::GroupSwitchModifier);
+    } else if (ch.isUpper()) {
+      QTest::keyClick(static_cast<QWidget*>(nullptr), ch.toLatin1(), Qt::ShiftModifier);
+    } else {
+      QTest::keyClick(static_cast<QWidget*>(nullptr), ch.toLatin1());
+    }
+  }
+}
+
+// One key, with its modifiers, to the focused control.
+inline void key(Qt::Key k, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QTest::keyClick(static_cast<QWidget*>(nullptr), k, modifiers);
+}
+
+// The model name of the control that has the keyboard focus ("" for none).
+inline std::string focusName() {
+  const QWidget* w = QApplication::focusWidget();
+  return w != nullptr ? w->objectName().toStdString() : std::string();
 }
 
 inline QApplication& app() {

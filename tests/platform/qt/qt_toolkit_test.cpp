@@ -213,6 +213,35 @@ TEST_F(QtToolkitTest, UserActionsReachTheModel) {
   EXPECT_EQ(f.focused(), s.picture);
 }
 
+// How many pixels of the widget's drawing are near black.
+int darkPixels(QWidget* w) {
+  const QImage image = w->grab().toImage();
+  int n = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGray(image.pixel(x, y)) < 64) ++n;
+    }
+  }
+  return n;
+}
+
+TEST_F(QtToolkitTest, ADisabledTextBoxDrawsItsTextGreyed) {
+  Form f(tk_, "sample");
+  SampleForm s = testing::buildSample(f, pics_);
+  s.path->setBackColor(forms::kLightYellow);  // as a local drive's row shows it
+  f.show();
+  auto* path = widget<QLineEdit>(*s.path);
+  EXPECT_GT(darkPixels(path), 20);  // black text
+  s.path->setEnabled(false);
+  EXPECT_EQ(darkPixels(path), 0);
+  // ...yet the text is still drawn.
+  const QImage image = path->grab().toImage();
+  const QRgb back = image.pixel(image.width() - 3, image.height() / 2);
+  int text = 0;
+  for (int x = 0; x < image.width(); ++x) text += image.pixel(x, image.height() / 2) != back;
+  EXPECT_GT(text, 5);
+}
+
 TEST_F(QtToolkitTest, FocusMovesBothWays) {
   Form f(tk_, "sample");
   SampleForm s = testing::buildSample(f, pics_);
@@ -525,7 +554,7 @@ TEST_F(QtFolderBrowserTest, TheCallbackFollowsTheSelectionAndDrivesOk) {
   request.onSelectionChanged = [&](forms::FolderBrowserHandle& b,
                                    const std::optional<std::string>& path) {
     calls.push_back(path.value_or("-"));
-    b.enableOk(path.has_value());
+    if (!path) b.enableOk(false);
     b.setStatusText(path.value_or("nothing"));
   };
   bool checked = false;

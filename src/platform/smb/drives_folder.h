@@ -1,0 +1,55 @@
+// The drives folder: one entry per letter ("~/Drives/F"), each a symbolic link
+// to the FUSE path of a mounted share (or a folder in it). The links are the
+// only record of the connections, so they survive the process like a logon
+// session's connections do, and anything else found there keeps its letter
+// taken.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace quilbert::smb {
+
+// What the FUSE path of a share mount says about it: gvfs names the mount
+// folder "smb-share:port=4445,server=host,share=docs,user=alice".
+struct ShareLink {
+  std::string mountRoot;  // the FUSE folder of the whole share
+  std::string server;
+  std::string share;
+  std::string folder;  // inside the share, '/'-separated, no leading '/'
+  std::string user;    // empty: the mount was made without a user name
+  std::string domain;
+  int port = 0;  // 0: the standard one
+};
+
+// Reads a FUSE path of an SMB share mount; false for any other path.
+bool parseSharePath(const std::string& path, ShareLink& out);
+
+struct LetterEntry {
+  enum class Kind { Free, Share, Other };
+  Kind kind = Kind::Free;
+  std::string target;      // what a link points to
+  ShareLink link;          // for Kind::Share
+  bool reachable = false;  // the entry leads to something that exists
+};
+
+class DrivesFolder {
+ public:
+  explicit DrivesFolder(std::string folder);
+  [[nodiscard]] const std::string& folder() const { return folder_; }
+  [[nodiscard]] std::string entryPath(char letter) const;
+
+  [[nodiscard]] LetterEntry read(char letter) const;
+  [[nodiscard]] std::array<LetterEntry, 26> readAll() const;
+  // Makes the letter's link (creating the folder, private, when missing).
+  // Returns an empty string, "exists" when the letter was taken meanwhile, or
+  // what went wrong.
+  [[nodiscard]] std::string link(char letter, const std::string& target) const;
+  // Removes the letter's link; an empty string or what went wrong.
+  [[nodiscard]] std::string unlink(char letter) const;
+
+ private:
+  std::string folder_;
+};
+
+}  // namespace quilbert::smb

@@ -1,0 +1,44 @@
+// The desktop's own mounts (GIO, served by gvfs): mounting a share with a
+// login that is given once, its FUSE path, unmounting it.
+#pragma once
+
+#include <string>
+
+#include "platform/smb/smb_client.h"
+
+namespace quilbert::smb {
+
+struct MountResult {
+  enum class Outcome {
+    Mounted,
+    LoginRefused,
+    Denied,
+    NotFound,
+    Unreachable,
+    Refused,
+    NoService,
+    Failed
+  };
+  Outcome outcome = Outcome::Failed;
+  std::string message;  // GIO's own text for a failure
+};
+
+class GioMounts {
+ public:
+  // Whether this process can mount SMB shares at all: an empty string, or what
+  // is missing (the D-Bus session bus, gvfs or its SMB backend).
+  static std::string missingService();
+
+  // Mounts the share of `uri` ("smb://[domain;user@]server[:port]/share"),
+  // answering a password request once with `credentials` (anonymously when
+  // user and password are both empty) and giving up when asked again. Waits
+  // at most `timeoutMs` for the whole mount. A share already mounted counts
+  // as mounted.
+  static MountResult mount(const std::string& uri, const Credentials& credentials, int timeoutMs);
+  // The FUSE path of a location inside a mount; empty when gvfs offers none.
+  static std::string fusePath(const std::string& uri);
+  // Unmounts the mount holding `uri`; an empty string or what went wrong.
+  static std::string unmount(const std::string& uri, bool force);
+};
+
+}  // namespace quilbert::smb

@@ -1,0 +1,121 @@
+#include "platform/smb/smb_client.h"
+
+#include <fcntl.h>
+#include <libsmbclient.h>
+#include <netdb.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+
+namespace quilbert::smb {
+
+namespace {
+
+// libsmbclient asks for credentials through a callback without a user
+// pointer; the context's user data carries them.
+void supplyCredentials(SMBCCTX* context, const char* /*server*/, const char* /*share*/,
+                       char* workgroup, int workgroupLength, char* user, int userLength,
+                       char* password, int passwordLength) {
+  const auto* c = static_cast<const Credentials*>(smbc_getOptionUserData(context));
+  if (c == nullptr) return;
+  if (!c->domain.empty())
+    std::snprintf(workgroup, static_cast<std::size_t>(workgroupLength), "%s", c->domain.c_str());
+  std::snprintf(user, static_cast<std::size_t>(userLength), "%s", c->user.c_str());
+  std::snprintf(password, static_cast<std::size_t>(passwordLength), "%s", c->password.c_str());
+}
+
+}  // namespace
+
+SmbClient::SmbClient(int port, int timeoutMs) : port_(port), timeoutMs_(timeoutMs) {}
+
+int SmbClient::check(const std::string& url, const Credentials& credentials) const {
+  return run(url, credentials, nullptr);
+}
+
+int SmbClient::list(const std::string& url, const Credentials& credentials,
+                    std::vector<ListEntry>& out) const {
+  out.clear();
+  return run(url, credentials, &out);
+}
+
+int SmbClient::run(const std::string& url, const Credentials& credentials,
+                   std::vector<ListEntry>* out) const {
+  // A fresh context per question: libsmbclient caches connections and their
+  // credentials, and a cached login would hide a wrong password.
+  SMBCCTX* context = smbc_new_context();
+  if (context == nullptr) return ENOMEM;
+  Credentials given = credentials;
+  const bool anonymous = given.user.empty() && given.password.empty();
+  smbc_setOptionNoAutoAnonymousLogin(context, anonymous ? 0 : 1);
+  smbc_setOptionUserData(context, &given);
+  smbc_setFunctionAuthDataWithContext(context, supplyCredentials);
+  smbc_setTimeout(context, timeoutMs_);
+  if (port_ != 0) smbc_setPort(context, static_cast<std::uint16_t>(port_));
+  smbc_setDebug(context, 0);
+  if (smbc_init_context(context) == nullptr) {
+    const int error = errno != 0 ? errno : EINVAL;
+    smbc_free_context(context, 1);
+    return error;
+  }
+  int result = 0;
+  SMBCFILE* dir = smbc_getFunctionOpendir(context)(context, url.c_str());
+  if (dir == nullptr) {
+    result = errno != 0 ? errno : EIO;
+  } else {
+    if (out != nullptr) {
+      while (const smbc_dirent* entry = smbc_getFunctionReaddir(context)(context, dir)) {
+        out->push_back({entry->smbc_type, entry->name, entry->comment});
+      }
+    }
+    smbc_getFunctionClosedir(context)(context, dir);
+  }
+  smbc_free_context(context, 1);
+  return result;
+}
+
+int probeTcp(const std::string& host, int port, int timeoutMs) {
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_family = AF_UNSPEC;
+  addrinfo* found = nullptr;
+  const std::string service = std::to_string(port);
+  if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
+    return ENOENT;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  int result = ETIMEDOUT;
+  for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
+    const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+      result = errno;
+      continue;
+    }
+    int error = 0;
+    if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
+      error = errno;
+      if (error == EINPROGRESS) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd ready{fd, POLLOUT, 0};
+        const int n = ::poll(&ready, 1, left.count() > 0 ? static_cast<int>(left.count()) : 0);
+        if (n <= 0) {
+          error = ETIMEDOUT;
+        } else {
+          socklen_t size = sizeof error;
+          ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &size);
+        }
+      }
+    }
+    ::close(fd);
+    result = error;
+    if (error == 0 || error == ECONNREFUSED) break;  // the host answered either way
+  }
+  ::freeaddrinfo(found);
+  return result;
+}
+
+}  // namespace quilbert::smb

@@ -1,0 +1,48 @@
+// Direct questions to SMB servers through libsmbclient: whether a login and a
+// share path are accepted, and what a workgroup, server or the network holds.
+// Its errno values tell apart the cases that GIO reports as one failure.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace quilbert::smb {
+
+struct Credentials {
+  std::string user;  // empty with an empty password: anonymous (guest)
+  std::string domain;
+  std::string password;
+};
+
+// One entry of a listing, with libsmbclient's type (SMBC_WORKGROUP,
+// SMBC_SERVER, SMBC_FILE_SHARE, ...).
+struct ListEntry {
+  unsigned type = 0;
+  std::string name;
+  std::string comment;
+};
+
+class SmbClient {
+ public:
+  // `port` 0: the standard ports; `timeoutMs` bounds each wait for an answer.
+  SmbClient(int port, int timeoutMs);
+
+  // Opens an smb:// URL as a folder; 0 or the errno libsmbclient gives.
+  [[nodiscard]] int check(const std::string& url, const Credentials& credentials) const;
+  // Lists an smb:// URL ("smb://", "smb://WORKGROUP", "smb://server").
+  [[nodiscard]] int list(const std::string& url, const Credentials& credentials,
+                         std::vector<ListEntry>& out) const;
+
+ private:
+  int run(const std::string& url, const Credentials& credentials,
+          std::vector<ListEntry>* out) const;
+  int port_;
+  int timeoutMs_;
+};
+
+// Whether something accepts TCP connections at host:port within the bound:
+// 0, or the errno of the failure (ETIMEDOUT for no answer in time). A name
+// that does not resolve gives ENOENT.
+int probeTcp(const std::string& host, int port, int timeoutMs);
+
+}  // namespace quilbert::smb

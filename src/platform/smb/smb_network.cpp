@@ -1,0 +1,623 @@
+#include "platform/smb/smb_network.h"
+
+#include <dirent.h>
+#include <libsmbclient.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <iostream>
+#include <thread>
+
+#include "platform/smb/gio_mounts.h"
+#include "platform/smb/mdns.h"
+
+namespace quilbert::smb {
+
+using platform::NetResource;
+namespace neterr = platform::neterr;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+constexpr int kStandardPort = 445;
+constexpr int kSessionPort = 139;
+// How long a server that did not answer is taken as silent: longer than a
+// pass over 26 letters, short enough for a retry a little later to try again.
+constexpr auto kSilentFor = std::chrono::seconds(30);
+// The mDNS browse is one short look: announcements already cached come at once.
+constexpr int kMdnsWaitMs = 1000;
+
+char driveLetter(const std::string& localName) {
+  if (localName.size() != 2 || localName[1] != ':') return 0;
+  const char c = localName[0];
+  if (c >= 'a' && c <= 'z') return static_cast<char>(c - 32);
+  return (c >= 'A' && c <= 'Z') ? c : '\0';
+}
+
+std::string lower(std::string s) {
+  std::transform(s.begin(), s.end(), s.begin(),
+                 [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; });
+  return s;
+}
+
+std::string userNameOf(uid_t uid) {
+  if (const passwd* pw = ::getpwuid(uid); pw != nullptr && pw->pw_name != nullptr) {
+    return pw->pw_name;
+  }
+  const char* env = std::getenv("USER");
+  return env != nullptr ? env : "";
+}
+
+// "\\server\share\a\b" -> server, share, "a/b"; false when it is not one.
+bool parseUnc(const std::string& unc, std::string& server, std::string& share,
+              std::string& folder) {
+  if (unc.size() < 5 || unc[0] != '\\' || unc[1] != '\\') return false;
+  const std::size_t shareStart = unc.find('\\', 2);
+  if (shareStart == std::string::npos || shareStart == 2) return false;
+  server = unc.substr(2, shareStart - 2);
+  const std::size_t folderStart = unc.find('\\', shareStart + 1);
+  share =
+      unc.substr(shareStart + 1, folderStart == std::string::npos ? std::string::npos
+                                                                  : folderStart - shareStart - 1);
+  if (share.empty() || server.find('/') != std::string::npos) return false;
+  folder.clear();
+  if (folderStart != std::string::npos) {
+    for (std::size_t i = folderStart + 1; i < unc.size(); ++i) {
+      const char c = unc[i] == '\\' ? '/' : unc[i];
+      if (c == '/' && (folder.empty() || folder.back() == '/')) continue;  // "a\\b", trailing
+      folder += c;
+    }
+    while (!folder.empty() && folder.back() == '/') folder.pop_back();
+  }
+  return true;
+}
+
+// Percent-escapes what an smb:// URI cannot hold as it is.
+std::string uriPart(const std::string& s) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : s) {
+    if (std::isalnum(c) != 0 || c == '-' || c == '.' || c == '_' || c == '~' || c == '$') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string uriPath(const std::string& folder) {
+  std::string out;
+  std::size_t start = 0;
+  while (start <= folder.size() && !folder.empty()) {
+    std::size_t slash = folder.find('/', start);
+    if (slash == std::string::npos) slash = folder.size();
+    out += "/" + uriPart(folder.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return out;
+}
+
+std::string remoteName(const ShareLink& link) {
+  std::string unc = "\\\\" + link.server + "\\" + link.share;
+  if (!link.folder.empty()) {
+    unc += '\\';
+    for (char c : link.folder) unc += c == '/' ? '\\' : c;
+  }
+  return unc;
+}
+
+bool under(const std::string& path, const std::string& root) {
+  return path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
+                          path[root.size()] == '/');
+}
+
+std::string readLink(const std::string& path) {
+  std::string buffer(PATH_MAX, '\0');
+  const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+  if (n <= 0) return {};
+  buffer.resize(static_cast<std::size_t>(n));
+  return buffer;
+}
+
+// Whether any process we can see holds a file or its working folder below
+// `root`. gvfs never refuses an unmount as busy, so this is asked here.
+bool inUse(const std::string& root) {
+  DIR* proc = ::opendir("/proc");
+  if (proc == nullptr) return false;
+  bool found = false;
+  while (const dirent* p = ::readdir(proc)) {
+    if (found) break;
+    if (p->d_name[0] < '0' || p->d_name[0] > '9') continue;
+    const std::string base = std::string("/proc/") + p->d_name;
+    if (under(readLink(base + "/cwd"), root)) {
+      found = true;
+      break;
+    }
+    DIR* fds = ::opendir((base + "/fd").c_str());
+    if (fds == nullptr) continue;
+    while (const dirent* f = ::readdir(fds)) {
+      if (f->d_name[0] == '.') continue;
+      if (under(readLink(base + "/fd/" + f->d_name), root)) {
+        found = true;
+        break;
+      }
+    }
+    ::closedir(fds);
+  }
+  ::closedir(proc);
+  return found;
+}
+
+constexpr auto kFuseReadyWait = std::chrono::seconds(3);
+// reach(): the system does not know the name.
+constexpr int kUnresolved = -1;
+
+bool readable(const std::string& folder) {
+  DIR* dir = ::opendir(folder.c_str());
+  if (dir == nullptr) return false;
+  errno = 0;
+  const bool ok = ::readdir(dir) != nullptr || errno == 0;
+  ::closedir(dir);
+  return ok;
+}
+
+int codeOfReach(int error) {
+  switch (error) {
+    case 0:
+      return neterr::kOk;
+    case ENOENT:        // the name did not resolve
+    case ECONNREFUSED:  // nothing listening for SMB there
+    case ENODEV:
+      return neterr::kBadNetPath;
+    default:  // no route, a blackhole, no answer in time
+      return neterr::kNetworkUnreachable;
+  }
+}
+
+}  // namespace
+
+SmbOptions SmbOptions::fromEnvironment() {
+  SmbOptions o;
+  o.logonUser = userNameOf(::getuid());
+  if (const char* d = std::getenv("QUILBERT_DRIVES"); d != nullptr && d[0] == '/') {
+    o.drivesFolder = d;
+  } else {
+    const char* home = std::getenv("HOME");
+    o.drivesFolder = std::string(home != nullptr && home[0] == '/' ? home : "/tmp") + "/Drives";
+  }
+  if (const char* p = std::getenv("QUILBERT_SMB_PORT"); p != nullptr) o.port = std::atoi(p);
+  if (const char* t = std::getenv("QUILBERT_SMB_TIMEOUT"); t != nullptr && std::atoi(t) > 0) {
+    o.timeoutMs = std::atoi(t);
+  }
+  return o;
+}
+
+SmbNetwork::SmbNetwork(SmbOptions options)
+    : options_(std::move(options)),
+      drives_(options_.drivesFolder),
+      client_(options_.port, options_.timeoutMs) {}
+
+std::string SmbNetwork::effectiveUser(const std::string& login) const {
+  const std::string& name = login.empty() ? options_.logonUser : login;
+  return name.substr(name.find_last_of('\\') + 1);
+}
+
+std::string SmbNetwork::shareUri(const std::string& server, const std::string& share,
+                                 const std::string& uriUser) const {
+  std::string uri = "smb://";
+  if (!uriUser.empty()) uri += uriUser + "@";
+  uri += uriPart(server);
+  if (options_.port != 0) uri += ":" + std::to_string(options_.port);
+  return uri + "/" + uriPart(share);
+}
+
+// Whether the server answers on an SMB port within the bound; one wait per
+// silent server and pass.
+int SmbNetwork::reach(const std::string& server) {
+  const std::string key = lower(server);
+  if (auto it = silent_.find(key); it != silent_.end()) {
+    if (Clock::now() - it->second < kSilentFor) return neterr::kNetworkUnreachable;
+    silent_.erase(it);
+  }
+  int error =
+      probeTcp(server, options_.port != 0 ? options_.port : kStandardPort, options_.timeoutMs);
+  if (error == ECONNREFUSED && options_.port == 0) {
+    error = probeTcp(server, kSessionPort, options_.timeoutMs);
+  }
+  // A name the system does not know may still be a NetBIOS name, which
+  // libsmbclient resolves by its own means.
+  if (error == ENOENT) return kUnresolved;
+  const int code = codeOfReach(error);
+  if (code == neterr::kNetworkUnreachable) silent_[key] = Clock::now();
+  return code;
+}
+
+int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials, bool unresolved) {
+  const std::string server = "smb://" + uriPart(remote.server);
+  int error =
+      client_.check(server + "/" + uriPart(remote.share) + uriPath(remote.folder), credentials);
+  if (error == 0) return neterr::kOk;
+  // Not found by libsmbclient either: no such server, whatever it says.
+  if (unresolved && (error == EINVAL || error == ECONNREFUSED || error == ETIMEDOUT ||
+                     error == EHOSTUNREACH || error == ENETUNREACH)) {
+    return neterr::kBadNetPath;
+  }
+  if (error == ENOENT || error == ENOTDIR || error == ENODEV) return neterr::kBadNetName;
+  if (error == EACCES || error == EPERM || error == EINVAL) {
+    // Refused at the share or at the login: a session on IPC$ tells. Samba
+    // refuses the IPC$ folder itself even after a good login, so only a
+    // refusal of access (or libsmbclient's own refusal to log on a user
+    // without a password) means the login failed.
+    const int login = client_.check(server + "/IPC$", credentials);
+    return login == EACCES || login == EPERM || login == EINVAL ? neterr::kLogonFailure
+                                                                : neterr::kAccessDenied;
+  }
+  if (error == ETIMEDOUT) silent_[lower(remote.server)] = Clock::now();
+  return codeOfReach(error);
+}
+
+int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
+                             const std::string& uriUser) {
+  const std::string share = shareUri(remote.server, remote.share, uriUser);
+  // The mount itself waits longer than one probe: gvfs makes its own connection.
+  const MountResult mounted = GioMounts::mount(share, credentials, options_.timeoutMs * 4);
+  using O = MountResult::Outcome;
+  switch (mounted.outcome) {
+    case O::Mounted:
+      break;
+    case O::LoginRefused:
+      return neterr::kLogonFailure;
+    case O::Denied:
+      return neterr::kAccessDenied;
+    case O::NotFound:
+      return neterr::kBadNetName;
+    case O::Unreachable:
+      return neterr::kNetworkUnreachable;
+    case O::Refused:
+      return neterr::kBadNetPath;
+    case O::NoService:
+      std::cerr << "quilbert: " << share << ": " << mounted.message << "\n";
+      return neterr::kNoNetwork;
+    case O::Failed:
+      std::cerr << "quilbert: " << share << ": " << mounted.message << "\n";
+      return neterr::kBadNetPath;
+  }
+  const std::string target = GioMounts::fusePath(share + uriPath(remote.folder));
+  if (target.empty()) {
+    std::cerr << "quilbert: " << share
+              << ": the desktop offers no file path for it (is gvfs-fuse installed?)\n";
+    releaseUnused(share);
+    return neterr::kNoNetwork;
+  }
+  // A share mounted again answers EIO through FUSE for up to a second, while
+  // its cached attributes still look fine: wait until its folder reads.
+  const auto deadline = Clock::now() + kFuseReadyWait;
+  while (!readable(target) && Clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  const std::string error = drives_.link(letter, target);
+  if (error.empty()) return neterr::kOk;
+  releaseUnused(share);
+  if (error == "exists") return neterr::kAlreadyAssigned;
+  std::cerr << "quilbert: " << error << "\n";
+  return neterr::kAccessDenied;
+}
+
+// Unmounts a share this service mounted for a letter it could not make,
+// unless a letter leads into it.
+void SmbNetwork::releaseUnused(const std::string& shareUri) {
+  ShareLink mounted;
+  if (!parseSharePath(GioMounts::fusePath(shareUri), mounted)) return;
+  for (const LetterEntry& e : drives_.readAll()) {
+    if (e.kind == LetterEntry::Kind::Share && e.link.mountRoot == mounted.mountRoot) return;
+  }
+  GioMounts::unmount(shareUri, false);
+}
+
+int SmbNetwork::addConnection(const NetResource& resource, const std::string& password,
+                              const std::string& userName, std::uint32_t /*flags*/) {
+  const char letter = driveLetter(resource.localName.value_or(""));
+  if (letter == 0) return neterr::kBadDevice;
+  if (const std::string missing = GioMounts::missingService(); !missing.empty()) {
+    if (!toldMissing_) std::cerr << "quilbert: cannot connect network drives: " << missing << "\n";
+    toldMissing_ = true;  // once, not once per letter of a pass
+    return neterr::kNoNetwork;
+  }
+  if (drives_.read(letter).kind != LetterEntry::Kind::Free) return neterr::kAlreadyAssigned;
+  Remote remote;
+  if (!parseUnc(resource.remoteName.value_or(""), remote.server, remote.share, remote.folder)) {
+    return neterr::kBadNetName;
+  }
+
+  // The login: "DOMAIN\user", a user, or blank for the logged-on user; blank
+  // with no password as well is a guest.
+  Credentials credentials;
+  credentials.password = password;
+  std::string uriUser;
+  const std::string user = effectiveUser(userName);
+  if (!userName.empty() || !password.empty()) {
+    credentials.user = user;
+    if (const std::size_t slash = userName.find('\\'); slash != std::string::npos) {
+      credentials.domain = userName.substr(0, slash);
+      uriUser = uriPart(credentials.domain) + ";";
+    }
+    uriUser += uriPart(credentials.user);
+  }
+
+  // One user per server, as Windows holds it.
+  for (const LetterEntry& e : drives_.readAll()) {
+    if (e.kind != LetterEntry::Kind::Share || lower(e.link.server) != lower(remote.server)) {
+      continue;
+    }
+    const std::string held = e.link.user.empty() ? options_.logonUser : e.link.user;
+    if (lower(held) != lower(user)) return neterr::kSessionCredentialConflict;
+  }
+
+  const int reached = reach(remote.server);
+  if (reached != neterr::kOk && reached != kUnresolved) return reached;
+  if (const int code = checkShare(remote, credentials, reached == kUnresolved);
+      code != neterr::kOk) {
+    return code;
+  }
+  return mountAndLink(letter, remote, credentials, uriUser);
+}
+
+int SmbNetwork::cancelConnection(const std::string& name, std::uint32_t /*flags*/, bool force) {
+  const char letter = driveLetter(name);
+  if (letter == 0) return neterr::kNotConnected;
+  const LetterEntry entry = drives_.read(letter);
+  if (entry.kind != LetterEntry::Kind::Share) return neterr::kNotConnected;
+  if (!force && entry.reachable && inUse(entry.target)) return neterr::kOpenFiles;
+  if (const std::string error = drives_.unlink(letter); !error.empty()) {
+    std::cerr << "quilbert: " << error << "\n";
+    return neterr::kAccessDenied;
+  }
+  for (const LetterEntry& other : drives_.readAll()) {
+    if (other.kind == LetterEntry::Kind::Share && other.link.mountRoot == entry.link.mountRoot) {
+      return neterr::kOk;  // another letter still leads into the share
+    }
+  }
+  if (entry.reachable && GioMounts::missingService().empty()) {
+    std::string uriUser;
+    if (!entry.link.user.empty()) {
+      uriUser = entry.link.domain.empty()
+                    ? uriPart(entry.link.user)
+                    : uriPart(entry.link.domain) + ";" + uriPart(entry.link.user);
+    }
+    const std::string uri = "smb://" + (uriUser.empty() ? "" : uriUser + "@") +
+                            uriPart(entry.link.server) +
+                            (entry.link.port != 0 ? ":" + std::to_string(entry.link.port) : "") +
+                            "/" + uriPart(entry.link.share);
+    if (const std::string error = GioMounts::unmount(uri, force); !error.empty()) {
+      std::cerr << "quilbert: " << uri << ": " << error << "\n";
+    }
+  }
+  return neterr::kOk;
+}
+
+int SmbNetwork::getUser(const std::string& localName, std::string& buffer, std::uint32_t& length) {
+  std::string name = options_.logonUser;
+  if (!localName.empty()) {
+    const char letter = driveLetter(localName);
+    bool found = false;
+    for (int i = 0; i < 26 && !found; ++i) {
+      const char l = static_cast<char>('A' + i);
+      if (letter != 0 && l != letter) continue;
+      const LetterEntry e = drives_.read(l);
+      if (e.kind != LetterEntry::Kind::Share) continue;
+      if (letter == 0 && lower(remoteName(e.link)) != lower(localName)) continue;
+      found = true;
+      if (!e.link.user.empty()) name = e.link.user;
+    }
+    if (!found) return neterr::kNotConnected;
+  }
+  const auto need = static_cast<std::uint32_t>(name.size() + 1);
+  if (length < need) {
+    length = need;
+    return neterr::kMoreData;
+  }
+  if (buffer.size() < need) buffer.resize(need);
+  buffer.replace(0, need, name.c_str(), need);  // the name and its NUL
+  return neterr::kOk;
+}
+
+int SmbNetwork::getConnection(const std::string& localName, std::string& remote) {
+  const char letter = driveLetter(localName);
+  if (letter == 0) return neterr::kBadDevice;
+  const LetterEntry e = drives_.read(letter);
+  if (e.kind != LetterEntry::Kind::Share) return neterr::kNotConnected;
+  remote = remoteName(e.link);
+  return neterr::kOk;
+}
+
+std::optional<platform::DriveInfo> SmbNetwork::getDrive(char letter) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 32);
+  if (letter < 'A' || letter > 'Z') return std::nullopt;
+  const LetterEntry e = drives_.read(letter);
+  switch (e.kind) {
+    case LetterEntry::Kind::Free:
+      return std::nullopt;
+    case LetterEntry::Kind::Share:
+      return platform::DriveInfo{letter, 3, remoteName(e.link)};
+    case LetterEntry::Kind::Other:
+      break;
+  }
+  return platform::DriveInfo{letter, e.reachable ? 2 : 0, ""};
+}
+
+// --- enumeration --------------------------------------------------------------
+
+int SmbNetwork::listing(const std::string& url, std::vector<ListEntry>& out) {
+  int error = client_.list(url, Credentials{}, out);
+  // Samba starts its RPC service on the first listing and may drop that one
+  // request meanwhile; a second asking finds it running.
+  if (error == ECONNABORTED || error == ECONNRESET || error == EIO) {
+    error = client_.list(url, Credentials{}, out);
+  }
+  if (error == 0) return neterr::kOk;
+  if (error == EACCES || error == EPERM) return neterr::kAccessDenied;
+  return codeOfReach(error);
+}
+
+std::vector<std::string> SmbNetwork::otherServers() {
+  std::vector<std::string> servers;
+  auto add = [&](const std::string& name) {
+    for (const std::string& s : servers) {
+      if (lower(s) == lower(name)) return;
+    }
+    servers.push_back(name);
+  };
+  if (options_.mdns) {
+    for (const std::string& host : announcedServers(kMdnsWaitMs)) add(host);
+  }
+  if (options_.configuredRemotes) {
+    for (const std::string& remote : options_.configuredRemotes()) {
+      std::string server;
+      std::string share;
+      std::string folder;
+      if (parseUnc(remote, server, share, folder)) add(server);
+    }
+  }
+  for (const LetterEntry& e : drives_.readAll()) {
+    if (e.kind == LetterEntry::Kind::Share) add(e.link.server);
+  }
+  return servers;
+}
+
+int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t usage,
+                         const NetResource* container, platform::EnumHandle& handle) {
+  constexpr std::uint32_t kScopeRemembered = 3;
+  if (type > 2) return neterr::kInvalidParameter;
+  Cursor cursor;
+  if (scope == platform::kScopeConnected || scope == kScopeRemembered) {
+    if (container != nullptr) return neterr::kInvalidParameter;
+    const auto entries = drives_.readAll();
+    for (std::size_t i = 0; scope == platform::kScopeConnected && i < entries.size(); ++i) {
+      if (entries[i].kind != LetterEntry::Kind::Share) continue;
+      NetResource r;
+      r.scope = platform::kScopeConnected;
+      r.type = platform::kTypeDisk;
+      r.displayType = platform::kDisplayShare;
+      r.usage = platform::kUsageConnectable;
+      r.localName = std::string(1, static_cast<char>('A' + i)) + ":";
+      r.remoteName = remoteName(entries[i].link);
+      r.provider = kProviderName;
+      cursor.records.push_back(std::move(r));
+    }
+    handle = nextHandle_++;
+    enums_.emplace(handle, std::move(cursor));
+    return neterr::kOk;
+  }
+  if (scope != platform::kScopeGlobalNet) return neterr::kInvalidParameter;
+  auto record = [](std::uint32_t display, std::string remote, std::string comment) {
+    NetResource r;
+    r.scope = platform::kScopeGlobalNet;
+    r.displayType = display;
+    r.type = display == platform::kDisplayShare ? platform::kTypeDisk : platform::kTypeAny;
+    r.usage = display == platform::kDisplayShare ? platform::kUsageConnectable
+                                                 : platform::kUsageContainer;
+    r.remoteName = std::move(remote);
+    if (!comment.empty()) r.comment = std::move(comment);
+    r.provider = kProviderName;
+    return r;
+  };
+  std::vector<ListEntry> entries;
+  const std::string remote = container != nullptr ? container->remoteName.value_or("") : "";
+  if (container == nullptr) {
+    cursor.records.push_back(record(platform::kDisplayNetwork, kProviderName, ""));
+  } else if (remote.rfind("\\\\", 0) == 0) {
+    std::string server;
+    std::string share;
+    std::string folder;
+    if (parseUnc(remote, server, share, folder)) return neterr::kNotContainer;
+    server = remote.substr(2);
+    if (server.empty() || server.find('\\') != std::string::npos) return neterr::kBadNetPath;
+    const int reached = reach(server);
+    if (reached != neterr::kOk && reached != kUnresolved) return reached;
+    if (const int code = listing("smb://" + uriPart(server), entries); code != neterr::kOk) {
+      return reached == kUnresolved && code == neterr::kNetworkUnreachable ? neterr::kBadNetPath
+                                                                           : code;
+    }
+    for (const ListEntry& e : entries) {
+      if (e.type != SMBC_FILE_SHARE || e.name.empty() || e.name.back() == '$') continue;
+      cursor.records.push_back(record(platform::kDisplayShare, remote + "\\" + e.name, e.comment));
+    }
+  } else if (container->displayType == platform::kDisplayNetwork || remote == kProviderName) {
+    if (listing("smb://", entries) == neterr::kOk) {
+      for (const ListEntry& e : entries) {
+        if (e.type == SMBC_WORKGROUP) {
+          cursor.records.push_back(record(platform::kDisplayDomain, e.name, e.comment));
+        }
+      }
+    }
+    cursor.records.push_back(record(platform::kDisplayDomain, kOtherServers, ""));
+  } else if (remote == kOtherServers) {
+    for (const std::string& server : otherServers()) {
+      cursor.records.push_back(record(platform::kDisplayServer, "\\\\" + server, ""));
+    }
+  } else if (!remote.empty()) {
+    if (const int code = listing("smb://" + uriPart(remote), entries); code != neterr::kOk) {
+      return code;
+    }
+    for (const ListEntry& e : entries) {
+      if (e.type == SMBC_SERVER) {
+        cursor.records.push_back(record(platform::kDisplayServer, "\\\\" + e.name, e.comment));
+      }
+    }
+  } else {
+    return neterr::kInvalidParameter;
+  }
+  // Containers pass any type filter; only disk shares are ever listed.
+  const std::uint32_t mask = usage & (platform::kUsageConnectable | platform::kUsageContainer);
+  std::erase_if(cursor.records, [&](const NetResource& r) {
+    const bool typeOk = r.type == platform::kTypeAny || type == 0 || type == r.type;
+    return !typeOk || (mask != 0 && (r.usage & mask) == 0);
+  });
+  handle = nextHandle_++;
+  enums_.emplace(handle, std::move(cursor));
+  return neterr::kOk;
+}
+
+int SmbNetwork::enumResource(platform::EnumHandle handle, std::int32_t& count,
+                             std::vector<NetResource>& out, std::uint32_t& bufferSize) {
+  auto it = enums_.find(handle);
+  if (it == enums_.end()) return neterr::kInvalidHandle;
+  if (count == 0 || count < -1) return neterr::kInvalidParameter;
+  Cursor& c = it->second;
+  out.clear();
+  if (c.next == c.records.size()) {
+    count = 0;
+    return neterr::kNoMoreItems;
+  }
+  std::uint32_t used = 0;
+  std::int32_t n = 0;
+  while (c.next < c.records.size() && (count == -1 || n < count)) {
+    const std::uint32_t size = platform::netResourceSize(c.records[c.next]);
+    if (size > bufferSize - used) {
+      if (n > 0) break;
+      bufferSize = size;
+      count = 0;
+      return neterr::kMoreData;
+    }
+    used += size;
+    out.push_back(c.records[c.next++]);
+    ++n;
+  }
+  count = n;
+  return c.next < c.records.size() ? neterr::kMoreData : neterr::kOk;
+}
+
+int SmbNetwork::closeEnum(platform::EnumHandle handle) {
+  return enums_.erase(handle) == 1 ? neterr::kOk : neterr::kInvalidHandle;
+}
+
+}  // namespace quilbert::smb

@@ -1,0 +1,120 @@
+// The real network on Linux: letters connected to SMB shares through the
+// desktop's own mounts (GIO and gvfs), each letter an entry of a drives folder
+// leading to the FUSE path of its share; libsmbclient answers the questions
+// GIO answers too coarsely (which login, which share, which server) and lists
+// the network for the browser and the report.
+//
+//   smb::SmbNetwork net(smb::SmbOptions::fromEnvironment());
+//
+// The connections are the links of the drives folder, so they outlive the
+// process; a mount ends with the desktop session, and its links then lead
+// nowhere until the letter is connected again.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/drives.h"
+#include "platform/network.h"
+#include "platform/smb/drives_folder.h"
+#include "platform/smb/smb_client.h"
+
+namespace quilbert::smb {
+
+struct SmbOptions {
+  std::string drivesFolder;  // where the letters' links go
+  int port = 0;              // 0: the standard SMB ports
+  int timeoutMs = 3000;      // the longest wait for a server that does not answer
+  std::string logonUser;     // the user of a blank login
+  bool mdns = true;          // list the servers announced by mDNS
+  // The remote names the user's configuration holds ("\\server\share"); their
+  // servers are offered by the browser too.
+  std::function<std::vector<std::string>()> configuredRemotes;
+
+  // QUILBERT_DRIVES (default ~/Drives), QUILBERT_SMB_PORT,
+  // QUILBERT_SMB_TIMEOUT (milliseconds), the logged-on user.
+  static SmbOptions fromEnvironment();
+};
+
+// The name of the one workgroup entry under which the servers announced by
+// mDNS and those of the configuration are listed.
+inline constexpr char kOtherServers[] = "Announced and configured servers";
+inline constexpr char kProviderName[] = "SMB Network";
+
+class SmbNetwork final : public platform::Network, public platform::Drives {
+ public:
+  explicit SmbNetwork(SmbOptions options);
+
+  // platform::Network. Connecting, in the order checked: 1200 local name not
+  // "X:"; 1222 no desktop mount service (said on stderr); 85 the letter has an
+  // entry in the drives folder; 67 remote name not "\\server\share[\folder]";
+  // 1219 another letter holds the same server as another user; 1231 the server
+  // did not answer in this pass already; 53 no such server (name not found,
+  // nothing listening); 1231 no route or no answer within the bound; 67 no
+  // such share or folder; 1326 logon refused (Samba does not say whether the
+  // user or the password was wrong, so 86 is not given); 5 the share refuses
+  // this user; then the mount. A blank login is the logged-on user; a blank
+  // login and password connect as a guest.
+  int addConnection(const platform::NetResource& resource, const std::string& password,
+                    const std::string& userName, std::uint32_t flags) override;
+  // 2250 for a letter that is no share link; 2401 when files or working
+  // folders are open below it and force is false; otherwise the link goes and
+  // the share is unmounted when no other letter leads into it.
+  int cancelConnection(const std::string& name, std::uint32_t flags, bool force) override;
+  int getUser(const std::string& localName, std::string& buffer, std::uint32_t& length) override;
+  int getConnection(const std::string& localName, std::string& remoteName) override;
+  // Scope 1 (connected): the share links, with their letters; scope 3
+  // (remembered): none. Scope 2: null gives the one provider; the provider gives the
+  // workgroups and the entry of announced and configured servers; a workgroup
+  // gives its servers ("\\name"); a server gives its disk shares. A share is no
+  // container (1207).
+  int openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t usage,
+               const platform::NetResource* container, platform::EnumHandle& handle) override;
+  int enumResource(platform::EnumHandle handle, std::int32_t& count,
+                   std::vector<platform::NetResource>& out, std::uint32_t& bufferSize) override;
+  int closeEnum(platform::EnumHandle handle) override;
+
+  // platform::Drives: a share link is a network drive (3) with its remote name;
+  // anything else in the drives folder is taken: fixed (2) when it leads
+  // somewhere, unknown (0) when not.
+  std::optional<platform::DriveInfo> getDrive(char letter) override;
+
+  const DrivesFolder& drivesFolder() const { return drives_; }
+
+ private:
+  struct Cursor {
+    std::vector<platform::NetResource> records;
+    std::size_t next = 0;
+  };
+  struct Remote {
+    std::string server;
+    std::string share;
+    std::string folder;  // '/'-separated
+  };
+
+  int reach(const std::string& server);
+  int checkShare(const Remote& remote, const Credentials& credentials, bool unresolved);
+  int mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
+                   const std::string& uriUser);
+  void releaseUnused(const std::string& shareUri);
+  std::string shareUri(const std::string& server, const std::string& share,
+                       const std::string& uriUser) const;
+  std::string effectiveUser(const std::string& login) const;
+  int listing(const std::string& url, std::vector<ListEntry>& out);
+  std::vector<std::string> otherServers();
+
+  SmbOptions options_;
+  DrivesFolder drives_;
+  SmbClient client_;
+  // Servers that did not answer, and when: one wait per server and pass.
+  std::unordered_map<std::string, std::chrono::steady_clock::time_point> silent_;
+  std::unordered_map<platform::EnumHandle, Cursor> enums_;
+  platform::EnumHandle nextHandle_ = 1;
+  bool toldMissing_ = false;
+};
+
+}  // namespace quilbert::smb

@@ -1,0 +1,156 @@
+// The built program on the real network: "quilbert /a" as a log-on script
+// runs it, and the report of the network, against the test server.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+
+#include "app/config.h"
+#include "platform/headless/headless_toolkit.h"
+#include "platform/linux/file_registry.h"
+#include "platform/linux/linux_process.h"
+#include "platform/smb/smb_network.h"
+#include "samba_server.h"
+#include "support/test_program.h"
+#include "ui/report/report_window.h"
+
+namespace quilbert::smb {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::server;
+
+struct ProgramRun {
+  int exitCode = -1;
+  std::string output;
+};
+
+// Runs the program offscreen from a folder of its own, with the environment
+// given before everything else.
+ProgramRun runProgram(const fs::path& exe, const fs::path& dir, const std::string& env,
+                      const std::string& args) {
+  const std::string command =
+      "cd '" + dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen" +
+      " XDG_CONFIG_HOME='" + (dir / "config").string() + "' QUILBERT_NETWORK=smb" +
+      " QUILBERT_DRIVES='" + server().drivesFolder().string() +
+      "' QUILBERT_SMB_PORT=" + std::to_string(testing::kPort) + " " + env + " timeout 60 '" +
+      exe.string() + "' " + args + " 2>&1";
+  ProgramRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[4096];
+  std::size_t n = 0;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
+  const int status = pclose(pipe);
+  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// The configuration of the logged-on user: P and Q on the test server as
+// alice, R on an address where nothing listens.
+void writeConfiguration(const fs::path& dir) {
+  const std::string password = *app::ScramblePassword(testing::kAlicePassword);
+  std::string config;
+  for (char c = 'A'; c <= 'Z'; ++c) {
+    std::string path;
+    if (c == 'P') path = "\\\\127.0.0.1\\public";
+    if (c == 'Q') path = "\\\\127.0.0.1\\docs\\deep\\a";
+    if (c == 'R') path = std::string("\\\\") + testing::kRefusing + "\\public";
+    config += path.empty() ? std::string("0\t") + c + "\t\t\t\r\n"
+                           : std::string("1\t") + c + "\talice\t" + password + "\t" + path + "\r\n";
+  }
+  config += "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n";
+  const char* user = std::getenv("USER");
+  quilbert::testing::writeFile(
+      dir / "config" / "quilbert" / (std::string(user ? user : "root") + ".ini"), config);
+}
+
+class ProgramOnSmb : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!server().running()) GTEST_SKIP() << server().failure();
+    if (!fs::exists(exe_)) GTEST_SKIP() << "built without Qt";
+    fs::remove_all(server().drivesFolder());
+  }
+  void TearDown() override {
+    if (!server().running()) return;
+    for (char c = 'A'; c <= 'Z'; ++c) net_.cancelConnection(std::string(1, c) + ":", 0, true);
+  }
+  SmbNetwork net_{[] {
+    SmbOptions o;
+    o.drivesFolder = server().drivesFolder();
+    o.port = testing::kPort;
+    return o;
+  }()};
+  fs::path exe_ = fs::path(QUILBERT_BINARY_DIR) / "quilbert";
+  quilbert::testing::TempDir dir_;
+};
+
+TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
+  writeConfiguration(dir_.path());
+  const ProgramRun run = runProgram(exe_, dir_.path(), "", "/a");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
+  EXPECT_NE(run.output.find("Drives connected : 2/3"), std::string::npos) << run.output;
+  EXPECT_EQ(run.output.find(testing::kAlicePassword), std::string::npos);
+  std::ofstream(server().drivesFolder() / "Q" / "from-q.txt") << "via Q:";
+  EXPECT_EQ(testing::serverFile(server().shareFolder("docs") / "deep/a/from-q.txt", "via Q:"),
+            "via Q:");
+  EXPECT_TRUE(fs::exists(server().drivesFolder() / "P"));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(server().drivesFolder() / "R")));
+}
+
+TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
+  writeConfiguration(dir_.path());
+  const ProgramRun run =
+      runProgram(exe_, dir_.path(), "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "/a");
+  EXPECT_NE(run.output.find("no D-Bus session bus"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("Drives connected : 0/3"), std::string::npos) << run.output;
+  EXPECT_FALSE(fs::exists(server().drivesFolder() / "P"));
+}
+
+// The report of the program over the real network: the connected letter, the
+// configured server and its shares.
+TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
+  platform::NetResource publicShare;
+  publicShare.type = platform::kTypeDisk;
+  publicShare.localName = "P:";
+  publicShare.remoteName = "\\\\127.0.0.1\\public";
+  ASSERT_EQ(net_.addConnection(publicShare, "", "", 0), platform::neterr::kOk);
+  headless::HeadlessToolkit tk;
+  platform::FileRegistry registry((dir_.path() / "config").string());
+  platform::LinuxProcess process(0, nullptr, (dir_.path() / "run").string());
+  SmbOptions options;
+  options.drivesFolder = server().drivesFolder();
+  options.port = testing::kPort;
+  options.mdns = false;
+  options.configuredRemotes = [] { return std::vector<std::string>{"\\\\127.0.0.1\\docs"}; };
+  SmbNetwork net(options);
+  app::Globals g(app::Services{tk, net, net, registry, process});
+  for (int n = 0; n < app::kCatalogueSize; ++n) {
+    g.Catalogue[static_cast<std::size_t>(n)] = "m" + std::to_string(n);
+  }
+  ui::ReportWindow report(g);
+  std::vector<std::string> drives;
+  std::vector<std::string> network;
+  tk.expectModal("Form1", [&](forms::Form& f) {
+    auto& form = dynamic_cast<ui::ReportForm&>(f);
+    tk.advance(200);
+    drives = form.text1.items();
+    network = form.text2.items();
+    form.Command1.click();
+  });
+  report.show();
+  EXPECT_EQ(drives, std::vector<std::string>{"m115 P: - \\\\127.0.0.1\\public"});
+  const auto has = [&](const std::string& line) {
+    return std::find(network.begin(), network.end(), line) != network.end();
+  };
+  EXPECT_TRUE(has("\\\\127.0.0.1 ")) << ::testing::PrintToString(network);
+  EXPECT_TRUE(has("\\\\127.0.0.1\\public Open to all")) << ::testing::PrintToString(network);
+  EXPECT_TRUE(has("\\\\127.0.0.1\\docs Alice's documents")) << ::testing::PrintToString(network);
+}
+
+}  // namespace
+}  // namespace quilbert::smb

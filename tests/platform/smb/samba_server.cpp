@@ -1,0 +1,316 @@
+#include "samba_server.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+extern char** environ;
+
+namespace quilbert::smb::testing {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+bool namespaced = false;
+
+void write(const fs::path& p, const std::string& text) {
+  std::ofstream(p, std::ios::binary) << text;
+}
+
+std::string readAll(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool accepting(const char* address, int port) {
+  const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(static_cast<std::uint16_t>(port));
+  ::inet_pton(AF_INET, address, &a.sin_addr);
+  const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  ::close(fd);
+  return ok;
+}
+
+// The processes whose environment holds `marker`: ours, and what the bus and
+// smbd started on their own (gvfs daemons, samba-dcerpcd), which the system
+// adopts once they detach.
+std::vector<pid_t> processesMarked(const std::string& marker, const std::string& folder) {
+  std::vector<pid_t> found;
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename();
+    if (name.empty() || name[0] < '0' || name[0] > '9') continue;
+    const pid_t pid = std::stoi(name);
+    if (pid == ::getpid()) continue;
+    // samba-dcerpcd gets a fresh environment, but its command line names our configuration.
+    const std::string env = readAll(entry.path() / "environ");
+    const std::string command = readAll(entry.path() / "cmdline");
+    if (env.find(marker) != std::string::npos || command.find(folder) != std::string::npos) {
+      found.push_back(pid);
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+std::string serverFile(const fs::path& file, const std::string& expected) {
+  std::string text;
+  for (int i = 0; i < 100; ++i) {
+    text = readAll(file);
+    if (text == expected) break;
+    std::this_thread::sleep_for(20ms);
+  }
+  return text;
+}
+
+SambaServer& server() {
+  static SambaServer s;
+  return s;
+}
+
+bool SambaServer::enterNamespace() {
+  if (::geteuid() != 0 || ::unshare(CLONE_NEWNET) != 0) return false;
+  // Our own loopback, a route into nowhere and an address whose packets vanish.
+  namespaced = std::system("ip link set lo up") == 0 &&
+               std::system("ip route add blackhole 10.66.0.1/32") == 0 &&
+               std::system(
+                   "nft -f - <<'EOF'\n"
+                   "table ip quilbert_test {\n"
+                   "  chain out { type filter hook output priority 0; ip daddr 127.0.0.4 drop; }\n"
+                   "}\nEOF") == 0;
+  return namespaced;
+}
+
+bool SambaServer::inNamespace() {
+  return namespaced;
+}
+
+pid_t SambaServer::spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
+                         const fs::path& out) {
+  std::vector<char*> args;
+  for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+  args.push_back(nullptr);
+  std::vector<std::string> envText;
+  for (char** e = environ; *e != nullptr; ++e) envText.emplace_back(*e);
+  envText.insert(envText.end(), env.begin(), env.end());
+  envText.push_back(marker_);
+  std::vector<char*> envp;
+  for (auto& e : envText) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  // A group of its own: smbd ends its whole process group when it stops.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  pid_t pid = -1;
+  if (posix_spawnp(&pid, args[0], &actions, &attributes, args.data(), envp.data()) != 0) pid = -1;
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  return pid;
+}
+
+void SambaServer::start(int extraShares) {
+  std::string pattern = (fs::temp_directory_path() / "quilbert-smb-XXXXXX").string();
+  root_ = ::mkdtemp(pattern.data());
+  // smbd serves the shares as "nobody" and alice: every parent must be traversable.
+  fs::permissions(root_, fs::perms::owner_all | fs::perms::others_exec | fs::perms::group_exec);
+  marker_ = "QUILBERT_SMB_TEST=" + root_.string();
+  for (const char* d : {"run", "lock", "state", "cache", "private", "ncalrpc", "log", "public",
+                        "docs/deep/a", "xdg"}) {
+    fs::create_directories(root_ / d);
+  }
+  fs::permissions(root_ / "xdg", fs::perms::owner_all);
+  for (const char* d : {"public", "docs", "docs/deep", "docs/deep/a"}) {
+    fs::permissions(root_ / d, fs::perms::all);
+  }
+  const std::string r = root_.string();
+  write(root_ / "passwd",
+        "root:x:0:0:root:/root:/bin/sh\nalice:x:1500:1500:Alice:/tmp:/bin/false\n"
+        "nobody:x:65534:65534:nobody:/nonexistent:/bin/false\n");
+  write(root_ / "group", "root:x:0:\nalice:x:1500:\nnogroup:x:65534:\n");
+  std::ostringstream conf;
+  conf << "[global]\n  workgroup = TESTGROUP\n  netbios name = QTEST\n"
+       << "  interfaces = 127.0.0.1\n  bind interfaces only = yes\n  smb ports = " << kPort << "\n";
+  for (const char* d : {"pid directory", "lock directory", "state directory", "cache directory"}) {
+    const std::string key = d;
+    conf << "  " << key << " = " << r << "/" << key.substr(0, key.find(' ')) << "\n";
+  }
+  conf << "  private dir = " << r << "/private\n  ncalrpc dir = " << r << "/ncalrpc\n"
+       << "  log file = " << r << "/log/log.%m\n  passdb backend = tdbsam:" << r
+       << "/private/passdb.tdb\n  map to guest = Bad User\n  guest account = nobody\n"
+       << "  load printers = no\n  disable spoolss = yes\n  server min protocol = SMB2\n"
+       << "[public]\n  path = " << r << "/public\n  guest ok = yes\n  read only = no\n"
+       << "  comment = Open to all\n"
+       << "[docs]\n  path = " << r << "/docs\n  valid users = alice\n  read only = no\n"
+       << "  comment = Alice's documents\n";
+  for (int i = 1; i <= extraShares; ++i) {
+    const std::string name = (i < 10 ? "s0" : "s") + std::to_string(i);
+    fs::create_directories(root_ / name);
+    fs::permissions(root_ / name, fs::perms::all);
+    conf << "[" << name << "]\n  path = " << r << "/" << name << "\n  guest ok = yes\n"
+         << "  read only = no\n";
+  }
+  write(root_ / "smb.conf", conf.str());
+  const std::vector<std::string> nss = {"LD_PRELOAD=libnss_wrapper.so",
+                                        "NSS_WRAPPER_PASSWD=" + r + "/passwd",
+                                        "NSS_WRAPPER_GROUP=" + r + "/group"};
+  write(root_ / "secret", std::string(kAlicePassword) + "\n" + kAlicePassword + "\n");
+  const std::string add = "LD_PRELOAD=libnss_wrapper.so NSS_WRAPPER_PASSWD=" + r +
+                          "/passwd NSS_WRAPPER_GROUP=" + r + "/group smbpasswd -c " + r +
+                          "/smb.conf -s -a alice < " + r + "/secret > " + r + "/log/smbpasswd 2>&1";
+  if (std::system(add.c_str()) != 0) {
+    failure_ = "smbpasswd failed: " + readAll(root_ / "log/smbpasswd");
+    return;
+  }
+  fs::remove(root_ / "secret");
+  smbd_ = spawn({"smbd", "--foreground", "--no-process-group", "--debug-stdout", "-d1",
+                 "--configfile=" + r + "/smb.conf"},
+                nss, root_ / "log/smbd.out");
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (smbd_ > 0 && !accepting(kServer, kPort) && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  if (smbd_ <= 0 || !accepting(kServer, kPort)) {
+    failure_ = "smbd did not start: " + readAll(root_ / "log/smbd.out");
+    return;
+  }
+
+  // The session bus, and through it gvfs, with the FUSE folder in our runtime folder.
+  const std::string address = "unix:path=" + r + "/bus";
+  bus_ = spawn({"dbus-daemon", "--session", "--nofork", "--address=" + address},
+               {"XDG_RUNTIME_DIR=" + r + "/xdg", "GVFS_REMOTE_VOLUME_MONITOR_IGNORE=1"},
+               root_ / "log/bus.out");
+  while (bus_ > 0 && !fs::exists(root_ / "bus") && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  ::setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
+  ::setenv("XDG_RUNTIME_DIR", (r + "/xdg").c_str(), 1);
+  ::setenv("GVFS_REMOTE_VOLUME_MONITOR_IGNORE", "1", 1);
+
+  if (namespaced) {
+    // Accepts connections (the kernel does, from its backlog) and never answers.
+    silentListener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(kPort);
+    ::inet_pton(AF_INET, kSilent, &a.sin_addr);
+    if (::bind(silentListener_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::listen(silentListener_, 16) != 0) {
+      failure_ = "cannot listen at the silent address";
+    }
+  }
+}
+
+void SambaServer::startAnnouncer() {
+  if (!namespaced || !running()) return;
+  const std::string r = root_.string();
+  fs::create_directories(root_ / "avahi/services");
+  write(root_ / "avahi/bus.conf",
+        "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\" "
+        "\"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+        "<busconfig><type>system</type><listen>unix:path=" +
+            r +
+            "/avahi/bus</listen><auth>EXTERNAL</auth><policy context=\"default\">"
+            "<allow user=\"*\"/><allow own=\"*\"/><allow send_destination=\"*\"/>"
+            "<allow receive_sender=\"*\"/></policy></busconfig>\n");
+  write(root_ / "avahi/avahi.conf",
+        "[server]\nhost-name=quilbert-test\nuse-ipv4=yes\nuse-ipv6=no\nallow-interfaces=lo\n"
+        "enable-dbus=yes\n[publish]\npublish-workstation=no\n");
+  write(root_ / "avahi/services/smb.service",
+        "<?xml version=\"1.0\" standalone='no'?>\n<service-group><name>Test files</name>"
+        "<service><type>_smb._tcp</type><port>4445</port></service></service-group>\n");
+  // mDNS needs a multicast interface; ours is the namespace's loopback.
+  if (std::system("ip link set lo multicast on") != 0) {
+    failure_ = "cannot turn multicast on";
+    return;
+  }
+  spawn({"dbus-daemon", "--config-file=" + r + "/avahi/bus.conf", "--nofork"}, {},
+        root_ / "log/avahi-bus.out");
+  const std::string address = "unix:path=" + r + "/avahi/bus";
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (!fs::exists(root_ / "avahi/bus") && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(10ms);
+  }
+  // The daemon's fixed run-time folder and services folder, private to it.
+  spawn({"unshare", "--mount", "--propagation", "private", "sh", "-c",
+         "mount -t tmpfs none /run && mkdir -p /run/avahi-daemon && mount --bind " + r +
+             "/avahi/services /etc/avahi/services && exec avahi-daemon -f " + r +
+             "/avahi/avahi.conf --no-drop-root --no-chroot --no-rlimits"},
+        {"DBUS_SYSTEM_BUS_ADDRESS=" + address}, root_ / "log/avahi.out");
+  while (readAll(root_ / "log/avahi.out").find("successfully established") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
+}
+
+std::vector<std::string> SambaServer::mounts() const {
+  std::vector<std::string> found;
+  std::istringstream lines(readAll("/proc/mounts"));
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find(root_.string()) != std::string::npos) found.push_back(line);
+  }
+  return found;
+}
+
+void SambaServer::endOurs() {
+  // Scan again after each round: smbd starts samba-dcerpcd on demand, and a
+  // signal that arrives while a daemon starts can be lost.
+  for (int round = 0; round < 20; ++round) {
+    std::vector<pid_t> pids;
+    for (pid_t pid : processesMarked(marker_, root_.string() + "/")) {
+      const std::string state = readAll("/proc/" + std::to_string(pid) + "/stat");
+      // A zombie whose parent is not us is as good as gone.
+      if (!state.empty() && state.find(") Z") == std::string::npos) pids.push_back(pid);
+    }
+    if (pids.empty()) return;
+    for (pid_t pid : pids) ::kill(pid, round < 10 ? SIGTERM : SIGKILL);
+    for (int wait = 0; wait < 10; ++wait) {
+      while (::waitpid(-1, nullptr, WNOHANG) > 0) {
+      }
+      std::this_thread::sleep_for(20ms);
+    }
+  }
+}
+
+void SambaServer::stop() {
+  if (root_.empty()) return;
+  if (silentListener_ >= 0) ::close(silentListener_);
+  endOurs();
+  // gvfsd-fuse unmounts when it ends; a mount left by a killed one goes here.
+  for (const std::string& line : mounts()) {
+    std::istringstream fields(line);
+    std::string device;
+    std::string point;
+    fields >> device >> point;
+    ::umount2(point.c_str(), MNT_DETACH);
+  }
+  smbd_ = -1;
+  bus_ = -1;
+  std::error_code ignored;
+  fs::remove_all(root_, ignored);
+}
+
+}  // namespace quilbert::smb::testing

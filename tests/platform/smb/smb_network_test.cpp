@@ -1,0 +1,296 @@
+// The real network service against a real Samba server through the desktop's
+// mounts: every code it gives comes from the server or the system.
+#include "platform/smb/smb_network.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <functional>
+#include <thread>
+
+#include "platform/sim/network_walk.h"
+#include "samba_server.h"
+
+namespace quilbert::smb {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::NetResource;
+namespace neterr = platform::neterr;
+using testing::server;
+
+NetResource disk(const std::string& local, const std::string& remote) {
+  NetResource r;
+  r.type = platform::kTypeDisk;
+  r.localName = local;
+  r.remoteName = remote;
+  return r;
+}
+
+std::string unc(const std::string& host, const std::string& path) {
+  return "\\\\" + host + "\\" + path;
+}
+
+std::string readFile(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The shares gvfs holds mounted: the folders of its FUSE root, which follows
+// an unmount a moment later.
+std::vector<std::string> shareMounts() {
+  std::vector<std::string> found;
+  for (int attempt = 0; attempt < 50; ++attempt) {
+    found.clear();
+    std::error_code error;
+    for (const auto& e : fs::directory_iterator(server().runtimeFolder() / "gvfs", error)) {
+      found.push_back(e.path().filename());
+    }
+    if (found.empty()) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return found;
+}
+
+class SmbNetworkTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!server().running()) GTEST_SKIP() << server().failure();
+    fs::remove_all(server().drivesFolder());
+  }
+  void TearDown() override {
+    if (!server().running()) return;
+    for (char c = 'A'; c <= 'Z'; ++c) net.cancelConnection(std::string(1, c) + ":", 0, true);
+    EXPECT_EQ(shareMounts(), std::vector<std::string>{}) << "a share is still mounted";
+  }
+  static SmbOptions options() {
+    SmbOptions o;
+    o.drivesFolder = server().drivesFolder();
+    o.port = testing::kPort;
+    o.timeoutMs = 1000;
+    o.logonUser = "claire";
+    o.mdns = false;
+    o.configuredRemotes = [] { return std::vector<std::string>{unc(testing::kServer, "docs")}; };
+    return o;
+  }
+  int connect(char letter, const std::string& remote, const std::string& user = "",
+              const std::string& password = "") {
+    return net.addConnection(disk(std::string(1, letter) + ":", remote), password, user, 0);
+  }
+  fs::path letter(char l) const { return server().drivesFolder() / std::string(1, l); }
+
+  SmbNetwork net{options()};
+};
+
+// Connected a second time right after its unmount, when gvfs's FUSE path of
+// the share still fails for a moment, the letter is usable at once.
+TEST_F(SmbNetworkTest, AGuestLetterReachesTheShareAndGoesWithItsMount) {
+  ASSERT_EQ(connect('P', unc(testing::kServer, "public")), neterr::kOk);
+  ASSERT_EQ(net.cancelConnection("P:", 0, false), neterr::kOk);
+  ASSERT_EQ(shareMounts(), std::vector<std::string>{});
+  ASSERT_EQ(connect('P', unc(testing::kServer, "public")), neterr::kOk);
+  std::ofstream(letter('P') / "hello.txt") << "written through P:";
+  EXPECT_EQ(testing::serverFile(server().shareFolder("public") / "hello.txt", "written through P:"),
+            "written through P:");
+
+  std::string remote;
+  EXPECT_EQ(net.getConnection("p:", remote), neterr::kOk);
+  EXPECT_EQ(remote, "\\\\127.0.0.1\\public");
+  const auto drive = net.getDrive('P');
+  ASSERT_TRUE(drive);
+  EXPECT_EQ(drive->type, 3);
+  EXPECT_EQ(drive->shareName, remote);
+  std::string user(32, '\0');
+  std::uint32_t length = 32;
+  EXPECT_EQ(net.getUser("P:", user, length), neterr::kOk);
+  EXPECT_EQ(user.c_str(), std::string("claire"));  // a guest letter counts as the logged-on user
+  platform::EnumHandle h = 0;
+  ASSERT_EQ(net.openEnum(platform::kScopeConnected, 0, 0, nullptr, h), neterr::kOk);
+  std::int32_t count = -1;
+  std::uint32_t size = 4096;
+  std::vector<NetResource> connected;
+  EXPECT_EQ(net.enumResource(h, count, connected, size), neterr::kOk);
+  ASSERT_EQ(connected.size(), 1U);
+  EXPECT_EQ(connected[0].localName, "P:");
+  EXPECT_EQ(connected[0].remoteName, remote);
+  net.closeEnum(h);
+
+  EXPECT_EQ(connect('P', unc(testing::kServer, "docs"), "alice", testing::kAlicePassword),
+            neterr::kAlreadyAssigned);
+  EXPECT_EQ(net.cancelConnection("P:", 0, false), neterr::kOk);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(letter('P'))));
+  EXPECT_EQ(net.cancelConnection("P:", 0, false), neterr::kNotConnected);
+  EXPECT_EQ(net.getConnection("P:", remote), neterr::kNotConnected);
+  EXPECT_FALSE(net.getDrive('P'));
+}
+
+// A folder of a share for a user; a second letter into the same share for the
+// same user; the server refusing a second user while either is held; the
+// share unmounted only with its last letter.
+TEST_F(SmbNetworkTest, ALoginReachesAFolderAndHoldsTheServerForItsUser) {
+  ASSERT_EQ(connect('Q', unc(testing::kServer, "docs\\deep\\a"), "alice", testing::kAlicePassword),
+            neterr::kOk);
+  std::ofstream(letter('Q') / "note.txt") << "in a";
+  EXPECT_EQ(testing::serverFile(server().shareFolder("docs") / "deep/a/note.txt", "in a"), "in a");
+  std::string remote;
+  EXPECT_EQ(net.getConnection("Q:", remote), neterr::kOk);
+  EXPECT_EQ(remote, "\\\\127.0.0.1\\docs\\deep\\a");
+  std::string user;
+  std::uint32_t length = 0;
+  EXPECT_EQ(net.getUser("Q:", user, length), neterr::kMoreData);
+  EXPECT_EQ(length, 6U);
+  EXPECT_EQ(net.getUser("\\\\127.0.0.1\\docs\\deep\\a", user, length), neterr::kOk);
+  EXPECT_EQ(user, std::string("alice", 6));
+
+  EXPECT_EQ(connect('G', unc(testing::kServer, "public")), neterr::kSessionCredentialConflict);
+  EXPECT_EQ(connect('G', unc(testing::kServer, "public"), "bob", "x"),
+            neterr::kSessionCredentialConflict);
+  ASSERT_EQ(
+      connect('R', unc(testing::kServer, "docs"), "TESTGROUP\\alice", testing::kAlicePassword),
+      neterr::kOk);
+  EXPECT_TRUE(fs::exists(letter('R') / "deep/a/note.txt"));
+  EXPECT_EQ(net.cancelConnection("R:", 0, false), neterr::kOk);
+  EXPECT_EQ(readFile(letter('Q') / "note.txt"), "in a");  // its share stays mounted for Q:
+  EXPECT_EQ(net.cancelConnection("Q:", 0, false), neterr::kOk);
+  EXPECT_EQ(shareMounts(), std::vector<std::string>{});
+  EXPECT_EQ(connect('G', unc(testing::kServer, "public")),
+            neterr::kOk);  // the server is free again
+}
+
+TEST_F(SmbNetworkTest, RefusedLoginsAndMissingNamesGetTheirOwnCodes) {
+  // Samba answers a wrong password and an unknown user alike (LOGON_FAILURE);
+  // an unknown user becomes a guest here, whom a user's share refuses.
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "alice", "wrong"), neterr::kLogonFailure);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "bob", "x"), neterr::kAccessDenied);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "alice"), neterr::kLogonFailure);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs")), neterr::kAccessDenied);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "nosuch")), neterr::kBadNetName);
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs\\nofolder"), "alice", testing::kAlicePassword),
+            neterr::kBadNetName);
+  EXPECT_EQ(connect('D', "\\\\127.0.0.1"), neterr::kBadNetName);
+  EXPECT_EQ(connect('D', "docs"), neterr::kBadNetName);
+  EXPECT_EQ(connect('D', unc(testing::kRefusing, "public")), neterr::kBadNetPath);
+  EXPECT_EQ(net.addConnection(disk("D", unc(testing::kServer, "public")), "", "", 0),
+            neterr::kBadDevice);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(letter('D'))));
+  EXPECT_EQ(shareMounts(), std::vector<std::string>{});
+}
+
+// No route, dropped packets, a listener that never answers: each costs at
+// most the bound once, and the letters after the first on a silent server
+// cost nothing.
+TEST_F(SmbNetworkTest, UnreachableServersCostOneBoundedWaitEach) {
+  if (!testing::SambaServer::inNamespace()) GTEST_SKIP() << "needs a network namespace";
+  using Clock = std::chrono::steady_clock;
+  const auto timed = [](const std::function<int()>& f, long& ms) {
+    const auto start = Clock::now();
+    const int code = f();
+    ms = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    return code;
+  };
+  long ms = 0;
+  // Names are looked up only here, where no name server can be reached.
+  EXPECT_EQ(connect('H', unc("no-such-server.invalid", "x")), neterr::kBadNetPath);
+  EXPECT_EQ(timed([&] { return connect('H', unc(testing::kBlackholed, "x")); }, ms),
+            neterr::kNetworkUnreachable);
+  EXPECT_LT(ms, 500);
+  EXPECT_EQ(timed([&] { return connect('H', unc(testing::kDropping, "x")); }, ms),
+            neterr::kNetworkUnreachable);
+  EXPECT_GE(ms, 900);
+  EXPECT_LT(ms, 1500);
+  long total = 0;
+  for (char l : std::string("IJKLM")) {
+    EXPECT_EQ(timed([&] { return connect(l, unc(testing::kSilent, "share")); }, ms),
+              neterr::kNetworkUnreachable);
+    total += ms;
+  }
+  EXPECT_GE(total, 900);
+  EXPECT_LT(total, 1500);
+  EXPECT_EQ(net.getDrive('I'), std::nullopt);
+}
+
+TEST_F(SmbNetworkTest, OpenFilesKeepALetterUnlessForced) {
+  ASSERT_EQ(connect('O', unc(testing::kServer, "public")), neterr::kOk);
+  {
+    std::ofstream held(letter('O') / "held.txt");
+    held << "open";
+    held.flush();
+    EXPECT_EQ(net.cancelConnection("O:", 0, false), neterr::kOpenFiles);
+    EXPECT_TRUE(fs::exists(letter('O') / "held.txt"));
+  }
+  ASSERT_EQ(connect('O', unc(testing::kServer, "public")), neterr::kAlreadyAssigned);
+  std::ifstream held(letter('O') / "held.txt");
+  EXPECT_EQ(net.cancelConnection("O:", 0, true), neterr::kOk);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(letter('O'))));
+}
+
+// What the user put in the drives folder keeps its letter and is never removed.
+TEST_F(SmbNetworkTest, EntriesMadeOutsideTheProgramTakeTheirLetters) {
+  fs::create_directories(letter('H'));
+  fs::create_symlink("/nonexistent/place", letter('K'));
+  EXPECT_EQ(connect('H', unc(testing::kServer, "public")), neterr::kAlreadyAssigned);
+  EXPECT_EQ(connect('K', unc(testing::kServer, "public")), neterr::kAlreadyAssigned);
+  EXPECT_EQ(net.getDrive('H')->type, 2);
+  EXPECT_EQ(net.getDrive('K')->type, 0);
+  EXPECT_EQ(net.cancelConnection("H:", 0, true), neterr::kNotConnected);
+  EXPECT_EQ(net.cancelConnection("K:", 0, true), neterr::kNotConnected);
+  std::string remote;
+  EXPECT_EQ(net.getConnection("H:", remote), neterr::kNotConnected);
+  EXPECT_TRUE(fs::is_directory(letter('H')));
+  EXPECT_TRUE(fs::is_symlink(letter('K')));
+}
+
+TEST_F(SmbNetworkTest, TheBrowserFindsAnnouncedAndConfiguredServersAndTheirDiskShares) {
+  SmbOptions o = options();
+  o.mdns = true;
+  SmbNetwork browsing(o);
+  const sim::testing::Walk walk = sim::testing::walkNetwork(browsing);
+  std::vector<std::string> names;
+  for (const NetResource& r : walk.found) {
+    names.push_back(std::to_string(r.displayType) + " " + r.remoteName.value_or("") + " " +
+                    r.comment.value_or(""));
+  }
+  const auto has = [&](const std::string& line) {
+    return std::find(names.begin(), names.end(), line) != names.end();
+  };
+  EXPECT_TRUE(has("6 SMB Network ")) << ::testing::PrintToString(names);
+  EXPECT_TRUE(has("1 Announced and configured servers ")) << ::testing::PrintToString(names);
+  EXPECT_TRUE(has("2 \\\\127.0.0.1 ")) << ::testing::PrintToString(names);
+  EXPECT_TRUE(has("3 \\\\127.0.0.1\\public Open to all")) << ::testing::PrintToString(names);
+  EXPECT_TRUE(has("3 \\\\127.0.0.1\\docs Alice's documents")) << ::testing::PrintToString(names);
+  for (const std::string& n : names) EXPECT_EQ(n.find('$'), std::string::npos) << n;
+  if (testing::SambaServer::inNamespace()) {
+    EXPECT_TRUE(has("2 \\\\" + std::string(testing::kAnnouncedHost) + " "))
+        << ::testing::PrintToString(names);
+  }
+
+  // The batch protocol: a buffer too small for one record says what it needs.
+  NetResource serverRecord;
+  serverRecord.remoteName = "\\\\127.0.0.1";
+  platform::EnumHandle h = 0;
+  ASSERT_EQ(net.openEnum(platform::kScopeGlobalNet, 0, 0, &serverRecord, h), neterr::kOk);
+  std::int32_t count = -1;
+  std::uint32_t size = 10;
+  std::vector<NetResource> batch;
+  EXPECT_EQ(net.enumResource(h, count, batch, size), neterr::kMoreData);
+  EXPECT_EQ(count, 0);
+  EXPECT_GT(size, 10U);
+  count = 1;
+  EXPECT_EQ(net.enumResource(h, count, batch, size), neterr::kMoreData);
+  EXPECT_EQ(batch.size(), 1U);
+  count = -1;
+  size = 4096;
+  EXPECT_EQ(net.enumResource(h, count, batch, size), neterr::kOk);
+  EXPECT_EQ(net.enumResource(h, count, batch, size), neterr::kNoMoreItems);
+  EXPECT_EQ(net.closeEnum(h), neterr::kOk);
+  NetResource share;
+  share.remoteName = unc(testing::kServer, "public");
+  EXPECT_EQ(net.openEnum(platform::kScopeGlobalNet, 0, 0, &share, h), neterr::kNotContainer);
+  serverRecord.remoteName = "\\\\" + std::string(testing::kRefusing);
+  EXPECT_EQ(net.openEnum(platform::kScopeGlobalNet, 0, 0, &serverRecord, h), neterr::kBadNetPath);
+}
+
+}  // namespace
+}  // namespace quilbert::smb
