@@ -197,8 +197,8 @@ TEST_F(SettingsTest, SettingsKeepANulOfTheFileAndARefusedWriteChangesNothingShow
   // The window shows what the file holds.
   EXPECT_TRUE(w().menu("icone", 2).checked());
   EXPECT_FALSE(w().menu("icone", 3).checked());
-  EXPECT_EQ(w().Command1.picture().file, p.g->AppDir + "ico" + app::Globals::separator() +
-                                              "sony" + app::Globals::separator() + "s_fin.ico");
+  EXPECT_EQ(w().Command1.picture().file, p.g->AppDir + "ico" + app::Globals::separator() + "sony" +
+                                             app::Globals::separator() + "s_fin.ico");
   EXPECT_TRUE(w().menu("langue", 1).checked());
   EXPECT_FALSE(w().menu("langue", 0).checked());
   EXPECT_EQ(p.g->msg(0), french);
