@@ -10,4 +10,15 @@ std::uint32_t netResourceSize(const NetResource& r) {
   return size;
 }
 
+int answerUserName(const std::string& name, std::string& buffer, std::uint32_t& length) {
+  const auto need = static_cast<std::uint32_t>(name.size() + 1);
+  if (length < need) {
+    length = need;
+    return neterr::kMoreData;
+  }
+  if (buffer.size() < need) buffer.resize(need);
+  buffer.replace(0, need, name.c_str(), need);  // the name and its NUL
+  return neterr::kOk;
+}
+
 }  // namespace quilbert::platform

@@ -66,6 +66,10 @@ struct NetResource {
 // bytes on 32-bit Windows) plus each present string with its NUL.
 std::uint32_t netResourceSize(const NetResource& r);
 
+// How a service answers getUser once it knows the name: the name and its NUL
+// into `buffer`, or 234 with `length` set to what is needed.
+int answerUserName(const std::string& name, std::string& buffer, std::uint32_t& length);
+
 using EnumHandle = std::uint64_t;
 
 class Network {

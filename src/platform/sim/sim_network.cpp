@@ -171,14 +171,7 @@ int SimNetwork::getUser(const std::string& localName, std::string& buffer, std::
     if (it == cs.end()) return neterr::kNotConnected;
     name = it->user.empty() ? user_ : it->user;
   }
-  const auto need = static_cast<std::uint32_t>(name.size() + 1);
-  if (length < need) {
-    length = need;
-    return neterr::kMoreData;
-  }
-  if (buffer.size() < need) buffer.resize(need);
-  buffer.replace(0, need, name.c_str(), need);  // the name and its NUL
-  return neterr::kOk;
+  return platform::answerUserName(name, buffer, length);
 }
 
 int SimNetwork::getConnection(const std::string& localName, std::string& remoteName) {
