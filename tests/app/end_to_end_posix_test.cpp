@@ -1,12 +1,12 @@
 // The built program, run as a log-on script would run it: "quilbert /a" on a
 // simulated network in a temporary folder, offscreen.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <regex>
 
+#include "support/shell_command.h"
 #include "support/test_program.h"
 
 namespace quilbert {
@@ -17,28 +17,15 @@ using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-struct ProgramRun {
-  int exitCode = -1;
-  std::string output;
-};
-
-ProgramRun runProgram(const fs::path& dir, const std::string& args) {
+testing::CommandRun runProgram(const fs::path& dir, const std::string& args) {
   const fs::path exe = fs::path(QUILBERT_BINARY_DIR) / "quilbert";
   const std::string command = "cd '" + dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY" +
                               " QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" +
                               (dir / "config").string() + "' XDG_RUNTIME_DIR='" +
                               (dir / "run").string() +
                               "' QUILBERT_NETWORK='sim:" + (dir / "network.toml").string() +
-                              "' timeout 30 '" + exe.string() + "' " + args + " 2>&1";
-  ProgramRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+                              "' timeout 30 '" + exe.string() + "' " + args;
+  return testing::runShell(command);
 }
 
 TEST(EndToEnd, AutomaticModeConnectsTheActiveEntriesAndEndsByItself) {
@@ -82,7 +69,7 @@ name = "data"
   config += "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n";
   writeFile(dir.path() / "config" / "quilbert" / "claire.ini", config);
 
-  const ProgramRun run = runProgram(dir.path(), "/a");
+  const testing::CommandRun run = runProgram(dir.path(), "/a");
   EXPECT_EQ(run.exitCode, 0) << run.output;
   const std::string state = readFile(dir.path() / "network.state");
   EXPECT_NE(state.find("E = { remote = '\\\\SRV\\photos'"), std::string::npos) << state;
@@ -98,7 +85,7 @@ TEST(EndToEnd, AMalformedNetworkDescriptionStopsTheStartWithOneMessage) {
   fs::create_directories(dir.path() / "run");
   fs::permissions(dir.path() / "run", fs::perms::owner_all);
   writeFile(dir.path() / "network.toml", "user = \"Claire\"\n[[server]]\nnme = \"X\"\n");
-  const ProgramRun run = runProgram(dir.path(), "/a");
+  const testing::CommandRun run = runProgram(dir.path(), "/a");
   EXPECT_NE(run.exitCode, 0);
   EXPECT_TRUE(std::regex_search(run.output, std::regex("network\\.toml:[0-9]+: .*name")))
       << run.output;

@@ -2,11 +2,10 @@
 // program started from another folder finds its language files through
 // ../share/quilbert and connects on a simulated network.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <filesystem>
 
+#include "support/shell_command.h"
 #include "support/test_program.h"
 
 namespace quilbert {
@@ -17,28 +16,14 @@ using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-std::string run(const std::string& command, int& status) {
-  std::string output;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-  if (pipe == nullptr) return output;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-  const int raw = pclose(pipe);
-  status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
-}
-
 TEST(Install, TheInstalledProgramFindsItsFilesFromAnywhere) {
   if (!fs::exists(fs::path(QUILBERT_BINARY_DIR) / "quilbert")) GTEST_SKIP() << "built without Qt";
   TempDir dir;
   const fs::path prefix = dir.path() / "prefix";
-  int status = -1;
-  const std::string installed =
-      run(std::string("'") + QUILBERT_CMAKE + "' --install '" + QUILBERT_BINARY_DIR +
-              "' --prefix '" + prefix.string() + "'",
-          status);
-  ASSERT_EQ(status, 0) << installed;
+  const auto installed =
+      testing::runShell(std::string("'") + QUILBERT_CMAKE + "' --install '" + QUILBERT_BINARY_DIR +
+                        "' --prefix '" + prefix.string() + "'");
+  ASSERT_EQ(installed.exitCode, 0) << installed.output;
   EXPECT_TRUE(fs::exists(prefix / "share/applications/quilbert.desktop"));
   EXPECT_TRUE(fs::exists(prefix / "share/icons/hicolor/48x48/apps/quilbert.png"));
   EXPECT_EQ(fs::canonical(prefix / "share/quilbert/quilbert"),
@@ -55,16 +40,15 @@ TEST(Install, TheInstalledProgramFindsItsFilesFromAnywhere) {
   }
   config += "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n";
   writeFile(dir.path() / "config" / "quilbert" / "claire.ini", config);
-  const std::string output = run(
+  const auto run = testing::runShell(
       "cd '" + (dir.path() / "elsewhere").string() +
-          "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" +
-          (dir.path() / "config").string() + "' XDG_RUNTIME_DIR='" + (dir.path() / "run").string() +
-          "' QUILBERT_NETWORK='sim:" + (dir.path() / "network.toml").string() + "' timeout 30 '" +
-          (prefix / "bin/quilbert").string() + "' /a",
-      status);
-  EXPECT_EQ(status, 0) << output;
+      "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" +
+      (dir.path() / "config").string() + "' XDG_RUNTIME_DIR='" + (dir.path() / "run").string() +
+      "' QUILBERT_NETWORK='sim:" + (dir.path() / "network.toml").string() + "' timeout 30 '" +
+      (prefix / "bin/quilbert").string() + "' /a");
+  EXPECT_EQ(run.exitCode, 0) << run.output;
   // The English status text comes from the installed language file.
-  EXPECT_NE(output.find("Drives connected : 1/1"), std::string::npos) << output;
+  EXPECT_NE(run.output.find("Drives connected : 1/1"), std::string::npos) << run.output;
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // The built program on the real network: "quilbert /a" as a log-on script
 // runs it, and the report of the network, against the test server.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -14,6 +13,7 @@
 #include "platform/linux/linux_process.h"
 #include "platform/smb/smb_network.h"
 #include "samba_server.h"
+#include "support/shell_command.h"
 #include "support/test_program.h"
 #include "ui/report/report_window.h"
 
@@ -23,30 +23,17 @@ namespace {
 namespace fs = std::filesystem;
 using testing::server;
 
-struct ProgramRun {
-  int exitCode = -1;
-  std::string output;
-};
-
 // Runs the program offscreen from a folder of its own, with the environment
 // given before everything else.
-ProgramRun runProgram(const fs::path& exe, const fs::path& dir, const std::string& env,
-                      const std::string& args) {
+quilbert::testing::CommandRun runProgram(const fs::path& exe, const fs::path& dir,
+                                         const std::string& env, const std::string& args) {
   const std::string command =
       "cd '" + dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen" +
       " XDG_CONFIG_HOME='" + (dir / "config").string() + "' QUILBERT_NETWORK=smb" +
       " QUILBERT_DRIVES='" + server().drivesFolder().string() +
       "' QUILBERT_SMB_PORT=" + std::to_string(testing::kPort) + " " + env + " timeout 60 '" +
-      exe.string() + "' " + args + " 2>&1";
-  ProgramRun run;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return run;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) run.output.append(buffer, n);
-  const int status = pclose(pipe);
-  run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
+      exe.string() + "' " + args;
+  return quilbert::testing::runShell(command);
 }
 
 // The configuration of the logged-on user: P and Q on the test server as
@@ -91,7 +78,7 @@ class ProgramOnSmb : public ::testing::Test {
 
 TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
   writeConfiguration(dir_.path());
-  const ProgramRun run = runProgram(exe_, dir_.path(), "", "/a");
+  const quilbert::testing::CommandRun run = runProgram(exe_, dir_.path(), "", "/a");
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("Drives connected : 2/3"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find(testing::kAlicePassword), std::string::npos);
@@ -104,7 +91,7 @@ TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
 
 TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
   writeConfiguration(dir_.path());
-  const ProgramRun run =
+  const quilbert::testing::CommandRun run =
       runProgram(exe_, dir_.path(), "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "/a");
   EXPECT_NE(run.output.find("no D-Bus session bus"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Drives connected : 0/3"), std::string::npos) << run.output;
