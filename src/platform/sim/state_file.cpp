@@ -1,38 +1,16 @@
 #include "platform/sim/state_file.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
 #include <toml++/toml.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 #include <iostream>
 
+#include "platform/files.h"
 #include "platform/sim/names.h"
 
 namespace quilbert::sim {
 namespace {
-
-std::string systemError(const std::string& what, const std::filesystem::path& p) {
-  return what + " " + p.string() + ": " + std::strerror(errno);
-}
-
-// A descriptor closed on scope exit.
-class Fd {
- public:
-  explicit Fd(int fd) : fd_(fd) {}
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  ~Fd() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  [[nodiscard]] int get() const { return fd_; }
-
- private:
-  int fd_;
-};
 
 // Valid UTF-8 stays; any other byte becomes "?", so that the file always parses.
 std::string utf8(const std::string& s) {
@@ -92,28 +70,6 @@ std::optional<Connection> connectionOf(std::string_view key, const toml::node& v
   return c;
 }
 
-std::string writeAtomically(const std::filesystem::path& path, const std::string& bytes) {
-  const std::filesystem::path temp = path.string() + ".tmp";
-  std::string error;
-  {
-    Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
-    if (fd.get() < 0) return systemError("cannot create", temp);
-    std::size_t done = 0;
-    while (done < bytes.size() && error.empty()) {
-      ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno != EINTR) error = systemError("cannot write", temp);
-      if (n > 0) done += static_cast<std::size_t>(n);
-    }
-    // No fsync: like a Windows logon session, the connections need to outlive
-    // the process, not a power cut; the rename alone keeps the file whole.
-  }
-  if (error.empty() && ::rename(temp.c_str(), path.c_str()) != 0) {
-    error = systemError("cannot replace", path);
-  }
-  if (!error.empty()) ::unlink(temp.c_str());
-  return error;
-}
-
 }  // namespace
 
 StateFile::StateFile(std::filesystem::path path) : path_(std::move(path)) {}
@@ -155,22 +111,14 @@ std::optional<Connections> StateFile::parse(const std::string& text) {
 
 StateFile::Loaded StateFile::load() const {
   Loaded loaded;
-  Fd fd(::open(path_.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) {
-    loaded.exists = errno != ENOENT;
+  bool missing = false;
+  // Far above any set of 26 connections: a larger file is not ours.
+  constexpr std::size_t kLimit = 1U << 20U;
+  if (!platform::files::read(path_, kLimit, loaded.text, &missing).empty()) {
+    loaded.exists = !missing;
     loaded.readable = false;
-    return loaded;
   }
-  char buf[4096];
-  for (;;) {
-    ssize_t n = ::read(fd.get(), buf, sizeof buf);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      loaded.readable = n == 0;
-      return loaded;
-    }
-    loaded.text.append(buf, static_cast<std::size_t>(n));
-  }
+  return loaded;
 }
 
 Connections StateFile::decode(const Loaded& loaded) {
@@ -208,16 +156,15 @@ std::string StateFile::update(const std::function<bool(Connections&)>& change) {
     apply(memory_);
     return {};
   }
-  const std::filesystem::path lockPath = path_.string() + ".lock";
-  Fd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-  if (lock.get() < 0) return systemError("cannot create", lockPath);
-  while (::flock(lock.get(), LOCK_EX) != 0) {
-    if (errno != EINTR) return systemError("cannot lock", lockPath);
-  }
+  std::filesystem::path lockPath = path_;
+  lockPath += ".lock";
+  platform::files::FileLock lock;
+  if (auto error = lock.acquire(lockPath); !error.empty()) return error;
   Connections connections = decode(load());
   if (!apply(connections)) return {};
   std::string text = format(connections);
-  std::string error = writeAtomically(path_, text);
+  // Owner-only: the file names the shares and users of the session.
+  std::string error = platform::files::replace(path_, text, true);
   // What the file holds is what reading it gives back (names it cannot hold
   // come back changed), so the cache takes the parsed text.
   if (auto parsed = parse(text); error.empty() && parsed) {
@@ -226,6 +173,6 @@ std::string StateFile::update(const std::function<bool(Connections&)>& change) {
     cacheValid_ = true;
   }
   return error;
-}  // closing the lock descriptor releases the lock
+}  // the lock is released here
 
 }  // namespace quilbert::sim

@@ -1,7 +1,7 @@
 // The connections of the simulated logon session, kept in a small TOML file so
 // that they outlive the process. Readers take the file as it is (writers replace
 // it atomically, so a reader sees one whole version); writers hold an exclusive
-// flock on "<state>.lock" while they read, change and replace it, so that two
+// lock on "<state>.lock" while they read, change and replace it, so that two
 // processes never lose each other's changes.
 #pragma once
 

@@ -1,0 +1,44 @@
+// The process services for Windows: program folder and command line from the
+// system, a single instance held by a named mutex, and activation requests
+// posted to a message-only window of the running instance.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "platform/process.h"
+
+namespace quilbert::platform {
+
+class Win32Process : public Process {
+ public:
+  // `instanceName` names the mutex and the activation window; tests pass
+  // one of their own so that they never meet a real instance.
+  explicit Win32Process(std::string instanceName = "Quilbert");
+  ~Win32Process() override;
+  Win32Process(const Win32Process&) = delete;
+  Win32Process& operator=(const Win32Process&) = delete;
+
+  std::string appDir() override;
+  std::string exeFileName() override;
+  std::string commandLine() override;
+  bool claimSingleInstance() override;
+  int listenForActivation(std::function<void()> onActivate) override;
+  void serviceActivation() override;
+  std::string replaceFile(const std::string& path, const std::string& bytes,
+                          bool ownerOnly) override;
+
+  // The whole argument string of a Windows command line: what follows the
+  // program's name (quoted or not) and the blanks after it.
+  static std::string argumentsOf(const std::wstring& commandLine);
+
+ private:
+  void requestActivation() const;
+
+  std::wstring name_;
+  void* mutex_ = nullptr;   // HANDLE
+  void* window_ = nullptr;  // HWND of the message-only activation window
+  std::function<void()> onActivate_;
+};
+
+}  // namespace quilbert::platform
