@@ -66,11 +66,8 @@ void drawPicture(HDC dc, const Win32Toolkit::Image& im, int x, int y, bool disab
     return;
   }
   if (im.bitmap == nullptr) return;
-  if (disabled) {
-    DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(im.bitmap), 0, x, y, im.width,
-               im.height, DST_BITMAP | DSS_DISABLED);
-    return;
-  }
+  // A bitmap is drawn as it is, disabled or not: the windows give disabled
+  // buttons a picture of their own.
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, im.bitmap);
   if (mask) {
@@ -872,7 +869,10 @@ LRESULT Win32FormView::controlMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp, bo
         RECT wr{};
         GetWindowRect(w, &wr);
         MapWindowPoints(HWND_DESKTOP, GetParent(w), reinterpret_cast<POINT*>(&wr), 2);
-        HPEN pen = CreatePen(PS_SOLID, std::max(1, line->borderWidth()), rgb(line->foreColor()));
+        const LOGBRUSH lb{BS_SOLID, rgb(line->foreColor()), 0};
+        HPEN pen =
+            ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT,
+                         static_cast<DWORD>(std::max(1, line->borderWidth())), &lb, 0, nullptr);
         HGDIOBJ old = SelectObject(dc, pen);
         MoveToEx(dc, toolkit_.toPixels(line->x1()) - wr.left,
                  toolkit_.toPixels(line->y1()) - wr.top, nullptr);

@@ -92,6 +92,8 @@ struct Sample {
   Label* label;
   MenuItem* english;
   MenuItem* french;
+  Image* image;
+  FlatButton* browse;
 };
 
 Sample buildSample(Form& f) {
@@ -119,6 +121,13 @@ Sample buildSample(Form& f) {
   s.command->setCaption("&Connecter");
   s.command->setPicture({kArt + "windows/w_connection_ac.ico", 16, 16});
   s.command->setMaskColor(Color::fromBgr(0x00C0C0FF));
+  s.image = &f.add<Image>("Image1");
+  s.image->move({7530, 1320, 240, 240});
+  s.image->setPicture({kArt + "tray16.ico", 16, 16});
+  s.browse = &f.add<FlatButton>("Parcourir", 1, s.frame);
+  s.browse->move({270, 480, 405, 255});
+  s.browse->setPicture({kArt + "browse3.bmp", 21, 13});
+  s.browse->setEnabled(false);
   s.list = &f.add<ListBox>("List1");
   s.list->move({120, 2640, 3300, 1500});
   s.list->addItem("\\\\server\\share");
@@ -165,6 +174,20 @@ TEST_F(Win32ViewTest, ControlsSitAtTheirDesignedPlacesAndFollowTheModel) {
   RECT outer{};
   GetWindowRect(w, &outer);
   EXPECT_EQ(px(f.height()), outer.bottom - outer.top);
+  // Pictures are drawn: the icon of an image, a disabled button's own picture.
+  const auto drawn = [](HWND control) {
+    RedrawWindow(control, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(control);
+    RECT r{};
+    GetClientRect(control, &r);
+    int colours = 0;
+    const COLORREF back = GetPixel(dc, 0, 0);
+    for (int x = 0; x < r.right; ++x) colours += GetPixel(dc, x, r.bottom / 2) != back ? 1 : 0;
+    ReleaseDC(control, dc);
+    return colours;
+  };
+  EXPECT_GT(drawn(Win32Toolkit::windowOf(*s.image)), 4);
+  EXPECT_GT(drawn(Win32Toolkit::windowOf(*s.browse)), 4);
 
   // Values set from code reach the controls.
   s.check->setValue(2);
@@ -315,15 +338,15 @@ TEST_F(Win32ViewTest, ModalDialogIsAnsweredByItsButtonsItsCloseBoxAndEscape) {
     Question q(tk_);
     q.timer.setTimerEnabled(true);
     q.onTick = [&] {
-      if (q.ticks == 2) {
-        if (q.ticks == 2) act(q);
-        act(q);
-        fprintf(stderr, "acted t=%lu\n", GetTickCount());
-      }
+      if (q.ticks == 2) act(q);
     };
     q.showModal();
     EXPECT_FALSE(q.visible());
     EXPECT_GE(q.ticks, 2);
+    // Wine's X driver settles its key and button state when the focus moves;
+    // give it the time before the next window takes the focus.
+    pumpUntil(
+        tk_, [] { return false; }, 300);
     return q.answers;
   };
   EXPECT_EQ(run([](Question&) { press(VK_RETURN); }), std::vector<std::string>{"ok"});
