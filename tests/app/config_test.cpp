@@ -2,9 +2,7 @@
 #include "app/config.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
-#include <csignal>
 #include <filesystem>
 
 #include "app/catalogue.h"
@@ -18,20 +16,6 @@ using testing::readFile;
 using testing::TestProgram;
 using testing::writeFile;
 namespace fs = std::filesystem;
-
-template <class F>
-auto withFileSizeLimit(rlim_t bytes, F f) {
-  rlimit old{};
-  getrlimit(RLIMIT_FSIZE, &old);
-  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = old;
-  small.rlim_cur = bytes;
-  setrlimit(RLIMIT_FSIZE, &small);
-  auto result = f();
-  setrlimit(RLIMIT_FSIZE, &old);
-  std::signal(SIGXFSZ, previous);
-  return result;
-}
 
 class ConfigTest : public ::testing::Test {
  protected:
@@ -150,10 +134,12 @@ TEST_F(ConfigTest, WritesAreAtomicAndRefuseWhatTheFormatCannotHold) {
             kMsgValueNotStorable);  // stored as a tab
   EXPECT_TRUE(checkDriveFields("a", "b", "\\\\S\\a\tb").ok());
 
-  // A disk that fills up in the middle of the write keeps the old file and
-  // says so (a file-size limit stands in for the full disk).
+  // A write that fails on the way keeps the old file and says so.
   lines[3] = "1\tC\tx\t\t\\\\S\\a";
-  const auto out = withFileSizeLimit(16, [&] { return WriteConfiguration(*p.g, lines); });
+  const auto out = [&] {
+    testing::BlockedWrites blocked(p.configPath());
+    return WriteConfiguration(*p.g, lines);
+  }();
   EXPECT_EQ(out.message, kMsgConfigWriteFailed);
   EXPECT_FALSE(out.detail.empty());
   EXPECT_EQ(readFile(p.configPath()), before);

@@ -24,8 +24,7 @@ TEST(Startup, FirstStartWritesTheDefaultFileForTheUserAndOpensTheWindow) {
   EXPECT_EQ(std::vector<std::string>(lines.begin() + 26, lines.end()),
             (std::vector<std::string>{"ide", "windows", "langage_fr.txt", "nres"}));
   EXPECT_EQ(readFile(p.configPath()).substr(0, 8), "0\tA\t\t\t\r\n");
-  EXPECT_EQ(fs::status(p.configPath()).permissions() & fs::perms::all,
-            fs::perms::owner_read | fs::perms::owner_write);
+  EXPECT_TRUE(testing::readableByOwnerOnly(p.configPath()));
   // "/a" on a first start connects nothing: the window opens for set-up.
   EXPECT_TRUE(p.main->visible());
   EXPECT_EQ(p.g->AutoRunState, "");

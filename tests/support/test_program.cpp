@@ -5,6 +5,7 @@
 
 #include "app/config.h"
 #include "app/text.h"
+#include "platform/paths.h"
 
 namespace quilbert::testing {
 
@@ -22,12 +23,6 @@ TempDir::~TempDir() {
   fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(path_, ec);
 }
-
-TestProcess::TestProcess(const std::string& commandLine, std::string appDir,
-                         std::string runtimeFolder)
-    : LinuxProcess(0, nullptr, std::move(runtimeFolder)),
-      commandLine_(commandLine),
-      appDir_(std::move(appDir)) {}
 
 sim::NetworkSpec smallNetwork() {
   sim::NetworkSpec n;
@@ -78,22 +73,21 @@ void writeFile(const fs::path& p, const std::string& bytes) {
 
 ProgramParts::ProgramParts(forms::Toolkit& tk, const std::string& commandLine,
                            const sim::NetworkSpec& spec) {
+  const char sep = app::Globals::separator();
   appDir = dir.path() / "app";
   fs::create_directories(appDir);
   const fs::path source = QUILBERT_SOURCE_DIR;
   std::error_code ec;
   fs::copy(source / "lang", appDir / "lang", fs::copy_options::recursive, ec);
   fs::copy(source / "ico", appDir / "ico", fs::copy_options::recursive, ec);
-  fs::create_directories(dir.path() / "run");
-  fs::permissions(dir.path() / "run", fs::perms::owner_all, ec);
+  settingsDir = dir.path() / "config" / "quilbert";
   network = std::make_unique<sim::SimNetwork>(spec, dir.path() / "network.state");
-  registry = std::make_unique<platform::FileRegistry>((dir.path() / "config").string());
-  process = std::make_unique<TestProcess>(commandLine, appDir.string() + "/",
-                                          (dir.path() / "run").string());
+  registry = std::make_unique<TestRegistry>(dir.path(), settingsDir);
+  process = std::make_unique<TestProcess>(commandLine, platform::utf8FromPath(appDir) + sep,
+                                          dir.path() / "run");
   g = std::make_unique<app::Globals>(
       app::Services{tk, *network, *network, *registry, *process, &statusLog});
   g->CommandLine = commandLine;
-  settingsDir = dir.path() / "config" / "quilbert";
   main = std::make_unique<ui::ConnectWindow>(*g);
   windows = std::make_unique<ui::ProgramWindows>(*g, *main);
 }

@@ -1,6 +1,6 @@
 // A whole program for behaviour tests: the headless backend, the simulated
-// network, the file-backed registry and the Linux process services, all in a
-// temporary folder of its own. Tests drive it as a user would.
+// network, and the native registry and process services, all in a temporary
+// folder of its own. Tests drive it as a user would, on either platform.
 #pragma once
 
 #include <filesystem>
@@ -12,9 +12,8 @@
 
 #include "app/globals.h"
 #include "platform/headless/headless_toolkit.h"
-#include "platform/linux/file_registry.h"
-#include "platform/linux/linux_process.h"
 #include "platform/sim/sim_network.h"
+#include "support/test_platform.h"
 #include "ui/common/dialog.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
@@ -34,19 +33,6 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-// The real process services, with the program folder placed where a test
-// wants it.
-class TestProcess : public platform::LinuxProcess {
- public:
-  TestProcess(const std::string& commandLine, std::string appDir, std::string runtimeFolder);
-  std::string appDir() override { return appDir_; }
-  std::string commandLine() override { return commandLine_; }
-
- private:
-  std::string commandLine_;
-  std::string appDir_;
-};
-
 // A small network: user "Claire", workgroup MAISON, server SRV with shares
 // docs, photos (password "secret" for claire) and busy (open files); server
 // OFF unreachable; local drives C (fixed) and D (CD-ROM).
@@ -57,7 +43,7 @@ std::string readFile(const std::filesystem::path& p);
 void writeFile(const std::filesystem::path& p, const std::string& bytes);
 
 // Everything of a program but its backend, in a temporary folder of its own:
-// the simulated network, the file-backed registry, the process services, the
+// the simulated network, the registry, the process services, the
 // program-wide state, the main window and the windows beside it.
 class ProgramParts {
  public:
@@ -71,7 +57,7 @@ class ProgramParts {
   std::filesystem::path appDir;       // with lang/ and ico/ copied from the repository
   std::filesystem::path settingsDir;  // where the configuration file lives
   std::unique_ptr<sim::SimNetwork> network;
-  std::unique_ptr<platform::FileRegistry> registry;
+  std::unique_ptr<TestRegistry> registry;
   std::unique_ptr<TestProcess> process;
   std::ostringstream statusLog;  // status lines of the automatic mode
   std::unique_ptr<app::Globals> g;

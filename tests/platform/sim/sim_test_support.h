@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -60,8 +61,11 @@ name = "archives"
 class TempDir {
  public:
   TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "quilbert-sim-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
+    // A name nobody else holds: create_directory fails on an existing one.
+    std::random_device rd;
+    do {
+      path_ = fs::temp_directory_path() / ("quilbert-sim-" + std::to_string(rd()));
+    } while (!fs::create_directory(path_));
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

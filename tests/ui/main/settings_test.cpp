@@ -44,7 +44,7 @@ TEST_F(SettingsTest, StartWithWindowsStoresTheRunCommandWithItsNul) {
   EXPECT_EQ(p.dialogTitles.back(), p.g->msg(170) + "  ");
   const auto value =
       app::QueryValue(*p.registry, platform::kHkeyLocalMachine, app::kRunKey, app::kRunValueName);
-  EXPECT_EQ(std::get<std::string>(value), p.appDir.string() + "/quilbert_tests /a");
+  EXPECT_EQ(std::get<std::string>(value), p.process->appDir() + p.process->exeFileName() + " /a");
   platform::RegKey key = 0;
   p.registry->openKey(platform::kHkeyLocalMachine, app::kRunKey, platform::kKeyQueryValue, key);
   std::string raw(200, ' ');
@@ -52,14 +52,14 @@ TEST_F(SettingsTest, StartWithWindowsStoresTheRunCommandWithItsNul) {
   std::uint32_t type = 0;
   p.registry->queryValue(key, app::kRunValueName, &type, &raw, size);
   EXPECT_EQ(raw.substr(0, size).back(), '\0');
-  EXPECT_TRUE(fs::exists(p.dir.path() / "config" / "autostart" / "quilbert.desktop"));
+  EXPECT_TRUE(p.registry->startsAtLogOn(p.g->RunCommand));
   // The next start ticks it; switching off deletes the value.
   w().annulmodif_Click();
   EXPECT_TRUE(w().menu("demarrage").checked());
   p.answerDialog(kAnswerOk);
   w().menu("demarrage").click();
   EXPECT_EQ(p.dialogTexts.back(), p.g->msg(49));
-  EXPECT_FALSE(fs::exists(p.dir.path() / "config" / "autostart" / "quilbert.desktop"));
+  EXPECT_TRUE(p.registry->startsAtLogOn(""));
 }
 
 TEST_F(SettingsTest, OnlyTheExactCommandTicksTheItem) {
@@ -125,21 +125,25 @@ TEST_F(SettingsTest, LanguageSwitchAppliesEveryCaptionAndWritesLine29Only) {
 
 TEST_F(SettingsTest, ThemesLoadTheirIconsAndTickTheirItem) {
   startWith();
+  const char sep = app::Globals::separator();
+  auto inApp = [&](const std::string& folder, const std::string& theme, const std::string& file) {
+    return p.process->appDir() + folder + sep + theme + sep + file;
+  };
   EXPECT_TRUE(w().menu("icone", 1).checked());
-  EXPECT_EQ(p.g->IconPrefix, p.appDir.string() + "/ico/windows/w_");
+  EXPECT_EQ(p.g->IconPrefix, inApp("ico", "windows", "w_"));
   w().menu("icone", 3).click();
   EXPECT_TRUE(w().menu("icone", 3).checked());
   EXPECT_FALSE(w().menu("icone", 1).checked());
   EXPECT_EQ(p.configLines()[27], "beos");
-  EXPECT_EQ(w().Command1.picture().file, p.appDir.string() + "/ico/beos/b_fin.ico");
+  EXPECT_EQ(w().Command1.picture().file, inApp("ico", "beos", "b_fin.ico"));
   EXPECT_GT(w().Command1.refreshCount(), 0);
   // A theme folder that does not exist leaves the pictures and the ticks.
   auto lines = p.configLines();
   lines[27] = "xp";
   p.writeConfig(lines);
   w().annulmodif_Click();
-  EXPECT_EQ(p.g->IconPrefix, p.appDir.string() + "/ico/xp/x_");
-  EXPECT_EQ(w().Command1.picture().file, p.appDir.string() + "/ico/beos/b_fin.ico");
+  EXPECT_EQ(p.g->IconPrefix, inApp("ico", "xp", "x_"));
+  EXPECT_EQ(w().Command1.picture().file, inApp("ico", "beos", "b_fin.ico"));
   EXPECT_TRUE(w().menu("icone", 3).checked());
 }
 
