@@ -6,6 +6,12 @@ QUILBERT_PACKAGES=(
   libtomlplusplus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
 )
+# The Windows program and its windows under Wine: cross compiler, Wine, a
+# display with a window manager, input and screenshots for its tests.
+QUILBERT_PACKAGES+=(
+  g++-mingw-w64-x86-64-posix wine wine64 googletest
+  xvfb openbox xdotool x11-utils imagemagick
+)
 
 quilbert_install_packages() {
   local missing=()
