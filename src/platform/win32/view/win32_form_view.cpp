@@ -162,18 +162,30 @@ DWORD Win32FormView::exStyle() const {
 }
 
 void Win32FormView::applyStyle() {
+  const auto oldStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
+  const auto oldEx = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
+  const bool owned = !form_.showInTaskbar() || toolkit_.hiddenFromTaskList();
+  HWND owner = owned ? toolkit_.hiddenOwner() : nullptr;
+  const DWORD exMask = WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW;
+  // The bits this view decides; the system adds others (WS_CLIPSIBLINGS).
+  const DWORD mask = WS_POPUP | WS_BORDER | WS_DLGFRAME | WS_SYSMENU | WS_THICKFRAME |
+                     WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+  if ((oldStyle & mask) == style() && (oldEx & exMask) == exStyle() &&
+      GetWindow(window_, GW_OWNER) == owner) {
+    return;  // nothing changes: the window stays as it is, active or not
+  }
   const bool visible = IsWindowVisible(window_) != FALSE;
+  const bool active = GetActiveWindow() == window_;
   // The task list shows a window only when it is shown anew.
   if (visible) ShowWindow(window_, SW_HIDE);
-  SetWindowLongPtrW(window_, GWL_STYLE, static_cast<LONG_PTR>(style()));
-  SetWindowLongPtrW(window_, GWL_EXSTYLE, static_cast<LONG_PTR>(exStyle()));
-  const bool owned = !form_.showInTaskbar() || toolkit_.hiddenFromTaskList();
-  SetWindowLongPtrW(window_, GWLP_HWNDPARENT,
-                    reinterpret_cast<LONG_PTR>(owned ? toolkit_.hiddenOwner() : nullptr));
+  SetWindowLongPtrW(window_, GWL_STYLE, static_cast<LONG_PTR>((oldStyle & ~mask) | style()));
+  SetWindowLongPtrW(window_, GWL_EXSTYLE, static_cast<LONG_PTR>((oldEx & ~exMask) | exStyle()));
+  SetWindowLongPtrW(window_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   SetWindowPos(window_, nullptr, 0, 0, 0, 0,
                SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   applyClientSize();
-  if (visible) ShowWindow(window_, SW_SHOWNA);
+  if (visible) ShowWindow(window_, active ? SW_SHOW : SW_SHOWNA);
+  if (visible && active) SetForegroundWindow(window_);
 }
 
 void Win32FormView::applyClientSize() {
@@ -344,9 +356,14 @@ void Win32FormView::update(Control& c, Prop p, HWND w) {
     case Prop::Visible:
       ShowWindow(w, c.visible() ? SW_SHOWNA : SW_HIDE);
       return;
-    case Prop::Enabled:
+    case Prop::Enabled: {
+      // A control about to be disabled hands the focus to the next one first,
+      // so that the window keeps the keyboard (Wine gives the focus up
+      // altogether when a focused window is disabled).
+      if (!c.enabled() && GetFocus() == w) tabFrom(&c, false);
       EnableWindow(w, c.enabled() ? TRUE : FALSE);
       return;
+    }
     case Prop::ToolTip: {
       TOOLINFOW ti{};
       ti.cbSize = sizeof ti;
