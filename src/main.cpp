@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
   using namespace quilbert;
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
+  registry.reconcileAutostart();
   std::unique_ptr<sim::SimNetwork> network;
   try {
     const auto file = networkFile(registry);
@@ -60,7 +61,8 @@ int main(int argc, char** argv) {
   window.load();
 
   // This is the running instance: a later start brings the window back.
-  const int fd = process.listenForActivation([&window] { window.bringBack(); });
-  if (fd >= 0) toolkit.watchReadable(fd, [&process] { process.serviceActivation(); });
+  process.listenForActivation([&window] { window.bringBack(); });
+  if (const int fd = process.activationDescriptor(); fd >= 0)
+    toolkit.watchReadable(fd, [&process] { process.serviceActivation(); });
   return toolkit.runMainLoop();
 }

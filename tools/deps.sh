@@ -5,6 +5,9 @@ QUILBERT_PACKAGES=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libtomlplusplus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the Windows program: cross compiler, GoogleTest's sources, Wine and a
+  # virtual display for its tests
+  g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth
 )
 # The Windows program and its windows under Wine: cross compiler, Wine, a
 # display with a window manager, input and screenshots for its tests.

@@ -12,6 +12,7 @@ inline constexpr int kMsgConfigWriteFailed = 57;
 inline constexpr int kMsgValueNotStorable = 58;
 inline constexpr int kMsgStartupChangeRefused = 172;
 inline constexpr int kMsgSaveErrorTitle = 173;
+inline constexpr int kMsgConfigUnreadable = 174;
 
 // Reads LangDir + LanguageFile into Catalogue. A missing or short file leaves
 // the entries it lacks empty; nothing is reported.

@@ -1,11 +1,15 @@
 #include "app/config.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <iostream>
 
 #include "app/catalogue.h"
 #include "app/line_reader.h"
 #include "app/text.h"
+#include "platform/paths.h"
+#include "platform/utf8.h"
 
 namespace quilbert::app {
 
@@ -80,13 +84,15 @@ std::string defaultDriveLine(int k) {
 
 void ReadConfiguration(Globals& g) {
   const std::string path = configPath(g);
+  g.ConfigUnreadable = false;
   LineReader probe(path);
   if (!probe.isOpen()) {
     std::error_code ec;
-    const bool exists = std::filesystem::exists(path, ec);
+    const bool exists = std::filesystem::exists(platform::pathFromUtf8(path), ec);
     g.ConfigCreated = true;
     setDefaults(g);
     if (exists) {
+      g.ConfigUnreadable = true;
       std::cerr << "quilbert: " << path
                 << " exists but cannot be read; it is left as it is and defaults are used\n";
       return;
@@ -141,23 +147,57 @@ void TakeApartDriveLines(Globals& g) {
   }
 }
 
-WriteOutcome checkDriveFields(std::string_view login, std::string_view storedPassword,
+namespace {
+
+// A character as a message names it: itself, or its code when it is invisible.
+std::string named(std::string_view utf8Char) {
+  std::size_t i = 0;
+  const auto cp = utf8::decode(utf8Char, i);
+  if (!cp || *cp < 0x20 || *cp == 0x7F || (*cp >= 0x80 && *cp < 0xA0)) {
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", cp ? static_cast<unsigned>(*cp) : 0xFFFDU);
+    return code;
+  }
+  return "\"" + std::string(utf8Char) + "\"";
+}
+
+// The first character of s that the file cannot hold as it stands (a line
+// break, a tab where tabs separate, one without a Windows-1252 code), named,
+// or "" when there is none.
+std::string unstorable(std::string_view s, bool tabAllowed) {
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t start = i;
+    const std::string c = firstChar(s.substr(i));
+    i += std::max<std::size_t>(1, c.size());
+    if (c == "\r" || c == "\n") return named(c) + " (line break)";
+    if (c == "\t" && !tabAllowed) return named(c) + " (tab)";
+    if (!utf8ToCp1252(s.substr(start, i - start))) return named(c) + " (no Windows-1252 code)";
+  }
+  return {};
+}
+
+}  // namespace
+
+WriteOutcome checkDriveFields(std::string_view login, std::string_view password,
                               std::string_view path) {
-  auto bad = [](std::string_view s) {
-    return s.find_first_of(std::string_view("\r\n\0", 3)) != s.npos;
-  };
-  if (login.find('\t') != std::string_view::npos) {
-    return {kMsgValueNotStorable, "login: tab"};
+  if (auto c = unstorable(login, false); !c.empty()) return {kMsgValueNotStorable, "login: " + c};
+  if (auto c = unstorable(password, true); !c.empty()) {
+    return {kMsgValueNotStorable, "password: " + c};
   }
-  if (storedPassword.find('\t') != std::string_view::npos) {
-    return {kMsgValueNotStorable, "password: a character that is stored as a tab"};
+  // Scrambling moves codes by three: a few control characters would be
+  // stored as a tab or a line break, which the line cannot hold.
+  const std::string codes = *utf8ToCp1252(password);
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    const auto code = static_cast<unsigned char>(codes[i]);
+    const auto stored = static_cast<unsigned char>(i % 2 == 0 ? code - 3 : code + 3);
+    if (stored == '\t' || stored == '\r' || stored == '\n') {
+      return {kMsgValueNotStorable, "password: " + named(cp1252ToUtf8(codes.substr(i, 1))) +
+                                        " (character " + std::to_string(i + 1) +
+                                        ") is stored as a " +
+                                        (stored == '\t' ? "tab" : "line break")};
+    }
   }
-  if (bad(login) || bad(storedPassword) || bad(path)) {
-    return {kMsgValueNotStorable, "line break or NUL character"};
-  }
-  for (auto s : {login, path}) {
-    if (!utf8ToCp1252(s)) return {kMsgValueNotStorable, "character outside Windows-1252"};
-  }
+  if (auto c = unstorable(path, true); !c.empty()) return {kMsgValueNotStorable, "path: " + c};
   return {};
 }
 
@@ -172,16 +212,15 @@ std::array<std::string, 31> settingsLines(const Globals& g,
 }
 
 WriteOutcome WriteConfiguration(Globals& g, const std::array<std::string, 31>& lines) {
+  if (g.ConfigUnreadable) return {kMsgConfigUnreadable, configPath(g)};
   std::string bytes;
   for (int k = 1; k <= kConfigLineCount; ++k) {
     const std::string& line = lines[static_cast<std::size_t>(k)];
-    if (line.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos) {
-      return {kMsgValueNotStorable, "line " + std::to_string(k) + ": line break or NUL character"};
-    }
+    // Any byte but a line break is kept as it stands, NUL included: a
+    // scrambled password may hold one, and what was read is written back.
     auto encoded = utf8ToCp1252(line);
-    if (!encoded) {
-      return {kMsgValueNotStorable,
-              "line " + std::to_string(k) + ": character outside Windows-1252"};
+    if (auto c = unstorable(line, true); !c.empty() || !encoded) {
+      return {kMsgValueNotStorable, "line " + std::to_string(k) + ": " + c};
     }
     bytes += *encoded;
     bytes += "\r\n";

@@ -23,7 +23,8 @@ std::string defaultDriveLine(int k);
 // Reads SettingsDir + ConfigFileName into ConfigLines, the settings and
 // ConfigCreated, creating the file with the default content when it does not
 // exist. A file that exists but cannot be read is left alone (defaults are
-// used in memory) so that nothing the user had is overwritten.
+// used in memory) and ConfigUnreadable is set: WriteConfiguration then
+// refuses until a later read succeeds, so nothing the user had is lost.
 void ReadConfiguration(Globals& g);
 
 // Fills DriveTable 1 to 26 from ConfigLines 1 to 26. A line with fewer than
@@ -37,10 +38,11 @@ struct WriteOutcome {
   [[nodiscard]] bool ok() const { return message == 0; }
 };
 
-// Checks a drive line's fields against what the line format can hold: no tab
-// in the login or the stored password; no CR, LF or NUL anywhere; every
-// character in Windows-1252.
-WriteOutcome checkDriveFields(std::string_view login, std::string_view storedPassword,
+// Checks a drive line's fields against what the line format can hold: no
+// line break anywhere, no tab in the login, every character in Windows-1252,
+// and no password character whose scrambled form is a tab or a line break.
+// A refusal names the field and the character.
+WriteOutcome checkDriveFields(std::string_view login, std::string_view password,
                               std::string_view path);
 
 // Replaces the file with the 30 lines, atomically: a refused line or a failed

@@ -67,6 +67,9 @@ struct Globals {
   std::string RunCommand;
 
   bool ConfigCreated = false;
+  // The configuration file exists but could not be read: the defaults in
+  // memory must never be written over what it holds.
+  bool ConfigUnreadable = false;
   std::string AutoRunState;
   std::string TrackEdits;
 

@@ -1,8 +1,11 @@
 #include "app/line_reader.h"
 
+#include "platform/paths.h"
+
 namespace quilbert::app {
 
-LineReader::LineReader(const std::string& path) : in_(path, std::ios::binary) {
+LineReader::LineReader(const std::string& path)
+    : in_(platform::pathFromUtf8(path), std::ios::binary) {
   // A folder opens as a stream on some systems and then fails at the first read.
   if (in_.is_open() && in_.peek() == std::char_traits<char>::eof() && in_.bad()) failed_ = true;
 }

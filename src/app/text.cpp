@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/utf8.h"
+
 namespace quilbert::app {
 
 namespace {
@@ -32,35 +34,10 @@ void appendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Decodes one UTF-8 character at i; nullopt when malformed.
+// Decodes one UTF-8 character at i; nullopt when malformed (strictly: an
+// overlong line feed must never slip past the checks for line breaks).
 std::optional<char32_t> decode(std::string_view s, std::size_t& i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  int extra = 0;
-  char32_t cp = 0;
-  if (b0 < 0x80) {
-    ++i;
-    return b0;
-  }
-  if ((b0 & 0xE0) == 0xC0) {
-    extra = 1;
-    cp = b0 & 0x1F;
-  } else if ((b0 & 0xF0) == 0xE0) {
-    extra = 2;
-    cp = b0 & 0x0F;
-  } else if ((b0 & 0xF8) == 0xF0) {
-    extra = 3;
-    cp = b0 & 0x07;
-  } else {
-    return std::nullopt;
-  }
-  if (i + static_cast<std::size_t>(extra) >= s.size()) return std::nullopt;
-  for (int k = 1; k <= extra; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-    if ((b & 0xC0) != 0x80) return std::nullopt;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  i += static_cast<std::size_t>(extra) + 1;
-  return cp;
+  return utf8::decode(s, i);
 }
 
 }  // namespace

@@ -65,7 +65,9 @@ PassResult AutomaticRun(app::Globals& g) {
     const auto& e = g.DriveTable[static_cast<std::size_t>(i)];
     auto& item = items[static_cast<std::size_t>(i)];
     const std::string letter(1, static_cast<char>('A' + i - 1));
-    item.active = e.Active == "1";
+    // An entry without a path has nothing to connect; the rows make it
+    // inactive too.
+    item.active = e.Active == "1" && !app::isBlank(e.Path);
     item.localName = letter + ":";
     item.label = letter + ":";
     item.path = app::trimSpaces(e.Path);

@@ -17,7 +17,10 @@ namespace quilbert::platform::files {
 // left behind by a writer that was killed are removed first. Empty on
 // success, else a message naming the file and the error; the old file is
 // then intact. A target that is a link has the file it leads to replaced.
-std::string replace(const std::filesystem::path& path, std::string_view bytes, bool ownerOnly);
+// `durable` false skips the flushes to disk: the file is still whole after
+// the writer dies at any moment, but not necessarily after a power cut.
+std::string replace(const std::filesystem::path& path, std::string_view bytes, bool ownerOnly,
+                    bool durable = true);
 
 // Reads a whole file of at most `limit` bytes. Empty on success, else a
 // message naming the file and the error (`missing` tells a file that does

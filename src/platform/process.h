@@ -20,10 +20,10 @@ class Process {
   // that instance has then been asked to come to the front.
   virtual bool claimSingleInstance() = 0;
   // Registers what to do when a later instance asks this one to come to the
-  // front; returns a descriptor to watch, or -1 when there is none.
-  virtual int listenForActivation(std::function<void()> onActivate) = 0;
-  // Reads pending activation requests (call when the descriptor is readable).
-  virtual void serviceActivation() = 0;
+  // front. Only the instance holding the single-instance claim listens; how
+  // the requests reach the window's thread is the platform's business (the
+  // composition root wires it up).
+  virtual void listenForActivation(std::function<void()> onActivate) = 0;
   // Replaces a file atomically (temporary file beside it, flushed to disk,
   // renamed over it); ownerOnly creates it readable by its owner only. Returns
   // an empty string on success, else what went wrong; the old file is intact.

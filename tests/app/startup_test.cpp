@@ -4,7 +4,9 @@
 
 #include <filesystem>
 
+#include "app/registry_routines.h"
 #include "app/text.h"
+#include "platform/paths.h"
 #include "support/test_program.h"
 
 namespace quilbert::app {
@@ -53,6 +55,20 @@ TEST(Startup, AutomaticRunConnectsTheActiveEntriesAndEnds) {
   const std::string log = p.statusLog.str();
   EXPECT_NE(log.find(p.g->msg(60) + " : 2/3\n"), std::string::npos);
   EXPECT_EQ(log.find("secret"), std::string::npos);
+}
+
+TEST(Startup, AutomaticRunSkipsAnActiveEntryWithoutAPath) {
+  TestProgram p("/a");
+  auto lines =
+      TestProgram::config({{'F', TestProgram::driveLine("1", 'F', "", "", "\\\\SRV\\docs")}});
+  lines[0] = "1";              // active, nothing else: no tab at all
+  lines[1] = "1\tB\t\t\t   ";  // active with a blank path
+  p.writeConfig(lines);
+  p.recordStatuses(1);
+  EXPECT_TRUE(p.start());
+  ASSERT_EQ(p.statuses.size(), 1U);
+  EXPECT_EQ(p.statuses[0].text, p.g->msg(60) + " : \r\n1/1");
+  EXPECT_EQ(p.connectedTo('F'), "\\\\SRV\\docs");
 }
 
 TEST(Startup, AutomaticRunWithNothingActiveShowsNoneOfNone) {
@@ -126,6 +142,29 @@ TEST(Startup, UserNameWithForbiddenCharactersNamesAFileInTheSettingsFolder) {
   p.start();
   EXPECT_EQ(p.g->ConfigFileName, "maison_claire.ini");
   EXPECT_TRUE(fs::exists(p.settingsDir / "maison_claire.ini"));
+}
+
+// Windows reads a narrow path in the ANSI code page: every path must be built
+// from UTF-8 for such a folder to work there.
+TEST(Startup, ASettingsFolderNamedBeyondAsciiHoldsTheConfiguration) {
+  TestProgram p;
+  const char sep = Globals::separator();
+  const std::string folder = platform::utf8FromPath(p.dir.path()) + sep + "Données 漢字";
+  fs::create_directories(platform::pathFromUtf8(folder));
+  platform::RegKey key = 0;
+  ASSERT_EQ(p.registry->openKey(platform::kHkeyCurrentUser, kShellFoldersKey,
+                                platform::kKeyAllAccess, key),
+            0);
+  ASSERT_EQ(p.registry->setValue(key, "Local Settings", platform::kRegSz, folder + '\0'), 0);
+  p.registry->closeKey(key);
+  p.settingsDir = platform::pathFromUtf8(folder);
+  auto lines = TestProgram::config({});
+  lines[27] = "sony";
+  p.writeConfig(lines);
+  ASSERT_FALSE(p.start());
+  EXPECT_EQ(p.g->IconTheme, "sony");
+  p.main->menu("icone", 3).click();
+  EXPECT_EQ(p.configLines()[27], "beos");
 }
 
 TEST(Startup, NoNetworkUserGivesConnectIni) {

@@ -20,6 +20,17 @@ TEST(Cp1252, CharactersWithoutAByteAreRefused) {
   EXPECT_FALSE(utf8ToCp1252("\xC3").has_value());  // cut UTF-8 sequence
 }
 
+TEST(Cp1252, MalformedUtf8IsRefusedNotDecodedLoosely) {
+  // An overlong line feed would slip past every check for line breaks.
+  for (const char* bad :
+       {"a\xC0\x8A", "\xC1\x90", "\xE0\x80\x8A", "\xF0\x80\x80\x8A", "\xED\xA0\x80",
+        "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\x80", "\xC2", "\xE2\x82"}) {
+    EXPECT_FALSE(utf8ToCp1252(bad).has_value()) << bad;
+  }
+  // The boundaries that are well-formed still decode.
+  EXPECT_EQ(utf8ToCp1252("\xC2\x81\xC3\xBF\xE2\x82\xAC"), std::string("\x81\xFF\x80"));
+}
+
 TEST(Text, TrimmingRemovesSpacesOnlyAndLowerCaseKnowsAccents) {
   EXPECT_EQ(trimSpaces("  \tab c\t "), "\tab c\t");
   EXPECT_TRUE(isBlank("   "));

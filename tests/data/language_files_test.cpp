@@ -43,7 +43,7 @@ std::string entry(const LanguageFile& f, int n) {
 }
 
 // Every entry a window, a dialog or a status text shows (the table of the catalogue),
-// plus the messages of the save and start-with-Windows failures (57, 58, 172, 173).
+// plus the messages of the save and start-with-Windows failures (57, 58, 172 to 174).
 std::vector<int> usedEntries() {
   std::vector<int> used;
   auto range = [&](int from, int to) {
@@ -58,7 +58,7 @@ std::vector<int> usedEntries() {
   range(139, 148);
   range(160, 164);
   used.push_back(168);
-  range(170, 173);
+  range(170, 174);
   range(179, 182);
   used.push_back(189);
   return used;

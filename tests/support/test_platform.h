@@ -26,10 +26,9 @@ class TestProcess : public platform::Process {
   std::string exeFileName() override { return native_->exeFileName(); }
   std::string commandLine() override { return commandLine_; }
   bool claimSingleInstance() override { return native_->claimSingleInstance(); }
-  int listenForActivation(std::function<void()> onActivate) override {
-    return native_->listenForActivation(std::move(onActivate));
+  void listenForActivation(std::function<void()> onActivate) override {
+    native_->listenForActivation(std::move(onActivate));
   }
-  void serviceActivation() override { native_->serviceActivation(); }
   std::string replaceFile(const std::string& path, const std::string& bytes,
                           bool ownerOnly) override {
     return native_->replaceFile(path, bytes, ownerOnly);

@@ -87,8 +87,6 @@ class Toolkit {
   virtual void hideFromTaskList() = 0;
   // Ends the process at once: no window event runs.
   [[noreturn]] virtual void endProcess(int exitCode) = 0;
-  // Watches a file descriptor for input and calls back on the UI thread.
-  virtual void watchReadable(int fd, std::function<void()> onReadable) = 0;
 };
 
 }  // namespace quilbert::forms

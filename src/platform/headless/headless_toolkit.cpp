@@ -4,6 +4,8 @@
 #include <cmath>
 #include <fstream>
 
+#include "platform/paths.h"
+
 namespace quilbert::headless {
 
 using forms::Control;
@@ -201,7 +203,7 @@ forms::Size HeadlessToolkit::measureText(const forms::Font& font, std::string_vi
 }
 
 std::optional<forms::Picture> HeadlessToolkit::loadPicture(const std::string& file) const {
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(platform::pathFromUtf8(file), std::ios::binary);
   if (!in) return std::nullopt;
   std::string head(32, '\0');
   in.read(head.data(), static_cast<std::streamsize>(head.size()));
@@ -258,16 +260,6 @@ std::optional<std::string> HeadlessToolkit::browseForFolder(
 
 void HeadlessToolkit::endProcess(int exitCode) {
   throw forms::ProcessEnded{exitCode};
-}
-
-void HeadlessToolkit::watchReadable(int fd, std::function<void()> onReadable) {
-  watched_.emplace_back(fd, std::move(onReadable));
-}
-
-void HeadlessToolkit::pollWatched() {
-  for (auto& [fd, cb] : watched_) {
-    if (cb) cb();
-  }
 }
 
 }  // namespace quilbert::headless

@@ -82,9 +82,6 @@ class HeadlessToolkit : public forms::Toolkit {
   // What to click when a pop-up menu opens (null: close it without a click).
   std::function<void(forms::MenuItem& menu)> onPopupMenu;
 
-  // ---- watched descriptors: the test polls them.
-  void pollWatched();
-
   // ---- Toolkit
   std::unique_ptr<forms::FormView> createView(Form& form) override;
   void show(Form& form) override;
@@ -112,7 +109,6 @@ class HeadlessToolkit : public forms::Toolkit {
                                              const forms::FolderBrowseRequest& request) override;
   void hideFromTaskList() override { hiddenFromTaskList_ = true; }
   [[noreturn]] void endProcess(int exitCode) override;
-  void watchReadable(int fd, std::function<void()> onReadable) override;
 
   // Used by the views.
   void timerChanged(forms::Timer& t);
@@ -141,7 +137,6 @@ class HeadlessToolkit : public forms::Toolkit {
   std::map<const Form*, bool> topMost_;
   std::map<const Form*, int> repaints_;
   bool hiddenFromTaskList_ = false;
-  std::vector<std::pair<int, std::function<void()>>> watched_;
   bool quit_ = false;
   int exitCode_ = 0;
 };

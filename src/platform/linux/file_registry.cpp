@@ -212,13 +212,42 @@ int FileRegistry::commit(const std::function<int(KeyTable&)>& change,
   return regerr::kOk;
 }
 
-std::string FileRegistry::syncAutostart(const KeyTable& table) const {
+std::string FileRegistry::runCommand(const KeyTable& table) {
   const StoredKey* run = table.find(kRunKey);
   const StoredValue* value = run != nullptr ? run->findValue(kRunValueName) : nullptr;
   std::string command;
   if (value != nullptr && value->type == kRegSz)
     command = value->data.substr(0, value->data.find('\0'));
-  if (command.find_first_not_of(' ') != std::string::npos) {
+  return command.find_first_not_of(' ') != std::string::npos ? command : std::string();
+}
+
+std::string FileRegistry::reconcileAutostart() {
+  // Under the store's lock, so that no other instance is between its two writes.
+  posix::UniqueFd folder(::open(storeFolder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (folder) {
+    while (::flock(folder.get(), LOCK_EX) != 0) {
+      if (errno != EINTR) break;
+    }
+  }
+  refresh(true);
+  const std::string command = runCommand(table_);
+  struct stat st {};
+  const bool present = ::lstat(autostartPath_.c_str(), &st) == 0;
+  std::string entry;
+  const bool agree = command.empty()
+                         ? !present
+                         : posix::readWholeFile(autostartPath_, kStoreLimit, entry).empty() &&
+                               entry == posix::autostartEntry(command);
+  if (agree) return {};
+  std::string error = syncAutostart(table_);
+  if (!error.empty())
+    report("cannot bring the autostart entry in step with the Run value: " + error);
+  return error;
+}
+
+std::string FileRegistry::syncAutostart(const KeyTable& table) const {
+  const std::string command = runCommand(table);
+  if (!command.empty()) {
     if (auto error = posix::makeFolders(posix::parentFolder(autostartPath_), 0700);
         !error.empty()) {
       return error;

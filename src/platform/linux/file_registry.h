@@ -44,6 +44,11 @@ class FileRegistry : public Registry {
   int deleteValue(RegKey key, const std::string& name) override;
   int closeKey(RegKey key) override;
 
+  // Makes the autostart entry agree with the Run value, which is the truth:
+  // the two are written one after the other, so a process killed between
+  // them leaves them apart. Called once at start; writes only when they
+  // differ. Empty, or what could not be done (also reported on stderr).
+  std::string reconcileAutostart();
   // Creates a key and its missing parents (the interface itself never does).
   int createKey(std::uint32_t root, const std::string& subKey);
   // Fault switch: opening this key, or one below it, with any write access
@@ -77,6 +82,8 @@ class FileRegistry : public Registry {
                   const std::function<int(posix::KeyTable&, const std::string&)>& change);
   std::string setAsideDamagedStore();
   [[nodiscard]] std::string syncAutostart(const posix::KeyTable& table) const;
+  // The command the Run value holds, or "" when it holds none to run.
+  [[nodiscard]] static std::string runCommand(const posix::KeyTable& table);
   [[nodiscard]] bool isRunValue(const std::string& path, const std::string& name) const;
   [[nodiscard]] bool isReadOnly(const std::string& path) const;
 

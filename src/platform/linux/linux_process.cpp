@@ -2,18 +2,21 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/epoll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <thread>
 #include <utility>
 
@@ -26,10 +29,14 @@ using Clock = std::chrono::steady_clock;
 // How long a second instance keeps trying to reach the first one, which may
 // still be starting and not listen yet.
 constexpr auto kActivationTimeout = std::chrono::milliseconds(500);
-// How long the running instance waits for the text of one request.
-constexpr auto kRequestTimeout = std::chrono::milliseconds(200);
+// A peer that has not completed its request by then is dropped; so is the
+// oldest one when more than kPeerLimit wait. Nothing ever waits for a peer.
+constexpr auto kPeerPatience = std::chrono::seconds(1);
+constexpr std::size_t kPeerLimit = 16;
 constexpr std::size_t kRequestLimit = 256;
-constexpr int kConnectionsPerService = 64;
+// Accepted at most per call, so that a flood of connections cannot keep the
+// window's thread away from its other events.
+constexpr int kConnectionsPerService = 32;
 const std::string kActivateRequest = "activate";
 
 int remainingMs(Clock::time_point deadline) {
@@ -43,24 +50,6 @@ bool fillAddress(const std::string& path, sockaddr_un& address) {
   if (path.size() >= sizeof address.sun_path) return false;
   std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
   return true;
-}
-
-std::string readRequest(int fd) {
-  std::string text;
-  auto deadline = Clock::now() + kRequestTimeout;
-  char buffer[kRequestLimit];
-  while (text.size() < kRequestLimit) {
-    pollfd ready{fd, POLLIN, 0};
-    int wait = remainingMs(deadline);
-    int n = ::poll(&ready, 1, wait);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) break;
-    ssize_t got = ::read(fd, buffer, kRequestLimit - text.size());
-    if (got < 0 && (errno == EINTR || errno == EAGAIN)) continue;
-    if (got <= 0) break;
-    text.append(buffer, static_cast<std::size_t>(got));
-  }
-  return text;
 }
 
 }  // namespace
@@ -216,14 +205,14 @@ void LinuxProcess::requestActivation() const {
   }
 }
 
-int LinuxProcess::listenForActivation(std::function<void()> onActivate) {
+void LinuxProcess::listenForActivation(std::function<void()> onActivate) {
   onActivate_ = std::move(onActivate);
-  if (listener_) return listener_.get();
-  if (!lock_) return -1;  // only the instance that holds the lock owns the socket
+  if (listener_) return;
+  if (!lock_) return;  // only the instance that holds the lock owns the socket
   sockaddr_un address{};
   if (!fillAddress(socketPath_, address)) {
     report("cannot listen for activation: the path " + socketPath_ + " is too long");
-    return -1;
+    return;
   }
   // Holding the lock, any socket file here was left by an instance that crashed.
   ::unlink(socketPath_.c_str());
@@ -231,42 +220,108 @@ int LinuxProcess::listenForActivation(std::function<void()> onActivate) {
   if (!fd || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
       ::chmod(socketPath_.c_str(), 0600) != 0 || ::listen(fd.get(), 16) != 0) {
     report("cannot listen for activation on " + socketPath_ + ": " + posix::systemError(errno));
-    return -1;
+    return;
+  }
+  // One descriptor for the window's loop to watch, however many peers are connected.
+  posix::UniqueFd poller(::epoll_create1(EPOLL_CLOEXEC));
+  epoll_event event{};
+  event.events = EPOLLIN;
+  event.data.fd = fd.get();
+  if (!poller || ::epoll_ctl(poller.get(), EPOLL_CTL_ADD, fd.get(), &event) != 0) {
+    report("cannot listen for activation: " + posix::systemError(errno));
+    ::unlink(socketPath_.c_str());
+    return;
   }
   listener_ = std::move(fd);
-  return listener_.get();
+  poller_ = std::move(poller);
 }
 
 void LinuxProcess::serviceActivation() {
   if (!listener_) return;
+  int requests = 0;
+  std::array<epoll_event, 32> events{};
+  int ready = ::epoll_wait(poller_.get(), events.data(), static_cast<int>(events.size()), 0);
+  for (int i = 0; i < ready; ++i) {
+    const int fd = events[static_cast<std::size_t>(i)].data.fd;
+    if (fd == listener_.get()) {
+      acceptPeers(requests);
+    } else if (auto peer = peers_.find(fd); peer != peers_.end()) {
+      if (!readPeer(peer->second, requests)) dropPeer(fd);
+    }
+  }
+  // Silent peers: the slow ones go, and never more than a few wait.
+  const auto now = Clock::now();
+  for (auto it = peers_.begin(); it != peers_.end();) {
+    auto next = std::next(it);
+    if (now - it->second.since > kPeerPatience) dropPeer(it->first);
+    it = next;
+  }
+  while (peers_.size() > kPeerLimit) {
+    auto oldest = peers_.begin();
+    for (auto it = peers_.begin(); it != peers_.end(); ++it) {
+      if (it->second.since < oldest->second.since) oldest = it;
+    }
+    dropPeer(oldest->first);
+  }
+  // Last, as the callback may run a nested loop that comes back here.
+  for (int r = 0; r < requests; ++r) {
+    auto callback = onActivate_;  // the callback may replace itself
+    if (callback) callback();
+  }
+}
+
+void LinuxProcess::acceptPeers(int& requests) {
   for (int i = 0; i < kConnectionsPerService; ++i) {
-    int accepted = ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-    if (accepted < 0) {
+    posix::UniqueFd connection(
+        ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
+    if (!connection) {
       if (errno == EINTR || errno == ECONNABORTED) continue;
       return;  // nothing more pending
     }
-    posix::UniqueFd connection(accepted);
     ucred peer{};
     socklen_t length = sizeof peer;
-    if (::getsockopt(accepted, SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
+    if (::getsockopt(connection.get(), SOL_SOCKET, SO_PEERCRED, &peer, &length) != 0 ||
         peer.uid != ::geteuid()) {
       continue;  // only our own user may bring us to the front
     }
-    std::string text = readRequest(accepted);
-    connection.reset();
-    int requests = 0;
-    std::size_t start = 0;
-    while (start < text.size()) {
-      auto end = text.find('\n', start);
-      if (end == std::string::npos) end = text.size();
-      if (text.compare(start, end - start, kActivateRequest) == 0) ++requests;
-      start = end + 1;
-    }
-    for (int r = 0; r < requests; ++r) {
-      auto callback = onActivate_;  // the callback may replace itself
-      if (callback) callback();
-    }
+    Peer waiting{std::move(connection), {}, Clock::now()};
+    // A second instance writes its request at once: most peers are done here.
+    if (!readPeer(waiting, requests)) continue;
+    epoll_event event{};
+    event.events = EPOLLIN | EPOLLRDHUP;
+    event.data.fd = waiting.fd.get();
+    if (::epoll_ctl(poller_.get(), EPOLL_CTL_ADD, waiting.fd.get(), &event) != 0) continue;
+    const int fd = waiting.fd.get();
+    peers_.emplace(fd, std::move(waiting));
   }
+}
+
+bool LinuxProcess::readPeer(Peer& peer, int& requests) {
+  std::array<char, kRequestLimit> buffer{};
+  for (;;) {
+    ssize_t got = ::read(peer.fd.get(), buffer.data(), buffer.size());
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
+    if (got <= 0) {
+      // Hung up (or failed): a last request may lack its line break.
+      if (peer.text == kActivateRequest) ++requests;
+      return false;
+    }
+    peer.text.append(buffer.data(), static_cast<std::size_t>(got));
+    std::size_t end = 0;
+    while ((end = peer.text.find('\n')) != std::string::npos) {
+      if (peer.text.compare(0, end, kActivateRequest) != 0) return false;
+      ++requests;
+      peer.text.erase(0, end + 1);
+    }
+    if (peer.text.size() > kActivateRequest.size()) return false;
+  }
+  return true;
+}
+
+void LinuxProcess::dropPeer(int fd) {
+  // Closing the descriptor also takes it out of the poller.
+  peers_.erase(fd);
 }
 
 std::string LinuxProcess::replaceFile(const std::string& path, const std::string& bytes,

@@ -3,7 +3,9 @@
 // requests passed over a Unix-domain socket beside it.
 #pragma once
 
+#include <chrono>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,10 +28,17 @@ class LinuxProcess : public Process {
   std::string exeFileName() override;
   std::string commandLine() override;
   bool claimSingleInstance() override;
-  int listenForActivation(std::function<void()> onActivate) override;
-  void serviceActivation() override;
+  void listenForActivation(std::function<void()> onActivate) override;
   std::string replaceFile(const std::string& path, const std::string& bytes,
                           bool ownerOnly) override;
+
+  // What the window's loop watches once listening (-1 before, or when this
+  // instance does not listen): readable whenever a peer connects, writes or
+  // hangs up.
+  [[nodiscard]] int activationDescriptor() const { return poller_.get(); }
+  // Handles whatever waits on the activation socket, never waiting for a
+  // peer: the window's thread calls it when the descriptor is readable.
+  void serviceActivation();
 
   [[nodiscard]] const std::string& lockPath() const { return lockPath_; }
   [[nodiscard]] const std::string& socketPath() const { return socketPath_; }
@@ -37,6 +46,16 @@ class LinuxProcess : public Process {
  private:
   [[nodiscard]] std::string prepareRuntimeFolder() const;
   void requestActivation() const;
+  struct Peer {
+    posix::UniqueFd fd;
+    std::string text;
+    std::chrono::steady_clock::time_point since;
+  };
+  void acceptPeers(int& requests);
+  // Reads what the peer has sent so far; false when it is done with (or
+  // sent something that is no request) and must be dropped.
+  static bool readPeer(Peer& peer, int& requests);
+  void dropPeer(int fd);
   [[nodiscard]] std::string executablePath() const;
   void report(const std::string& message) const;
 
@@ -47,6 +66,9 @@ class LinuxProcess : public Process {
   std::string socketPath_;
   posix::UniqueFd lock_;
   posix::UniqueFd listener_;
+  posix::UniqueFd poller_;
+  // Connected peers whose request is not complete yet, by descriptor.
+  std::map<int, Peer> peers_;
   std::function<void()> onActivate_;
 };
 

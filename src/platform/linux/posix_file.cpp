@@ -180,7 +180,8 @@ std::string temporaryPrefix(const std::filesystem::path& path) {
   return path.filename().string() + ".tmp-";
 }
 
-std::string replace(const std::filesystem::path& target, std::string_view bytes, bool ownerOnly) {
+std::string replace(const std::filesystem::path& target, std::string_view bytes, bool ownerOnly,
+                    bool durable) {
   const std::string requested = target.string();
   if (requested.empty()) return "cannot write a file without a name";
   std::string path = requested;
@@ -224,12 +225,13 @@ std::string replace(const std::filesystem::path& target, std::string_view bytes,
     // Exactly 0600 for secrets, whatever the umask let through.
     if (ownerOnly && ::fchmod(fd.get(), 0600) != 0) return abandon("cannot set its permissions");
     if (!writeAll(fd.get(), bytes)) return abandon("cannot write its content");
-    if (::fsync(fd.get()) != 0) return abandon("cannot flush it to disk");
+    if (durable && ::fsync(fd.get()) != 0) return abandon("cannot flush it to disk");
     if (::rename(temp.c_str(), path.c_str()) != 0) {
       if (errno == ENOENT) continue;
       return abandon("cannot put the new file in place");
     }
     fd.reset();
+    if (!durable) return {};
     // Make the rename itself durable; the new file is in place either way.
     UniqueFd folder(::open(posix::parentFolder(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (folder) ::fsync(folder.get());

@@ -84,7 +84,8 @@ class QtToolkit : public forms::Toolkit {
                                              const forms::FolderBrowseRequest& request) override;
   void hideFromTaskList() override;
   [[noreturn]] void endProcess(int exitCode) override;
-  void watchReadable(int fd, std::function<void()> onReadable) override;
+  // Watches a file descriptor for input and calls back on the UI thread.
+  void watchReadable(int fd, std::function<void()> onReadable);
 
   // How many times the program has beeped (a user's only feedback for some
   // refusals; tests check it).

@@ -2,14 +2,13 @@
 // docs/sim-network.md; every refusal is one DescriptionError "file:line: what".
 #include "platform/sim/description.h"
 
-#include <toml++/toml.h>
-
 #include <algorithm>
 #include <fstream>
 #include <initializer_list>
 #include <sstream>
 
 #include "platform/sim/names.h"
+#include "platform/sim/toml.h"
 
 namespace quilbert::sim {
 namespace {
@@ -263,9 +262,9 @@ NetworkSpec parseDescription(std::string_view text, const std::string& fileName)
   Reader r(fileName);
   toml::table doc;
   try {
-    doc = toml::parse(text, std::string_view(fileName));
-  } catch (const toml::parse_error& e) {
-    r.fail(static_cast<int>(e.source().begin.line), std::string(e.description()));
+    doc = parseToml(text, fileName);
+  } catch (const TomlError& e) {
+    r.fail(e.line, e.what);
   }
   r.checkKeys(doc, {"user", "network", "drives", "provider", "workgroup", "server", "generate"},
               "the description");

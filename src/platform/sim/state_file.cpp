@@ -1,13 +1,13 @@
 #include "platform/sim/state_file.h"
 
-#include <toml++/toml.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
 
 #include "platform/files.h"
 #include "platform/sim/names.h"
+#include "platform/sim/toml.h"
+#include "platform/utf8.h"
 
 namespace quilbert::sim {
 namespace {
@@ -16,12 +16,13 @@ namespace {
 std::string utf8(const std::string& s) {
   std::string out;
   for (std::size_t i = 0; i < s.size();) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    bool ok = n > 0 && i + n <= s.size();
-    for (std::size_t k = 1; ok && k < n; ++k) ok = (static_cast<unsigned char>(s[i + k]) >> 6) == 2;
-    out += ok ? s.substr(i, n) : "?";
-    i += ok ? n : 1;
+    const std::size_t start = i;
+    if (utf8::decode(s, i)) {
+      out.append(s, start, i - start);
+    } else {
+      out += '?';
+      ++i;
+    }
   }
   return out;
 }
@@ -90,8 +91,8 @@ std::string StateFile::format(const Connections& connections) {
 std::optional<Connections> StateFile::parse(const std::string& text) {
   toml::table doc;
   try {
-    doc = toml::parse(text);
-  } catch (const toml::parse_error&) {
+    doc = parseToml(text, {});
+  } catch (const TomlError&) {
     return std::nullopt;
   }
   Connections out;
@@ -163,8 +164,10 @@ std::string StateFile::update(const std::function<bool(Connections&)>& change) {
   Connections connections = decode(load());
   if (!apply(connections)) return {};
   std::string text = format(connections);
-  // Owner-only: the file names the shares and users of the session.
-  std::string error = platform::files::replace(path_, text, true);
+  // Owner-only: the file names the shares and users of the session. Not
+  // flushed to disk: like a Windows logon session, the connections need to
+  // outlive the process, not a power cut.
+  std::string error = platform::files::replace(path_, text, true, false);
   // What the file holds is what reading it gives back (names it cannot hold
   // come back changed), so the cache takes the parsed text.
   if (auto parsed = parse(text); error.empty() && parsed) {

@@ -138,7 +138,8 @@ std::string temporaryPrefix(const std::filesystem::path& path) {
   return utf8FromPath(path.filename()) + ".tmp-";
 }
 
-std::string replace(const std::filesystem::path& path, std::string_view bytes, bool ownerOnly) {
+std::string replace(const std::filesystem::path& path, std::string_view bytes, bool ownerOnly,
+                    bool durable) {
   if (path.empty()) return "cannot write a file without a name";
   removeStaleTemporaries(path);
   OwnerOnly security;
@@ -166,10 +167,12 @@ std::string replace(const std::filesystem::path& path, std::string_view bytes, b
       return failure(path, step, code);
     };
     if (!writeAll(file.get(), bytes)) return abandon("cannot write its content");
-    if (FlushFileBuffers(file.get()) == FALSE) return abandon("cannot flush it to disk");
+    if (durable && FlushFileBuffers(file.get()) == FALSE) {
+      return abandon("cannot flush it to disk");
+    }
     file.reset();
-    if (MoveFileExW(temp.c_str(), path.c_str(),
-                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) == FALSE) {
+    const DWORD how = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0U);
+    if (MoveFileExW(temp.c_str(), path.c_str(), how) == FALSE) {
       if (GetLastError() == ERROR_FILE_NOT_FOUND) continue;
       return abandon("cannot put the new file in place");
     }

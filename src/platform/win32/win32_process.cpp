@@ -133,9 +133,9 @@ void Win32Process::requestActivation() const {
   }
 }
 
-int Win32Process::listenForActivation(std::function<void()> onActivate) {
+void Win32Process::listenForActivation(std::function<void()> onActivate) {
   onActivate_ = std::move(onActivate);
-  if (window_ != nullptr || mutex_ == nullptr) return -1;
+  if (window_ != nullptr || mutex_ == nullptr) return;
   HINSTANCE module = GetModuleHandleW(nullptr);
   WNDCLASSEXW cls{};
   cls.cbSize = sizeof cls;
@@ -149,9 +149,6 @@ int Win32Process::listenForActivation(std::function<void()> onActivate) {
     std::fprintf(stderr, "quilbert: cannot listen for activation: %s\n",
                  win32::errorText(GetLastError()).c_str());
   }
-  // Requests arrive as window messages of this thread: the message loop that
-  // runs the windows delivers them, and serviceActivation() reads them now.
-  return -1;
 }
 
 void Win32Process::serviceActivation() {

@@ -23,10 +23,15 @@ class Win32Process : public Process {
   std::string exeFileName() override;
   std::string commandLine() override;
   bool claimSingleInstance() override;
-  int listenForActivation(std::function<void()> onActivate) override;
-  void serviceActivation() override;
+  // Requests arrive as messages of the calling thread's message-only window:
+  // the message loop that runs the windows delivers them.
+  void listenForActivation(std::function<void()> onActivate) override;
   std::string replaceFile(const std::string& path, const std::string& bytes,
                           bool ownerOnly) override;
+
+  // Delivers the activation requests waiting now, for a thread that runs no
+  // message loop of its own.
+  void serviceActivation();
 
   // The whole argument string of a Windows command line: what follows the
   // program's name (quoted or not) and the blanks after it.

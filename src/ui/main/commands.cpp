@@ -54,9 +54,11 @@ void ConnectWindow::Test_Click(int i) {
   auto& tk = g_.svc.toolkit;
   const std::string login = app::trimSpaces(nomuser.text());
   const std::string pass = app::trimSpaces(password.text());
-  const std::string letter(1, static_cast<char>('A' + i - 1));
   const std::string path = app::trimSpaces(Cheminreseau(i).text());
   const std::string label = lettrereseau(i).caption();
+  // The letter the test maps is the label's, which a hand-edited line may
+  // have made differ from the row's: that is the one to free before and after.
+  const std::string letter = app::firstChar(label);
   const std::string where = std::string(kCrLf) + "(" + label + " " + path + ")";
   g_.LastNetError = 0;
   tk.setMousePointer(forms::MousePointer::Hourglass);
@@ -69,7 +71,7 @@ void ConnectWindow::Test_Click(int i) {
     return;
   }
   g_.LastNetError = 0;
-  net::AddDriveConnection(g_, app::firstChar(label) + ":", path, login, pass);
+  net::AddDriveConnection(g_, letter + ":", path, login, pass);
   tk.setMousePointer(forms::MousePointer::Arrow);
   const std::int32_t code = g_.LastNetError;
   if (code == 0) {
@@ -89,21 +91,22 @@ void ConnectWindow::modif_Click() {
   auto& tk = g_.svc.toolkit;
   tk.setMousePointer(forms::MousePointer::Hourglass);
   const std::string login = app::trimSpaces(nomuser.text());
-  const auto stored = app::ScramblePassword(app::trimSpaces(password.text()));
-  app::WriteOutcome check;
-  if (!stored) check = {app::kMsgValueNotStorable, "password: character outside Windows-1252"};
+  const std::string plain = app::trimSpaces(password.text());
+  // The login and the password are the user box's, the path the row's.
+  app::WriteOutcome check = app::checkDriveFields(login, plain, "");
+  const std::string stored = check.ok() ? *app::ScramblePassword(plain) : std::string();
   std::array<std::string, 31> lines = g_.ConfigLines;
   for (int i = 1; i <= app::kDriveCount && check.ok(); ++i) {
     const std::string path = app::trimSpaces(Cheminreseau(i).text());
-    check = app::checkDriveFields(login, *stored, path);
+    check = app::checkDriveFields("", "", path);
     if (!check.ok()) {
       check.detail = lettrereseau(i).caption() + " " + check.detail;
       break;
     }
     const int v = lettreactive(i).value();
     const std::string active = v == 1 ? "1" : v == 2 ? "2" : "0";
-    lines[static_cast<std::size_t>(i)] = active + "\t" + static_cast<char>('A' + i - 1) + "\t" +
-                                         login + "\t" + *stored + "\t" + path;
+    lines[static_cast<std::size_t>(i)] =
+        active + "\t" + static_cast<char>('A' + i - 1) + "\t" + login + "\t" + stored + "\t" + path;
   }
   if (check.ok()) {
     if (app::isBlank(g_.IniMarker)) g_.IniMarker = "ide";

@@ -113,6 +113,7 @@ class ConnectWindow : public forms::Form {
 
   app::Globals& g_;
   bool instanceChecked_ = false;
+  bool unreadableTold_ = false;
   bool mouseBusy_ = false;
   std::int32_t lastMouseMessage_ = 0;
 };

@@ -7,6 +7,10 @@
 
 namespace quilbert::ui {
 
+namespace {
+constexpr int kNetworkDrive = 3;
+}
+
 void ConnectWindow::detectionlecteur() {
   auto& drives = g_.svc.drives;
   std::string typeText;
@@ -16,8 +20,9 @@ void ConnectWindow::detectionlecteur() {
     const auto drive = drives.getDrive(letter);
     if (drive) {
       if (drive->type >= 0 && drive->type <= 5) typeText = g_.msg(64 + drive->type);
-      // A letter that names a drive that is not a network drive is taken.
-      if (typeText != g_.msg(67)) {
+      // A letter that names a drive that is not a network drive is taken. The
+      // type decides, not its text: without a language file all texts are "".
+      if (drive->type != kNetworkDrive) {
         auto& box = lettreactive(i);
         box.setValue(2);
         box.setEnabled(false);

@@ -8,6 +8,7 @@
 #include "net/connect_pass.h"
 #include "net/primitives.h"
 #include "platform/forms/toolkit.h"
+#include "ui/common/dialog.h"
 #include "ui/main/connect_window.h"
 
 namespace quilbert::ui {
@@ -69,6 +70,13 @@ void ConnectWindow::Form_Load() {
   g.ConfigCreated = false;
   app::ReadConfiguration(g);
   app::LoadCatalogue(g);
+  if (g.ConfigUnreadable && !unreadableTold_) {
+    // Said once: every refused write says it again.
+    unreadableTold_ = true;
+    ShowDialog(g,
+               g.msg(app::kMsgConfigUnreadable) + "\r\n(" + g.SettingsDir + g.ConfigFileName + ")",
+               kDialogOk, kIconWarning, g.msg(app::kMsgSaveErrorTitle));
+  }
 
   if (g.AutoRunState != "n") {
     if (g.CommandLine != "/a") {

@@ -76,17 +76,13 @@ void ConnectWindow::bringBack() {
 
 void ConnectWindow::menu_resident_Click() {
   auto& item = menu("menu_resident");
-  if (item.checked()) {
-    item.setChecked(false);
-    g_.ResidentMode = "nres";
-  } else {
-    item.setChecked(true);
-    g_.ResidentMode = "ores";
-  }
+  const bool resident = !item.checked();
   if (aux.unloadHelp) aux.unloadHelp();
   if (aux.closeReport) aux.closeReport();
-  if (g_.ResidentMode.empty()) g_.ResidentMode = "nres";
-  writeSetting(30, g_.ResidentMode);
+  // The tick and the mode change only once the file holds the new mode.
+  if (!writeSetting(30, resident ? "ores" : "nres")) return;
+  item.setChecked(resident);
+  g_.ResidentMode = resident ? "ores" : "nres";
 }
 
 }  // namespace quilbert::ui

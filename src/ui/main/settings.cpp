@@ -13,9 +13,13 @@ constexpr const char* kThemes[] = {"windows", "sony", "beos"};
 }
 
 bool ConnectWindow::writeSetting(int line, const std::string& value) {
-  g_.ConfigLines[static_cast<std::size_t>(line)] = value;
+  auto& stored = g_.ConfigLines[static_cast<std::size_t>(line)];
+  const std::string previous = stored;
+  stored = value;
   const auto out = app::WriteConfiguration(g_, g_.ConfigLines);
   if (out.ok()) return true;
+  // The file keeps what it had, and so does the window.
+  stored = previous;
   ShowDialog(g_, g_.msg(out.message) + "\r\n(" + out.detail + ")", kDialogOk, kIconWarning,
              g_.msg(app::kMsgSaveErrorTitle));
   return false;
@@ -61,12 +65,13 @@ void ConnectWindow::language() {
 }
 
 void ConnectWindow::langue_Click(int k) {
-  menu("langue", 0).setChecked(k == 0);
-  menu("langue", 1).setChecked(k == 1);
-  g_.LanguageFile = k == 0 ? "langage_gb.txt" : "langage_fr.txt";
+  const std::string chosen = k == 0 ? "langage_gb.txt" : "langage_fr.txt";
   if (aux.unloadHelp) aux.unloadHelp();
   if (aux.closeReport) aux.closeReport();
-  writeSetting(29, g_.LanguageFile);
+  if (!writeSetting(29, chosen)) return;
+  menu("langue", 0).setChecked(k == 0);
+  menu("langue", 1).setChecked(k == 1);
+  g_.LanguageFile = chosen;
   app::LoadCatalogue(g_);
   language();
   g_.TrackEdits = "n";
@@ -93,9 +98,9 @@ void ConnectWindow::ApplyIconTheme() {
 }
 
 void ConnectWindow::icone_Click(int k) {
+  if (!writeSetting(28, kThemes[k - 1])) return;
   for (int n = 1; n <= 3; ++n) menu("icone", n).setChecked(n == k);
   g_.IconTheme = kThemes[k - 1];
-  writeSetting(28, g_.IconTheme);
   ApplyIconTheme();
   for (forms::FlatButton* b :
        {&Command1, &modif, &effacer, &annulmodif, &disconnect, &connection}) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <random>
 
 #include "platform/linux/autostart.h"
@@ -210,6 +211,58 @@ TEST(FileRegistry, RunValueKeepsTheAutostartEntryInStep) {
   EXPECT_EQ(registry.queryValue(key, "Quilbert", &type, nullptr, size), 0);
   EXPECT_EQ(type, kRegDword);
   registry.closeKey(key);
+}
+
+TEST(FileRegistry, AtStartTheAutostartEntryFollowsTheRunValue) {
+  TempFolder home;
+  const std::string entryPath = home / "autostart/quilbert.desktop";
+  const std::string command = "/opt/quilbert/quilbert /a";
+  {
+    FileRegistry registry(home.path());
+    ASSERT_EQ(writeValue(registry, kHkeyLocalMachine, kRun, "Quilbert", kRegSz, command + '\0'), 0);
+  }
+  const std::string wanted = readFile(entryPath);
+  ASSERT_FALSE(wanted.empty());
+  struct Split {
+    const char* what;
+    std::function<void()> leave;
+    bool entryAfter;
+  };
+  // What a kill between the two writes leaves, and what the next start makes of it.
+  for (const Split& split : {
+           Split{"value set, entry not yet written", [&] { ::unlink(entryPath.c_str()); }, true},
+           Split{"value changed, entry still the old one",
+                 [&] { writeFile(entryPath, posix::autostartEntry("/old/quilbert /a")); }, true},
+           Split{"value deleted, entry not yet removed",
+                 [&] {
+                   writeFile(home / "quilbert/registry", "");  // the store holds no value
+                   writeFile(entryPath, wanted);
+                 },
+                 false},
+       }) {
+    if (split.entryAfter) {
+      FileRegistry restore(home.path());
+      ASSERT_EQ(writeValue(restore, kHkeyLocalMachine, kRun, "Quilbert", kRegSz, command + '\0'),
+                0);
+    }
+    split.leave();
+    FileRegistry next(home.path());
+    EXPECT_EQ(next.reconcileAutostart(), "") << split.what;
+    if (split.entryAfter) {
+      EXPECT_EQ(readFile(entryPath), wanted) << split.what;
+    } else {
+      EXPECT_FALSE(std::filesystem::exists(entryPath)) << split.what;
+    }
+  }
+  // When they agree nothing is written.
+  FileRegistry registry(home.path());
+  ASSERT_EQ(writeValue(registry, kHkeyLocalMachine, kRun, "Quilbert", kRegSz, command + '\0'), 0);
+  struct stat before {};
+  ::stat(entryPath.c_str(), &before);
+  EXPECT_EQ(FileRegistry(home.path()).reconcileAutostart(), "");
+  struct stat after {};
+  ::stat(entryPath.c_str(), &after);
+  EXPECT_EQ(before.st_ino, after.st_ino);
 }
 
 TEST(FileRegistry, ExecQuotingFollowsTheDesktopEntryRules) {

@@ -6,10 +6,13 @@
 #include <sys/socket.h>
 #include <sys/un.h>
 
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <thread>
+#include <vector>
 
 #include "platform/linux/linux_test_support.h"
 
@@ -65,7 +68,8 @@ TEST(LinuxProcess, SecondInstanceBringsTheFirstToTheFront) {
     LinuxProcess first(1, kArgs, runtime.path());
     ASSERT_TRUE(first.claimSingleInstance());
     EXPECT_TRUE(first.claimSingleInstance());  // claiming again keeps the claim
-    int fd = first.listenForActivation([&] { ++activations; });
+    first.listenForActivation([&] { ++activations; });
+    int fd = first.activationDescriptor();
     ASSERT_GE(fd, 0);
     EXPECT_EQ(permissions(first.socketPath()) & 0777U, 0600U);
 
@@ -73,7 +77,8 @@ TEST(LinuxProcess, SecondInstanceBringsTheFirstToTheFront) {
     LinuxProcess third(1, kArgs, runtime.path());
     EXPECT_FALSE(second.claimSingleInstance());
     EXPECT_FALSE(third.claimSingleInstance());
-    EXPECT_EQ(second.listenForActivation([] {}), -1);
+    second.listenForActivation([] {});
+    EXPECT_EQ(second.activationDescriptor(), -1);
     ASSERT_TRUE(readable(fd));
     first.serviceActivation();
     EXPECT_EQ(activations, 2);
@@ -101,7 +106,8 @@ TEST(LinuxProcess, StaleSocketOfACrashedInstanceDoesNotBlock) {
   LinuxProcess first(1, kArgs, runtime.path());
   ASSERT_TRUE(first.claimSingleInstance());
   int activations = 0;
-  int fd = first.listenForActivation([&] { ++activations; });
+  first.listenForActivation([&] { ++activations; });
+  int fd = first.activationDescriptor();
   ASSERT_GE(fd, 0);
   LinuxProcess second(1, kArgs, runtime.path());
   EXPECT_FALSE(second.claimSingleInstance());
@@ -122,7 +128,8 @@ TEST(LinuxProcess, ActivationNeverHangsOnASilentOrAbsentPeer) {
 
   // A client that connects but sends nothing, or sends something else, does not activate.
   int activations = 0;
-  int fd = first.listenForActivation([&] { ++activations; });
+  first.listenForActivation([&] { ++activations; });
+  int fd = first.activationDescriptor();
   ASSERT_GE(fd, 0);
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
@@ -138,6 +145,74 @@ TEST(LinuxProcess, ActivationNeverHangsOnASilentOrAbsentPeer) {
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
   EXPECT_EQ(activations, 0);
   ::close(silent);
+}
+
+TEST(LinuxProcess, IdleAndReconnectingPeersNeverHoldUpTheWindowsThread) {
+  TempFolder runtime;
+  LinuxProcess first(1, kArgs, runtime.path());
+  ASSERT_TRUE(first.claimSingleInstance());
+  int activations = 0;
+  first.listenForActivation([&] { ++activations; });
+  const int fd = first.activationDescriptor();
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::strcpy(address.sun_path, first.socketPath().c_str());
+  auto connectSilently = [&] {
+    int s = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    return ::connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 ? s : -1;
+  };
+
+  // 64 peers that connect and say nothing, one that reconnects as soon as it is
+  // dropped, and meanwhile a second instance asking for the window.
+  std::atomic<bool> stop{false};
+  std::vector<int> idle(64, -1);
+  std::thread idlers([&] {
+    for (int& s : idle) s = connectSilently();
+  });
+  std::atomic<int> reconnections{0};
+  std::thread reconnecting([&] {
+    while (!stop) {
+      int s = connectSilently();
+      pollfd hangUp{s, POLLIN, 0};
+      ::poll(&hangUp, 1, 100);
+      ::close(s);
+      ++reconnections;
+    }
+  });
+  std::thread second([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    LinuxProcess later(1, kArgs, runtime.path());
+    EXPECT_FALSE(later.claimSingleInstance());
+  });
+
+  // The window's loop: wait for the descriptor, service it, time every call.
+  auto longest = std::chrono::steady_clock::duration::zero();
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+  while (std::chrono::steady_clock::now() < end) {
+    pollfd ready{fd, POLLIN, 0};
+    if (::poll(&ready, 1, 10) != 1) continue;
+    auto start = std::chrono::steady_clock::now();
+    first.serviceActivation();
+    longest = std::max(longest, std::chrono::steady_clock::now() - start);
+  }
+  stop = true;
+  second.join();
+  idlers.join();
+  reconnecting.join();
+  first.serviceActivation();
+
+  EXPECT_LT(longest, std::chrono::milliseconds(100));
+  EXPECT_EQ(activations, 1);
+  EXPECT_GT(reconnections, 5);
+  // The silent peers were let go rather than kept waiting.
+  int dropped = 0;
+  for (int s : idle) {
+    char byte = 0;
+    if (s >= 0 && ::recv(s, &byte, 1, MSG_DONTWAIT) == 0) ++dropped;
+    ::close(s);
+  }
+  EXPECT_GE(dropped, 64 - 16);
 }
 
 TEST(LinuxProcess, ReplaceFileSwapsTheWholeFileWithTheRightPermissions) {

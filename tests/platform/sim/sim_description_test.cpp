@@ -85,6 +85,30 @@ TEST(SimDescription, EachFaultIsRefusedWithItsFileAndLine) {
   for (const Refused& c : cases) EXPECT_EQ(refusal(c.text), c.message) << c.text;
 }
 
+TEST(SimDescription, AnyBytesAreRefusedOnOneLineNeverCrashed) {
+  // A table header cut by a line break, characters that the TOML library
+  // classifies wrongly, and malformed UTF-8 (overlong, C1 lead, surrogate,
+  // beyond U+10FFFF, stray continuation byte).
+  const std::vector<Refused> cases = {
+      {"[\n", "network.toml:1: "},
+      {"\xd2\x89", "network.toml:1: "},
+      {"user = \"a\"\n\xc5\xa2 = 1\n", "network.toml:2: "},
+      {"user = \"a\" \xc3\xa9\n", "network.toml:1: "},
+      {"user = \"\xc0\x8a\"\n", "network.toml:1: invalid UTF-8 (byte C0)"},
+      {"# \xc1\x90\n", "network.toml:1: invalid UTF-8 (byte C1)"},
+      {"\n\nuser = '\xed\xa0\x80'", "network.toml:3: invalid UTF-8 (byte ED)"},
+      {"user = '\xf4\x90\x80\x80'", "network.toml:1: invalid UTF-8 (byte F4)"},
+      {"user = '\x80'", "network.toml:1: invalid UTF-8 (byte 80)"},
+  };
+  for (const auto& c : cases) {
+    const std::string message = refusal(c.text);
+    EXPECT_EQ(message.rfind(c.message, 0), 0U) << message;
+    EXPECT_EQ(message.find_first_of("\r\n"), std::string::npos) << message;
+  }
+  // Well-formed non-ASCII text where TOML allows it is still read.
+  EXPECT_EQ(refusal("user = \"Cl\xc3\xa9ment \xd2\x89\" # \xc5\xa2\n"), "(accepted)");
+}
+
 TEST(SimDescription, AMissingFileIsRefusedByName) {
   TempDir dir;
   try {

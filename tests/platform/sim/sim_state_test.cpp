@@ -82,6 +82,22 @@ TEST_F(SimState, NamesThatTomlMustEscapeSurviveTheFile) {
   EXPECT_EQ(user, std::string("l'?\tuser\0", 9)) << "a byte that is not UTF-8 becomes ?";
 }
 
+TEST_F(SimState, MalformedUtf8InANameStillWritesAReadableFile) {
+  NetworkSpec spec = generatedNetwork(1, 1, 1);
+  SimNetwork net(spec, dir.path() / "strict.state");
+  const std::string remote = "\\\\GEN01-SRV001\\share001";
+  for (const std::string bad : {"\xc1\x90", "\xc0\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80"}) {
+    ASSERT_EQ(net.addConnection(diskResource("Z:", remote), "", "u" + bad, 0), err::kOk);
+    std::string back;
+    EXPECT_EQ(net.getConnection("Z:", back), err::kOk) << "the file reads back";
+    std::string user;
+    std::uint32_t length = 64;
+    EXPECT_EQ(net.getUser("Z:", user, length), err::kOk);
+    EXPECT_EQ(user, "u" + std::string(bad.size(), '?') + std::string(1, '\0'));
+    ASSERT_EQ(net.cancelConnection("Z:", 0, true), err::kOk);
+  }
+}
+
 TEST_F(SimState, AMissingStateFileMeansNoConnections) {
   auto net = openNetwork();
   ::testing::internal::CaptureStderr();
@@ -98,7 +114,9 @@ TEST_F(SimState, ACorruptStateFileIsNoConnectionsAndSaidOnce) {
        {"[connections\n", "[connections]\nZZ = '\\\\ATLAS\\docs'\n",
         "[connections]\nZ = 'ATLAS\\docs'\n", "[connections]\nZ = 3\n",
         "[connections]\nZ = { remote = '\\\\A\\b', colour = 'red' }\n",
-        "[connections]\nZ = '\\\\A\\b'\nz = '\\\\A\\c'\n", "Z = '\\\\A\\b'\n"}) {
+        "[connections]\nZ = '\\\\A\\b'\nz = '\\\\A\\c'\n", "Z = '\\\\A\\b'\n",
+        // Bytes that once crashed the TOML library, and malformed UTF-8.
+        "[\n", "\xd2\x89", "\xc5\xa2", "[connections]\nZ = '\\\\A\\b\xc0\x80'\n"}) {
     dir.write("network.state", corrupt);
     auto net = openNetwork();
     ::testing::internal::CaptureStderr();

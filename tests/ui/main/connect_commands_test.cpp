@@ -106,6 +106,20 @@ TEST_F(CommandsTest, TestButtonReportsAndLeavesNothingMapped) {
   EXPECT_EQ(p.dialogTexts.back().substr(0, p.g->msg(101).size()), p.g->msg(101));
 }
 
+TEST_F(CommandsTest, TestFreesTheLetterItConnectedEvenWhenTheLineNamesAnother) {
+  // A hand-edited line of row E stores the letter Q: the test maps Q.
+  startWith({{'E', "0\tQ\t\t\t\\\\SRV\\docs"}});
+  platform::NetResource r;
+  r.localName = "E:";
+  r.remoteName = "\\\\SRV\\photos";
+  ASSERT_EQ(p.network->addConnection(r, "secret", "claire", 0), 0);
+  p.answerDialog(kAnswerOk);
+  w().Test_Click(5);
+  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(55));
+  EXPECT_EQ(p.connectedTo('Q'), "");
+  EXPECT_EQ(p.connectedTo('E'), "\\\\SRV\\photos") << "a mapping the test did not make stays";
+}
+
 TEST_F(CommandsTest, TestOfALetterWithOpenFilesStopsBeforeConnecting) {
   startWith({{'E', line('E', "\\\\SRV\\docs", "0")}});
   platform::NetResource r;

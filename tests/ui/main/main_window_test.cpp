@@ -131,14 +131,49 @@ TEST_F(MainWindowTest, SaveWritesOneLoginAndPasswordOnEveryLine) {
 TEST_F(MainWindowTest, SaveRefusesWhatTheFileCannotHoldAndWritesNothing) {
   startWith({});
   const std::string before = readFile(p.configPath());
-  w().nomuser.setText("a\tb");
-  p.answerDialog(kAnswerOk);
-  w().modif_Click();
-  EXPECT_EQ(readFile(p.configPath()), before);
-  EXPECT_EQ(p.dialogTexts.back().substr(0, p.g->msg(app::kMsgValueNotStorable).size()),
-            p.g->msg(app::kMsgValueNotStorable));
-  EXPECT_EQ(w().nomuser.text(), "a\tb");  // the edit is still there to fix
-  EXPECT_EQ(w().EntryModified, "o");
+  // Each refusal names the field (and the row of a path) and the character.
+  const std::string refused = p.g->msg(app::kMsgValueNotStorable) + "\r\n(";
+  struct Case {
+    std::string login, password, pathF, said;
+  };
+  for (const Case& c : {
+           Case{"a\tb", "", "", "login: U+0009 (tab))"},
+           Case{"a", "x\x07", "", "password: U+0007 (character 2) is stored as a line break)"},
+           Case{"a", "\x0C", "", "password: U+000C (character 1) is stored as a tab)"},
+           Case{"a", "p\xC5\x91", "", "password: \"\xC5\x91\" (no Windows-1252 code))"},
+           Case{"a", "", "\\\\SRV\\\xE6\xBC\xA2",
+                "F: path: \"\xE6\xBC\xA2\" (no Windows-1252 code))"},
+       }) {
+    w().nomuser.setText(c.login);
+    w().password.setText(c.password);
+    w().Cheminreseau(6).setText(c.pathF);
+    p.answerDialog(kAnswerOk);
+    w().modif_Click();
+    EXPECT_EQ(readFile(p.configPath()), before);
+    EXPECT_EQ(p.dialogTexts.back(), refused + c.said);
+    EXPECT_EQ(w().nomuser.text(), c.login);  // the edit is still there to fix
+    EXPECT_EQ(w().EntryModified, "o");
+  }
+}
+
+TEST_F(MainWindowTest, EveryTypablePasswordCharacterIsSavedAndReadBack) {
+  startWith({});
+  // Every printable Windows-1252 character at an odd and at an even place:
+  // scrambled, a y with acute accent at an even place is stored as code 0.
+  std::string codes = "x";
+  for (int b = 0x20; b <= 0xFF; ++b) {
+    if (b != 0x7F && b != 0x81 && b != 0x8D && b != 0x8F && b != 0x90 && b != 0x9D) {
+      codes += static_cast<char>(b);
+    }
+  }
+  codes += "y" + codes.substr(1) + "x";  // the second time one place further
+  const std::string typed = app::cp1252ToUtf8(codes);
+  w().password.setText(typed);
+  w().modif_Click();  // no dialog
+  EXPECT_EQ(w().password.text(), typed) << "reloaded from the file";
+  const auto stored = *app::ScramblePassword(typed);
+  EXPECT_NE(stored.find('\0'), std::string::npos);
+  EXPECT_EQ(p.configLines()[0], "0\tA\t\t" + stored + "\t");
 }
 
 TEST_F(MainWindowTest, QuittingAsksOnlyAboutUnsavedChanges) {
@@ -184,6 +219,14 @@ TEST_F(MainWindowTest, WithoutALanguageFileDetectionClearsNoPath) {
   p.writeConfig(lines);
   ASSERT_FALSE(p.start());
   EXPECT_EQ(w().Cheminreseau(5).text(), "\\\\ab");
+  // Every type text is empty then: the local drives C and D are still marked.
+  for (int row : {3, 4}) {
+    EXPECT_EQ(w().lettreactive(row).value(), 2) << row;
+    EXPECT_FALSE(w().lettreactive(row).enabled()) << row;
+    EXPECT_FALSE(w().Test(row).enabled()) << row;
+  }
+  EXPECT_EQ(w().lettreactive(5).value(), 0);
+  EXPECT_TRUE(w().lettreactive(5).enabled());
 }
 
 TEST_F(MainWindowTest, QuitRightAfterSavingAsksNothing) {

@@ -175,6 +175,41 @@ TEST_F(SettingsTest, TrayIconLivesWithTheWindowAndBringsItBack) {
   EXPECT_TRUE(p.tk.trayIcons().empty());
 }
 
+TEST_F(SettingsTest, SettingsKeepANulOfTheFileAndARefusedWriteChangesNothingShown) {
+  // A NUL in a line is written back as it was read.
+  const std::string withNul("1\tA\tx\t\t\\\\SRV\\a\0b", 17);
+  startWith({{'A', withNul}});
+  w().menu("icone", 2).click();
+  EXPECT_EQ(p.configLines()[0], withNul);
+  EXPECT_EQ(p.configLines()[27], "sony");
+  const std::string before = readFile(p.configPath());
+  const std::string french = p.g->msg(0);
+  // Every write is refused.
+  {
+    testing::BlockedWrites blocked(p.configPath());
+    for (int k = 0; k < 3; ++k) p.answerDialog(kAnswerOk);
+    w().menu("icone", 3).click();
+    w().langue_Click(0);
+    w().menu("menu_resident").click();
+  }
+  EXPECT_EQ(p.dialogTexts.size(), 3U);
+  EXPECT_EQ(readFile(p.configPath()), before);
+  // The window shows what the file holds.
+  EXPECT_TRUE(w().menu("icone", 2).checked());
+  EXPECT_FALSE(w().menu("icone", 3).checked());
+  EXPECT_EQ(w().Command1.picture().file, p.g->AppDir + "ico" + app::Globals::separator() +
+                                              "sony" + app::Globals::separator() + "s_fin.ico");
+  EXPECT_TRUE(w().menu("langue", 1).checked());
+  EXPECT_FALSE(w().menu("langue", 0).checked());
+  EXPECT_EQ(p.g->msg(0), french);
+  EXPECT_FALSE(w().menu("menu_resident").checked());
+  // What is in memory is what the file holds: the next write keeps it.
+  w().menu("icone", 1).click();
+  auto lines = p.configLines();
+  EXPECT_EQ(lines[28], "langage_fr.txt");
+  EXPECT_EQ(lines[29], "nres");
+}
+
 TEST_F(SettingsTest, ResidentToggleRewritesLine30Only) {
   startWith();
   w().Cheminreseau(6).setText("\\\\SRV\\photos");

@@ -205,8 +205,7 @@ class IdleProcess : public platform::Process {
   std::string exeFileName() override { return "quilbert"; }
   std::string commandLine() override { return ""; }
   bool claimSingleInstance() override { return true; }
-  int listenForActivation(std::function<void()>) override { return -1; }
-  void serviceActivation() override {}
+  void listenForActivation(std::function<void()>) override {}
   std::string replaceFile(const std::string&, const std::string&, bool) override {
     return "read-only test process";
   }

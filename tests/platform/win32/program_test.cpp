@@ -1,0 +1,152 @@
+// The built quilbert.exe under Wine, on the demo network served through mpr by
+// the test network provider: the automatic run connects what the program on
+// the simulated network connects and prints the same status lines, and a
+// second start ends at once and brings the first instance back.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+
+#include "app/text.h"
+#include "platform/paths.h"
+#include "platform/sim/description.h"
+#include "platform/win32/win32_network.h"
+#include "platform/win32/win32_process.h"
+#include "platform/win32/win32_text.h"
+#include "support/test_program.h"
+
+namespace quilbert {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::readFile;
+using testing::writeFile;
+
+const wchar_t kShellFolders[] =
+    LR"(Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders)";
+
+fs::path buildFolder() {
+  wchar_t self[MAX_PATH];
+  GetModuleFileNameW(nullptr, self, MAX_PATH);
+  return fs::path(self).parent_path();
+}
+
+struct ProgramRun {
+  DWORD exitCode = 0xFFFFFFFF;
+  std::string output;
+};
+
+// Runs quilbert.exe with `arguments`, its output in a file of `dir`.
+ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments) {
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const fs::path outFile = dir / "out.txt";
+  HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdOutput = out;
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  const fs::path exe = buildFolder() / "quilbert.exe";
+  std::wstring line = L"\"" + exe.wstring() + L"\" " + arguments;
+  PROCESS_INFORMATION process{};
+  ProgramRun run;
+  if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
+                     &startup, &process) != FALSE) {
+    if (WaitForSingleObject(process.hProcess, 60'000) == WAIT_OBJECT_0) {
+      GetExitCodeProcess(process.hProcess, &run.exitCode);
+    } else {
+      TerminateProcess(process.hProcess, 99);
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+  }
+  CloseHandle(out);
+  run.output = readFile(outFile);
+  std::erase(run.output, '\r');  // text mode writes CR LF
+  return run;
+}
+
+// The settings folder the program finds in the registry, for one test.
+class SettingsFolderValue {
+ public:
+  explicit SettingsFolderValue(const fs::path& folder) {
+    RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
+                    nullptr);
+    const std::wstring value = folder.wstring() + L"\\";
+    RegSetValueExW(key_, L"Local Settings", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+  }
+  ~SettingsFolderValue() {
+    // Wine has no such value of its own: the test leaves none behind.
+    RegDeleteValueW(key_, L"Local Settings");
+    RegCloseKey(key_);
+  }
+  SettingsFolderValue(const SettingsFolderValue&) = delete;
+  SettingsFolderValue& operator=(const SettingsFolderValue&) = delete;
+
+ private:
+  HKEY key_ = nullptr;
+};
+
+TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirstBack) {
+  testing::TempDir dir;
+  const fs::path source = QUILBERT_SOURCE_DIR;
+  const fs::path description = dir.path() / "network.toml";
+  fs::copy_file(source / "demo" / "network.toml", description);
+  SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", description.c_str());
+  const fs::path settings = dir.path() / "settings";
+  fs::create_directories(settings);
+  SettingsFolderValue settingsValue(settings);
+  // Wine's mpr answers the user of the session, not the provider's (a gap
+  // of Wine): the file is named after whatever user mpr reports.
+  platform::Win32Network network;
+  std::string user(256, '\0');
+  std::uint32_t length = 256;
+  ASSERT_EQ(network.getUser("", user, length), 0);
+  const std::string configName = app::lowerCase(user.substr(0, user.find('\0'))) + ".ini";
+  const std::string config = readFile(source / "demo" / "claire.ini");
+  writeFile(settings / platform::pathFromUtf8(configName), config);
+
+  const ProgramRun automatic = runProgram(dir.path(), L"/a");
+  EXPECT_EQ(automatic.exitCode, 0U);
+
+  // The same configuration on the simulated network, in this process.
+  testing::TestProgram expected("/a", sim::readDescription(source / "demo" / "network.toml"));
+  writeFile(expected.configPath(), config);
+  expected.start();
+  EXPECT_EQ(automatic.output, expected.statusLog.str());
+  EXPECT_NE(automatic.output.find("3/4"), std::string::npos) << automatic.output;
+  std::string remote;
+  for (char letter : {'F', 'G', 'H'}) {
+    EXPECT_EQ(network.getConnection(std::string(1, letter) + ":", remote), 0) << letter;
+    EXPECT_EQ(remote, expected.connectedTo(letter)) << letter;
+  }
+
+  // This process is now the running instance; a second start ends at once,
+  // connects nothing, and asks it to come back.
+  platform::Win32Process first;
+  ASSERT_TRUE(first.claimSingleInstance());
+  int activations = 0;
+  first.listenForActivation([&] { ++activations; });
+  ASSERT_EQ(network.cancelConnection("F:", 0, true), 0);
+  const ProgramRun second = runProgram(dir.path(), L"/a");
+  EXPECT_EQ(second.exitCode, 0U);
+  EXPECT_EQ(second.output, "");
+  EXPECT_EQ(network.getConnection("F:", remote), 2250);
+  first.serviceActivation();
+  EXPECT_EQ(activations, 1);
+  SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", nullptr);
+}
+
+TEST(Win32Process, TheArgumentStringFollowsTheProgramName) {
+  using platform::Win32Process;
+  EXPECT_EQ(Win32Process::argumentsOf(LR"("C:\Program Files\q\quilbert.exe"  /a)"), "/a");
+  EXPECT_EQ(Win32Process::argumentsOf(LR"(C:\q\quilbert.exe /qelvo x)"), "/qelvo x");
+  EXPECT_EQ(Win32Process::argumentsOf(L"quilbert.exe\t/a "), "/a ");
+  EXPECT_EQ(Win32Process::argumentsOf(L"quilbert.exe"), "");
+  EXPECT_EQ(Win32Process::argumentsOf(L"\"C:\\é\\q.exe\" /é"), "/é");
+}
+
+}  // namespace
+}  // namespace quilbert
