@@ -9,12 +9,9 @@ QUILBERT_PACKAGES=(
   # virtual display for its tests
   g++-mingw-w64-x86-64-posix googletest wine wine64 xvfb xauth
 )
-# The Windows program and its windows under Wine: cross compiler, Wine, a
-# display with a window manager, input and screenshots for its tests.
-QUILBERT_PACKAGES+=(
-  g++-mingw-w64-x86-64-posix wine wine64 googletest
-  xvfb openbox xdotool x11-utils imagemagick
-)
+# The Windows program's windows under Wine: a window manager, input, window
+# information and screenshots for their tests.
+QUILBERT_PACKAGES+=(openbox xdotool x11-utils imagemagick)
 
 quilbert_install_packages() {
   local missing=()

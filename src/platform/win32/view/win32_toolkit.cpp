@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdio>
 #include <iostream>
-#include <stdexcept>
 
 #include "platform/win32/view/win32_form_view.h"
 #include "platform/win32/view/win32_text.h"
@@ -599,12 +598,6 @@ void Win32Toolkit::endProcess(int exitCode) {
   std::cerr.flush();
   std::fflush(nullptr);
   ExitProcess(static_cast<UINT>(exitCode));
-}
-
-void Win32Toolkit::watchReadable(int /*fd*/, std::function<void()> /*onReadable*/) {
-  // Windows programs are told of a second start through their window, not a
-  // descriptor; nothing on this platform asks for one.
-  throw std::logic_error("Win32Toolkit: file descriptors cannot be watched on Windows");
 }
 
 }  // namespace quilbert::win32view

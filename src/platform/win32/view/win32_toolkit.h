@@ -73,7 +73,6 @@ class Win32Toolkit : public forms::Toolkit {
                                              const forms::FolderBrowseRequest& request) override;
   void hideFromTaskList() override;
   [[noreturn]] void endProcess(int exitCode) override;
-  void watchReadable(int fd, std::function<void()> onReadable) override;
 
   // How many times the program has beeped.
   [[nodiscard]] int beeps() const { return beeps_; }
