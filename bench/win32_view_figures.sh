@@ -67,7 +67,7 @@ printf 'first window under Wine, median of %d cold starts: minimal Win32 program
 timeout 120 wine "$build/quilbert.exe" >/dev/null 2>&1 &
 until xdotool search --onlyvisible --name 'Connecteurs de lecteurs' >/dev/null 2>&1; do sleep 0.05; done
 sleep 3
-pid=$(pgrep -f 'quilbert.exe$' | head -1)
+pid=$(pgrep -x quilbert.exe | head -1)
 switches() { cat /proc/"$pid"/task/*/status | awk '/ctxt_switches/ {n += $2} END {print n}'; }
 before=$(switches)
 sleep 10

@@ -92,14 +92,9 @@ int currentShiftMask() {
 Win32FormView* Win32FormView::of(HWND w) {
   if (w == nullptr) return nullptr;
   HWND root = GetAncestor(w, GA_ROOT);
-  static ATOM formAtom = 0;
-  if (formAtom == 0) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    formAtom = static_cast<ATOM>(
-        GetClassInfoExW(GetModuleHandleW(nullptr), Win32Toolkit::kFormClass, &wc));
+  if (root == nullptr || GetClassLongPtrW(root, GCW_ATOM) != Win32Toolkit::formAtom()) {
+    return nullptr;
   }
-  if (root == nullptr || GetClassLongPtrW(root, GCW_ATOM) != formAtom) return nullptr;
   return reinterpret_cast<Win32FormView*>(GetWindowLongPtrW(root, GWLP_USERDATA));
 }
 
@@ -221,6 +216,7 @@ void Win32FormView::place() {
 }
 
 void Win32FormView::showWindow() {
+  applyMenuChanges();
   if (!placed_ || !form_.centered()) place();
   placed_ = true;
   ShowWindow(window_, SW_SHOW);
@@ -536,6 +532,7 @@ void Win32FormView::formChanged(Prop p) {
 // ---- menus
 
 void Win32FormView::rebuildMenuBar() {
+  menuPending_ = false;
   commands_.clear();
   HMENU old = GetMenu(window_);
   HMENU bar = nullptr;
@@ -585,7 +582,20 @@ void Win32FormView::fillMenu(HMENU menu, forms::MenuItem& parent) {
 
 void Win32FormView::menuChanged(forms::MenuItem& /*item*/) {
   // Menus are small: building the bar anew keeps every caption, check mark
-  // and separator as the model has it.
+  // and separator as the model has it. A load changes many items at once, so
+  // the bar is built once they are done, before any input can reach it.
+  if (GetMenu(window_) == nullptr || !form_.hasVisibleMenu()) {
+    rebuildMenuBar();
+    return;
+  }
+  if (menuPending_) return;
+  menuPending_ = true;
+  PostMessageW(window_, kMenuMessage, 0, 0);
+}
+
+void Win32FormView::applyMenuChanges() {
+  if (!menuPending_) return;
+  menuPending_ = false;
   rebuildMenuBar();
   DrawMenuBar(window_);
 }
@@ -763,6 +773,12 @@ LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
       paintQueued_ = false;
       form_.paint();
       return 0;
+    case kMenuMessage:
+      applyMenuChanges();
+      return 0;
+    case WM_INITMENU:
+      applyMenuChanges();
+      break;
     case WM_MOUSEMOVE: {
       // Also the notification icon's callback: its identifier arrives as the
       // button state and its mouse message as x, as the classic runtime

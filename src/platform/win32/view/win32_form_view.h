@@ -58,6 +58,8 @@ class Win32FormView : public forms::FormView {
   void update(forms::Control& c, forms::Prop p, HWND w);
   void updateAll(forms::Control& c, HWND w);
   void rebuildMenuBar();
+  // Builds the menu bar if items changed since it was last built.
+  void applyMenuChanges();
   void fillMenu(HMENU menu, forms::MenuItem& item);
   void applyClientSize();
   void place();
@@ -76,6 +78,7 @@ class Win32FormView : public forms::FormView {
   bool topMost_ = false;
   bool settingText_ = false;
   bool paintQueued_ = false;
+  bool menuPending_ = false;
   std::map<const forms::Control*, HWND> windows_;
   std::map<HWND, forms::Control*> controls_;
   std::map<UINT_PTR, forms::Timer*> timers_;
@@ -88,6 +91,7 @@ class Win32FormView : public forms::FormView {
 
 // Messages of our own, posted to a form's window.
 inline constexpr UINT kPaintedMessage = WM_APP + 1;
+inline constexpr UINT kMenuMessage = WM_APP + 2;
 
 // The Windows virtual-key shift mask of the form model (1 shift, 2 ctrl, 4 alt).
 int currentShiftMask();

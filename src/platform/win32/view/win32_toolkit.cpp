@@ -37,7 +37,9 @@ LRESULT CALLBACK formProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
   return DefWindowProcW(w, msg, wp, lp);
 }
 
-void registerClass(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {
+ATOM theFormAtom = 0;
+
+ATOM registerClass(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;
   wc.style = CS_DBLCLKS;
@@ -45,7 +47,7 @@ void registerClass(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {
   wc.hInstance = GetModuleHandleW(nullptr);
   wc.hCursor = cursor;
   wc.lpszClassName = name;
-  RegisterClassExW(&wc);
+  return RegisterClassExW(&wc);
 }
 
 // Width and height of the first image of an icon file; 0 when it is not one.
@@ -96,7 +98,9 @@ Win32Toolkit::Win32Toolkit() {
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
-  registerClass(kFormClass, formProc, LoadCursorW(nullptr, IDC_ARROW));
+  // Registered once per process; a second toolkit finds the classes there.
+  if (theFormAtom == 0)
+    theFormAtom = registerClass(kFormClass, formProc, LoadCursorW(nullptr, IDC_ARROW));
   registerClass(kPictureClass, DefWindowProcW, LoadCursorW(nullptr, IDC_ARROW));
   registerClass(kLineClass, DefWindowProcW, LoadCursorW(nullptr, IDC_ARROW));
   HDC screen = GetDC(nullptr);
@@ -132,6 +136,10 @@ int Win32Toolkit::toPixels(int twips) const {
 
 int Win32Toolkit::toTwips(double pixels) const {
   return static_cast<int>(std::ceil(pixels * twipsPerPixel_ - 1e-9));
+}
+
+ATOM Win32Toolkit::formAtom() {
+  return theFormAtom;
 }
 
 HWND Win32Toolkit::windowOf(const Form& form) {

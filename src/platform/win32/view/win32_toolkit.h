@@ -106,6 +106,8 @@ class Win32Toolkit : public forms::Toolkit {
   static const wchar_t* const kFormClass;
   static const wchar_t* const kPictureClass;
   static const wchar_t* const kLineClass;
+  // The atom of the forms' window class.
+  static ATOM formAtom();
 
  private:
   // One round of the loop: false when WM_QUIT arrived (it is posted again).

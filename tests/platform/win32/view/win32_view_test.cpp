@@ -214,6 +214,7 @@ TEST_F(Win32ViewTest, ControlsSitAtTheirDesignedPlacesAndFollowTheModel) {
   EXPECT_NE(GetMenuState(langue, 1, MF_BYPOSITION) & MF_CHECKED, 0U);
   s.english->setChecked(true);
   s.french->setChecked(false);
+  tk_.processEvents();  // the bar is built again once the changes are done
   langue = GetSubMenu(GetMenu(w), 0);
   EXPECT_NE(GetMenuState(langue, 0, MF_BYPOSITION) & MF_CHECKED, 0U);
   EXPECT_EQ(GetMenuState(langue, 1, MF_BYPOSITION) & MF_CHECKED, 0U);
