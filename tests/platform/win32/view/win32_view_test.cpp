@@ -286,14 +286,18 @@ TEST_F(Win32ViewTest, KeyboardAndMouseReachTheHandlers) {
   sendKey(VK_SHIFT, false);
   ASSERT_TRUE(pumpUntil(tk_, [&] { return f.focused() == s.password; }));
 
-  // Alt and the access key press a button; a menu command reaches its item.
+  // Alt and a button's access key press the button; a menu's opens the menu.
   sendKey(VK_MENU, true);
   press('C');
   sendKey(VK_MENU, false);
   ASSERT_TRUE(pumpUntil(tk_, [&] { return clicks == 2; }));
-  const UINT id = GetMenuItemID(GetSubMenu(GetMenu(w), 0), 0);
-  PostMessageW(w, WM_COMMAND, id, 0);
+  // Alt+L opens "&Langue", Enter chooses its first item.
+  sendKey(VK_MENU, true);
+  press('L');
+  sendKey(VK_MENU, false);
+  press(VK_RETURN);
   ASSERT_TRUE(pumpUntil(tk_, [&] { return languageClicks == 1; }));
+  EXPECT_EQ(clicks, 2);
 }
 
 // A small dialog: a message, OK as the default button, Cancel as the cancel one.
