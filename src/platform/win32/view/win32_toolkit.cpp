@@ -95,7 +95,6 @@ int CALLBACK browseCallback(HWND dialog, UINT msg, LPARAM lp, LPARAM data) {
 Win32Toolkit::Win32Toolkit() {
   // Real pixels: twips map to the screen's own dpi, not to a scaled 96.
   SetProcessDPIAware();
-  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   // Registered once per process; a second toolkit finds the classes there.
@@ -127,7 +126,6 @@ Win32Toolkit::~Win32Toolkit() {
   }
   for (auto& [f, h] : fonts_) DeleteObject(h);
   for (auto& [c, h] : brushes_) DeleteObject(h);
-  CoUninitialize();
 }
 
 int Win32Toolkit::toPixels(int twips) const {
@@ -436,6 +434,8 @@ HFONT Win32Toolkit::font(const forms::Font& f) const {
 }
 
 bool Win32Toolkit::hasFace(const std::string& face) const {
+  // Asked at every change of a password box: the answer is kept.
+  if (auto it = faces_.find(face); it != faces_.end()) return it->second;
   LOGFONTW lf{};
   lf.lfCharSet = DEFAULT_CHARSET;
   const std::wstring wide = widen(face).substr(0, LF_FACESIZE - 1);
@@ -450,6 +450,7 @@ bool Win32Toolkit::hasFace(const std::string& face) const {
       },
       reinterpret_cast<LPARAM>(&found), 0);
   ReleaseDC(nullptr, dc);
+  faces_[face] = found;
   return found;
 }
 
@@ -573,6 +574,8 @@ bool Win32Toolkit::setTopMost(Form& form, bool onTop) {
 std::optional<std::string> Win32Toolkit::browseForFolder(
     Form& owner, const forms::FolderBrowseRequest& request) {
   HWND window = windowOf(owner);
+  // COM only while the browser runs: the start of the program does without it.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   PIDLIST_ABSOLUTE root = nullptr;
   // Rooted at the network neighbourhood: only network places can be reached.
   SHGetSpecialFolderLocation(window, CSIDL_NETWORK, &root);
@@ -593,6 +596,7 @@ std::optional<std::string> Win32Toolkit::browseForFolder(
     CoTaskMemFree(chosen);
   }
   if (root != nullptr) CoTaskMemFree(root);
+  if (SUCCEEDED(com)) CoUninitialize();
   return result;
 }
 

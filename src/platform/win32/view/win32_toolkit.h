@@ -132,6 +132,7 @@ class Win32Toolkit : public forms::Toolkit {
   };
   std::vector<std::pair<const forms::Form*, Tray>> trays_;
   mutable std::map<std::string, Image> images_;
+  mutable std::map<std::string, bool> faces_;
   mutable std::vector<std::pair<forms::Font, HFONT>> fonts_;
   mutable std::vector<std::pair<forms::Color, HBRUSH>> brushes_;
 };
