@@ -300,14 +300,59 @@ HWND Win32FormView::createControl(Control& c) {
     case ControlKind::ImageList:
       break;
   }
-  return CreateWindowExW(0, cls, L"", s, 0, 0, 0, 0, parent,
+  // Made as it is to be: place, visibility, state and text in one call,
+  // which saves Wine's server a round trip for each.
+  if (c.visible()) s |= WS_VISIBLE;
+  if (!c.enabled()) s |= WS_DISABLED;
+  const RECT r = placeOf(c);
+  return CreateWindowExW(0, cls, widen(textOf(c)).c_str(), s, r.left, r.top, r.right - r.left,
+                         r.bottom - r.top, parent,
                          reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId_++)),
                          GetModuleHandleW(nullptr), nullptr);
 }
 
+RECT Win32FormView::placeOf(const Control& c) const {
+  if (c.kind() == ControlKind::Line) {
+    const auto& line = static_cast<const forms::Line&>(c);
+    const int pad = std::max(1, line.borderWidth());
+    const int x1 = toolkit_.toPixels(line.x1());
+    const int y1 = toolkit_.toPixels(line.y1());
+    const int x2 = toolkit_.toPixels(line.x2());
+    const int y2 = toolkit_.toPixels(line.y2());
+    const int left = std::min(x1, x2) - pad;
+    const int top = std::min(y1, y2) - pad;
+    return {left, top, left + std::abs(x2 - x1) + 2 * pad + 1,
+            top + std::abs(y2 - y1) + 2 * pad + 1};
+  }
+  const int left = toolkit_.toPixels(c.left());
+  const int top = toolkit_.toPixels(c.top());
+  return {left, top, left + std::max(0, toolkit_.toPixels(c.width())),
+          top + std::max(0, toolkit_.toPixels(c.height()))};
+}
+
+std::string Win32FormView::textOf(const Control& c) {
+  switch (c.kind()) {
+    case ControlKind::Label:
+      return static_cast<const forms::Label&>(c).caption();
+    case ControlKind::FlatButton:
+      return static_cast<const forms::FlatButton&>(c).caption();
+    case ControlKind::PushButton:
+      return static_cast<const forms::PushButton&>(c).caption();
+    case ControlKind::CheckBox:
+      return static_cast<const forms::CheckBox&>(c).caption();
+    case ControlKind::Frame:
+      return static_cast<const forms::Frame&>(c).caption();
+    case ControlKind::TextBox:
+      return static_cast<const forms::TextBox&>(c).text();
+    default:
+      return {};
+  }
+}
+
 void Win32FormView::updateAll(Control& c, HWND w) {
-  for (Prop p : {Prop::Font, Prop::Style, Prop::Caption, Prop::Text, Prop::Value, Prop::Items,
-                 Prop::ToolTip, Prop::Enabled, Prop::Geometry, Prop::Visible}) {
+  // Place, visibility, state and text were given when the window was made.
+  for (Prop p : {Prop::Font, Prop::Style, Prop::Value, Prop::Items, Prop::ToolTip}) {
+    if (p == Prop::Style && c.kind() == ControlKind::TextBox) continue;  // done with the font
     update(c, p, w);
   }
 }
@@ -333,20 +378,8 @@ void Win32FormView::update(Control& c, Prop p, HWND w) {
   const ControlKind kind = c.kind();
   switch (p) {
     case Prop::Geometry: {
-      if (kind == ControlKind::Line) {
-        const auto& line = static_cast<const forms::Line&>(c);
-        const int pad = std::max(1, line.borderWidth());
-        const int x1 = toolkit_.toPixels(line.x1());
-        const int y1 = toolkit_.toPixels(line.y1());
-        const int x2 = toolkit_.toPixels(line.x2());
-        const int y2 = toolkit_.toPixels(line.y2());
-        MoveWindow(w, std::min(x1, x2) - pad, std::min(y1, y2) - pad,
-                   std::abs(x2 - x1) + 2 * pad + 1, std::abs(y2 - y1) + 2 * pad + 1, TRUE);
-        return;
-      }
-      MoveWindow(w, toolkit_.toPixels(c.left()), toolkit_.toPixels(c.top()),
-                 std::max(0, toolkit_.toPixels(c.width())),
-                 std::max(0, toolkit_.toPixels(c.height())), TRUE);
+      const RECT r = placeOf(c);
+      MoveWindow(w, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
       return;
     }
     case Prop::Visible:
@@ -384,29 +417,7 @@ void Win32FormView::update(Control& c, Prop p, HWND w) {
       return;
     case Prop::Caption:
     case Prop::Text: {
-      std::string text;
-      switch (kind) {
-        case ControlKind::Label:
-          text = static_cast<const forms::Label&>(c).caption();
-          break;
-        case ControlKind::FlatButton:
-          text = static_cast<const forms::FlatButton&>(c).caption();
-          break;
-        case ControlKind::PushButton:
-          text = static_cast<const forms::PushButton&>(c).caption();
-          break;
-        case ControlKind::CheckBox:
-          text = static_cast<const forms::CheckBox&>(c).caption();
-          break;
-        case ControlKind::Frame:
-          text = static_cast<const forms::Frame&>(c).caption();
-          break;
-        case ControlKind::TextBox:
-          text = static_cast<const forms::TextBox&>(c).text();
-          break;
-        default:
-          return;
-      }
+      const std::string text = textOf(c);
       const std::wstring wide = widen(text);
       if (windowText(w) == wide) return;
       settingText_ = true;

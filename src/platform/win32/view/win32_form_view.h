@@ -9,6 +9,7 @@
 
 #include <map>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/forms/form.h"
@@ -55,6 +56,9 @@ class Win32FormView : public forms::FormView {
 
  private:
   HWND createControl(forms::Control& c);
+  // The control's rectangle in its container, in pixels, and its text.
+  [[nodiscard]] RECT placeOf(const forms::Control& c) const;
+  [[nodiscard]] static std::string textOf(const forms::Control& c);
   void update(forms::Control& c, forms::Prop p, HWND w);
   void updateAll(forms::Control& c, HWND w);
   void rebuildMenuBar();
