@@ -18,8 +18,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR /*commandLi
   wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   wc.lpszClassName = L"Minimal";
   RegisterClassW(&wc);
-  HWND w = CreateWindowW(L"Minimal", L"Minimal window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
-                         CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
+  HWND w =
+      CreateWindowW(L"Minimal", L"Minimal window", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
+                    CW_USEDEFAULT, CW_USEDEFAULT, 400, 300, nullptr, nullptr, instance, nullptr);
   ShowWindow(w, show);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
