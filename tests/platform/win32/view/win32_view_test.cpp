@@ -162,7 +162,9 @@ TEST_F(Win32ViewTest, ControlsSitAtTheirDesignedPlacesAndFollowTheModel) {
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   // The run at another dpi says which it set, so that it cannot pass at 96 unseen.
-  if (const char* want = std::getenv("QUILBERT_EXPECT_DPI")) EXPECT_EQ(dpi, std::atoi(want));
+  if (const char* want = std::getenv("QUILBERT_EXPECT_DPI")) {
+    EXPECT_EQ(dpi, std::atoi(want));
+  }
   EXPECT_DOUBLE_EQ(tk_.twipsPerPixel(), 1440.0 / dpi);
   const auto px = [&](int twips) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); };
   RECT client{};
