@@ -16,6 +16,9 @@ QUILBERT_PACKAGES=(
   # virtual display for its tests
   g++-mingw-w64-x86-64-posix googletest wine wine64
 )
+# The Windows program's windows under Wine: a window manager, input, window
+# information and screenshots for their tests.
+QUILBERT_PACKAGES+=(openbox xdotool x11-utils imagemagick)
 
 quilbert_install_packages() {
   local missing=()

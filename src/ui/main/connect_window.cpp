@@ -45,7 +45,11 @@ ConnectWindow::ConnectWindow(app::Globals& g)
   setBackColor(forms::kFormGrey);
   setBorderStyle(forms::BorderStyle::FixedSingle);
   const char sep = app::Globals::separator();
-  const std::string ico = g.AppDir + "ico" + sep;
+  // The program's folder, not AppDir: Form_Load sets that only later, and the
+  // designed pictures must not depend on the current folder.
+  std::string dir = g.svc.process.appDir();
+  if (!dir.empty() && dir.back() != sep) dir += sep;
+  const std::string ico = dir + "ico" + sep;
   setIcon(g.picture(ico + "quilbert"));
 
   Frame1.move({120, 120, 6615, 8415});

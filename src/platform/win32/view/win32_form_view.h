@@ -1,0 +1,103 @@
+// The Win32 view of one loaded form: a top-level window whose client area has
+// the form's designed size, a menu bar built from the form's menus, and one
+// child window per control. Windows find their view through the form
+// window's user data, which the view clears when it goes, so a message
+// arriving after an unload touches nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/forms/form.h"
+
+namespace quilbert::win32view {
+
+class Win32Toolkit;
+
+class Win32FormView : public forms::FormView {
+ public:
+  Win32FormView(Win32Toolkit& toolkit, forms::Form& form);
+  ~Win32FormView() override;
+  Win32FormView(const Win32FormView&) = delete;
+  Win32FormView& operator=(const Win32FormView&) = delete;
+
+  void controlAdded(forms::Control& c) override;
+  void controlChanged(forms::Control& c, forms::Prop p) override;
+  void formChanged(forms::Prop p) override;
+  void menuChanged(forms::MenuItem& item) override;
+
+  [[nodiscard]] HWND window() const { return window_; }
+  [[nodiscard]] HWND windowOf(const forms::Control& c) const;
+  [[nodiscard]] forms::Control* controlOf(HWND w) const;
+  [[nodiscard]] forms::Form& form() const { return form_; }
+  [[nodiscard]] Win32Toolkit& toolkit() const { return toolkit_; }
+  // The view of a window of ours (a form or one of its controls), if any.
+  [[nodiscard]] static Win32FormView* of(HWND w);
+
+  void showWindow();
+  void hideWindow();
+  void setTopMost(bool onTop);
+  // Window styles from the border style, title bar and task-list setting.
+  void applyStyle();
+  // Moves the focus to the next (or previous) control that takes it.
+  void tabFrom(forms::Control* c, bool backwards);
+  // The push button that answers Enter (or Escape) now, if any.
+  [[nodiscard]] forms::PushButton* roleButton(bool cancel) const;
+  // The enabled button or check box whose caption marks `key` with "&".
+  [[nodiscard]] forms::Control* accessKeyTarget(wchar_t key) const;
+
+  // ---- message handling
+  LRESULT formMessage(UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT controlMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp, bool& handled);
+
+ private:
+  HWND createControl(forms::Control& c);
+  // The control's rectangle in its container, in pixels, and its text.
+  [[nodiscard]] RECT placeOf(const forms::Control& c) const;
+  [[nodiscard]] static std::string textOf(const forms::Control& c);
+  void update(forms::Control& c, forms::Prop p, HWND w);
+  void updateAll(forms::Control& c, HWND w);
+  void rebuildMenuBar();
+  // Builds the menu bar if items changed since it was last built.
+  void applyMenuChanges();
+  void fillMenu(HMENU menu, forms::MenuItem& item);
+  void applyClientSize();
+  void place();
+  void command(WPARAM wp, LPARAM lp);
+  bool drawItem(const DRAWITEMSTRUCT& d);
+  LRESULT colorFor(HWND control, HDC dc);
+  void syncList(forms::ListBox& list, HWND w);
+  [[nodiscard]] DWORD style() const;
+  [[nodiscard]] DWORD exStyle() const;
+
+  Win32Toolkit& toolkit_;
+  forms::Form& form_;
+  HWND window_ = nullptr;
+  HWND tooltip_ = nullptr;
+  bool placed_ = false;
+  bool topMost_ = false;
+  bool settingText_ = false;
+  bool paintQueued_ = false;
+  bool menuPending_ = false;
+  std::map<const forms::Control*, HWND> windows_;
+  std::map<HWND, forms::Control*> controls_;
+  std::map<UINT_PTR, forms::Timer*> timers_;
+  std::map<UINT, forms::MenuItem*> commands_;
+  std::map<const forms::ListBox*, std::size_t> listCounts_;
+  UINT nextCommand_ = 1000;
+  UINT_PTR nextTimer_ = 1;
+  int nextId_ = 100;
+};
+
+// Messages of our own, posted to a form's window.
+inline constexpr UINT kPaintedMessage = WM_APP + 1;
+inline constexpr UINT kMenuMessage = WM_APP + 2;
+
+// The Windows virtual-key shift mask of the form model (1 shift, 2 ctrl, 4 alt).
+int currentShiftMask();
+
+}  // namespace quilbert::win32view
