@@ -5,8 +5,8 @@ QUILBERT_PACKAGES=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libtomlplusplus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  # the desktop end-to-end test: an X server, a window manager, input and
-  # inspection tools, a French keyboard map
+  # the desktop tests of both programs: an X server, a window manager, input
+  # and inspection tools, a French keyboard map
   xvfb xauth openbox xdotool x11-utils x11-xkb-utils imagemagick
   # the real network: GIO, libsmbclient, mDNS, and the Samba server its tests start
   libglib2.0-dev libsmbclient-dev libavahi-client-dev
@@ -16,9 +16,6 @@ QUILBERT_PACKAGES=(
   # virtual display for its tests
   g++-mingw-w64-x86-64-posix googletest wine wine64
 )
-# The Windows program's windows under Wine: a window manager, input, window
-# information and screenshots for their tests.
-QUILBERT_PACKAGES+=(openbox xdotool x11-utils imagemagick)
 
 quilbert_install_packages() {
   local missing=()
