@@ -42,6 +42,10 @@ std::optional<std::string> toAnsi(std::string_view utf8) {
   return out;
 }
 
+std::string toAnsiShown(std::string_view utf8) {
+  return fromWide(CP_ACP, widen(utf8), nullptr);
+}
+
 std::string fromAnsi(std::string_view ansi) {
   return narrow(toWide(CP_ACP, ansi));
 }

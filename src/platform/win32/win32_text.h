@@ -13,6 +13,9 @@ std::string narrow(std::wstring_view wide);
 // UTF-8 to the ANSI code page; nullopt when a character has no ANSI form
 // (the A calls would silently turn it into "?").
 std::optional<std::string> toAnsi(std::string_view utf8);
+// The same for a text that is only shown (a tip, a title): a character
+// without an ANSI form becomes "?".
+std::string toAnsiShown(std::string_view utf8);
 std::string fromAnsi(std::string_view ansi);
 // The system's message for an error code, without its line break.
 std::string errorText(unsigned long code);

@@ -5,10 +5,14 @@
 
 #include <algorithm>
 
-#include "platform/win32/view/win32_text.h"
 #include "platform/win32/view/win32_toolkit.h"
+#include "platform/win32/win32_text.h"
 
 namespace quilbert::win32view {
+
+using platform::win32::fromAnsi;
+using platform::win32::narrow;
+using platform::win32::widen;
 
 using forms::Control;
 using forms::ControlKind;

@@ -11,9 +11,13 @@
 #include <iostream>
 
 #include "platform/win32/view/win32_form_view.h"
-#include "platform/win32/view/win32_text.h"
+#include "platform/win32/win32_text.h"
 
 namespace quilbert::win32view {
+
+using platform::win32::fromAnsi;
+using platform::win32::narrow;
+using platform::win32::widen;
 
 using forms::Form;
 
@@ -64,7 +68,7 @@ class BrowserHandle : public forms::FolderBrowserHandle {
  public:
   explicit BrowserHandle(HWND dialog) : dialog_(dialog) {}
   void setStatusText(const std::string& text) override {
-    const std::string ansi = toAnsi(text);
+    const std::string ansi = platform::win32::toAnsiShown(text);
     SendMessageA(dialog_, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(ansi.c_str()));
   }
   void enableOk(bool enable) override { SendMessageA(dialog_, BFFM_ENABLEOK, 0, enable ? 1 : 0); }
@@ -541,7 +545,7 @@ bool Win32Toolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
   nid.uCallbackMessage = WM_MOUSEMOVE;
   nid.hIcon = icon.empty() ? nullptr : image(icon.file).icon;
   if (nid.hIcon == nullptr) nid.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-  const std::string text = toAnsi(tip).substr(0, sizeof nid.szTip - 1);
+  const std::string text = platform::win32::toAnsiShown(tip).substr(0, sizeof nid.szTip - 1);
   std::fill(std::begin(nid.szTip), std::end(nid.szTip), ' ');
   std::copy(text.begin(), text.end(), nid.szTip);
   nid.szTip[text.size()] = '\0';
@@ -579,7 +583,7 @@ std::optional<std::string> Win32Toolkit::browseForFolder(
   PIDLIST_ABSOLUTE root = nullptr;
   // Rooted at the network neighbourhood: only network places can be reached.
   SHGetSpecialFolderLocation(window, CSIDL_NETWORK, &root);
-  const std::string title = toAnsi(request.instruction);
+  const std::string title = platform::win32::toAnsiShown(request.instruction);
   BrowseContext ctx{&request};
   BROWSEINFOA bi{};
   bi.hwndOwner = window;
