@@ -762,6 +762,10 @@ LRESULT Win32FormView::colorFor(HWND control, HDC dc) {
 }
 
 LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == Win32Toolkit::taskbarCreatedMessage()) {
+    toolkit_.addTrayIconsAgain(window_);
+    return 0;
+  }
   switch (msg) {
     case WM_CLOSE:
       // The model decides: QueryUnload may refuse; an unload hides the window.

@@ -529,13 +529,10 @@ void Win32Toolkit::popupMenu(Form& owner, forms::MenuItem& menu, forms::MenuItem
   if (chosen >= 1 && chosen <= items.size()) items[chosen - 1]->click();
 }
 
-bool Win32Toolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
-                               const forms::Picture& icon) {
-  HWND window = windowOf(owner);
-  if (window == nullptr) return false;
-  for (const auto& [form, tray] : trays_) {
-    if (form == &owner && tray.id == id) return false;  // adding again changes nothing
-  }
+namespace {
+
+// The icon's record as Shell_NotifyIconA takes it.
+NOTIFYICONDATAA notifyData(HWND window, int id, HICON icon, const std::string& tip) {
   NOTIFYICONDATAA nid{};
   nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
   nid.hWnd = window;
@@ -543,15 +540,42 @@ bool Win32Toolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
   nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
   // The icon's mouse messages come back as mouse moves over the window.
   nid.uCallbackMessage = WM_MOUSEMOVE;
-  nid.hIcon = icon.empty() ? nullptr : image(icon.file).icon;
-  if (nid.hIcon == nullptr) nid.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+  nid.hIcon = icon;
   const std::string text = platform::win32::toAnsiShown(tip).substr(0, sizeof nid.szTip - 1);
   std::fill(std::begin(nid.szTip), std::end(nid.szTip), ' ');
   std::copy(text.begin(), text.end(), nid.szTip);
   nid.szTip[text.size()] = '\0';
+  return nid;
+}
+
+}  // namespace
+
+bool Win32Toolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
+                               const forms::Picture& icon) {
+  HWND window = windowOf(owner);
+  if (window == nullptr) return false;
+  for (const auto& [form, tray] : trays_) {
+    if (form == &owner && tray.id == id) return false;  // adding again changes nothing
+  }
+  HICON handle = icon.empty() ? nullptr : image(icon.file).icon;
+  if (handle == nullptr) handle = LoadIconW(nullptr, IDI_APPLICATION);
+  NOTIFYICONDATAA nid = notifyData(window, id, handle, tip);
   if (Shell_NotifyIconA(NIM_ADD, &nid) == FALSE) return false;
-  trays_.push_back({&owner, Tray{window, id}});
+  trays_.push_back({&owner, Tray{window, id, handle, tip}});
   return true;
+}
+
+UINT Win32Toolkit::taskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
+  return message;
+}
+
+void Win32Toolkit::addTrayIconsAgain(HWND window) {
+  for (auto& [form, tray] : trays_) {
+    if (tray.window != window) continue;
+    NOTIFYICONDATAA nid = notifyData(tray.window, tray.id, tray.icon, tray.tip);
+    Shell_NotifyIconA(NIM_ADD, &nid);
+  }
 }
 
 bool Win32Toolkit::removeTrayIcon(Form& owner, int id) {

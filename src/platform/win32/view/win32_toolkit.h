@@ -68,6 +68,10 @@ class Win32Toolkit : public forms::Toolkit {
   bool addTrayIcon(forms::Form& owner, int id, const std::string& tip,
                    const forms::Picture& icon) override;
   bool removeTrayIcon(forms::Form& owner, int id) override;
+  // The shell's message to every top-level window when a new task bar starts
+  // (Explorer restarted): the icons it held are gone and must be added again.
+  static UINT taskbarCreatedMessage();
+  void addTrayIconsAgain(HWND window);
   bool setTopMost(forms::Form& form, bool onTop) override;
   std::optional<std::string> browseForFolder(forms::Form& owner,
                                              const forms::FolderBrowseRequest& request) override;
@@ -129,6 +133,8 @@ class Win32Toolkit : public forms::Toolkit {
   struct Tray {
     HWND window;
     int id;
+    HICON icon;  // the tip and icon are kept to add the icon again to a new task bar
+    std::string tip;
   };
   std::vector<std::pair<const forms::Form*, Tray>> trays_;
   mutable std::map<std::string, Image> images_;

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <shlobj.h>
 #include <windows.h>
+// clang-format off
+#include <shellapi.h>  // after windows.h, which it needs
+// clang-format on
 
 #include <cmath>
 #include <cstdlib>
@@ -396,6 +399,16 @@ TEST_F(Win32ViewTest, TrayCallbackArrivesAsTheFormsMouseMove) {
   PostMessageW(Win32Toolkit::windowOf(f), WM_MOUSEMOVE, 1, WM_LBUTTONDBLCLK);
   ASSERT_TRUE(pumpUntil(tk_, [&] { return !moves.empty(); }));
   EXPECT_EQ(moves.front(), std::make_pair(kLeftButton, long{WM_LBUTTONDBLCLK}));
+
+  // A task bar that starts again has lost the icon; its broadcast brings it back.
+  NOTIFYICONDATAA nid{};
+  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  nid.hWnd = Win32Toolkit::windowOf(f);
+  nid.uID = 1;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &nid));
+  EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &nid));
+  SendMessageW(nid.hWnd, Win32Toolkit::taskbarCreatedMessage(), 0, 0);
+  EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &nid));
   EXPECT_TRUE(tk_.removeTrayIcon(f, 1));
   EXPECT_FALSE(tk_.removeTrayIcon(f, 1));
 
