@@ -7,6 +7,7 @@
 
 #include "app/catalogue.h"
 #include "app/text.h"
+#include "config_fixture.h"
 #include "support/test_program.h"
 
 namespace quilbert::app {
@@ -17,20 +18,7 @@ using testing::TestProgram;
 using testing::writeFile;
 namespace fs = std::filesystem;
 
-class ConfigTest : public ::testing::Test {
- protected:
-  // Folders set as Form_Load sets them, then the file read.
-  void read() {
-    p.g->SettingsDir = p.settingsDir.string() + "/";
-    p.g->ConfigFileName = "claire.ini";
-    ReadConfiguration(*p.g);
-    TakeApartDriveLines(*p.g);
-  }
-  const DriveEntry& entry(char letter) {
-    return p.g->DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];
-  }
-  TestProgram p;
-};
+class ConfigTest : public ConfigFixture {};
 
 TEST_F(ConfigTest, SettingsAndDriveFieldsAreTakenAsStored) {
   auto lines =

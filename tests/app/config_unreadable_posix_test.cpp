@@ -9,6 +9,7 @@
 
 #include "app/catalogue.h"
 #include "app/config.h"
+#include "config_fixture.h"
 #include "platform/linux/linux_test_support.h"
 #include "support/test_program.h"
 #include "ui/common/dialog.h"
@@ -20,19 +21,7 @@ using testing::readFile;
 using testing::TestProgram;
 namespace fs = std::filesystem;
 
-class ConfigUnreadable : public ::testing::Test {
- protected:
-  void read() {
-    p.g->SettingsDir = p.settingsDir.string() + "/";
-    p.g->ConfigFileName = "claire.ini";
-    ReadConfiguration(*p.g);
-    TakeApartDriveLines(*p.g);
-  }
-  const DriveEntry& entry(char letter) {
-    return p.g->DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];
-  }
-  TestProgram p;
-};
+class ConfigUnreadable : public ConfigFixture {};
 
 TEST_F(ConfigUnreadable, AnUnreadableFileIsSaidAtStartAndNeverWrittenOver) {
   p.writeConfig(TestProgram::config({{'A', "1\tA\tx\t\t\\\\S\\a"}}));

@@ -1,0 +1,29 @@
+// A program whose configuration file the test writes, then reads as the
+// program does at start-up.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+
+#include "app/config.h"
+#include "support/test_program.h"
+
+namespace quilbert::app {
+
+class ConfigFixture : public ::testing::Test {
+ protected:
+  // Folders set as Form_Load sets them, then the file read.
+  void read() {
+    p.g->SettingsDir = p.settingsDir.string() + "/";
+    p.g->ConfigFileName = "claire.ini";
+    ReadConfiguration(*p.g);
+    TakeApartDriveLines(*p.g);
+  }
+  const DriveEntry& entry(char letter) {
+    return p.g->DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];
+  }
+  testing::TestProgram p;
+};
+
+}  // namespace quilbert::app
