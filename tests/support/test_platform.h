@@ -68,6 +68,7 @@ class TestRegistry : public platform::Registry {
 
  private:
   std::unique_ptr<Native> native_;
+  platform::Registry* real_ = nullptr;  // native_, seen as the service it is
 };
 
 // Whether only the file's owner may read it (POSIX: mode 0600; Windows: an

@@ -28,28 +28,11 @@ struct TestRegistry::Native : platform::FileRegistry {
 
 TestRegistry::TestRegistry(const std::filesystem::path& testFolder,
                            const std::filesystem::path& /*settingsFolder*/)
-    : native_(std::make_unique<Native>((testFolder / "config").string())) {}
+    : native_(std::make_unique<Native>((testFolder / "config").string())) {
+  real_ = native_.get();
+}
 
 TestRegistry::~TestRegistry() = default;
-
-int TestRegistry::openKey(std::uint32_t root, const std::string& subKey, std::uint32_t access,
-                          platform::RegKey& key) {
-  return native_->openKey(root, subKey, access, key);
-}
-int TestRegistry::queryValue(platform::RegKey key, const std::string& name, std::uint32_t* type,
-                             std::string* data, std::uint32_t& size) {
-  return native_->queryValue(key, name, type, data, size);
-}
-int TestRegistry::setValue(platform::RegKey key, const std::string& name, std::uint32_t type,
-                           const std::string& data) {
-  return native_->setValue(key, name, type, data);
-}
-int TestRegistry::deleteValue(platform::RegKey key, const std::string& name) {
-  return native_->deleteValue(key, name);
-}
-int TestRegistry::closeKey(platform::RegKey key) {
-  return native_->closeKey(key);
-}
 
 void TestRegistry::setReadOnly(std::uint32_t root, const std::string& subKey, bool readOnly) {
   native_->setReadOnly(root, subKey, readOnly);

@@ -44,6 +44,7 @@ struct TestRegistry::Native : platform::Win32Registry {
 TestRegistry::TestRegistry(const std::filesystem::path& testFolder,
                            const std::filesystem::path& settingsFolder)
     : native_(std::make_unique<Native>(R"(Software\QuilbertTests\)" + scopeName(testFolder))) {
+  real_ = native_.get();
   native_->removeIsolatedTree();  // a test killed earlier may have left it
   native_->createKey(platform::kHkeyLocalMachine, kRun);
   native_->createKey(platform::kHkeyCurrentUser, kShellFolders);
@@ -61,25 +62,6 @@ TestRegistry::~TestRegistry() {
   // Give write access back first, or the tree could not be removed.
   setReadOnly(platform::kHkeyLocalMachine, kRun, false);
   native_->removeIsolatedTree();
-}
-
-int TestRegistry::openKey(std::uint32_t root, const std::string& subKey, std::uint32_t access,
-                          platform::RegKey& key) {
-  return native_->openKey(root, subKey, access, key);
-}
-int TestRegistry::queryValue(platform::RegKey key, const std::string& name, std::uint32_t* type,
-                             std::string* data, std::uint32_t& size) {
-  return native_->queryValue(key, name, type, data, size);
-}
-int TestRegistry::setValue(platform::RegKey key, const std::string& name, std::uint32_t type,
-                           const std::string& data) {
-  return native_->setValue(key, name, type, data);
-}
-int TestRegistry::deleteValue(platform::RegKey key, const std::string& name) {
-  return native_->deleteValue(key, name);
-}
-int TestRegistry::closeKey(platform::RegKey key) {
-  return native_->closeKey(key);
 }
 
 // A real refusal: the key's own access list lets everyone read it only.

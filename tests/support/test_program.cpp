@@ -203,4 +203,23 @@ std::string ProgramParts::connectedTo(char letter) const {
   return remote;
 }
 
+int TestRegistry::openKey(std::uint32_t root, const std::string& subKey, std::uint32_t access,
+                          platform::RegKey& key) {
+  return real_->openKey(root, subKey, access, key);
+}
+int TestRegistry::queryValue(platform::RegKey key, const std::string& name, std::uint32_t* type,
+                             std::string* data, std::uint32_t& size) {
+  return real_->queryValue(key, name, type, data, size);
+}
+int TestRegistry::setValue(platform::RegKey key, const std::string& name, std::uint32_t type,
+                           const std::string& data) {
+  return real_->setValue(key, name, type, data);
+}
+int TestRegistry::deleteValue(platform::RegKey key, const std::string& name) {
+  return real_->deleteValue(key, name);
+}
+int TestRegistry::closeKey(platform::RegKey key) {
+  return real_->closeKey(key);
+}
+
 }  // namespace quilbert::testing
