@@ -11,6 +11,7 @@
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/sim/sim_network.h"
+#include "platform/smb/network_monitor.h"
 #include "platform/smb/smb_network.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
@@ -64,9 +65,13 @@ int main(int argc, char** argv) {
   platform::Network& network = simulated ? static_cast<platform::Network&>(*simulated) : *real;
   platform::Drives& drives = simulated ? static_cast<platform::Drives&>(*simulated) : *real;
   qtview::QtToolkit toolkit(argc, argv, &network);
-  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout});
+  std::unique_ptr<smb::NetworkMonitor> monitor;
+  platform::NetworkEvents* events = simulated.get();
+  if (real) events = (monitor = std::make_unique<smb::NetworkMonitor>()).get();
+  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout, events});
   program = &g;
   g.CommandLine = process.commandLine();
+  g.networkWaitFromEnvironment();
   // The windows take their pictures as they are built, before Form_Load sets
   // the program's folder: they need it now, not the current folder.
   g.AppDir = process.appDir();

@@ -25,6 +25,7 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   // The automatic mode's status lines go to standard output when there is one.
   app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout});
   g.CommandLine = process.commandLine();
+  g.networkWaitFromEnvironment();
 
   ui::ConnectWindow window(g);
   ui::ProgramWindows windows(g, window);

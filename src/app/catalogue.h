@@ -13,6 +13,10 @@ inline constexpr int kMsgValueNotStorable = 58;
 inline constexpr int kMsgStartupChangeRefused = 172;
 inline constexpr int kMsgSaveErrorTitle = 173;
 inline constexpr int kMsgConfigUnreadable = 174;
+// Waiting for the network, the lockout guard and the letters kept connected.
+inline constexpr int kMsgWaitingForNetwork = 151;
+inline constexpr int kMsgNewPasswordNeeded = 152;
+inline constexpr int kMsgLetterLost = 154;
 
 // Reads LangDir + LanguageFile into Catalogue. A missing or short file leaves
 // the entries it lacks empty; nothing is reported.

@@ -1,5 +1,6 @@
 #include "app/globals.h"
 
+#include <cstdlib>
 #include <filesystem>
 
 namespace quilbert::app {
@@ -30,6 +31,15 @@ void Globals::logStatus(const std::string& text) const {
     line += c;
   }
   *svc.statusLog << line << std::endl;
+}
+
+void Globals::networkWaitFromEnvironment() {
+  const char* value = std::getenv("QUILBERT_NETWORK_WAIT");
+  if (value == nullptr) return;
+  char* end = nullptr;
+  const long seconds = std::strtol(value, &end, 10);
+  if (end == value || *end != '\0' || seconds < 0 || seconds > 120) return;
+  NetworkWaitMs = static_cast<int>(seconds * 1000);
 }
 
 char Globals::separator() {

@@ -12,6 +12,7 @@
 #include "platform/drives.h"
 #include "platform/forms/toolkit.h"
 #include "platform/network.h"
+#include "platform/network_events.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 
@@ -36,6 +37,8 @@ struct Services {
   // In automatic mode each status text shown is also written here, one line
   // each, so log-on scripts can see the outcome (null: nowhere).
   std::ostream* statusLog = nullptr;
+  // Network changes and waking from sleep (null: none are told).
+  platform::NetworkEvents* networkEvents = nullptr;
 };
 
 inline constexpr int kDriveCount = 26;
@@ -79,6 +82,9 @@ struct Globals {
   std::int16_t DialogResult = 0;
   forms::MousePointer SavedMousePointer = forms::MousePointer::Default;
   std::int16_t SplashStatusOnly = 0;
+  // How long the automatic run waits for the network to reach its letters:
+  // two minutes, or QUILBERT_NETWORK_WAIT seconds (networkWaitFromEnvironment).
+  int NetworkWaitMs = 120'000;
 
   // The main window, once it exists (dialogs repaint it when they close).
   forms::Form* MainWindow = nullptr;
@@ -92,6 +98,8 @@ struct Globals {
   [[nodiscard]] forms::Picture picture(const std::string& pathWithoutExtension) const;
   // Writes a status text as one line to statusLog in automatic mode.
   void logStatus(const std::string& text) const;
+  // NetworkWaitMs from QUILBERT_NETWORK_WAIT (whole seconds, 0 to 120) when set.
+  void networkWaitFromEnvironment();
 };
 
 }  // namespace quilbert::app

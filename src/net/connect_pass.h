@@ -1,29 +1,77 @@
 // The connect pass shared by the Connect command and the automatic run, and
-// the disconnect pass.
+// the disconnect pass's first step.
+//
+// A pass is a small state machine on the window thread: it tries every active
+// letter once; in the automatic run, letters whose network or server cannot
+// be reached are set aside and tried again at each network change and at
+// growing intervals, for two minutes at most; then it ends with the summary.
+// It never sleeps: whoever runs it delivers its events (PassObserver).
 #pragma once
 
 #include <array>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "app/globals.h"
+#include "net/pass_observer.h"
 
 namespace quilbert::net {
 
-// One letter as a pass sees it; strings already trimmed.
-struct PassItem {
-  bool active = false;
-  std::string localName;  // "X:"
-  std::string label;      // how messages name the letter ("X:" or the row's label)
-  std::string path;
-  std::string login;
-  std::string password;
-};
+// The delays between retries of the letters set aside, the last one repeated
+// until the wait's limit; with the longest wait, two minutes, they add up to it.
+inline constexpr std::array<int, 5> kRetryDelaysMs = {2000, 4000, 8000, 16000, 30000};
 
-enum class PassKind { Interactive, Automatic };
+// Codes that mean the network or the server is not there yet.
+[[nodiscard]] bool waitsForNetwork(std::int32_t code);
+// Codes that mean the login was refused: never retried without the user.
+[[nodiscard]] bool loginRefused(std::int32_t code);
 
-struct PassResult {
-  std::int16_t tried = 0;
-  std::int16_t succeeded = 0;
+class ConnectPass {
+ public:
+  // The letters the network does not reach yet are set aside for at most
+  // `waitLimitMs` (the automatic run); with 0 they fail at once.
+  ConnectPass(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind,
+              PassObserver& observer, int waitLimitMs);
+
+  // The whole pass: every active letter once, the wait, the summary.
+  PassResult run();
+
+  // Events while waiting. A network change retries the letters set aside
+  // now; so does the end of each delay; the last delay ends the wait.
+  void networkChanged();
+  void retryDue();
+  // The person does not want to wait any longer.
+  void stopWaiting();
+
+  [[nodiscard]] bool waiting() const { return state_ == State::Waiting; }
+  // How long until retryDue is due.
+  [[nodiscard]] int nextRetryMs() const;
+  // Entry 151 and the letters set aside.
+  [[nodiscard]] std::string waitingText() const;
+  [[nodiscard]] const PassResult& result() const { return result_; }
+
+ private:
+  enum class State { Idle, Waiting, Done };
+  void attempt(std::size_t i, bool firstTry);
+  void retrySetAside();
+  void finish();
+  [[nodiscard]] std::string loginKey(const PassItem& item) const;
+
+  app::Globals& g_;
+  std::array<PassItem, 27> items_;
+  PassKind kind_;
+  PassObserver& observer_;
+  int waitLimitMs_;
+  int waitedMs_ = 0;
+  State state_ = State::Idle;
+  PassResult result_;
+  std::array<std::int32_t, 27> codes_{};
+  std::vector<std::size_t> setAside_;
+  std::size_t retries_ = 0;
+  // Logins ("login" LF "server") a server refused: no letter tries them again.
+  std::set<std::string> refused_;
+  std::vector<std::size_t> skipped_;
 };
 
 // Cancels every letter A to Z, the results ignored.
@@ -31,13 +79,18 @@ void cancelAllLetters(app::Globals& g);
 
 // Connects the active items in order, reporting as the kind requires: 85 in a
 // dialog, 67 and 1231 in a two-second status, other failures in a dialog
-// (interactive) or not at all (automatic). Ends with the summary status
-// (SplashStatusOnly 1 interactive, 0 automatic).
-PassResult connectItems(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind);
+// (interactive) or not at all (automatic); ends with the summary.
+PassResult connectItems(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind,
+                        PassObserver& observer);
+
+// The drive table's active entries as a pass's items, with their own
+// credentials (drive lines taken apart first).
+std::array<PassItem, 27> automaticItems(app::Globals& g);
 
 // The automatic run: cancel all letters, take the drive lines apart, connect
-// the active entries with their own credentials, show the summary.
-PassResult AutomaticRun(app::Globals& g);
+// the active entries, waiting for the network up to g.NetworkWaitMs, show the
+// summary.
+PassResult AutomaticRun(app::Globals& g, PassObserver& observer);
 
 // The summary text of a connect pass.
 std::string summaryText(const app::Globals& g, const PassResult& r);

@@ -100,6 +100,10 @@ class Network {
   virtual int enumResource(EnumHandle handle, std::int32_t& count, std::vector<NetResource>& out,
                            std::uint32_t& bufferSize) = 0;
   virtual int closeEnum(EnumHandle handle) = 0;
+
+  // The network may have changed (or a retry begins): what the service keeps
+  // about servers that did not answer is forgotten, so that they are asked again.
+  virtual void forgetUnreachable() {}
 };
 
 }  // namespace quilbert::platform

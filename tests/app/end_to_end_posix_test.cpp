@@ -19,12 +19,12 @@ using testing::writeFile;
 
 testing::CommandRun runProgram(const fs::path& dir, const std::string& args) {
   const fs::path exe = fs::path(QUILBERT_BINARY_DIR) / "quilbert";
-  const std::string command = "cd '" + dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY" +
-                              " QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" +
-                              (dir / "config").string() + "' XDG_RUNTIME_DIR='" +
-                              (dir / "run").string() +
-                              "' QUILBERT_NETWORK='sim:" + (dir / "network.toml").string() +
-                              "' timeout 30 '" + exe.string() + "' " + args;
+  const std::string command =
+      "cd '" + dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY" +
+      " QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" + (dir / "config").string() +
+      "' XDG_RUNTIME_DIR='" + (dir / "run").string() +
+      "' QUILBERT_NETWORK_WAIT=0 QUILBERT_NETWORK='sim:" + (dir / "network.toml").string() +
+      "' timeout 30 '" + exe.string() + "' " + args;
   return testing::runShell(command);
 }
 

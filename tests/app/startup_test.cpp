@@ -46,14 +46,15 @@ TEST(Startup, AutomaticRunConnectsTheActiveEntriesAndEnds) {
   ASSERT_EQ(p.statuses.size(), 2U);
   EXPECT_EQ(p.statuses[0].text, p.g->msg(59) + " : " + p.g->msg(80) + " (G:)");
   EXPECT_EQ(p.statuses[0].shownMs, 2000);
-  EXPECT_EQ(p.statuses[1].text, p.g->msg(60) + " : \r\n2/3");
-  EXPECT_EQ(p.statuses[1].shownMs, 1000);
+  // The end status names each letter left unconnected, and stays to be read.
+  EXPECT_EQ(p.statuses[1].text, p.g->msg(60) + " : \r\n2/3\r\nG: " + p.g->msg(80));
+  EXPECT_EQ(p.statuses[1].shownMs, 5000);
   EXPECT_EQ(p.connectedTo('E'), "\\\\SRV\\photos");
   EXPECT_EQ(p.connectedTo('F'), "\\\\SRV\\docs");
   EXPECT_EQ(p.connectedTo('H'), "");
   // Log-on scripts see every status on one line each, and never a password.
   const std::string log = p.statusLog.str();
-  EXPECT_NE(log.find(p.g->msg(60) + " : 2/3\n"), std::string::npos);
+  EXPECT_NE(log.find(p.g->msg(60) + " : 2/3\nG: " + p.g->msg(80) + "\n"), std::string::npos);
   EXPECT_EQ(log.find("secret"), std::string::npos);
 }
 
@@ -93,8 +94,9 @@ TEST(Startup, AutomaticRunReportsALetterInUseInADialogAndStaysResident) {
   ASSERT_EQ(p.dialogTexts.size(), 1U);
   EXPECT_EQ(p.dialogTexts[0], p.g->msg(53) + "\r\n(C: \\\\SRV\\docs)");
   EXPECT_EQ(p.dialogTitles[0], p.g->msg(54) + "  ");
-  // A wrong password is not reported in the automatic run; it only counts.
-  EXPECT_EQ(p.statuses.back().text, p.g->msg(60) + " : \r\n0/2");
+  // A wrong password gets no dialog in the automatic run: the end status says it.
+  EXPECT_EQ(p.statuses.back().text,
+            p.g->msg(60) + " : \r\n0/2\r\nC: " + p.g->msg(101) + "\r\nF: " + p.g->msg(102));
   // Resident: the program goes on, hidden behind its icon.
   EXPECT_FALSE(p.main->visible());
   EXPECT_EQ(p.main->menu("menu_agrandir").caption(), p.g->msg(163));

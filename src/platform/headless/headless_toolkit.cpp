@@ -134,7 +134,7 @@ void HeadlessToolkit::expectModal(std::string formName, std::function<void(Form&
 
 void HeadlessToolkit::show(Form& form) {
   shown_.push_back(form.name());
-  form.paint();
+  if (paintsOnShow) form.paint();
 }
 
 void HeadlessToolkit::hide(Form& /*form*/) {}

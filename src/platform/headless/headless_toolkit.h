@@ -79,6 +79,9 @@ class HeadlessToolkit : public forms::Toolkit {
   [[nodiscard]] bool hiddenFromTaskList() const { return hiddenFromTaskList_; }
   [[nodiscard]] bool isTopMost(const Form& f) const;
   [[nodiscard]] int repaints(const Form& f) const;
+  // False: shown forms are never drawn (a display without a window manager
+  // that never exposes them); no Paint event comes.
+  bool paintsOnShow = true;
   // What to click when a pop-up menu opens (null: close it without a click).
   std::function<void(forms::MenuItem& menu)> onPopupMenu;
 

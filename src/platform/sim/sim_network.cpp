@@ -63,7 +63,13 @@ bool SimNetwork::setReachable(std::string_view server, bool reachable) {
       net_.findPath(isUnc(server) ? std::string(server) : "\\\\" + std::string(server));
   if (id == kNoNode || net_.node(id).kind != NodeKind::Server) return false;
   net_.node(id).reachable = reachable;
+  if (auto tell = listener_) tell(platform::NetworkEvent::Changed);
   return true;
+}
+
+void SimNetwork::setNetworkPresent(bool present) {
+  present_ = present;
+  if (auto tell = listener_) tell(platform::NetworkEvent::Changed);
 }
 
 bool SimNetwork::setOpenFiles(std::string_view share, int openFiles) {

@@ -18,6 +18,7 @@
 
 #include "platform/drives.h"
 #include "platform/network.h"
+#include "platform/network_events.h"
 #include "platform/sim/description.h"
 #include "platform/sim/state_file.h"
 #include "platform/sim/topology.h"
@@ -39,7 +40,9 @@ inline constexpr int kCallKinds = 8;
 // failNext's count for a fault that never wears off.
 inline constexpr int kAlways = -1;
 
-class SimNetwork final : public platform::Network, public platform::Drives {
+class SimNetwork final : public platform::Network,
+                         public platform::Drives,
+                         public platform::NetworkEvents {
  public:
   // Reads the description file; connections are kept beside it, in the same
   // name with the extension ".state" ("network.toml" -> "network.state").
@@ -101,10 +104,14 @@ class SimNetwork final : public platform::Network, public platform::Drives {
   int callCount(Call call) const { return calls_[static_cast<int>(call)]; }
 
   // Changes to the network while it runs (a server going down, files being
-  // closed); false when no such server or share exists.
+  // closed); false when no such server or share exists. A server coming or
+  // going and the network coming or going are told to the listener.
   bool setReachable(std::string_view server, bool reachable);
   bool setOpenFiles(std::string_view share, int openFiles);  // share as "\\SERVER\share"
-  void setNetworkPresent(bool present) { present_ = present; }
+  void setNetworkPresent(bool present);
+
+  // platform::NetworkEvents: the changes above, as they are made.
+  void setListener(Listener listener) override { listener_ = std::move(listener); }
 
   const std::filesystem::path& statePath() const { return state_.path(); }
   const std::string& logonUser() const { return user_; }
@@ -141,6 +148,7 @@ class SimNetwork final : public platform::Network, public platform::Drives {
   std::array<int, kCallKinds> calls_{};
   std::unordered_map<platform::EnumHandle, Cursor> enums_;
   platform::EnumHandle nextHandle_ = 1;
+  Listener listener_;
 };
 
 }  // namespace quilbert::sim

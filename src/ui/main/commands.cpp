@@ -6,6 +6,7 @@
 #include "net/primitives.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
+#include "ui/common/pass_display.h"
 #include "ui/common/splash.h"
 #include "ui/main/connect_window.h"
 
@@ -31,7 +32,8 @@ void ConnectWindow::connection_Click() {
     item.login = login;
     item.password = pass;
   }
-  net::connectItems(g_, items, net::PassKind::Interactive);
+  PassDisplay display(g_, net::PassKind::Interactive);
+  net::connectItems(g_, items, net::PassKind::Interactive, display);
 }
 
 void ConnectWindow::disconnect_Click() {

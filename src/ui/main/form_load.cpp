@@ -9,6 +9,7 @@
 #include "net/primitives.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
+#include "ui/common/pass_display.h"
 #include "ui/main/connect_window.h"
 
 namespace quilbert::ui {
@@ -82,7 +83,8 @@ void ConnectWindow::Form_Load() {
     if (g.CommandLine != "/a") {
       g.AutoRunState = "n";
     } else if (!g.ConfigCreated) {
-      net::AutomaticRun(g);
+      PassDisplay display(g, net::PassKind::Automatic);
+      net::AutomaticRun(g, display);
       // Back from the summary: the program ends here unless it stays resident.
       if (g.ResidentMode != "ores") tk.endProcess(0);
       hide();

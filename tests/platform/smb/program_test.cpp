@@ -78,7 +78,8 @@ class ProgramOnSmb : public ::testing::Test {
 
 TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
   writeConfiguration(dir_.path());
-  const quilbert::testing::CommandRun run = runProgram(exe_, dir_.path(), "", "/a");
+  const quilbert::testing::CommandRun run =
+      runProgram(exe_, dir_.path(), "QUILBERT_NETWORK_WAIT=0", "/a");
   EXPECT_EQ(run.exitCode, 0) << run.output;
   EXPECT_NE(run.output.find("Drives connected : 2/3"), std::string::npos) << run.output;
   EXPECT_EQ(run.output.find(testing::kAlicePassword), std::string::npos);
@@ -92,7 +93,8 @@ TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
 TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
   writeConfiguration(dir_.path());
   const quilbert::testing::CommandRun run =
-      runProgram(exe_, dir_.path(), "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "/a");
+      runProgram(exe_, dir_.path(),
+                 "QUILBERT_NETWORK_WAIT=0 DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent", "/a");
   EXPECT_NE(run.output.find("no D-Bus session bus"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Drives connected : 0/3"), std::string::npos) << run.output;
   EXPECT_FALSE(fs::exists(server().drivesFolder() / "P"));

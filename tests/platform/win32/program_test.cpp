@@ -108,12 +108,15 @@ TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirs
   const std::string config = readFile(source / "demo" / "claire.ini");
   writeFile(settings / platform::pathFromUtf8(configName), config);
 
+  // HERMES is switched off: the run does not wait for it here.
+  SetEnvironmentVariableW(L"QUILBERT_NETWORK_WAIT", L"0");
   const ProgramRun automatic = runProgram(dir.path(), L"/a");
   EXPECT_EQ(automatic.exitCode, 0U);
 
   // The same configuration on the simulated network, in this process.
   testing::TestProgram expected("/a", sim::readDescription(source / "demo" / "network.toml"));
   writeFile(expected.configPath(), config);
+  expected.g->NetworkWaitMs = 0;
   expected.start();
   EXPECT_EQ(automatic.output, expected.statusLog.str());
   EXPECT_NE(automatic.output.find("3/4"), std::string::npos) << automatic.output;
@@ -137,6 +140,7 @@ TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirs
   first.serviceActivation();
   EXPECT_EQ(activations, 1);
   SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", nullptr);
+  SetEnvironmentVariableW(L"QUILBERT_NETWORK_WAIT", nullptr);
 }
 
 TEST(Win32Process, TheArgumentStringFollowsTheProgramName) {

@@ -42,5 +42,13 @@ TEST(StatusWindow, WaitsForItsFirstDrawing) {
   EXPECT_FALSE(splash.loaded());
 }
 
+TEST(StatusWindow, ANeverDrawnWindowStillClosesAFewSecondsAfterItIsShown) {
+  TestProgram p;
+  p.tk.paintsOnShow = false;
+  const auto before = p.tk.now();
+  EXPECT_FALSE(p.endsProcess([&] { ShowStatus(*p.g, "x", 1000, 1); }));
+  EXPECT_EQ(p.tk.now() - before, kPaintGraceMs + 1000);
+}
+
 }  // namespace
 }  // namespace quilbert::ui

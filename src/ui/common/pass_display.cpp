@@ -1,0 +1,102 @@
+#include "ui/common/pass_display.h"
+
+#include "platform/forms/toolkit.h"
+#include "ui/common/dialog.h"
+#include "ui/common/splash.h"
+
+namespace quilbert::ui {
+
+namespace {
+constexpr const char* kCrLf = "\r\n";
+// The end status stays longer when it lists letters to read.
+constexpr int kSummaryMs = 1000;
+constexpr int kSummaryWithFailuresMs = 5000;
+}  // namespace
+
+void PassDisplay::attempted(const net::PassItem& /*item*/, std::int32_t /*code*/) {}
+
+void PassDisplay::letterInUse(const net::PassItem& item) {
+  ShowDialog(g_, g_.msg(53) + kCrLf + "(" + item.label + " " + item.path + ")", kDialogOk,
+             kIconWarning, g_.msg(54));
+}
+
+void PassDisplay::letterUnreachable(const net::PassItem& item, const std::string& sentence) {
+  ShowStatus(g_, g_.msg(59) + " : " + sentence + " (" + item.label + ")", 2000, 1);
+  g_.svc.toolkit.setMousePointer(forms::MousePointer::Arrow);
+}
+
+void PassDisplay::letterFailed(const net::PassItem& item, const std::string& sentence) {
+  ShowDialog(g_, sentence + kCrLf + "(" + item.label + " " + item.path + ")", kDialogOk,
+             kIconWarning, g_.msg(54));
+}
+
+void PassDisplay::passwordsNeeded(const std::string& text) {
+  if (kind_ == net::PassKind::Interactive) {
+    ShowDialog(g_, text, kDialogOk, kIconWarning, g_.msg(54));
+  } else {
+    // Said with the summary, which stays up long enough to be read.
+    passwordsText_ = text;
+  }
+}
+
+void PassDisplay::waitForNetwork(net::ConnectPass& pass) {
+  SplashForm window(g_);
+  window.load();
+  window.setText(pass.waitingText());
+  g_.logStatus(pass.waitingText());
+  window.Timer1.setInterval(pass.nextRetryMs());
+  auto closeWhenDone = [&] {
+    if (!pass.waiting()) window.unload();
+  };
+  window.onTimeUp = [&] {
+    pass.retryDue();
+    // Each wait is longer than the one before.
+    if (pass.waiting()) window.Timer1.setInterval(pass.nextRetryMs());
+    closeWhenDone();
+  };
+  window.onDismiss = [&] {
+    pass.stopWaiting();
+    closeWhenDone();
+  };
+  auto* events = g_.svc.networkEvents;
+  if (events != nullptr) {
+    events->setListener([&](platform::NetworkEvent) {
+      pass.networkChanged();
+      closeWhenDone();
+    });
+  }
+  waitingWindow_ = &window;
+  try {
+    window.showTimed();
+  } catch (...) {
+    waitingWindow_ = nullptr;
+    if (events != nullptr) events->setListener(nullptr);
+    throw;
+  }
+  waitingWindow_ = nullptr;
+  if (events != nullptr) events->setListener(nullptr);
+}
+
+void PassDisplay::waitingChanged(const std::string& text) {
+  if (waitingWindow_ != nullptr) waitingWindow_->setText(text);
+  g_.logStatus(text);
+}
+
+std::vector<std::string> PassDisplay::failureLines(const net::PassSummary& summary) {
+  std::vector<std::string> lines;
+  for (const auto& f : summary.notConnected) lines.push_back(f.item->label + " " + f.sentence);
+  return lines;
+}
+
+void PassDisplay::finished(const net::PassSummary& summary) {
+  if (kind_ == net::PassKind::Interactive) {
+    g_.svc.toolkit.setMousePointer(forms::MousePointer::Arrow);
+    ShowStatus(g_, summary.text, kSummaryMs, 1);
+    return;
+  }
+  auto lines = failureLines(summary);
+  if (!passwordsText_.empty()) lines.push_back(passwordsText_);
+  ShowStatus(g_, summary.text, lines.empty() ? kSummaryMs : kSummaryWithFailuresMs, 0, lines);
+}
+
+}  // namespace quilbert::ui
