@@ -1,11 +1,16 @@
 // The built program on the real network: "quilbert /a" as a log-on script
 // runs it, and the report of the network, against the test server.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 #include "app/config.h"
 #include "platform/headless/headless_toolkit.h"
@@ -17,42 +22,96 @@
 #include "support/test_program.h"
 #include "ui/report/report_window.h"
 
+extern char** environ;
+
 namespace quilbert::smb {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 using testing::server;
 
-// Runs the program offscreen from a folder of its own, with the environment
-// given before everything else.
-quilbert::testing::CommandRun runProgram(const fs::path& exe, const fs::path& dir,
-                                         const std::string& env, const std::string& args) {
-  const std::string command =
-      "cd '" + dir.string() + "' && env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen" +
-      " XDG_CONFIG_HOME='" + (dir / "config").string() + "' QUILBERT_NETWORK=smb" +
-      " QUILBERT_DRIVES='" + server().drivesFolder().string() +
-      "' QUILBERT_SMB_PORT=" + std::to_string(testing::kPort) + " " + env + " timeout 60 '" +
-      exe.string() + "' " + args;
-  return quilbert::testing::runShell(command);
+// The command that runs the program offscreen from a folder of its own, with
+// the environment given before everything else.
+std::string programCommand(const fs::path& exe, const fs::path& dir, const std::string& env,
+                           const std::string& args) {
+  return "cd '" + dir.string() + "' && exec env -u DISPLAY -u WAYLAND_DISPLAY" +
+         " QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" + (dir / "config").string() +
+         "' QUILBERT_NETWORK=smb QUILBERT_DRIVES='" + server().drivesFolder().string() +
+         "' QUILBERT_SMB_PORT=" + std::to_string(testing::kPort) + " " + env + " '" + exe.string() +
+         "' " + args;
 }
 
-// The configuration of the logged-on user: P and Q on the test server as
-// alice, R on an address where nothing listens.
-void writeConfiguration(const fs::path& dir) {
-  const std::string password = *app::ScramblePassword(testing::kAlicePassword);
+quilbert::testing::CommandRun runProgram(const fs::path& exe, const fs::path& dir,
+                                         const std::string& env, const std::string& args) {
+  return quilbert::testing::runShell("timeout 60 sh -c \"" + programCommand(exe, dir, env, args) +
+                                     "\"");
+}
+
+// Starts the program without waiting for it; its output goes to `out`.
+pid_t startProgram(const std::string& command, const fs::path& out) {
+  const std::string line = command + " > '" + out.string() + "' 2>&1";
+  const char* argv[] = {"/bin/sh", "-c", line.c_str(), nullptr};
+  pid_t pid = -1;
+  posix_spawn(&pid, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ);
+  return pid;
+}
+
+// The program's exit code, or -1 if it still runs after `limit`.
+int waitForProgram(pid_t pid, std::chrono::milliseconds limit) {
+  const auto end = std::chrono::steady_clock::now() + limit;
+  int status = 0;
+  while (waitpid(pid, &status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > end) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(10ms);
+  }
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Context switches of a process's main thread so far: its wake-ups.
+long wakeUps(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  long total = 0;
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("ctxt_switches:") != std::string::npos) {
+      total += std::stol(line.substr(line.find(':') + 1));
+    }
+  }
+  return total;
+}
+
+struct Letter {
+  char letter;
+  std::string path;
+  std::string password = testing::kAlicePassword;
+};
+
+// The configuration of the logged-on user: the letters given, as alice.
+void writeLetters(const fs::path& dir, const std::vector<Letter>& letters) {
   std::string config;
   for (char c = 'A'; c <= 'Z'; ++c) {
-    std::string path;
-    if (c == 'P') path = "\\\\127.0.0.1\\public";
-    if (c == 'Q') path = "\\\\127.0.0.1\\docs\\deep\\a";
-    if (c == 'R') path = std::string("\\\\") + testing::kRefusing + "\\public";
-    config += path.empty() ? std::string("0\t") + c + "\t\t\t\r\n"
-                           : std::string("1\t") + c + "\talice\t" + password + "\t" + path + "\r\n";
+    auto it = std::find_if(letters.begin(), letters.end(),
+                           [&](const Letter& l) { return l.letter == c; });
+    config += it == letters.end()
+                  ? std::string("0\t") + c + "\t\t\t\r\n"
+                  : std::string("1\t") + c + "\talice\t" + *app::ScramblePassword(it->password) +
+                        "\t" + it->path + "\r\n";
   }
   config += "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n";
   const char* user = std::getenv("USER");
   quilbert::testing::writeFile(
       dir / "config" / "quilbert" / (std::string(user ? user : "root") + ".ini"), config);
+}
+
+// P and Q on the test server, R on an address where nothing listens.
+void writeConfiguration(const fs::path& dir) {
+  writeLetters(dir, {{'P', "\\\\127.0.0.1\\public"},
+                     {'Q', "\\\\127.0.0.1\\docs\\deep\\a"},
+                     {'R', std::string("\\\\") + testing::kRefusing + "\\public"}});
 }
 
 class ProgramOnSmb : public ::testing::Test {
@@ -98,6 +157,74 @@ TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
   EXPECT_NE(run.output.find("no D-Bus session bus"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Drives connected : 0/3"), std::string::npos) << run.output;
   EXPECT_FALSE(fs::exists(server().drivesFolder() / "P"));
+}
+
+// Log-on before the network: no route and a server that does not answer when
+// /a starts; both come a few seconds later, and the letter connects at once.
+TEST_F(ProgramOnSmb, AutomaticModeWaitsForALateNetworkAndConnectsWhenItComes) {
+  if (!testing::SambaServer::inNamespace()) GTEST_SKIP() << "needs a network namespace";
+  writeLetters(dir_.path(), {{'P', "\\\\127.0.0.1\\public"}});
+  const std::string drop =
+      "nft add table ip quilbert_late && nft add chain ip quilbert_late out "
+      "'{ type filter hook output priority 0; }' && nft add rule ip "
+      "quilbert_late out tcp dport " +
+      std::to_string(testing::kPort) + " drop";
+  ASSERT_EQ(std::system(drop.c_str()), 0);
+  const pid_t pid = startProgram(
+      programCommand(exe_, dir_.path(), "QUILBERT_SMB_TIMEOUT=1000", "/a"), dir_.path() / "out");
+  std::this_thread::sleep_for(7s);  // the retries at 2 and 6 s have found nothing
+  const long before = wakeUps(pid);
+  std::this_thread::sleep_for(6s);  // no retry is due until 14 s
+  const long idle = wakeUps(pid) - before;
+  std::system("nft delete table ip quilbert_late && ip route add default dev lo");
+  const auto up = std::chrono::steady_clock::now();
+  while (!fs::exists(server().drivesFolder() / "P") &&
+         std::chrono::steady_clock::now() - up < 10s) {
+    std::this_thread::sleep_for(5ms);
+  }
+  const auto connectedAfter = std::chrono::steady_clock::now() - up;
+  const int rc = waitForProgram(pid, 20s);
+  std::system("ip route del default dev lo");
+  const std::string out = quilbert::testing::readFile(dir_.path() / "out");
+  EXPECT_EQ(rc, 0) << out;
+  EXPECT_NE(out.find("QUILBERT is waiting for the network : P:\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("Drives connected : 1/1"), std::string::npos) << out;
+  EXPECT_LT(connectedAfter, 1s);
+  // Waiting is driven by events: the window thread sleeps between retries.
+  EXPECT_LE(idle, 12) << "wake-ups in 6 s of waiting";
+  std::printf("figures: connected %lld ms after the network came; %ld wake-ups in 6 s of waiting\n",
+              static_cast<long long>(
+                  std::chrono::duration_cast<std::chrono::milliseconds>(connectedAfter).count()),
+              idle);
+}
+
+// A stale password: the server sees the login refused for one letter only,
+// however many letters use it.
+TEST_F(ProgramOnSmb, ARefusedLoginReachesTheServerOnceForAllItsLetters) {
+  const fs::path log = server().root() / "log" / "smbd.out";
+  auto refusals = [&] {
+    const std::string text = quilbert::testing::readFile(log);
+    std::size_t n = 0;
+    for (auto at = text.find("NT_STATUS_WRONG_PASSWORD"); at != std::string::npos;
+         at = text.find("NT_STATUS_WRONG_PASSWORD", at + 1)) {
+      ++n;
+    }
+    return n;
+  };
+  std::vector<std::size_t> seen;
+  for (const std::string letters : {"P", "PQR"}) {
+    std::vector<Letter> config;
+    for (char c : letters) config.push_back({c, "\\\\127.0.0.1\\docs", "stale"});
+    writeLetters(dir_.path(), config);
+    const std::size_t before = refusals();
+    const auto run = runProgram(exe_, dir_.path(), "QUILBERT_NETWORK_WAIT=0", "/a");
+    EXPECT_NE(run.output.find("Drives connected : 0/" + std::to_string(letters.size())),
+              std::string::npos)
+        << run.output;
+    seen.push_back(refusals() - before);
+  }
+  EXPECT_GT(seen[0], 0U) << "the server's log shows no refused login";
+  EXPECT_EQ(seen[1], seen[0]);
 }
 
 // The report of the program over the real network: the connected letter, the

@@ -185,8 +185,9 @@ void SambaServer::start(int extraShares) {
     return;
   }
   fs::remove(root_ / "secret");
-  smbd_ = spawn({"smbd", "--foreground", "--no-process-group", "--debug-stdout", "-d1",
-                 "--configfile=" + r + "/smb.conf"},
+  // Refused logins are logged (auth_audit), so that tests can count them.
+  smbd_ = spawn({"smbd", "--foreground", "--no-process-group", "--debug-stdout",
+                 "--debuglevel=1 auth_audit:2", "--configfile=" + r + "/smb.conf"},
                 nss, root_ / "log/smbd.out");
   const auto deadline = std::chrono::steady_clock::now() + 10s;
   while (smbd_ > 0 && !accepting(kServer, kPort) && std::chrono::steady_clock::now() < deadline) {
