@@ -17,6 +17,8 @@ inline constexpr int kMsgConfigUnreadable = 174;
 inline constexpr int kMsgWaitingForNetwork = 151;
 inline constexpr int kMsgNewPasswordNeeded = 152;
 inline constexpr int kMsgLetterLost = 154;
+// Start with Windows switched off, but a value this user may not remove stays.
+inline constexpr int kMsgStartupNotRemoved = 15;
 
 // Reads LangDir + LanguageFile into Catalogue. A missing or short file leaves
 // the entries it lacks empty; nothing is reported.
