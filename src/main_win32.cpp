@@ -9,6 +9,7 @@
 #include "platform/win32/view/win32_toolkit.h"
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_network.h"
+#include "platform/win32/win32_network_events.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
 #include "ui/main/connect_window.h"
@@ -22,8 +23,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   platform::Win32Network network;
   platform::Win32Drives drives(network);
   win32view::Win32Toolkit toolkit;
+  platform::Win32NetworkEvents events;
   // The automatic mode's status lines go to standard output when there is one.
-  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout});
+  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout, &events});
   g.CommandLine = process.commandLine();
   g.networkWaitFromEnvironment();
 
