@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/globals.h"
+#include "net/computer_discovery.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
@@ -54,6 +55,10 @@ int main(int argc, char** argv) {
           for (const auto& entry : program->DriveTable) remotes.push_back(entry.Path);
         }
         return remotes;
+      };
+      options.findComputers = [] {
+        const auto sockets = platform::openDiscoverySockets();
+        return net::discoverComputers(*sockets);
       };
       real = std::make_unique<smb::SmbNetwork>(std::move(options));
     }

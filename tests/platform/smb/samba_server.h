@@ -25,6 +25,11 @@ inline constexpr char kSilent[] = "127.0.0.3";
 inline constexpr char kDropping[] = "127.0.0.4";
 inline constexpr char kBlackholed[] = "10.66.0.1";
 inline constexpr char kAnnouncedHost[] = "quilbert-test.local";
+// In the namespace: a computer announcing itself by WS-Discovery (wsdd, in a
+// namespace of its own joined to ours by a veth pair); SMB connections to
+// its address lead to this server.
+inline constexpr char kPeerAddress[] = "10.231.0.2";
+inline constexpr char kPeerName[] = "WSDPEER";
 
 class SambaServer {
  public:
@@ -37,6 +42,8 @@ class SambaServer {
   // In the namespace: an Avahi daemon on a system bus of its own (the test's
   // DBUS_SYSTEM_BUS_ADDRESS) announcing "_smb._tcp" from host kAnnouncedHost.
   void startAnnouncer();
+  // In the namespace: the WS-Discovery peer, ready to answer.
+  void startDiscoveryPeer();
   void stop();
   bool running() const { return smbd_ > 0; }
   const std::string& failure() const { return failure_; }
