@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/globals.h"
+#include "net/computer_discovery.h"
 #include "platform/linux/chosen_network.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
@@ -19,17 +20,22 @@ int main(int argc, char** argv) {
   platform::FileRegistry registry;
   registry.reconcileAutostart();
   app::Globals* program = nullptr;  // the browser offers the servers of its configuration
-  const auto configuredRemotes = [&program] {
+  smb::ModuleHooks hooks;
+  hooks.configuredRemotes = [&program] {
     std::vector<std::string> remotes;
     if (program != nullptr) {
       for (const auto& entry : program->DriveTable) remotes.push_back(entry.Path);
     }
     return remotes;
   };
+  hooks.findComputers = [] {
+    const auto sockets = platform::openDiscoverySockets();
+    return net::discoverComputers(*sockets);
+  };
   smb::OpenedNetwork chosen;
   try {
-    chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
-                                         configuredRemotes);
+    chosen =
+        platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(), hooks);
   } catch (const std::exception& e) {
     std::cerr << "quilbert: " << e.what() << "\n";
     return 2;

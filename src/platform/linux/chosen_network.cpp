@@ -18,8 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-smb::OpenedNetwork openRealNetwork(const std::string& executable,
-                                   const smb::ConfiguredRemotes& remotes) {
+smb::OpenedNetwork openRealNetwork(const std::string& executable, const smb::ModuleHooks& hooks) {
   const fs::path programFolder = fs::path(executable).parent_path();
   std::string tried;
   for (const fs::path& candidate :
@@ -43,7 +42,7 @@ smb::OpenedNetwork openRealNetwork(const std::string& executable,
       throw std::runtime_error(candidate.string() + " is not the real network's module");
     }
     smb::OpenedNetwork opened;
-    entry(remotes, opened);
+    entry(hooks, opened);
     return opened;
   }
   throw std::runtime_error("the real network is not installed (no " + tried +
@@ -53,8 +52,7 @@ smb::OpenedNetwork openRealNetwork(const std::string& executable,
 }  // namespace
 
 smb::OpenedNetwork openChosenNetwork(const std::string& settingsFolder,
-                                     const std::string& executable,
-                                     const smb::ConfiguredRemotes& remotes) {
+                                     const std::string& executable, const smb::ModuleHooks& hooks) {
   const char* chosen = std::getenv("QUILBERT_NETWORK");
   const std::string spec = chosen != nullptr ? chosen : "";
   fs::path file;
@@ -68,7 +66,7 @@ smb::OpenedNetwork openChosenNetwork(const std::string& settingsFolder,
     throw std::runtime_error("QUILBERT_NETWORK=" + spec +
                              ": unknown network (use smb, or sim:PATH to a network description)");
   }
-  if (file.empty()) return openRealNetwork(executable, remotes);
+  if (file.empty()) return openRealNetwork(executable, hooks);
   smb::OpenedNetwork opened;
   auto simulated = sim::SimNetwork::open(file);
   opened.drives = simulated.get();

@@ -15,7 +15,6 @@ namespace quilbert::platform {
 // folder (`../lib/quilbert/` from its bin/ folder). Throws std::runtime_error
 // with a sentence for the user.
 smb::OpenedNetwork openChosenNetwork(const std::string& settingsFolder,
-                                     const std::string& executable,
-                                     const smb::ConfiguredRemotes& remotes);
+                                     const std::string& executable, const smb::ModuleHooks& hooks);
 
 }  // namespace quilbert::platform

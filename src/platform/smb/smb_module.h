@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/discovery.h"
 #include "platform/drives.h"
 #include "platform/network.h"
 
@@ -23,12 +24,17 @@ struct OpenedNetwork {
   platform::Drives* drives = nullptr;
 };
 
-// The shares the user's configuration holds ("\\server\share"), asked when
-// the browser lists servers.
-using ConfiguredRemotes = std::function<std::vector<std::string>()>;
+// What the program lends the real network.
+struct ModuleHooks {
+  // The shares the user's configuration holds ("\\server\share"), asked
+  // when the browser lists servers.
+  std::function<std::vector<std::string>()> configuredRemotes;
+  // The computers found by discovery; may be empty.
+  platform::ComputerFinder findComputers;
+};
 
 // The module's entry: the real network as the environment sets it up
 // (drives folder, port, time-out, the logged-on user).
-using ModuleEntry = void (*)(const ConfiguredRemotes& remotes, OpenedNetwork& out);
+using ModuleEntry = void (*)(const ModuleHooks& hooks, OpenedNetwork& out);
 
 }  // namespace quilbert::smb

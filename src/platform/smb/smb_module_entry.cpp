@@ -5,9 +5,10 @@
 #include "platform/smb/smb_network.h"
 
 extern "C" __attribute__((visibility("default"))) void quilbert_smb_open(
-    const quilbert::smb::ConfiguredRemotes& remotes, quilbert::smb::OpenedNetwork& out) {
+    const quilbert::smb::ModuleHooks& hooks, quilbert::smb::OpenedNetwork& out) {
   auto options = quilbert::smb::SmbOptions::fromEnvironment();
-  options.configuredRemotes = remotes;
+  options.configuredRemotes = hooks.configuredRemotes;
+  options.findComputers = hooks.findComputers;
   auto network = std::make_unique<quilbert::smb::SmbNetwork>(std::move(options));
   out.drives = network.get();
   out.network = std::move(network);

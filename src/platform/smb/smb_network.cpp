@@ -217,7 +217,8 @@ SmbOptions SmbOptions::fromEnvironment() {
 SmbNetwork::SmbNetwork(SmbOptions options)
     : options_(std::move(options)),
       drives_(options_.drivesFolder),
-      client_(options_.port, options_.timeoutMs) {}
+      client_(options_.port, options_.timeoutMs),
+      found_(options_.findComputers, platform::kDisplayDomain) {}
 
 std::string SmbNetwork::effectiveUser(const std::string& login) const {
   const std::string& name = login.empty() ? options_.logonUser : login;
@@ -631,6 +632,8 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
   const std::string remote = container != nullptr ? container->remoteName.value_or("") : "";
   if (container == nullptr) {
     cursor.records.push_back(record(platform::kDisplayNetwork, kProviderName, ""));
+  } else if (found_.children(*container, cursor.records)) {
+    // the workgroups and domains found, or a group's computers
   } else if (remote.rfind("\\\\", 0) == 0) {
     std::string server;
     std::string share;
@@ -638,6 +641,11 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
     if (parseUnc(remote, server, share, folder)) return neterr::kNotContainer;
     server = remote.substr(2);
     if (server.empty() || server.find('\\') != std::string::npos) return neterr::kBadNetPath;
+    // A computer found by discovery is reached at the address it answered
+    // from: its name may be known to no resolver here.
+    if (const std::string address = found_.addressOf(*container); !address.empty()) {
+      server = address;
+    }
     const Reached reached = reach(server);
     if (reached.code != neterr::kOk && reached.code != kUnresolved) return reached.code;
     const std::string& host = reached.address.empty() ? server : reached.address;
@@ -659,6 +667,7 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
       }
     }
     cursor.records.push_back(record(platform::kDisplayDomain, kOtherServers, ""));
+    if (auto found = found_.container()) cursor.records.push_back(std::move(*found));
   } else if (remote == kOtherServers) {
     for (const std::string& server : otherServers()) {
       cursor.records.push_back(record(platform::kDisplayServer, "\\\\" + server, ""));

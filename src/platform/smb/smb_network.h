@@ -18,7 +18,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/discovery.h"
 #include "platform/drives.h"
+#include "platform/found_computers.h"
 #include "platform/network.h"
 #include "platform/smb/drives_folder.h"
 #include "platform/smb/smb_client.h"
@@ -34,6 +36,9 @@ struct SmbOptions {
   // The remote names the user's configuration holds ("\\server\share"); their
   // servers are offered by the browser too.
   std::function<std::vector<std::string>()> configuredRemotes;
+  // Finds the computers that announce themselves by WS-Discovery; listed
+  // beside the announced servers when set.
+  platform::ComputerFinder findComputers;
 
   // QUILBERT_DRIVES (default ~/Drives), QUILBERT_SMB_PORT,
   // QUILBERT_SMB_TIMEOUT (milliseconds), the logged-on user.
@@ -72,7 +77,8 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   int getConnection(const std::string& localName, std::string& remoteName) override;
   // Scope 1 (connected): the share links, with their letters; scope 3
   // (remembered): none. Scope 2: null gives the one provider; the provider gives the
-  // workgroups and the entry of announced and configured servers; a workgroup
+  // workgroups, the entry of announced and configured servers and that of the
+  // computers found (platform/found_computers.h); a workgroup
   // gives its servers ("\\name"); a server gives its disk shares. A share is no
   // container (1207).
   int openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t usage,
@@ -138,6 +144,7 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   };
   std::vector<Abandoned> abandoned_;
   unsigned watch_ = 0;  // the toolkit loop's check of them, when one is due
+  platform::FoundComputers found_;
   std::unordered_map<platform::EnumHandle, Cursor> enums_;
   platform::EnumHandle nextHandle_ = 1;
   bool toldMissing_ = false;

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app/config.h"
+#include "net/computer_discovery.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
@@ -125,7 +126,8 @@ TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
 }
 
 // The report of the program over the real network: the connected letter, the
-// configured server and its shares.
+// configured server and its shares, and the computer found by WS-Discovery
+// with its workgroup and shares.
 TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   platform::NetResource publicShare;
   publicShare.type = platform::kTypeDisk;
@@ -140,6 +142,7 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   options.port = testing::kPort;
   options.mdns = false;
   options.configuredRemotes = [] { return std::vector<std::string>{"\\\\127.0.0.1\\docs"}; };
+  options.findComputers = [] { return net::discoverComputers(*platform::openDiscoverySockets()); };
   SmbNetwork net(options);
   app::Globals g(app::Services{tk, net, net, registry, process});
   for (int n = 0; n < app::kCatalogueSize; ++n) {
@@ -163,6 +166,13 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   EXPECT_TRUE(has("\\\\127.0.0.1 ")) << ::testing::PrintToString(network);
   EXPECT_TRUE(has("\\\\127.0.0.1\\public Open to all")) << ::testing::PrintToString(network);
   EXPECT_TRUE(has("\\\\127.0.0.1\\docs Alice's documents")) << ::testing::PrintToString(network);
+  if (!testing::SambaServer::inNamespace()) return;
+  const std::string peer = std::string("\\\\") + testing::kPeerName;
+  for (const std::string& line :
+       {std::string(platform::kFoundComputers) + " ", std::string("TESTGROUP "),
+        peer + " " + testing::kPeerAddress, peer + "\\public Open to all"}) {
+    EXPECT_TRUE(has(line)) << line << " in " << ::testing::PrintToString(network);
+  }
 }
 
 }  // namespace

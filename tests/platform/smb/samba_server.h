@@ -30,6 +30,11 @@ inline constexpr char kAnnouncedHost[] = "quilbert-test.local";
 // name.
 inline constexpr char kQuietName[] = "quiet.test";
 inline constexpr char kFailingName[] = "failing.test";
+// In the namespace: a computer announcing itself by WS-Discovery (wsdd, in a
+// namespace of its own joined to ours by a veth pair); SMB connections to
+// its address lead to this server.
+inline constexpr char kPeerAddress[] = "10.231.0.2";
+inline constexpr char kPeerName[] = "WSDPEER";
 
 class SambaServer {
  public:
@@ -42,6 +47,8 @@ class SambaServer {
   // In the namespace: an Avahi daemon on a system bus of its own (the test's
   // DBUS_SYSTEM_BUS_ADDRESS) announcing "_smb._tcp" from host kAnnouncedHost.
   void startAnnouncer();
+  // In the namespace: the WS-Discovery peer, ready to answer.
+  void startDiscoveryPeer();
   void stop();
   bool running() const { return smbd_ > 0; }
   const std::string& failure() const { return failure_; }
