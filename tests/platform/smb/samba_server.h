@@ -25,9 +25,9 @@ inline constexpr char kSilent[] = "127.0.0.3";
 inline constexpr char kDropping[] = "127.0.0.4";
 inline constexpr char kBlackholed[] = "10.66.0.1";
 inline constexpr char kAnnouncedHost[] = "quilbert-test.local";
-// In the namespace: a computer announcing itself by WS-Discovery (wsdd, in a
-// namespace of its own joined to ours by a veth pair); SMB connections to
-// its address lead to this server.
+// In the namespace: a computer announcing itself by WS-Discovery
+// (tests/support/wsdd_peer.sh); SMB connections to its address lead to this
+// server.
 inline constexpr char kPeerAddress[] = "10.231.0.2";
 inline constexpr char kPeerName[] = "WSDPEER";
 
