@@ -315,36 +315,22 @@ void SambaServer::startAnnouncer() {
 
 void SambaServer::startDiscoveryPeer() {
   if (!namespaced || !running()) return;
-  // wsdd ignores loopback: it runs in a namespace of its own, where the
-  // link made below appears.
-  const pid_t peer = spawn(
-      {"unshare", "--net", "sh", "-c",
-       "ip link set lo up && until ip link show qwsd1 >/dev/null 2>&1; do sleep 0.02; done && "
-       "ip addr add " +
-           std::string(kPeerAddress) +
-           "/24 dev qwsd1 && ip link set qwsd1 up && "
-           "exec wsdd -4 -v -i qwsd1 -n wsdpeer -w TESTGROUP"},
-      {}, root_ / "log/wsdd.out");
+  const fs::path log = root_ / "log/wsdd.out";
+  spawn({std::string(QUILBERT_SOURCE_DIR) + "/tests/support/wsdd_peer.sh", log.string(), "sleep",
+         "infinity"},
+        {}, root_ / "log/wsdd-peer.out");
   const auto deadline = std::chrono::steady_clock::now() + 10s;
-  const std::string ours = fs::read_symlink("/proc/self/ns/net");
-  std::error_code error;
-  while (fs::read_symlink("/proc/" + std::to_string(peer) + "/ns/net", error) == ours &&
-         std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(10ms);
-  }
-  const std::string link =
-      "ip link add qwsd0 type veth peer name qwsd1 netns " + std::to_string(peer) +
-      " && ip addr add 10.231.0.1/24 dev qwsd0 && ip link set qwsd0 up && nft -f - <<'EOF'\n"
-      "table ip quilbert_wsd {\n  chain out { type nat hook output priority -100; ip daddr " +
-      kPeerAddress + " tcp dport " + std::to_string(kPort) + " dnat to " + kServer + "; }\n}\nEOF";
-  if (std::system(link.c_str()) != 0) {
-    failure_ = "cannot link to the discovery peer";
-    return;
-  }
-  while (readAll(root_ / "log/wsdd.out").find("scheduling Hello") == std::string::npos &&
+  while (readAll(log).find("scheduling Hello") == std::string::npos &&
          std::chrono::steady_clock::now() < deadline) {
     std::this_thread::sleep_for(20ms);
   }
+  // SMB connections to the peer's address lead to this server.
+  const std::string rule =
+      "nft -f - <<'EOF'\ntable ip quilbert_wsd {\n  chain out { type nat hook "
+      "output priority -100; ip daddr " +
+      std::string(kPeerAddress) + " tcp dport " + std::to_string(kPort) + " dnat to " + kServer +
+      "; }\n}\nEOF";
+  if (std::system(rule.c_str()) != 0) failure_ = "cannot lead the peer's SMB to the server";
 }
 
 std::vector<std::string> SambaServer::mounts() const {

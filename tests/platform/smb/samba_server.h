@@ -30,9 +30,9 @@ inline constexpr char kAnnouncedHost[] = "quilbert-test.local";
 // name.
 inline constexpr char kQuietName[] = "quiet.test";
 inline constexpr char kFailingName[] = "failing.test";
-// In the namespace: a computer announcing itself by WS-Discovery (wsdd, in a
-// namespace of its own joined to ours by a veth pair); SMB connections to
-// its address lead to this server.
+// In the namespace: a computer announcing itself by WS-Discovery
+// (tests/support/wsdd_peer.sh); SMB connections to its address lead to this
+// server.
 inline constexpr char kPeerAddress[] = "10.231.0.2";
 inline constexpr char kPeerName[] = "WSDPEER";
 
