@@ -94,6 +94,14 @@ std::string uriPart(const std::string& s) {
   return out;
 }
 
+// A host for an smb:// URI: an IPv6 address goes in brackets, its zone escaped.
+std::string uriHost(const std::string& host) {
+  if (host.find(':') == std::string::npos) return uriPart(host);
+  const std::size_t zone = host.find('%');
+  return "[" + host.substr(0, zone) +
+         (zone == std::string::npos ? "" : "%25" + host.substr(zone + 1)) + "]";
+}
+
 std::string uriPath(const std::string& folder) {
   std::string out;
   std::size_t start = 0;
@@ -544,7 +552,7 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
     }
     const int reached = reach(server);
     if (reached != neterr::kOk && reached != kUnresolved) return reached;
-    if (const int code = listing("smb://" + uriPart(server), entries); code != neterr::kOk) {
+    if (const int code = listing("smb://" + uriHost(server), entries); code != neterr::kOk) {
       return reached == kUnresolved && code == neterr::kNetworkUnreachable ? neterr::kBadNetPath
                                                                            : code;
     }
