@@ -53,6 +53,9 @@ inline constexpr char kProviderName[] = "SMB Network";
 class SmbNetwork final : public platform::Network, public platform::Drives {
  public:
   explicit SmbNetwork(SmbOptions options);
+  ~SmbNetwork() override;
+  SmbNetwork(const SmbNetwork&) = delete;
+  SmbNetwork& operator=(const SmbNetwork&) = delete;
 
   // platform::Network. Connecting, in the order checked: 1200 local name not
   // "X:"; 1222 no desktop mount service (said on stderr); 85 the letter has an
@@ -102,11 +105,20 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
     std::string folder;  // '/'-separated
   };
 
-  int reach(const std::string& server);
-  int checkShare(const Remote& remote, const Credentials& credentials, bool unresolved);
+  // Whether a server answers, and the address to ask it at: empty when the
+  // system does not know the name (libsmbclient may, by NetBIOS).
+  struct Reached {
+    int code = 0;
+    std::string address;
+  };
+  bool serviceMissing();
+  Reached reach(const std::string& server);
+  void remember(const std::string& server, int code, const std::string& address = {});
+  int checkShare(const Remote& remote, const Credentials& credentials, const Reached& reached);
   int mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
                    const std::string& uriUser);
   void releaseUnused(const std::string& shareUri);
+  void releaseAbandoned();
   std::string shareUri(const std::string& server, const std::string& share,
                        const std::string& uriUser) const;
   std::string effectiveUser(const std::string& login) const;
@@ -116,8 +128,22 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   SmbOptions options_;
   DrivesFolder drives_;
   SmbClient client_;
-  // Servers that did not answer, and when: one wait per server and pass.
-  std::unordered_map<std::string, std::chrono::steady_clock::time_point> silent_;
+  // What each server's name and probe gave in this pass, and when: one
+  // lookup per server and pass, one wait per silent server.
+  struct Known {
+    std::chrono::steady_clock::time_point at;
+    int code = 0;
+    std::string address;
+  };
+  std::unordered_map<std::string, Known> servers_;
+  // Mounts given up on at the bound, watched until gvfs completes them (then
+  // unmounted) or for a while.
+  struct Abandoned {
+    std::string uri;
+    std::chrono::steady_clock::time_point until;
+  };
+  std::vector<Abandoned> abandoned_;
+  unsigned watch_ = 0;  // the toolkit loop's check of them, when one is due
   platform::FoundComputers found_;
   std::unordered_map<platform::EnumHandle, Cursor> enums_;
   platform::EnumHandle nextHandle_ = 1;

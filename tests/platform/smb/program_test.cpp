@@ -90,6 +90,32 @@ TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(server().drivesFolder() / "R")));
 }
 
+// A start that asks no server anything loads no SMB stack: the real
+// network's module comes only with the real network, libsmbclient only with
+// a first question to a server.
+TEST_F(ProgramOnSmb, TheSmbStackLoadsOnlyWhenAServerIsAsked) {
+  fs::copy_file(fs::path(QUILBERT_SOURCE_DIR) / "demo/network.toml", dir_.path() / "network.toml");
+  std::string none;  // no entries: nothing to ask a server
+  for (char c = 'A'; c <= 'Z'; ++c) none += std::string("0\t") + c + "\t\t\t\r\n";
+  none += "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n";
+  const char* user = std::getenv("USER");
+  for (const std::string& name : {std::string("claire"), std::string(user ? user : "root")}) {
+    quilbert::testing::writeFile(dir_.path() / "config" / "quilbert" / (name + ".ini"), none);
+  }
+  struct Case {
+    std::string network;
+    bool module;
+  };
+  for (const Case& c :
+       {Case{"sim:" + (dir_.path() / "network.toml").string(), false}, Case{"smb", true}}) {
+    const quilbert::testing::CommandRun run =
+        runProgram(exe_, dir_.path(), "LD_DEBUG=files QUILBERT_NETWORK=" + c.network, "/a");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("quilbert-smb.so") != std::string::npos, c.module) << c.network;
+    EXPECT_EQ(run.output.find("libsmbclient"), std::string::npos) << c.network;
+  }
+}
+
 TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
   writeConfiguration(dir_.path());
   const quilbert::testing::CommandRun run =
