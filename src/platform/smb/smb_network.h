@@ -86,7 +86,7 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   int enumResource(platform::EnumHandle handle, std::int32_t& count,
                    std::vector<platform::NetResource>& out, std::uint32_t& bufferSize) override;
   int closeEnum(platform::EnumHandle handle) override;
-  void forgetUnreachable() override { silent_.clear(); }
+  void forgetUnreachable() override { servers_.clear(); }
 
   // platform::Drives: a share link is a network drive (3) with its remote name;
   // anything else in the drives folder is taken: fixed (2) when it leads
