@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <nlohmann/json.hpp>
 
 #include "app/config.h"
 #include "platform/headless/headless_toolkit.h"
@@ -96,6 +97,35 @@ TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
   EXPECT_NE(run.output.find("no D-Bus session bus"), std::string::npos) << run.output;
   EXPECT_NE(run.output.find("Drives connected : 0/3"), std::string::npos) << run.output;
   EXPECT_FALSE(fs::exists(server().drivesFolder() / "P"));
+}
+
+// What a script asks the command line on the real network: which letter is
+// down and why, and what the server offers.
+TEST_F(ProgramOnSmb, TheCommandLineSaysWhichLetterIsDownAndWhy) {
+  platform::NetResource publicShare;
+  publicShare.type = platform::kTypeDisk;
+  publicShare.localName = "P:";
+  publicShare.remoteName = "\\\\127.0.0.1\\public";
+  ASSERT_EQ(net_.addConnection(publicShare, "", "", 0), platform::neterr::kOk);
+  writeConfiguration(dir_.path());
+  const fs::path cli = fs::path(QUILBERT_BINARY_DIR) / "quilbert-cli";
+  const auto status = runProgram(cli, dir_.path(), "", "status --json 2>/dev/null");
+  EXPECT_EQ(status.exitCode, 2) << status.output;
+  const auto letters = nlohmann::json::parse(status.output)["letters"];
+  ASSERT_EQ(letters.size(), 3U) << status.output;
+  EXPECT_EQ(letters[0]["connected"], true);
+  EXPECT_EQ(letters[1]["reason"], "This drive letter is not connected.");
+  EXPECT_EQ(letters[2]["reason"], "Network path not found.");  // nothing listens there
+
+  const auto shares = runProgram(cli, dir_.path(), "", "browse '\\\\127.0.0.1' 2>&1");
+  EXPECT_NE(shares.output.find("[Share] \\\\127.0.0.1\\docs (Alice's documents)"),
+            std::string::npos)
+      << shares.output;
+  const auto all = runProgram(cli, dir_.path(), "", "browse --json 2>/dev/null");
+  const auto groups = nlohmann::json::parse(all.output)["workgroups"];
+  ASSERT_FALSE(groups.empty()) << all.output;
+  EXPECT_EQ(groups.back()["name"], kOtherServers);
+  EXPECT_NE(groups.back().dump().find("\\\\\\\\127.0.0.1\""), std::string::npos) << all.output;
 }
 
 // The report of the program over the real network: the connected letter, the
