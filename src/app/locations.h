@@ -10,10 +10,11 @@
 namespace quilbert::app {
 
 // AppDir (from the process, with a separator), IconPrefix, LangDir; then
-// SettingsDir: the "Local Settings" registry value trimmed, or AppDir when
-// blank, with a separator; then ConfigFileName from the network user name
-// `user` (already cut at its NUL and lower-cased): "connect.ini" when blank,
-// else the name, its file-name characters made safe, and ".ini".
+// ConfigFileName from the network user name `user` (already cut at its NUL
+// and lower-cased): "connect.ini" when blank, else the name, its file-name
+// characters made safe, and ".ini"; then SettingsDir: the "Local Settings"
+// registry value trimmed, else AppDir when the configuration is there, else
+// "Local AppData", else AppDir; with a separator.
 void LocateFiles(Globals& g, const std::string& user);
 
 }  // namespace quilbert::app
