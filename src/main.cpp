@@ -1,11 +1,11 @@
 // Composition root: picks the backend and the services, builds the windows
 // and hands over to the main loop. Nothing else.
 #include <iostream>
-#include <memory>
 #include <string>
 
 #include "app/globals.h"
-#include "chosen_network.h"
+#include "network_hooks.h"
+#include "platform/linux/chosen_network.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
@@ -17,18 +17,20 @@ int main(int argc, char** argv) {
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
   registry.reconcileAutostart();
-  std::unique_ptr<ChosenNetwork> chosen;
+  const app::Globals* program = nullptr;  // the browser offers the servers of its configuration
+  smb::OpenedNetwork chosen;
   try {
-    chosen = std::make_unique<ChosenNetwork>(registry);
+    chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
+                                         networkHooks(program));
   } catch (const std::exception& e) {
     std::cerr << "quilbert: " << e.what() << "\n";
     return 2;
   }
-  platform::Network& network = chosen->network();
-  platform::Drives& drives = chosen->drives();
+  platform::Network& network = *chosen.network;
+  platform::Drives& drives = *chosen.drives;
   qtview::QtToolkit toolkit(argc, argv, &network);
   app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout});
-  chosen->offerServersOf(g);
+  program = &g;
   g.CommandLine = process.commandLine();
   // The windows take their pictures as they are built, before Form_Load sets
   // the program's folder: they need it now, not the current folder.

@@ -1,13 +1,13 @@
 // Composition root of quilbert-cli on Linux: the network the program would
 // run on, the registry store and the process services; no window.
 #include <iostream>
-#include <memory>
 
 #include "app/globals.h"
-#include "chosen_network.h"
 #include "cli/cli.h"
 #include "cli/commands.h"
+#include "network_hooks.h"
 #include "platform/headless/headless_toolkit.h"
+#include "platform/linux/chosen_network.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
 
@@ -17,9 +17,11 @@ int main(int argc, char** argv) {
   if (auto code = cli::ParseArguments(argc, argv, command, std::cout, std::cerr)) return *code;
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
-  std::unique_ptr<ChosenNetwork> chosen;
+  const app::Globals* program = nullptr;
+  smb::OpenedNetwork chosen;
   try {
-    chosen = std::make_unique<ChosenNetwork>(registry);
+    chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
+                                         networkHooks(program));
   } catch (const std::exception& e) {
     std::cerr << "quilbert-cli: " << e.what() << "\n";
     return cli::kExitCannotRun;
@@ -27,7 +29,7 @@ int main(int argc, char** argv) {
   // The windowless backend of the form model: the commands show nothing.
   headless::HeadlessToolkit toolkit;
   app::Globals g(
-      app::Services{toolkit, chosen->network(), chosen->drives(), registry, process, nullptr});
-  chosen->offerServersOf(g);
+      app::Services{toolkit, *chosen.network, *chosen.drives, registry, process, nullptr});
+  program = &g;
   return cli::Execute(g, command, std::cout, std::cerr);
 }

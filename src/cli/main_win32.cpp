@@ -8,6 +8,7 @@
 
 #include "app/globals.h"
 #include "cli/cli.h"
+#include "net/computer_discovery.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_network.h"
@@ -29,7 +30,8 @@ int wmain(int argc, wchar_t** argv) {
   }
   platform::Win32Process process;
   platform::Win32Registry registry;
-  platform::Win32Network network;
+  platform::Win32Network network(
+      [] { return net::discoverComputers(*platform::openDiscoverySockets()); });
   platform::Win32Drives drives(network);
   // The windowless backend of the form model: the commands show nothing.
   headless::HeadlessToolkit toolkit;
