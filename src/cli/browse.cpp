@@ -76,14 +76,19 @@ int Workgroups(app::Globals& g, Output& o) {
     Group group{container, {}, neterr::kOk};
     std::vector<NetResource> children;
     group.code = ui::gNetRes1::ListContainer(net, &container, platform::kTypeAny, children);
+    bool holdsGroups = false;
     for (NetResource& child : children) {
       if (child.displayType == platform::kDisplayServer) {
         group.servers.push_back(std::move(child));
       } else {
+        holdsGroups = true;
         toVisit.push_back(std::move(child));
       }
     }
-    if (container.displayType == platform::kDisplayDomain || !group.servers.empty()) {
+    // A workgroup is listed even when empty; a container of workgroups
+    // (a provider, the computers found) only through them.
+    if (!group.servers.empty() ||
+        (container.displayType == platform::kDisplayDomain && !holdsGroups)) {
       groups.push_back(std::move(group));
     }
   }
