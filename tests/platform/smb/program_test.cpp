@@ -1,5 +1,6 @@
 // The built program on the real network: "quilbert /a" as a log-on script
 // runs it, and the report of the network, against the test server.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -10,6 +11,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "app/config.h"
@@ -33,10 +36,10 @@ using namespace std::chrono_literals;
 using testing::server;
 
 // The command that runs the program offscreen from a folder of its own, with
-// the environment given before everything else.
+// the environment given before everything else, started by `launcher`.
 std::string programCommand(const fs::path& exe, const fs::path& dir, const std::string& env,
-                           const std::string& args) {
-  return "cd '" + dir.string() + "' && exec env -u DISPLAY -u WAYLAND_DISPLAY" +
+                           const std::string& args, const std::string& launcher = "exec") {
+  return "cd '" + dir.string() + "' && " + launcher + " env -u DISPLAY -u WAYLAND_DISPLAY" +
          " QT_QPA_PLATFORM=offscreen XDG_CONFIG_HOME='" + (dir / "config").string() +
          "' QUILBERT_NETWORK=smb QUILBERT_DRIVES='" + server().drivesFolder().string() +
          "' QUILBERT_SMB_PORT=" + std::to_string(testing::kPort) + " " + env + " '" + exe.string() +
@@ -45,8 +48,7 @@ std::string programCommand(const fs::path& exe, const fs::path& dir, const std::
 
 quilbert::testing::CommandRun runProgram(const fs::path& exe, const fs::path& dir,
                                          const std::string& env, const std::string& args) {
-  return quilbert::testing::runShell("timeout 60 sh -c \"" + programCommand(exe, dir, env, args) +
-                                     "\"");
+  return quilbert::testing::runShell(programCommand(exe, dir, env, args, "timeout 60"));
 }
 
 // Starts the program without waiting for it; its output goes to `out`.
@@ -252,6 +254,42 @@ TEST_F(ProgramOnSmb, ARefusedLoginReachesTheServerOnceForAllItsLetters) {
   }
   EXPECT_GT(seen[0], 0U) << "the server's log shows no refused login";
   EXPECT_EQ(seen[1], seen[0]);
+}
+
+// What a script asks the command line on the real network: which letter is
+// down and why, and what the server offers.
+TEST_F(ProgramOnSmb, TheCommandLineSaysWhichLetterIsDownAndWhy) {
+  platform::NetResource publicShare;
+  publicShare.type = platform::kTypeDisk;
+  publicShare.localName = "P:";
+  publicShare.remoteName = "\\\\127.0.0.1\\public";
+  ASSERT_EQ(net_.addConnection(publicShare, "", "", 0), platform::neterr::kOk);
+  writeConfiguration(dir_.path());
+  const fs::path cli = fs::path(QUILBERT_BINARY_DIR) / "quilbert-cli";
+  const auto status = runProgram(cli, dir_.path(), "", "status --json 2>/dev/null");
+  EXPECT_EQ(status.exitCode, 2) << status.output;
+  const auto letters = nlohmann::json::parse(status.output)["letters"];
+  ASSERT_EQ(letters.size(), 3U) << status.output;
+  EXPECT_EQ(letters[0]["connected"], true);
+  EXPECT_EQ(letters[1]["reason"], "This drive letter is not connected.");
+  EXPECT_EQ(letters[2]["reason"], "Network path not found.");  // nothing listens there
+
+  const auto shares = runProgram(cli, dir_.path(), "", "browse '\\\\127.0.0.1' 2>&1");
+  EXPECT_NE(shares.output.find("[Share] \\\\127.0.0.1\\docs (Alice's documents)"),
+            std::string::npos)
+      << shares.output;
+  // Configured servers, and the computer the discovery peer announces.
+  const auto all = runProgram(cli, dir_.path(), "", "browse --json 2>/dev/null");
+  const auto answer = nlohmann::json::parse(all.output);
+  std::map<std::string, std::vector<std::string>> groups;
+  for (const auto& group : answer["workgroups"]) {
+    for (const auto& server : group["servers"]) {
+      groups[group["name"].get<std::string>()].push_back(server["name"].get<std::string>());
+    }
+  }
+  EXPECT_THAT(groups[kOtherServers], ::testing::Contains("\\\\127.0.0.1")) << all.output;
+  EXPECT_THAT(groups["TESTGROUP"], ::testing::Contains(std::string("\\\\") + testing::kPeerName))
+      << all.output;
 }
 
 // The report of the program over the real network: the connected letter, the
