@@ -37,6 +37,7 @@ std::filesystem::path networkFile(const quilbert::platform::FileRegistry& regist
 
 int main(int argc, char** argv) {
   using namespace quilbert;
+  platform::LinuxProcess::forbidCoreDumps();
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
   registry.reconcileAutostart();

@@ -20,7 +20,8 @@ struct MountResult {
     Failed
   };
   Outcome outcome = Outcome::Failed;
-  std::string message;  // GIO's own text for a failure
+  bool existed = false;  // Mounted: it was mounted already, by whoever
+  std::string message;   // GIO's own text for a failure
 };
 
 class GioMounts {
@@ -35,6 +36,8 @@ class GioMounts {
   // at most `timeoutMs` for the whole mount. A share already mounted counts
   // as mounted.
   static MountResult mount(const std::string& uri, const Credentials& credentials, int timeoutMs);
+  // The folder in which gvfs's FUSE daemon shows the mounts.
+  static std::string fuseRoot();
   // The FUSE path of a location inside a mount; empty when gvfs offers none.
   static std::string fusePath(const std::string& uri);
   // Unmounts the mount holding `uri`; an empty string or what went wrong.
