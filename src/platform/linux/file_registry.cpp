@@ -23,6 +23,9 @@ using posix::StoredKey;
 using posix::StoredValue;
 
 const std::string kRunKey = R"(HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run)";
+// Where a user who may not write the machine's key starts the program.
+const std::string kUserRunKey =
+    R"(HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run)";
 const std::string kShellFoldersKey =
     R"(HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders)";
 const std::string kRunValueName = "Quilbert";
@@ -213,12 +216,16 @@ int FileRegistry::commit(const std::function<int(KeyTable&)>& change,
 }
 
 std::string FileRegistry::runCommand(const KeyTable& table) {
-  const StoredKey* run = table.find(kRunKey);
-  const StoredValue* value = run != nullptr ? run->findValue(kRunValueName) : nullptr;
-  std::string command;
-  if (value != nullptr && value->type == kRegSz)
-    command = value->data.substr(0, value->data.find('\0'));
-  return command.find_first_not_of(' ') != std::string::npos ? command : std::string();
+  // The machine's value first, as both would start the program.
+  for (const std::string* path : {&kRunKey, &kUserRunKey}) {
+    const StoredKey* run = table.find(*path);
+    const StoredValue* value = run != nullptr ? run->findValue(kRunValueName) : nullptr;
+    std::string command;
+    if (value != nullptr && value->type == kRegSz)
+      command = value->data.substr(0, value->data.find('\0'));
+    if (command.find_first_not_of(' ') != std::string::npos) return command;
+  }
+  return {};
 }
 
 std::string FileRegistry::reconcileAutostart() {
@@ -262,7 +269,8 @@ std::string FileRegistry::syncAutostart(const KeyTable& table) const {
 }
 
 bool FileRegistry::isRunValue(const std::string& path, const std::string& name) const {
-  return foldCase(path) == foldCase(kRunKey) && foldCase(name) == foldCase(kRunValueName);
+  return (foldCase(path) == foldCase(kRunKey) || foldCase(path) == foldCase(kUserRunKey)) &&
+         foldCase(name) == foldCase(kRunValueName);
 }
 
 bool FileRegistry::isReadOnly(const std::string& path) const {
