@@ -265,8 +265,17 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
     if (!mounted.existed) releaseUnused(share);
     return neterr::kNoNetwork;
   }
-  ShareLink made;
-  if (!mounted.existed && parseSharePath(target, made)) drives_.rememberMount(made.mountRoot, true);
+  // A mount made here is ours to end with its last letter. One found already
+  // made is ours only while a letter of ours leads into it: otherwise it was
+  // mounted again since, by someone else.
+  if (ShareLink made; parseSharePath(target, made)) {
+    bool lettered = !mounted.existed;
+    for (const LetterEntry& e : drives_.readAll()) {
+      lettered =
+          lettered || (e.kind == LetterEntry::Kind::Share && e.link.mountRoot == made.mountRoot);
+    }
+    drives_.rememberMount(made.mountRoot, lettered);
+  }
   // A share mounted again answers EIO through FUSE for up to a second, while
   // its cached attributes still look fine: wait until its folder reads.
   const auto deadline = Clock::now() + kFuseReadyWait;
