@@ -30,6 +30,8 @@ const std::string kShellFoldersKey =
     R"(HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders)";
 const std::string kRunValueName = "Quilbert";
 const std::string kLocalSettingsName = "Local Settings";
+// The folder "Local Settings" became, answered alike.
+const std::string kLocalAppDataName = "Local AppData";
 
 // A store larger than this is not a registry of ours; reading it whole would only hurt.
 constexpr std::size_t kStoreLimit = 16U << 20U;
@@ -315,11 +317,12 @@ int FileRegistry::queryValue(RegKey key, const std::string& name, std::uint32_t*
   const StoredValue* value = stored != nullptr ? stored->findValue(name) : nullptr;
   StoredValue settings;
   if (value == nullptr && foldCase(open->path) == foldCase(kShellFoldersKey) &&
-      foldCase(name) == foldCase(kLocalSettingsName)) {
+      (foldCase(name) == foldCase(kLocalSettingsName) ||
+       foldCase(name) == foldCase(kLocalAppDataName))) {
     if (auto error = posix::makeFolders(storeFolder_, 0700); !error.empty()) {
       report("cannot create the settings folder: " + error);
     }
-    settings = StoredValue{kLocalSettingsName, kRegSz, settingsFolder_ + '\0'};
+    settings = StoredValue{name, kRegSz, settingsFolder_ + '\0'};
     value = &settings;
   }
   if (value == nullptr) return regerr::kFileNotFound;

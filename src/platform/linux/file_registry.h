@@ -26,8 +26,8 @@ inline constexpr int kCantWrite = 1013;
 //   C/autostart/quilbert.desktop    present while a Run value (the machine's or the
 //                                   user's) holds a command
 // The Run key and the Shell Folders key always exist, as on Windows. When the
-// store has no "Local Settings" value, C/quilbert/ is answered (and created),
-// so the configuration never lands beside the program.
+// store has no "Local Settings" or "Local AppData" value, C/quilbert/ is
+// answered (and created), so the configuration never lands beside the program.
 // Every call sees changes made by other instances; writes are serialised
 // with a lock on the store's folder.
 class FileRegistry : public Registry {

@@ -152,20 +152,25 @@ LetterEntry DrivesFolder::read(char letter) const {
   struct stat st {};
   if (::fstatat(fd_, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return e;
   e.kind = LetterEntry::Kind::Other;
+  if (S_ISLNK(st.st_mode)) {
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t n = ::readlinkat(fd_, name, buffer.data(), buffer.size());
+    if (n > 0) {
+      buffer.resize(static_cast<std::size_t>(n));
+      e.target = buffer;
+      // A share is known by its link's text alone: a look through FUSE
+      // blocks while its server is gone. Only a link into gvfs's FUSE folder
+      // is a connection of ours.
+      if (parseSharePath(buffer, e.link) && !fuseRoot_.empty() &&
+          e.link.mountRoot.compare(0, fuseRoot_.size() + 1, fuseRoot_ + "/") == 0 &&
+          e.link.mountRoot.find('/', fuseRoot_.size() + 1) == std::string::npos) {
+        e.kind = LetterEntry::Kind::Share;
+        return e;
+      }
+    }
+  }
   struct stat target {};
   e.reachable = ::fstatat(fd_, name, &target, 0) == 0;
-  if (!S_ISLNK(st.st_mode)) return e;
-  std::string buffer(PATH_MAX, '\0');
-  const ssize_t n = ::readlinkat(fd_, name, buffer.data(), buffer.size());
-  if (n <= 0) return e;
-  buffer.resize(static_cast<std::size_t>(n));
-  e.target = buffer;
-  // Only a link into gvfs's FUSE folder is a connection of ours.
-  if (parseSharePath(buffer, e.link) && !fuseRoot_.empty() &&
-      e.link.mountRoot.compare(0, fuseRoot_.size() + 1, fuseRoot_ + "/") == 0 &&
-      e.link.mountRoot.find('/', fuseRoot_.size() + 1) == std::string::npos) {
-    e.kind = LetterEntry::Kind::Share;
-  }
   return e;
 }
 
