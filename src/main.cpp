@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "app/catalogue.h"
 #include "app/globals.h"
 #include "net/computer_discovery.h"
 #include "platform/linux/chosen_network.h"
@@ -27,6 +28,9 @@ int main(int argc, char** argv) {
       for (const auto& entry : program->DriveTable) remotes.push_back(entry.Path);
     }
     return remotes;
+  };
+  hooks.foundComputersName = [&program] {
+    return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
   };
   hooks.findComputers = [] {
     const auto sockets = platform::openDiscoverySockets();

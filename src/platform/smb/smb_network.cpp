@@ -222,7 +222,7 @@ SmbNetwork::SmbNetwork(SmbOptions options)
     : options_(std::move(options)),
       drives_(options_.drivesFolder),
       client_(options_.port, options_.timeoutMs),
-      found_(options_.findComputers, platform::kDisplayDomain) {}
+      found_(options_.findComputers, platform::kDisplayDomain, options_.foundComputersName) {}
 
 std::string SmbNetwork::effectiveUser(const std::string& login) const {
   const std::string& name = login.empty() ? options_.logonUser : login;
