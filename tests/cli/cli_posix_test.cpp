@@ -25,33 +25,43 @@ testing::CommandRun runCli(const fs::path& dir, const std::string& args) {
   return testing::runShell(command);
 }
 
-TEST(CommandLine, StatusAndBrowseOnTheDemoNetwork) {
-  testing::TempDir dir;
-  fs::copy_file(fs::path(QUILBERT_SOURCE_DIR) / "demo" / "network.toml",
-                dir.path() / "network.toml");
-  // Active letters in every state a letter can be in; English texts.
-  const std::map<char, std::string> paths = {
-      {'D', "\\\\ATLAS\\public"}, {'F', "\\\\ATLAS\\documents"}, {'G', "\\\\MINERVE\\claire"},
-      {'H', "\\\\ATLAS\\public"}, {'P', "\\\\HERMES\\archives"}, {'Q', "\\\\ATLAS\\nothing"}};
+// A copy of the demo network and a configuration whose active letters are
+// `paths`, in English; returns the configuration file.
+fs::path demoWith(const fs::path& dir, const std::map<char, std::string>& paths) {
+  fs::copy_file(fs::path(QUILBERT_SOURCE_DIR) / "demo" / "network.toml", dir / "network.toml");
   std::string config;
   for (char c = 'A'; c <= 'Z'; ++c) {
     config += paths.contains(c) ? std::string("1\t") + c + "\t\t\t" + paths.at(c) + "\r\n"
                                 : std::string("0\t") + c + "\t\t\t\r\n";
   }
-  config += "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n";
-  const fs::path configFile = dir.path() / "config" / "quilbert" / "claire.ini";
-  testing::writeFile(configFile, config);
-  {
-    auto net = sim::SimNetwork::open(dir.path() / "network.toml");
-    for (auto [local, remote] :
-         {std::pair{"F:", "\\\\ATLAS\\documents"}, {"G:", "\\\\ATLAS\\public"}}) {
-      platform::NetResource r;
-      r.type = platform::kTypeDisk;
-      r.localName = local;
-      r.remoteName = remote;
-      ASSERT_EQ(net->addConnection(r, "", "", 0), 0) << local;
-    }
+  const fs::path file = dir / "config" / "quilbert" / "claire.ini";
+  testing::writeFile(file, config + "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n");
+  return file;
+}
+
+// Letters connected on that network, as an earlier session left them.
+void connectOnDemo(const fs::path& dir, const std::map<std::string, std::string>& letters) {
+  auto net = sim::SimNetwork::open(dir / "network.toml");
+  for (const auto& [local, remote] : letters) {
+    platform::NetResource r;
+    r.type = platform::kTypeDisk;
+    r.localName = local;
+    r.remoteName = remote;
+    ASSERT_EQ(net->addConnection(r, "", "", 0), 0) << local;
   }
+}
+
+TEST(CommandLine, StatusAndBrowseOnTheDemoNetwork) {
+  testing::TempDir dir;
+  // Active letters in every state a letter can be in.
+  const fs::path configFile = demoWith(dir.path(), {{'D', "\\\\ATLAS\\public"},
+                                                    {'F', "\\\\ATLAS\\documents"},
+                                                    {'G', "\\\\MINERVE\\claire"},
+                                                    {'H', "\\\\ATLAS\\public"},
+                                                    {'P', "\\\\HERMES\\archives"},
+                                                    {'Q', "\\\\ATLAS\\nothing"}});
+  const std::string config = testing::readFile(configFile);
+  connectOnDemo(dir.path(), {{"F:", "\\\\ATLAS\\documents"}, {"G:", "\\\\ATLAS\\public"}});
 
   const testing::CommandRun status = runCli(dir.path(), "status --json");
   EXPECT_EQ(status.exitCode, 5) << status.output;
@@ -98,6 +108,20 @@ TEST(CommandLine, StatusAndBrowseOnTheDemoNetwork) {
   fs::remove(configFile);
   EXPECT_EQ(runCli(dir.path(), "status").exitCode, 0);
   EXPECT_FALSE(fs::exists(configFile));
+}
+
+// Disconnecting never forces open files: that letter stays, and says why.
+TEST(CommandLine, DisconnectLeavesALetterWithOpenFiles) {
+  testing::TempDir dir;
+  demoWith(dir.path(), {});
+  connectOnDemo(dir.path(), {{"F:", "\\\\ATLAS\\documents"}, {"G:", "\\\\ATLAS\\projets"}});
+  const testing::CommandRun run = runCli(dir.path(), "disconnect");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.output,
+            "F: \\\\ATLAS\\documents  Disconnected\n"
+            "G: \\\\ATLAS\\projets  Files are open on this drive: close them and try again.\n");
+  std::string remote;
+  EXPECT_EQ(sim::SimNetwork::open(dir.path() / "network.toml")->getConnection("G:", remote), 0);
 }
 
 }  // namespace
