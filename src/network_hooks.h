@@ -1,11 +1,12 @@
 // What a Linux program of ours (the program, its command line) lends the
 // real network: the servers of its configuration, and the computers found
-// by discovery.
+// by discovery with the name of their entry in the program's language.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "app/catalogue.h"
 #include "app/globals.h"
 #include "net/computer_discovery.h"
 #include "platform/smb/smb_module.h"
@@ -22,6 +23,9 @@ inline smb::ModuleHooks networkHooks(const app::Globals* const& program) {
       for (const auto& entry : program->DriveTable) remotes.push_back(entry.Path);
     }
     return remotes;
+  };
+  hooks.foundComputersName = [&program] {
+    return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
   };
   hooks.findComputers = [] {
     const auto sockets = platform::openDiscoverySockets();

@@ -183,7 +183,7 @@ SmbNetwork::SmbNetwork(SmbOptions options)
       fuseRoot_(GioMounts::fuseRoot()),
       drives_(options_.drivesFolder, fuseRoot_),
       client_(options_.port, options_.timeoutMs),
-      found_(options_.findComputers, platform::kDisplayDomain) {}
+      found_(options_.findComputers, platform::kDisplayDomain, options_.foundComputersName) {}
 
 std::string SmbNetwork::effectiveUser(const std::string& login) const {
   const std::string& name = login.empty() ? options_.logonUser : login;

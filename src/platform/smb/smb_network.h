@@ -41,6 +41,7 @@ struct SmbOptions {
   // Finds the computers that announce themselves by WS-Discovery; listed
   // beside the announced servers when set.
   platform::ComputerFinder findComputers;
+  platform::ContainerName foundComputersName;  // default: kFoundComputers
 
   // QUILBERT_DRIVES (default ~/Drives, the home folder taken from the password
   // database when HOME is unset), QUILBERT_SMB_PORT,
