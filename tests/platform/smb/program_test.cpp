@@ -12,7 +12,7 @@
 
 #include "app/catalogue.h"
 #include "app/config.h"
-#include "net/computer_discovery.h"
+#include "net/computer_finder.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
@@ -184,7 +184,7 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   options.configuredRemotes = [] { return std::vector<std::string>{"\\\\127.0.0.1\\docs"}; };
   app::Globals* program = nullptr;
   options.foundComputersName = [&program] { return program->msg(app::kMsgFoundComputers); };
-  options.findComputers = [] { return net::discoverComputers(*platform::openDiscoverySockets()); };
+  options.findComputers = net::computerFinder();
   SmbNetwork net(options);
   app::Globals g(app::Services{tk, net, net, registry, process});
   program = &g;
