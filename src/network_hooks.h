@@ -1,13 +1,14 @@
 // What a Linux program of ours (the program, its command line) lends the
 // real network: the servers of its configuration, and the computers found
-// by discovery.
+// by discovery with the name of their entry in the program's language.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "app/catalogue.h"
 #include "app/globals.h"
-#include "net/computer_discovery.h"
+#include "net/computer_finder.h"
 #include "platform/smb/smb_module.h"
 
 namespace quilbert {
@@ -23,10 +24,10 @@ inline smb::ModuleHooks networkHooks(const app::Globals* const& program) {
     }
     return remotes;
   };
-  hooks.findComputers = [] {
-    const auto sockets = platform::openDiscoverySockets();
-    return net::discoverComputers(*sockets);
+  hooks.foundComputersName = [&program] {
+    return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
   };
+  hooks.findComputers = net::computerFinder();
   return hooks;
 }
 

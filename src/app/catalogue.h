@@ -19,6 +19,8 @@ inline constexpr int kMsgNewPasswordNeeded = 152;
 inline constexpr int kMsgLetterLost = 154;
 // Start with Windows switched off, but a value this user may not remove stays.
 inline constexpr int kMsgStartupNotRemoved = 15;
+// The entry of the network listing the computers found by WS-Discovery.
+inline constexpr int kMsgFoundComputers = 132;
 
 // The command line's own words: a letter's state, and what it refuses.
 inline constexpr int kMsgConnected = 134;

@@ -30,6 +30,7 @@ bool loginRefused(std::int32_t code) {
 }
 
 void cancelAllLetters(app::Globals& g) {
+  const platform::NetworkPass pass(g.svc.network);
   for (char c = 'A'; c <= 'Z'; ++c) CancelDriveConnection(g, std::string(1, c) + ":");
 }
 

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/secret.h"
+
 namespace quilbert::net {
 
 class ConnectPass;
@@ -18,6 +20,13 @@ struct PassItem {
   std::string path;
   std::string login;
   std::string password;
+
+  PassItem() = default;
+  PassItem(const PassItem&) = default;
+  PassItem& operator=(const PassItem&) = default;
+  PassItem(PassItem&&) = default;
+  PassItem& operator=(PassItem&&) = default;
+  ~PassItem() { platform::wipe(password); }
 };
 
 enum class PassKind { Interactive, Automatic };

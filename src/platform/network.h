@@ -23,6 +23,7 @@ inline constexpr int kMoreData = 234;
 inline constexpr int kNoMoreItems = 259;
 inline constexpr int kBadDevice = 1200;
 inline constexpr int kNotContainer = 1207;
+inline constexpr int kInvalidPasswordName = 1216;
 inline constexpr int kSessionCredentialConflict = 1219;
 inline constexpr int kNoNetwork = 1222;
 inline constexpr int kNetworkUnreachable = 1231;
@@ -104,6 +105,23 @@ class Network {
   // The network may have changed (or a retry begins): what the service keeps
   // about servers that did not answer is forgotten, so that they are asked again.
   virtual void forgetUnreachable() {}
+
+  // Bracket a pass over the letters: a service that looks at the whole system
+  // to answer for one letter (which files are open) may look once per pass.
+  virtual void beginPass() {}
+  virtual void endPass() {}
+};
+
+// One pass over the letters, for as long as it lives.
+class NetworkPass {
+ public:
+  explicit NetworkPass(Network& network) : network_(network) { network_.beginPass(); }
+  ~NetworkPass() { network_.endPass(); }
+  NetworkPass(const NetworkPass&) = delete;
+  NetworkPass& operator=(const NetworkPass&) = delete;
+
+ private:
+  Network& network_;
 };
 
 }  // namespace quilbert::platform

@@ -15,8 +15,9 @@
 #include <nlohmann/json.hpp>
 #include <thread>
 
+#include "app/catalogue.h"
 #include "app/config.h"
-#include "net/computer_discovery.h"
+#include "net/computer_finder.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
@@ -309,9 +310,12 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   options.port = testing::kPort;
   options.mdns = false;
   options.configuredRemotes = [] { return std::vector<std::string>{"\\\\127.0.0.1\\docs"}; };
-  options.findComputers = [] { return net::discoverComputers(*platform::openDiscoverySockets()); };
+  app::Globals* program = nullptr;
+  options.foundComputersName = [&program] { return program->msg(app::kMsgFoundComputers); };
+  options.findComputers = net::computerFinder();
   SmbNetwork net(options);
   app::Globals g(app::Services{tk, net, net, registry, process});
+  program = &g;
   for (int n = 0; n < app::kCatalogueSize; ++n) {
     g.Catalogue[static_cast<std::size_t>(n)] = "m" + std::to_string(n);
   }
@@ -336,8 +340,8 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   if (!testing::SambaServer::inNamespace()) return;
   const std::string peer = std::string("\\\\") + testing::kPeerName;
   for (const std::string& line :
-       {std::string(platform::kFoundComputers) + " ", std::string("TESTGROUP "),
-        peer + " " + testing::kPeerAddress, peer + "\\public Open to all"}) {
+       {std::string("m132 "), std::string("TESTGROUP "), peer + " " + testing::kPeerAddress,
+        peer + "\\public Open to all"}) {
     EXPECT_TRUE(has(line)) << line << " in " << ::testing::PrintToString(network);
   }
 }
