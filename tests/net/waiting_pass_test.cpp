@@ -90,7 +90,6 @@ TEST(WaitingPass, SetAsideLettersWaitForTheNetworkAndOnlyThose) {
       expected += "\r\n" + p.g->msg(app::kMsgNewPasswordNeeded) + " F: G: K:";
     EXPECT_EQ(p.statuses[0].text, expected);
     EXPECT_EQ(p.statuses[0].shownMs, c.notConnected.empty() ? 1000 : 5000);
-    // Scripts at log-on are told too.
     EXPECT_NE(p.statusLog.str().find(waitingText + "\n"), std::string::npos);
   }
 }
