@@ -51,8 +51,11 @@ class Toolkit {
 
   // Creates the view of a form being loaded.
   virtual std::unique_ptr<FormView> createView(Form& form) = 0;
+  // Shows the form, restored if it was minimized, and brings it to the front.
   virtual void show(Form& form) = 0;
   virtual void hide(Form& form) = 0;
+  // Whether the user has minimized the (shown) form.
+  [[nodiscard]] virtual bool minimized(const Form& /*form*/) const { return false; }
   // Shows the form and runs a nested loop until it is hidden or unloaded.
   virtual void runModal(Form& form) = 0;
   // Repaints the form now.

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/forms/tray_icons.h"
 #include "platform/win32/view/win32_toolkit.h"
 #include "platform/win32/win32_text.h"
 
@@ -193,10 +194,15 @@ void Win32FormView::applyClientSize() {
   const int h = std::max(1, toolkit_.toPixels(s.height));
   RECT r{0, 0, w, h};
   AdjustWindowRectEx(&r, style(), GetMenu(window_) != nullptr ? TRUE : FALSE, exStyle());
+  RECT client{};
+  GetClientRect(window_, &client);
+  if (client.right == w && client.bottom == h) {
+    if (placed_ && !form_.centered()) place();
+    return;  // a menu bar built anew with the same lines changes nothing
+  }
   SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // A menu bar that wraps takes more than one line: give the client its height back.
-  RECT client{};
   GetClientRect(window_, &client);
   if (client.bottom != h && client.bottom > 0) {
     SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + h - client.bottom,
@@ -223,7 +229,8 @@ void Win32FormView::showWindow() {
   applyMenuChanges();
   if (!placed_ || !form_.centered()) place();
   placed_ = true;
-  ShowWindow(window_, SW_SHOW);
+  // A minimized window comes back as it was, not as an icon.
+  ShowWindow(window_, IsIconic(window_) != FALSE ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(window_);
   UpdateWindow(window_);
 }
@@ -546,9 +553,19 @@ void Win32FormView::formChanged(Prop p) {
 
 // ---- menus
 
+UINT Win32FormView::commandOf(forms::MenuItem& item) {
+  // One id per item for the form's life: a bar built anew thousands of times
+  // (every show, hide and setting change) keeps within a click's 16 bits.
+  auto [it, added] = commandIds_.try_emplace(&item, 0);
+  if (added) {
+    it->second = kFirstCommand + static_cast<UINT>(commands_.size());
+    commands_[it->second] = &item;
+  }
+  return it->second;
+}
+
 void Win32FormView::rebuildMenuBar() {
   menuPending_ = false;
-  commands_.clear();
   HMENU old = GetMenu(window_);
   HMENU bar = nullptr;
   if (form_.hasVisibleMenu()) {
@@ -558,9 +575,7 @@ void Win32FormView::rebuildMenuBar() {
       const std::wstring caption = widen(top->caption());
       UINT flags = top->enabled() ? MF_ENABLED : MF_GRAYED;
       if (top->items().empty()) {
-        const UINT id = nextCommand_++;
-        commands_[id] = top.get();
-        AppendMenuW(bar, MF_STRING | flags, id, caption.c_str());
+        AppendMenuW(bar, MF_STRING | flags, commandOf(*top), caption.c_str());
       } else {
         HMENU sub = CreatePopupMenu();
         fillMenu(sub, *top);
@@ -588,9 +603,7 @@ void Win32FormView::fillMenu(HMENU menu, forms::MenuItem& parent) {
       fillMenu(sub, *item);
       AppendMenuW(menu, MF_POPUP | flags, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
     } else {
-      const UINT id = nextCommand_++;
-      commands_[id] = item;
-      AppendMenuW(menu, MF_STRING | flags, id, caption.c_str());
+      AppendMenuW(menu, MF_STRING | flags, commandOf(*item), caption.c_str());
     }
   }
 }
@@ -763,10 +776,18 @@ LRESULT Win32FormView::colorFor(HWND control, HDC dc) {
 
 LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == Win32Toolkit::taskbarCreatedMessage()) {
-    toolkit_.addTrayIconsAgain(window_);
+    toolkit_.taskbarCreated();
     return 0;
   }
   switch (msg) {
+    case WM_QUERYENDSESSION:
+      // Log-off or shutdown: nothing is asked and nothing may hold it up.
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends once this returns: the form closes as the system
+      // closes it, without the questions of the close box.
+      if (wp != FALSE) form_.unload(forms::UnloadReason::WindowsSession);
+      return 0;
     case WM_CLOSE:
       // The model decides: QueryUnload may refuse; an unload hides the window.
       form_.userClose();
@@ -809,6 +830,8 @@ LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
       int shift = 0;
       if ((wp & MK_SHIFT) != 0) shift |= 1;
       if ((wp & MK_CONTROL) != 0) shift |= 2;
+      // Only the icon reaches a minimized window.
+      forms::TrayIcons::restoreOwner(form_, GET_X_LPARAM(lp));
       const double tpp = toolkit_.twipsPerPixel();
       form_.mouseMove(button, shift, static_cast<float>(GET_X_LPARAM(lp) * tpp),
                       static_cast<float>(GET_Y_LPARAM(lp) * tpp));

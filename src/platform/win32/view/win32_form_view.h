@@ -65,6 +65,8 @@ class Win32FormView : public forms::FormView {
   // Builds the menu bar if items changed since it was last built.
   void applyMenuChanges();
   void fillMenu(HMENU menu, forms::MenuItem& item);
+  // The command id of a menu item, the same at every build of the bar.
+  UINT commandOf(forms::MenuItem& item);
   void applyClientSize();
   void place();
   void command(WPARAM wp, LPARAM lp);
@@ -87,8 +89,9 @@ class Win32FormView : public forms::FormView {
   std::map<HWND, forms::Control*> controls_;
   std::map<UINT_PTR, forms::Timer*> timers_;
   std::map<UINT, forms::MenuItem*> commands_;
+  std::map<const forms::MenuItem*, UINT> commandIds_;
   std::map<const forms::ListBox*, std::size_t> listCounts_;
-  UINT nextCommand_ = 1000;
+  static constexpr UINT kFirstCommand = 1000;
   UINT_PTR nextTimer_ = 1;
   int nextId_ = 100;
 };

@@ -96,7 +96,11 @@ int CALLBACK browseCallback(HWND dialog, UINT msg, LPARAM lp, LPARAM data) {
 
 }  // namespace
 
-Win32Toolkit::Win32Toolkit() {
+constexpr UINT_PTR kTrayRetryTimer = 1;
+
+Win32Toolkit::Win32Toolkit()
+    : trays_([this](forms::TrayIcons::Icon& i) { return showTrayIcon(i); },
+             [this](forms::TrayIcons::Icon& i) { hideTrayIcon(i); }) {
   // Real pixels: twips map to the screen's own dpi, not to a scaled 96.
   SetProcessDPIAware();
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
@@ -112,15 +116,12 @@ Win32Toolkit::Win32Toolkit() {
   if (dpi_ > 0) twipsPerPixel_ = 1440.0 / dpi_;
   hiddenOwner_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(hiddenOwner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 Win32Toolkit::~Win32Toolkit() {
-  for (const auto& [form, tray] : trays_) {
-    NOTIFYICONDATAA nid{};
-    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    nid.hWnd = tray.window;
-    nid.uID = static_cast<UINT>(tray.id);
-    Shell_NotifyIconA(NIM_DELETE, &nid);
+  for (const auto& icon : trays_.icons()) {
+    if (icon.shown) hideTrayIcon(icon);
   }
   destroyPending();
   if (hiddenOwner_ != nullptr) DestroyWindow(hiddenOwner_);
@@ -168,18 +169,7 @@ void Win32Toolkit::viewClosing(Form& form, HWND window) {
   views_.erase(std::remove_if(views_.begin(), views_.end(),
                               [&](const Win32FormView* v) { return &v->form() == &form; }),
                views_.end());
-  for (auto it = trays_.begin(); it != trays_.end();) {
-    if (it->first == &form) {
-      NOTIFYICONDATAA nid{};
-      nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-      nid.hWnd = it->second.window;
-      nid.uID = static_cast<UINT>(it->second.id);
-      Shell_NotifyIconA(NIM_DELETE, &nid);
-      it = trays_.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  trays_.removeAll(form);
   destroyLater(window);
 }
 
@@ -201,6 +191,11 @@ void Win32Toolkit::show(Form& form) {
 
 void Win32Toolkit::hide(Form& form) {
   if (Win32FormView* v = viewOf(form)) v->hideWindow();
+}
+
+bool Win32Toolkit::minimized(const Form& form) const {
+  const Win32FormView* v = viewOf(form);
+  return v != nullptr && IsIconic(v->window()) != FALSE;
 }
 
 bool Win32Toolkit::preTranslate(MSG& msg) {
@@ -550,19 +545,41 @@ NOTIFYICONDATAA notifyData(HWND window, int id, HICON icon, const std::string& t
 
 }  // namespace
 
+bool Win32Toolkit::showTrayIcon(const forms::TrayIcons::Icon& icon) const {
+  HWND window = windowOf(*icon.owner);
+  if (window == nullptr) return false;
+  HICON handle = icon.picture.empty() ? nullptr : image(icon.picture.file).icon;
+  if (handle == nullptr) handle = LoadIconW(nullptr, IDI_APPLICATION);
+  NOTIFYICONDATAA nid = notifyData(window, icon.id, handle, icon.tip);
+  // A task bar that announced itself twice may hold the icon already.
+  return Shell_NotifyIconA(NIM_ADD, &nid) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+}
+
+void Win32Toolkit::hideTrayIcon(const forms::TrayIcons::Icon& icon) const {
+  HWND window = windowOf(*icon.owner);
+  if (window == nullptr) return;
+  NOTIFYICONDATAA nid{};
+  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  nid.hWnd = window;
+  nid.uID = static_cast<UINT>(icon.id);
+  Shell_NotifyIconA(NIM_DELETE, &nid);
+}
+
+void Win32Toolkit::retryTrayIconsLater() {
+  if (!trays_.missing() || hiddenOwner_ == nullptr) return;
+  SetTimer(hiddenOwner_, kTrayRetryTimer, forms::TrayIcons::kRetryMs,
+           [](HWND w, UINT, UINT_PTR id, DWORD) {
+             auto* tk = reinterpret_cast<Win32Toolkit*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+             if (tk == nullptr || !tk->trays_.tick()) KillTimer(w, id);
+           });
+}
+
 bool Win32Toolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
                                const forms::Picture& icon) {
-  HWND window = windowOf(owner);
-  if (window == nullptr) return false;
-  for (const auto& [form, tray] : trays_) {
-    if (form == &owner && tray.id == id) return false;  // adding again changes nothing
-  }
-  HICON handle = icon.empty() ? nullptr : image(icon.file).icon;
-  if (handle == nullptr) handle = LoadIconW(nullptr, IDI_APPLICATION);
-  NOTIFYICONDATAA nid = notifyData(window, id, handle, tip);
-  if (Shell_NotifyIconA(NIM_ADD, &nid) == FALSE) return false;
-  trays_.push_back({&owner, Tray{window, id, handle, tip}});
-  return true;
+  if (windowOf(owner) == nullptr) return false;
+  const bool shown = trays_.add(owner, id, tip, icon);
+  retryTrayIconsLater();
+  return shown;
 }
 
 UINT Win32Toolkit::taskbarCreatedMessage() {
@@ -570,25 +587,12 @@ UINT Win32Toolkit::taskbarCreatedMessage() {
   return message;
 }
 
-void Win32Toolkit::addTrayIconsAgain(HWND window) {
-  for (auto& [form, tray] : trays_) {
-    if (tray.window != window) continue;
-    NOTIFYICONDATAA nid = notifyData(tray.window, tray.id, tray.icon, tray.tip);
-    Shell_NotifyIconA(NIM_ADD, &nid);
-  }
+void Win32Toolkit::taskbarCreated() {
+  if (trays_.retry(true)) retryTrayIconsLater();
 }
 
 bool Win32Toolkit::removeTrayIcon(Form& owner, int id) {
-  auto it = std::find_if(trays_.begin(), trays_.end(),
-                         [&](const auto& e) { return e.first == &owner && e.second.id == id; });
-  if (it == trays_.end()) return false;
-  NOTIFYICONDATAA nid{};
-  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  nid.hWnd = it->second.window;
-  nid.uID = static_cast<UINT>(id);
-  const bool ok = Shell_NotifyIconA(NIM_DELETE, &nid) != FALSE;
-  trays_.erase(it);
-  return ok;
+  return trays_.remove(owner, id);
 }
 
 bool Win32Toolkit::setTopMost(Form& form, bool onTop) {

@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/forms/toolkit.h"
+#include "platform/forms/tray_icons.h"
 
 namespace quilbert::win32view {
 
@@ -50,6 +51,7 @@ class Win32Toolkit : public forms::Toolkit {
   std::unique_ptr<forms::FormView> createView(forms::Form& form) override;
   void show(forms::Form& form) override;
   void hide(forms::Form& form) override;
+  [[nodiscard]] bool minimized(const forms::Form& form) const override;
   void runModal(forms::Form& form) override;
   void repaint(forms::Form& form) override;
   void processEvents() override;
@@ -68,10 +70,12 @@ class Win32Toolkit : public forms::Toolkit {
   bool addTrayIcon(forms::Form& owner, int id, const std::string& tip,
                    const forms::Picture& icon) override;
   bool removeTrayIcon(forms::Form& owner, int id) override;
-  // The shell's message to every top-level window when a new task bar starts
-  // (Explorer restarted): the icons it held are gone and must be added again.
+  // The shell's message to every top-level window when a task bar starts
+  // (at log-on, or again after a failure): the icons it held are gone, and
+  // those it could not take yet can be added now.
   static UINT taskbarCreatedMessage();
-  void addTrayIconsAgain(HWND window);
+  void taskbarCreated();
+  [[nodiscard]] const forms::TrayIcons& trayIcons() const { return trays_; }
   bool setTopMost(forms::Form& form, bool onTop) override;
   std::optional<std::string> browseForFolder(forms::Form& owner,
                                              const forms::FolderBrowseRequest& request) override;
@@ -118,6 +122,10 @@ class Win32Toolkit : public forms::Toolkit {
   bool pumpOne();
   void destroyPending();
   void applyPointer() const;
+  bool showTrayIcon(const forms::TrayIcons::Icon& icon) const;
+  void hideTrayIcon(const forms::TrayIcons::Icon& icon) const;
+  // Keeps trying the icons the shell has not taken yet, on a bounded timer.
+  void retryTrayIconsLater();
 
   double twipsPerPixel_ = 15.0;
   int dpi_ = 96;
@@ -130,13 +138,7 @@ class Win32Toolkit : public forms::Toolkit {
   HWND hiddenOwner_ = nullptr;
   std::vector<Win32FormView*> views_;
   std::vector<HWND> toDestroy_;
-  struct Tray {
-    HWND window;
-    int id;
-    HICON icon;  // the tip and icon are kept to add the icon again to a new task bar
-    std::string tip;
-  };
-  std::vector<std::pair<const forms::Form*, Tray>> trays_;
+  forms::TrayIcons trays_;
   mutable std::map<std::string, Image> images_;
   mutable std::map<std::string, bool> faces_;
   mutable std::vector<std::pair<forms::Font, HFONT>> fonts_;

@@ -316,6 +316,32 @@ TEST_F(Win32ViewTest, KeyboardAndMouseReachTheHandlers) {
   EXPECT_EQ(clicks, 2);
 }
 
+TEST_F(Win32ViewTest, MenuCommandsStillWorkAfterSeventyThousandItemsWereBuilt) {
+  Form f(tk_, "connect");
+  f.setClientSize({3000, 2000});
+  auto& lang = f.addMenu("menu_langue", "&Langue");
+  std::vector<MenuItem*> items;
+  for (int k = 0; k < 70; ++k)
+    items.push_back(&lang.add("langue", "Langue " + std::to_string(k), k));
+  int clicks = 0;
+  items[0]->onClick = [&] { ++clicks; };
+  f.load();
+  // A resident program builds its bar anew at every show, hide or setting
+  // change: 1,000 builds of 70 items, as many items as a click can name.
+  for (int i = 0; i < 1000; ++i) {
+    items[1]->setChecked(i % 2 == 0);
+    tk_.processEvents();
+  }
+  f.show();
+  HWND w = Win32Toolkit::windowOf(f);
+  ASSERT_TRUE(pumpUntil(tk_, [&] { return GetForegroundWindow() == w; }));
+  sendKey(VK_MENU, true);
+  press('L');
+  sendKey(VK_MENU, false);
+  press(VK_RETURN);
+  EXPECT_TRUE(pumpUntil(tk_, [&] { return clicks == 1; }));
+}
+
 // A small dialog: a message, OK as the default button, Cancel as the cancel one.
 struct Question : Form {
   explicit Question(Toolkit& tk) : Form(tk, "Dialog") {
@@ -424,6 +450,72 @@ TEST_F(Win32ViewTest, TrayCallbackArrivesAsTheFormsMouseMove) {
   press(VK_RETURN);
   tk_.popupMenu(f, menu, menu.find("menu_agrandir"));
   EXPECT_EQ(shown, 1);
+}
+
+TEST_F(Win32ViewTest, AnIconTheTaskBarRefusedIsAddedOnceTheTaskBarIsThere) {
+  Form f(tk_, "connect");
+  f.setClientSize({3000, 2000});
+  f.load();
+  // A task bar that takes no icon yet, as before the shell has started at
+  // log-on: Shell_NotifyIcon finds it first and is refused.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"Shell_TrayWnd";
+  RegisterClassW(&wc);
+  NOTIFYICONDATAA nid{};
+  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  nid.hWnd = Win32Toolkit::windowOf(f);
+  nid.uID = 1;
+  const auto shown = [&] { return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE; };
+  // The shell's broadcast when it starts, and, when that was missed, the timer.
+  for (bool broadcast : {true, false}) {
+    HWND early = CreateWindowExW(WS_EX_TOPMOST, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    EXPECT_FALSE(tk_.addTrayIcon(f, 1, "QUILBERT 2.0", {kArt + "tray16.ico", 16, 16}));
+    DestroyWindow(early);
+    EXPECT_FALSE(shown());
+    if (broadcast) SendMessageW(nid.hWnd, Win32Toolkit::taskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(pumpUntil(tk_, shown, broadcast ? 0 : 5000)) << broadcast;
+    EXPECT_TRUE(tk_.removeTrayIcon(f, 1));
+  }
+}
+
+TEST_F(Win32ViewTest, TheEndOfTheSessionUnloadsTheFormWithoutAQuestion) {
+  Form f(tk_, "connect");
+  f.setClientSize({3000, 2000});
+  std::vector<UnloadReason> reasons;
+  // The close box would be refused: unsaved edits ask first.
+  f.onQueryUnload = [&](int& cancel, UnloadReason reason) {
+    reasons.push_back(reason);
+    cancel = reason == UnloadReason::ControlMenu ? 1 : 0;
+  };
+  f.show();
+  HWND w = Win32Toolkit::windowOf(f);
+  EXPECT_EQ(SendMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  EXPECT_TRUE(reasons.empty());
+  SendMessageW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(reasons, std::vector<UnloadReason>{UnloadReason::WindowsSession});
+  EXPECT_FALSE(f.loaded());
+}
+
+TEST_F(Win32ViewTest, AMinimizedWindowIsRestoredByTheIconAndBySecondStart) {
+  Form f(tk_, "connect");
+  f.setClientSize({3000, 2000});
+  f.setBorderStyle(BorderStyle::Sizable);
+  f.show();
+  HWND w = Win32Toolkit::windowOf(f);
+  ASSERT_TRUE(tk_.addTrayIcon(f, 1, "QUILBERT 2.0", {kArt + "tray16.ico", 16, 16}));
+  const std::vector<std::function<void()>> restorers = {
+      [&] { PostMessageW(w, WM_MOUSEMOVE, 1, WM_LBUTTONDBLCLK); },  // the icon's double click
+      [&] { tk_.show(f); },                                         // what a second start asks
+  };
+  for (const auto& restore : restorers) {
+    ShowWindow(w, SW_MINIMIZE);
+    ASSERT_TRUE(pumpUntil(tk_, [&] { return IsIconic(w) != FALSE; }));
+    restore();
+    EXPECT_TRUE(pumpUntil(tk_, [&] { return IsIconic(w) == FALSE && IsWindowVisible(w); }));
+  }
 }
 
 TEST_F(Win32ViewTest, BrowserCallbackDrivesStatusTextAndOk) {
