@@ -96,6 +96,14 @@ void Form::showModal() {
   if (!view_) return;
   visible_ = true;
   modal_ = true;
+  // Kept also when the loop leaves by an exception (a test's ended process).
+  struct Open {
+    std::vector<Form*>& modals;
+    explicit Open(std::vector<Form*>& m, Form* f) : modals(m) { modals.push_back(f); }
+    ~Open() { modals.pop_back(); }  // nested loops end innermost first
+    Open(const Open&) = delete;
+    Open& operator=(const Open&) = delete;
+  } open(toolkit_.modals_, this);
   toolkit_.runModal(*this);
   modal_ = false;
 }

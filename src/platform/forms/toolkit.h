@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/forms/form.h"
 #include "platform/forms/types.h"
@@ -96,6 +97,13 @@ class Toolkit {
   virtual void hideFromTaskList() = 0;
   // Ends the process at once: no window event runs.
   [[noreturn]] virtual void endProcess(int exitCode) = 0;
+
+  // The modal form the user answers now (the innermost one open), or null.
+  [[nodiscard]] Form* activeModal() const { return modals_.empty() ? nullptr : modals_.back(); }
+
+ private:
+  friend class Form;  // showModal keeps the list
+  std::vector<Form*> modals_;
 };
 
 }  // namespace quilbert::forms

@@ -77,9 +77,20 @@ class BrowserHandle : public forms::FolderBrowserHandle {
   HWND dialog_;
 };
 
+// The browser's own texts in the program's language, not the system's.
+void setBrowserTexts(HWND dialog, const forms::FolderBrowseRequest& request) {
+  if (!request.title.empty()) SetWindowTextW(dialog, widen(request.title).c_str());
+  if (!request.okCaption.empty()) SetDlgItemTextW(dialog, IDOK, widen(request.okCaption).c_str());
+  if (!request.cancelCaption.empty()) {
+    SetDlgItemTextW(dialog, IDCANCEL, widen(request.cancelCaption).c_str());
+  }
+}
+
 int CALLBACK browseCallback(HWND dialog, UINT msg, LPARAM lp, LPARAM data) {
   const auto* ctx = reinterpret_cast<const BrowseContext*>(data);
-  if (ctx == nullptr || !ctx->request->onSelectionChanged) return 0;
+  if (ctx == nullptr) return 0;
+  if (msg == BFFM_INITIALIZED) setBrowserTexts(dialog, *ctx->request);
+  if (!ctx->request->onSelectionChanged) return 0;
   BrowserHandle handle(dialog);
   if (msg == BFFM_INITIALIZED) {
     ctx->request->onSelectionChanged(handle, std::nullopt);
@@ -101,8 +112,16 @@ constexpr UINT_PTR kTrayRetryTimer = 1;
 Win32Toolkit::Win32Toolkit()
     : trays_([this](forms::TrayIcons::Icon& i) { return showTrayIcon(i); },
              [this](forms::TrayIcons::Icon& i) { hideTrayIcon(i); }) {
-  // Real pixels: twips map to the screen's own dpi, not to a scaled 96.
-  SetProcessDPIAware();
+  // Real pixels: twips map to the screen's own dpi, not to a scaled 96. The
+  // program's manifest asks for it per monitor; a process without it (the
+  // tests) asks here, per monitor where the system can.
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 is the handle value -4.
+  if (setContext == nullptr || setContext(reinterpret_cast<HANDLE>(-4)) == FALSE) {
+    SetProcessDPIAware();
+  }
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   // Registered once per process; a second toolkit finds the classes there.

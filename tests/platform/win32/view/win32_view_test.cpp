@@ -523,9 +523,13 @@ TEST_F(Win32ViewTest, BrowserCallbackDrivesStatusTextAndOk) {
   owner.setClientSize({3000, 2000});
   auto& timer = owner.add<Timer>("Timer1");
   owner.show();
+  std::vector<std::wstring> texts;
   const auto browse = [&](bool enable, bool& okEnabled, std::wstring& status) {
     FolderBrowseRequest request;
     request.instruction = "Choisissez un partage :";
+    request.title = "Connecteurs de lecteurs réseau";
+    request.okCaption = "&Valider";
+    request.cancelCaption = "A&nnuler";
     request.showStatusText = true;
     int calls = 0;
     request.onSelectionChanged = [&](FolderBrowserHandle& b, const std::optional<std::string>&) {
@@ -539,6 +543,9 @@ TEST_F(Win32ViewTest, BrowserCallbackDrivesStatusTextAndOk) {
       if (dialog == nullptr || calls == 0) return;
       timer.setTimerEnabled(false);
       okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
+      // In the program's language, whatever the system's.
+      texts = {textOf(dialog), textOf(GetDlgItem(dialog, IDOK)),
+               textOf(GetDlgItem(dialog, IDCANCEL))};
       EnumChildWindows(
           dialog,
           [](HWND child, LPARAM data) -> BOOL {
@@ -558,6 +565,8 @@ TEST_F(Win32ViewTest, BrowserCallbackDrivesStatusTextAndOk) {
   EXPECT_EQ(browse(false, okEnabled, status), std::nullopt);
   EXPECT_FALSE(okEnabled);
   EXPECT_EQ(status, L"Un partage, pas un dossier");
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"Connecteurs de lecteurs réseau", L"&Valider",
+                                              L"A&nnuler"}));
   EXPECT_EQ(browse(true, okEnabled, status), std::nullopt);
   EXPECT_TRUE(okEnabled);
 }
