@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/globals.h"
+#include "net/computer_discovery.h"
 #include "platform/win32/view/win32_toolkit.h"
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_network.h"
@@ -19,7 +20,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   using namespace quilbert;
   platform::Win32Process process;
   platform::Win32Registry registry;
-  platform::Win32Network network;
+  platform::Win32Network network(
+      [] { return net::discoverComputers(*platform::openDiscoverySockets()); });
   platform::Win32Drives drives(network);
   win32view::Win32Toolkit toolkit;
   // The automatic mode's status lines go to standard output when there is one.

@@ -13,6 +13,8 @@ inline constexpr int kMsgValueNotStorable = 58;
 inline constexpr int kMsgStartupChangeRefused = 172;
 inline constexpr int kMsgSaveErrorTitle = 173;
 inline constexpr int kMsgConfigUnreadable = 174;
+// Start with Windows switched off, but a value this user may not remove stays.
+inline constexpr int kMsgStartupNotRemoved = 15;
 
 // Reads LangDir + LanguageFile into Catalogue. A missing or short file leaves
 // the entries it lacks empty; nothing is reported.

@@ -1,4 +1,5 @@
 // The start-up sequence, which is also the reload from disk.
+#include <filesystem>
 #include <iostream>
 
 #include "app/catalogue.h"
@@ -8,6 +9,7 @@
 #include "net/connect_pass.h"
 #include "net/primitives.h"
 #include "platform/forms/toolkit.h"
+#include "platform/paths.h"
 #include "ui/common/dialog.h"
 #include "ui/main/connect_window.h"
 
@@ -28,6 +30,25 @@ std::string withSeparator(std::string dir) {
   const char sep = app::Globals::separator();
   if (dir.empty() || dir.back() != sep) dir += sep;
   return dir;
+}
+
+// "Local Settings" where the system still names it; else a configuration
+// already beside the program (a portable copy, or one an earlier start put
+// there) stays in use; else the folder "Local Settings" became, which a
+// standard user can write, unlike the program's folder under Program Files.
+std::string settingsFolder(const app::Globals& g) {
+  auto shellFolder = [&g](const char* name) {
+    return app::trimSpaces(app::ReadRegString(g.svc.registry, platform::kHkeyCurrentUser,
+                                              app::kShellFoldersKey, name));
+  };
+  std::string dir = shellFolder("Local Settings");
+  if (dir.empty()) {
+    std::error_code ec;
+    const bool besideProgram =
+        std::filesystem::is_regular_file(platform::pathFromUtf8(g.AppDir + g.ConfigFileName), ec);
+    dir = besideProgram ? g.AppDir : shellFolder("Local AppData");
+  }
+  return withSeparator(dir.empty() ? g.AppDir : dir);
 }
 
 }  // namespace
@@ -51,11 +72,6 @@ void ConnectWindow::Form_Load() {
   g.LangDir = g.AppDir + "lang" + sep;
   g.RunCommand = g.AppDir + g.svc.process.exeFileName() + " /a";
 
-  g.SettingsDir = app::trimSpaces(app::ReadRegString(g.svc.registry, platform::kHkeyCurrentUser,
-                                                     app::kShellFoldersKey, "Local Settings"));
-  if (g.SettingsDir.empty()) g.SettingsDir = g.AppDir;
-  g.SettingsDir = withSeparator(g.SettingsDir);
-
   std::string user;
   try {
     const std::string answer = net::UserName(g, "");
@@ -65,6 +81,7 @@ void ConnectWindow::Form_Load() {
     user.clear();
   }
   g.ConfigFileName = app::isBlank(user) ? "connect.ini" : fileNameSafe(user) + ".ini";
+  g.SettingsDir = settingsFolder(g);
 
   g.TrackEdits = "n";
   g.ConfigCreated = false;

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "app/config.h"
+#include "net/computer_discovery.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
@@ -89,6 +90,32 @@ TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(server().drivesFolder() / "R")));
 }
 
+// A start that asks no server anything loads no SMB stack: the real
+// network's module comes only with the real network, libsmbclient only with
+// a first question to a server.
+TEST_F(ProgramOnSmb, TheSmbStackLoadsOnlyWhenAServerIsAsked) {
+  fs::copy_file(fs::path(QUILBERT_SOURCE_DIR) / "demo/network.toml", dir_.path() / "network.toml");
+  std::string none;  // no entries: nothing to ask a server
+  for (char c = 'A'; c <= 'Z'; ++c) none += std::string("0\t") + c + "\t\t\t\r\n";
+  none += "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n";
+  const char* user = std::getenv("USER");
+  for (const std::string& name : {std::string("claire"), std::string(user ? user : "root")}) {
+    quilbert::testing::writeFile(dir_.path() / "config" / "quilbert" / (name + ".ini"), none);
+  }
+  struct Case {
+    std::string network;
+    bool module;
+  };
+  for (const Case& c :
+       {Case{"sim:" + (dir_.path() / "network.toml").string(), false}, Case{"smb", true}}) {
+    const quilbert::testing::CommandRun run =
+        runProgram(exe_, dir_.path(), "LD_DEBUG=files QUILBERT_NETWORK=" + c.network, "/a");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("quilbert-smb.so") != std::string::npos, c.module) << c.network;
+    EXPECT_EQ(run.output.find("libsmbclient"), std::string::npos) << c.network;
+  }
+}
+
 TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
   writeConfiguration(dir_.path());
   const quilbert::testing::CommandRun run =
@@ -99,7 +126,8 @@ TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
 }
 
 // The report of the program over the real network: the connected letter, the
-// configured server and its shares.
+// configured server and its shares, and the computer found by WS-Discovery
+// with its workgroup and shares.
 TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   platform::NetResource publicShare;
   publicShare.type = platform::kTypeDisk;
@@ -114,6 +142,7 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   options.port = testing::kPort;
   options.mdns = false;
   options.configuredRemotes = [] { return std::vector<std::string>{"\\\\127.0.0.1\\docs"}; };
+  options.findComputers = [] { return net::discoverComputers(*platform::openDiscoverySockets()); };
   SmbNetwork net(options);
   app::Globals g(app::Services{tk, net, net, registry, process});
   for (int n = 0; n < app::kCatalogueSize; ++n) {
@@ -137,6 +166,13 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   EXPECT_TRUE(has("\\\\127.0.0.1 ")) << ::testing::PrintToString(network);
   EXPECT_TRUE(has("\\\\127.0.0.1\\public Open to all")) << ::testing::PrintToString(network);
   EXPECT_TRUE(has("\\\\127.0.0.1\\docs Alice's documents")) << ::testing::PrintToString(network);
+  if (!testing::SambaServer::inNamespace()) return;
+  const std::string peer = std::string("\\\\") + testing::kPeerName;
+  for (const std::string& line :
+       {std::string(platform::kFoundComputers) + " ", std::string("TESTGROUP "),
+        peer + " " + testing::kPeerAddress, peer + "\\public Open to all"}) {
+    EXPECT_TRUE(has(line)) << line << " in " << ::testing::PrintToString(network);
+  }
 }
 
 }  // namespace

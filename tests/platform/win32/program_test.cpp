@@ -4,6 +4,8 @@
 // second start ends at once and brings the first instance back.
 #include <gtest/gtest.h>
 #include <windows.h>
+// sddl.h needs the types of windows.h first.
+#include <sddl.h>
 
 #include <fstream>
 
@@ -67,37 +69,17 @@ ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments) {
   return run;
 }
 
-// The settings folder the program finds in the registry, for one test.
-class SettingsFolderValue {
- public:
-  explicit SettingsFolderValue(const fs::path& folder) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                    nullptr);
-    const std::wstring value = folder.wstring() + L"\\";
-    RegSetValueExW(key_, L"Local Settings", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  }
-  ~SettingsFolderValue() {
-    // Wine has no such value of its own: the test leaves none behind.
-    RegDeleteValueW(key_, L"Local Settings");
-    RegCloseKey(key_);
-  }
-  SettingsFolderValue(const SettingsFolderValue&) = delete;
-  SettingsFolderValue& operator=(const SettingsFolderValue&) = delete;
-
- private:
-  HKEY key_ = nullptr;
-};
-
 TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirstBack) {
   testing::TempDir dir;
   const fs::path source = QUILBERT_SOURCE_DIR;
   const fs::path description = dir.path() / "network.toml";
   fs::copy_file(source / "demo" / "network.toml", description);
   SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", description.c_str());
-  const fs::path settings = dir.path() / "settings";
-  fs::create_directories(settings);
-  SettingsFolderValue settingsValue(settings);
+  // A prefix as Wine makes it, like Windows 10: the file goes to Local AppData.
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Local Settings", RRF_RT_ANY, nullptr,
+                         nullptr, nullptr),
+            ERROR_FILE_NOT_FOUND);
+  const fs::path settings = _wgetenv(L"LOCALAPPDATA");
   // Wine's mpr answers the user of the session, not the provider's (a gap
   // of Wine): the file is named after whatever user mpr reports.
   platform::Win32Network network;
@@ -106,6 +88,7 @@ TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirs
   ASSERT_EQ(network.getUser("", user, length), 0);
   const std::string configName = app::lowerCase(user.substr(0, user.find('\0'))) + ".ini";
   const std::string config = readFile(source / "demo" / "claire.ini");
+  ASSERT_FALSE(fs::exists(buildFolder() / platform::pathFromUtf8(configName)));
   writeFile(settings / platform::pathFromUtf8(configName), config);
 
   const ProgramRun automatic = runProgram(dir.path(), L"/a");
@@ -137,6 +120,31 @@ TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirs
   first.serviceActivation();
   EXPECT_EQ(activations, 1);
   SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", nullptr);
+  fs::remove(settings / platform::pathFromUtf8(configName));
+}
+
+// Objects of another owner under the instance's old or new name end no start.
+TEST(Win32Process, AnotherAccountsObjectUnderTheInstanceNameEndsNoStart) {
+  const std::wstring name = L"QuilbertTest-taken-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE token = nullptr;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  unsigned char user[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+  DWORD size = sizeof user;
+  GetTokenInformation(token, TokenUser, user, size, &size);
+  LPWSTR sid = nullptr;
+  ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+  for (const wchar_t* sddl : {L"O:SYD:(A;;GA;;;WD)", L"O:SYD:P(A;;GA;;;SY)"}) {
+    SECURITY_ATTRIBUTES taken{sizeof taken, nullptr, FALSE};
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                         &taken.lpSecurityDescriptor, nullptr);
+    HANDLE former = CreateMutexW(&taken, FALSE, (L"Local\\" + name + L".instance").c_str());
+    HANDLE own = CreateMutexW(&taken, FALSE, (L"Local\\" + name + L".instance." + sid).c_str());
+    EXPECT_TRUE(platform::Win32Process(platform::win32::narrow(name)).claimSingleInstance());
+    for (HANDLE h : {former, own}) CloseHandle(h);
+    LocalFree(taken.lpSecurityDescriptor);
+  }
+  LocalFree(sid);
+  CloseHandle(token);
 }
 
 TEST(Win32Process, TheArgumentStringFollowsTheProgramName) {
@@ -146,6 +154,11 @@ TEST(Win32Process, TheArgumentStringFollowsTheProgramName) {
   EXPECT_EQ(Win32Process::argumentsOf(L"quilbert.exe\t/a "), "/a ");
   EXPECT_EQ(Win32Process::argumentsOf(L"quilbert.exe"), "");
   EXPECT_EQ(Win32Process::argumentsOf(L"\"C:\\é\\q.exe\" /é"), "/é");
+  // The Run value is stored unquoted: the program's own path holds blanks.
+  const std::wstring exe = LR"(C:\Program Files\Quilbert\quilbert.exe)";
+  EXPECT_EQ(Win32Process::argumentsOf(exe + L" /a", exe), "/a");
+  EXPECT_EQ(Win32Process::argumentsOf(LR"(c:\program files\quilbert\QUILBERT.EXE)", exe), "");
+  EXPECT_EQ(Win32Process::argumentsOf(exe + L"2 /a", exe), R"(Files\Quilbert\quilbert.exe2 /a)");
 }
 
 }  // namespace
