@@ -59,14 +59,18 @@ bool takesFocus(ControlKind k) {
   }
 }
 
+// Draws a picture at its drawn size (its designed size at the screen's dpi).
 void drawPicture(HDC dc, const Win32Toolkit::Image& im, int x, int y, bool disabled,
                  std::optional<forms::Color> mask) {
+  const int w = im.drawnWidth;
+  const int h = im.drawnHeight;
   if (im.icon != nullptr) {
+    // Icons are loaded at the drawn size: the file's own larger image, if any.
     if (disabled) {
-      DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(im.icon), 0, x, y, im.width,
-                 im.height, DST_ICON | DSS_DISABLED);
+      DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(im.icon), 0, x, y, w, h,
+                 DST_ICON | DSS_DISABLED);
     } else {
-      DrawIconEx(dc, x, y, im.icon, im.width, im.height, 0, nullptr, DI_NORMAL);
+      DrawIconEx(dc, x, y, im.icon, w, h, 0, nullptr, DI_NORMAL);
     }
     return;
   }
@@ -76,9 +80,14 @@ void drawPicture(HDC dc, const Win32Toolkit::Image& im, int x, int y, bool disab
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, im.bitmap);
   if (mask) {
-    TransparentBlt(dc, x, y, im.width, im.height, mem, 0, 0, im.width, im.height, rgb(*mask));
+    TransparentBlt(dc, x, y, w, h, mem, 0, 0, im.width, im.height, rgb(*mask));
   } else {
-    BitBlt(dc, x, y, im.width, im.height, mem, 0, 0, SRCCOPY);
+    const int oldMode = SetStretchBltMode(dc, w == im.width ? COLORONCOLOR : HALFTONE);
+    POINT origin{};
+    SetBrushOrgEx(dc, 0, 0, &origin);
+    StretchBlt(dc, x, y, w, h, mem, 0, 0, im.width, im.height, SRCCOPY);
+    SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
+    SetStretchBltMode(dc, oldMode);
   }
   SelectObject(mem, old);
   DeleteDC(mem);
@@ -241,6 +250,16 @@ void Win32FormView::hideWindow() {
 
 void Win32FormView::setTopMost(bool onTop) {
   topMost_ = onTop;
+}
+
+void Win32FormView::rescale() {
+  for (const auto& [w, c] : controls_) {
+    update(*c, Prop::Geometry, w);
+    update(*c, Prop::Font, w);
+    InvalidateRect(w, nullptr, TRUE);
+  }
+  applyClientSize();
+  if (placed_ && form_.centered()) place();
 }
 
 // ---- controls
@@ -741,12 +760,12 @@ bool Win32FormView::drawItem(const DRAWITEMSTRUCT& d) {
   RECT textBox{0, 0, 0, 0};
   if (!caption.empty()) DrawTextW(dc, caption.c_str(), -1, &textBox, DT_CALCRECT | DT_SINGLELINE);
   const int gap = im != nullptr && !caption.empty() ? 4 : 0;
-  const int total = (im != nullptr ? im->width : 0) + gap + (textBox.right - textBox.left);
+  const int total = (im != nullptr ? im->drawnWidth : 0) + gap + (textBox.right - textBox.left);
   int x = r.left + (r.right - r.left - total) / 2 + shift;
   if (im != nullptr) {
-    const int y = r.top + (r.bottom - r.top - im->height) / 2 + shift;
+    const int y = r.top + (r.bottom - r.top - im->drawnHeight) / 2 + shift;
     drawPicture(dc, *im, x, y, disabled, b->maskColor());
-    x += im->width + gap;
+    x += im->drawnWidth + gap;
   }
   if (!caption.empty()) {
     RECT t{x, r.top + shift, r.right, r.bottom + shift};
@@ -780,6 +799,15 @@ LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
     return 0;
   }
   switch (msg) {
+    case WM_DPICHANGED: {
+      // Moved to a screen of another dpi, or the dpi changed: every measure
+      // is converted again, at the place the system suggests.
+      toolkit_.dpiChanged(HIWORD(wp));
+      const auto* suggested = reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_QUERYENDSESSION:
       // Log-off or shutdown: nothing is asked and nothing may hold it up.
       return TRUE;

@@ -41,6 +41,8 @@ class Win32FormView : public forms::FormView {
   void showWindow();
   void hideWindow();
   void setTopMost(bool onTop);
+  // Places and draws everything again at the toolkit's (new) dpi.
+  void rescale();
   // Window styles from the border style, title bar and task-list setting.
   void applyStyle();
   // Moves the focus to the next (or previous) control that takes it.

@@ -149,6 +149,8 @@ Win32Toolkit::~Win32Toolkit() {
     if (im.icon != nullptr) DestroyIcon(im.icon);
   }
   for (auto& [f, h] : fonts_) DeleteObject(h);
+  for (HGDIOBJ h : retired_) DeleteObject(h);
+  for (HICON h : retiredIcons_) DestroyIcon(h);
   for (auto& [c, h] : brushes_) DeleteObject(h);
 }
 
@@ -178,6 +180,20 @@ HWND Win32Toolkit::windowOf(const forms::Control& control) {
 
 std::unique_ptr<forms::FormView> Win32Toolkit::createView(Form& form) {
   return std::make_unique<Win32FormView>(*this, form);
+}
+
+void Win32Toolkit::dpiChanged(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  twipsPerPixel_ = 1440.0 / dpi;
+  for (auto& [f, h] : fonts_) retired_.push_back(h);
+  fonts_.clear();
+  for (auto& [file, im] : images_) {
+    if (im.icon != nullptr) retiredIcons_.push_back(im.icon);
+    if (im.bitmap != nullptr) retired_.push_back(im.bitmap);
+  }
+  images_.clear();
+  for (Win32FormView* v : views_) v->rescale();
 }
 
 void Win32Toolkit::viewOpened(Win32FormView& view) {
@@ -408,9 +424,12 @@ const Win32Toolkit::Image& Win32Toolkit::image(const std::string& file) const {
     CloseHandle(h);
     const auto [iw, ih] = iconFileSize(head, n);
     if (iw > 0) {
-      // The first image of the file, at its own size: the one the design drew.
+      // The first image of the file is the one the design drew; at a higher
+      // dpi the file's image closest to the drawn size.
+      const int dw = std::max(1, toPixels(iw * forms::kTwipsPerPixel));
+      const int dh = std::max(1, toPixels(ih * forms::kTwipsPerPixel));
       im.icon = static_cast<HICON>(
-          LoadImageW(nullptr, path.c_str(), IMAGE_ICON, iw, ih, LR_LOADFROMFILE));
+          LoadImageW(nullptr, path.c_str(), IMAGE_ICON, dw, dh, LR_LOADFROMFILE));
       if (im.icon != nullptr) {
         im.width = iw;
         im.height = ih;
@@ -426,6 +445,8 @@ const Win32Toolkit::Image& Win32Toolkit::image(const std::string& file) const {
     }
     // Other formats (the PNG files of the Qt view) are not drawn here.
   }
+  im.drawnWidth = toPixels(im.width * forms::kTwipsPerPixel);
+  im.drawnHeight = toPixels(im.height * forms::kTwipsPerPixel);
   return images_.emplace(file, im).first->second;
 }
 

@@ -87,11 +87,16 @@ class Win32Toolkit : public forms::Toolkit {
 
   // ---- used by the views
   // A picture file as a bitmap or an icon, loaded once; null when unreadable.
+  // width and height are the picture's own pixels, as designed at 96 dpi;
+  // it is drawn at the same size in twips, drawnWidth by drawnHeight pixels
+  // of the screen, so that it fills the box designed for it at any dpi.
   struct Image {
     HBITMAP bitmap = nullptr;
     HICON icon = nullptr;
     int width = 0;
     int height = 0;
+    int drawnWidth = 0;
+    int drawnHeight = 0;
   };
   [[nodiscard]] const Image& image(const std::string& file) const;
   [[nodiscard]] HFONT font(const forms::Font& f) const;
@@ -102,6 +107,9 @@ class Win32Toolkit : public forms::Toolkit {
   // The hidden window that owns the forms kept off the task list.
   [[nodiscard]] HWND hiddenOwner() const { return hiddenOwner_; }
   void viewOpened(Win32FormView& view);
+  // The screen's dpi changed (WM_DPICHANGED): fonts, pictures and every
+  // view follow it.
+  void dpiChanged(int dpi);
   // The view of `form` is going away: drop its tray icons and destroy its
   // window later.
   void viewClosing(forms::Form& form, HWND window);
@@ -140,6 +148,9 @@ class Win32Toolkit : public forms::Toolkit {
   std::vector<HWND> toDestroy_;
   forms::TrayIcons trays_;
   mutable std::map<std::string, Image> images_;
+  // Fonts and pictures of an earlier dpi, which windows may still hold.
+  std::vector<HGDIOBJ> retired_;
+  std::vector<HICON> retiredIcons_;
   mutable std::map<std::string, bool> faces_;
   mutable std::vector<std::pair<forms::Font, HFONT>> fonts_;
   mutable std::vector<std::pair<forms::Color, HBRUSH>> brushes_;

@@ -452,6 +452,58 @@ TEST_F(Win32ViewTest, TrayCallbackArrivesAsTheFormsMouseMove) {
   EXPECT_EQ(shown, 1);
 }
 
+TEST_F(Win32ViewTest, PicturesFillTheirBoxesAtTheScreensDpiAndAtANewOne) {
+  // The status window: a picture box sized in twips for its 222 x 78 picture,
+  // a bold label on it, and a browse button's 21 x 13 picture.
+  Form f(tk_, "frmSplash");
+  f.setClientSize({3330, 1170});
+  f.setBorderStyle(BorderStyle::None);
+  const Color none{255, 0, 255};  // a colour the artwork does not have
+  auto& picture = f.add<PictureBox>("Picture1");
+  picture.move({0, 0, 3330, 1170});
+  picture.setBackColor(none);
+  picture.setPicture(*tk_.loadPicture(kArt + "splash.bmp"));
+  auto& label = f.add<Label>("Etat", 0, &picture);
+  label.move({60, 660, 3195, 435});
+  label.setFont({"Verdana", 8.25, true, false});
+  f.show();
+  HWND w = Win32Toolkit::windowOf(f);
+  ASSERT_TRUE(pumpUntil(tk_, [&] { return f.paintCount() > 0; }));
+  HDC screen = GetDC(nullptr);
+  const int screenDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  for (int dpi : {screenDpi, 192}) {
+    if (dpi != screenDpi) {
+      RECT suggested{10, 10, 500, 200};
+      SendMessageW(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    }
+    const auto px = [&](int twips) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); };
+    RECT client{};
+    GetClientRect(w, &client);
+    EXPECT_EQ(client.right, px(3330)) << dpi;
+    EXPECT_EQ(placeOf(Win32Toolkit::windowOf(label)).top, px(660)) << dpi;
+    LOGFONTW font{};
+    GetObjectW(
+        reinterpret_cast<HFONT>(SendMessageW(Win32Toolkit::windowOf(label), WM_GETFONT, 0, 0)),
+        sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -std::lround(8.25 * dpi / 72)) << dpi;
+    // Nothing of the box shows beside the picture.
+    HWND box = Win32Toolkit::windowOf(picture);
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(box);
+    RECT r{};
+    GetClientRect(box, &r);
+    int uncovered = 0;
+    for (int y = 0; y < r.bottom; y += 2) {
+      for (int x = 0; x < r.right; x += 2) {
+        uncovered += GetPixel(dc, x, y) == RGB(none.r, none.g, none.b) ? 1 : 0;
+      }
+    }
+    ReleaseDC(box, dc);
+    EXPECT_EQ(uncovered, 0) << dpi;
+  }
+}
+
 TEST_F(Win32ViewTest, AnIconTheTaskBarRefusedIsAddedOnceTheTaskBarIsThere) {
   Form f(tk_, "connect");
   f.setClientSize({3000, 2000});
