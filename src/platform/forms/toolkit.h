@@ -72,6 +72,9 @@ class Toolkit {
   [[nodiscard]] virtual Size screenSize() const = 0;
   // Twips in one pixel of the screen (15 at 96 dpi).
   [[nodiscard]] virtual double twipsPerPixel() const { return kTwipsPerPixel; }
+  // Twips to the nearest screen pixel, and pixels to the twips that cover them.
+  [[nodiscard]] int toPixels(int twips) const;
+  [[nodiscard]] int toTwips(double pixels) const;
   // Size, in twips, of a single-line or multi-line (CR LF or LF) text.
   [[nodiscard]] virtual Size measureText(const Font& font, std::string_view text) const = 0;
   // Loads a picture file; nullopt when it is missing or unreadable.

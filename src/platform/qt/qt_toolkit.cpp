@@ -123,14 +123,6 @@ QtToolkit::~QtToolkit() {
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-int QtToolkit::toPixels(int twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel_));
-}
-
-int QtToolkit::toTwips(double pixels) const {
-  return static_cast<int>(std::ceil(pixels * twipsPerPixel_ - 1e-9));
-}
-
 QWidget* QtToolkit::windowOf(const Form& form) {
   const QtFormView* v = viewOf(form);
   return v != nullptr ? v->window() : nullptr;

@@ -51,8 +51,6 @@ class QtToolkit : public forms::Toolkit {
 
   // Twips per pixel of the primary screen (15 at 96 dpi).
   [[nodiscard]] double twipsPerPixel() const override { return twipsPerPixel_; }
-  [[nodiscard]] int toPixels(int twips) const;
-  [[nodiscard]] int toTwips(double pixels) const;
 
   // The top-level window of a loaded form (null when it is not loaded), and
   // the widget of one of its controls; for tests, screenshots and embedding.

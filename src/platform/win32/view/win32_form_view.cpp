@@ -45,20 +45,6 @@ LRESULT CALLBACK controlProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR /*
   return DefSubclassProc(w, msg, wp, lp);
 }
 
-bool takesFocus(ControlKind k) {
-  switch (k) {
-    case ControlKind::TextBox:
-    case ControlKind::CheckBox:
-    case ControlKind::PushButton:
-    case ControlKind::FlatButton:
-    case ControlKind::List:
-    case ControlKind::PictureBox:
-      return true;
-    default:
-      return false;
-  }
-}
-
 // Draws a picture at its drawn size (its designed size at the screen's dpi).
 void drawPicture(HDC dc, const Win32Toolkit::Image& im, int x, int y, bool disabled,
                  std::optional<forms::Color> mask) {
@@ -238,6 +224,7 @@ void Win32FormView::showWindow() {
   applyMenuChanges();
   if (!placed_ || !form_.centered()) place();
   placed_ = true;
+  paint_.shown();
   // A minimized window comes back as it was, not as an icon.
   ShowWindow(window_, IsIconic(window_) != FALSE ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(window_);
@@ -650,13 +637,8 @@ void Win32FormView::applyMenuChanges() {
 // ---- keys and focus
 
 void Win32FormView::tabFrom(Control* c, bool backwards) {
-  std::vector<Control*> order;
-  for (const auto& ctl : form_.controls()) {
-    if (takesFocus(ctl->kind()) && ctl->effectivelyVisible() && ctl->effectivelyEnabled() &&
-        windowOf(*ctl) != nullptr) {
-      order.push_back(ctl.get());
-    }
-  }
+  std::vector<Control*> order = form_.tabOrder();
+  std::erase_if(order, [&](const Control* ctl) { return windowOf(*ctl) == nullptr; });
   if (order.empty()) return;
   auto it = std::find(order.begin(), order.end(), c);
   std::size_t next = 0;
@@ -670,15 +652,6 @@ void Win32FormView::tabFrom(Control* c, bool backwards) {
   SetFocus(w);
   // A text box taking the focus by Tab shows its whole text selected.
   if (order[next]->kind() == ControlKind::TextBox) SendMessageW(w, EM_SETSEL, 0, -1);
-}
-
-forms::PushButton* Win32FormView::roleButton(bool cancel) const {
-  for (const auto& c : form_.controls()) {
-    auto* b = dynamic_cast<forms::PushButton*>(c.get());
-    if (b == nullptr || !b->effectivelyEnabled() || !b->effectivelyVisible()) continue;
-    if (cancel ? b->isCancel() : b->isDefault()) return b;
-  }
-  return nullptr;
 }
 
 Control* Win32FormView::accessKeyTarget(wchar_t key) const {
@@ -830,16 +803,15 @@ LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
       PAINTSTRUCT ps{};
       BeginPaint(window_, &ps);
       EndPaint(window_, &ps);
-      // After the drawing: a Paint handler may change what is drawn.
-      if (!paintQueued_) {
-        paintQueued_ = true;
-        PostMessageW(window_, kPaintedMessage, 0, 0);
-      }
+      RECT client{};
+      GetClientRect(window_, &client);
+      const bool whole = ps.rcPaint.left <= 0 && ps.rcPaint.top <= 0 &&
+                         ps.rcPaint.right >= client.right && ps.rcPaint.bottom >= client.bottom;
+      if (paint_.drawn(whole)) PostMessageW(window_, kPaintedMessage, 0, 0);
       return 0;
     }
     case kPaintedMessage:
-      paintQueued_ = false;
-      form_.paint();
+      paint_.deliver(form_);
       return 0;
     case kMenuMessage:
       applyMenuChanges();

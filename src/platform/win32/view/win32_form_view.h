@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/forms/form.h"
+#include "platform/forms/paint_queue.h"
 
 namespace quilbert::win32view {
 
@@ -47,8 +48,6 @@ class Win32FormView : public forms::FormView {
   void applyStyle();
   // Moves the focus to the next (or previous) control that takes it.
   void tabFrom(forms::Control* c, bool backwards);
-  // The push button that answers Enter (or Escape) now, if any.
-  [[nodiscard]] forms::PushButton* roleButton(bool cancel) const;
   // The enabled button or check box whose caption marks `key` with "&".
   [[nodiscard]] forms::Control* accessKeyTarget(wchar_t key) const;
 
@@ -85,7 +84,7 @@ class Win32FormView : public forms::FormView {
   bool placed_ = false;
   bool topMost_ = false;
   bool settingText_ = false;
-  bool paintQueued_ = false;
+  forms::PaintQueue paint_;
   bool menuPending_ = false;
   std::map<const forms::Control*, HWND> windows_;
   std::map<HWND, forms::Control*> controls_;

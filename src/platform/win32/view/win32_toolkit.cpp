@@ -154,14 +154,6 @@ Win32Toolkit::~Win32Toolkit() {
   for (auto& [c, h] : brushes_) DeleteObject(h);
 }
 
-int Win32Toolkit::toPixels(int twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel_));
-}
-
-int Win32Toolkit::toTwips(double pixels) const {
-  return static_cast<int>(std::ceil(pixels * twipsPerPixel_ - 1e-9));
-}
-
 ATOM Win32Toolkit::formAtom() {
   return theFormAtom;
 }
@@ -257,8 +249,8 @@ bool Win32Toolkit::preTranslate(MSG& msg) {
     view->tabFrom(c, (shift & 1) != 0);
     return true;
   }
-  const bool taken = (vk == VK_RETURN && view->roleButton(false) != nullptr) ||
-                     (vk == VK_ESCAPE && view->roleButton(true) != nullptr);
+  const bool taken = (vk == VK_RETURN && form.roleButton(false) != nullptr) ||
+                     (vk == VK_ESCAPE && form.roleButton(true) != nullptr);
   if (c != nullptr && form.focused() != c) form.focus(c);
   // The form model hears every key; Enter and Escape press the role buttons.
   if (down) {

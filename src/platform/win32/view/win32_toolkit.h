@@ -39,8 +39,6 @@ class Win32Toolkit : public forms::Toolkit {
   Win32Toolkit& operator=(const Win32Toolkit&) = delete;
 
   [[nodiscard]] double twipsPerPixel() const override { return twipsPerPixel_; }
-  [[nodiscard]] int toPixels(int twips) const;
-  [[nodiscard]] int toTwips(double pixels) const;
 
   // The window of a loaded form and the window of one of its controls (null
   // when there is none); for tests and screenshots.
