@@ -9,7 +9,10 @@ TEST(ProgramManifest, AStandardUsersProgramForWindows7To11AwareOfEachMonitorsDpi
   wchar_t self[MAX_PATH];
   GetModuleFileNameW(nullptr, self, MAX_PATH);
   const std::wstring exe = (std::filesystem::path(self).parent_path() / "quilbert.exe").wstring();
-  ACTCTXW request{sizeof request, ACTCTX_FLAG_RESOURCE_NAME_VALID, exe.c_str()};
+  ACTCTXW request{};
+  request.cbSize = sizeof request;
+  request.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID;
+  request.lpSource = exe.c_str();
   request.lpResourceName = MAKEINTRESOURCEW(1);
   HANDLE context = CreateActCtxW(&request);
   ASSERT_NE(context, INVALID_HANDLE_VALUE);
