@@ -1,12 +1,10 @@
 // Composition root: picks the backend and the services, builds the windows
 // and hands over to the main loop. Nothing else.
-#include <cstdlib>
 #include <iostream>
 #include <string>
-#include <vector>
 
 #include "app/globals.h"
-#include "net/computer_discovery.h"
+#include "network_hooks.h"
 #include "platform/linux/chosen_network.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
@@ -19,23 +17,11 @@ int main(int argc, char** argv) {
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
   registry.reconcileAutostart();
-  app::Globals* program = nullptr;  // the browser offers the servers of its configuration
-  smb::ModuleHooks hooks;
-  hooks.configuredRemotes = [&program] {
-    std::vector<std::string> remotes;
-    if (program != nullptr) {
-      for (const auto& entry : program->DriveTable) remotes.push_back(entry.Path);
-    }
-    return remotes;
-  };
-  hooks.findComputers = [] {
-    const auto sockets = platform::openDiscoverySockets();
-    return net::discoverComputers(*sockets);
-  };
+  const app::Globals* program = nullptr;  // the browser offers the servers of its configuration
   smb::OpenedNetwork chosen;
   try {
-    chosen =
-        platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(), hooks);
+    chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
+                                         networkHooks(program));
   } catch (const std::exception& e) {
     std::cerr << "quilbert: " << e.what() << "\n";
     return 2;

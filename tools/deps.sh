@@ -4,6 +4,8 @@ QUILBERT_PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev fonts-dejavu-core
   libtomlplusplus-dev libpugixml-dev
+  # quilbert-cli: its options, and its answers in JSON
+  libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # the desktop tests of both programs: an X server, a window manager, input
   # and inspection tools, a French keyboard map

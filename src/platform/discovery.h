@@ -21,6 +21,9 @@ struct FoundComputer {
 
 // One bounded discovery, as a network service asks for it.
 using ComputerFinder = std::function<std::vector<FoundComputer>()>;
+// The name, in the user's language, of the container the computers found are
+// listed under.
+using ContainerName = std::function<std::string()>;
 
 class DiscoverySockets {
  public:

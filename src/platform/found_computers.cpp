@@ -21,9 +21,14 @@ NetResource record(std::uint32_t displayType, std::string remote,
 
 }  // namespace
 
+std::string FoundComputers::containerName() const {
+  std::string name = name_ ? name_() : std::string();
+  return name.empty() ? kFoundComputers : name;
+}
+
 std::optional<NetResource> FoundComputers::container() const {
   if (!find_) return std::nullopt;
-  return record(displayType_, kFoundComputers);
+  return record(displayType_, containerName());
 }
 
 const std::vector<FoundComputer>& FoundComputers::lastOrFind() {
@@ -34,7 +39,7 @@ const std::vector<FoundComputer>& FoundComputers::lastOrFind() {
 bool FoundComputers::children(const NetResource& parent, std::vector<NetResource>& out) {
   if (!owns(parent)) return false;
   const std::string name = parent.remoteName.value_or("");
-  if (name == kFoundComputers) {
+  if (name == containerName() && parent.displayType == displayType_) {
     last_.reset();  // each opening looks again
     std::vector<std::string> groups;
     for (const FoundComputer& c : lastOrFind()) {

@@ -14,6 +14,7 @@
 
 namespace quilbert::platform {
 
+// The container's name when no other is given.
 inline constexpr char kFoundComputers[] = "Computers found on the network";
 // The provider of every record of this part, which tells them apart from
 // the service's own workgroups and servers of the same names.
@@ -22,8 +23,8 @@ inline constexpr char kFoundProvider[] = "Web Services Discovery";
 class FoundComputers {
  public:
   // `find` may be empty: then there is no container to list.
-  FoundComputers(ComputerFinder find, std::uint32_t containerDisplayType)
-      : find_(std::move(find)), displayType_(containerDisplayType) {}
+  FoundComputers(ComputerFinder find, std::uint32_t containerDisplayType, ContainerName name = {})
+      : find_(std::move(find)), name_(std::move(name)), displayType_(containerDisplayType) {}
 
   // The container, or nullopt when nothing finds computers.
   [[nodiscard]] std::optional<NetResource> container() const;
@@ -39,8 +40,10 @@ class FoundComputers {
 
  private:
   const std::vector<FoundComputer>& lastOrFind();
+  [[nodiscard]] std::string containerName() const;
 
   ComputerFinder find_;
+  ContainerName name_;
   std::uint32_t displayType_;
   std::optional<std::vector<FoundComputer>> last_;
 };

@@ -41,7 +41,7 @@ class Socket {
     std::swap(fd_, o.fd_);
     return *this;
   }
-  int fd() const { return fd_; }
+  [[nodiscard]] int fd() const { return fd_; }
 
  private:
   int fd_ = -1;

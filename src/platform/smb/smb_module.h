@@ -31,6 +31,8 @@ struct ModuleHooks {
   std::function<std::vector<std::string>()> configuredRemotes;
   // The computers found by discovery; may be empty.
   platform::ComputerFinder findComputers;
+  // The name of the entry they are listed under; may be empty.
+  platform::ContainerName foundComputersName;
 };
 
 // The module's entry: the real network as the environment sets it up

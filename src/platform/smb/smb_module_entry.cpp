@@ -9,6 +9,7 @@ extern "C" __attribute__((visibility("default"))) void quilbert_smb_open(
   auto options = quilbert::smb::SmbOptions::fromEnvironment();
   options.configuredRemotes = hooks.configuredRemotes;
   options.findComputers = hooks.findComputers;
+  options.foundComputersName = hooks.foundComputersName;
   auto network = std::make_unique<quilbert::smb::SmbNetwork>(std::move(options));
   out.drives = network.get();
   out.network = std::move(network);

@@ -116,7 +116,11 @@ std::string uriPath(const std::string& folder) {
 
 // "smb://host" for a name or an address (an IPv6 one in brackets).
 std::string serverUrl(const std::string& host) {
-  return "smb://" + (host.find(':') != std::string::npos ? "[" + host + "]" : uriPart(host));
+  if (host.find(':') == std::string::npos) return "smb://" + uriPart(host);
+  // A link-local address keeps its zone, escaped as in any URI.
+  const std::size_t zone = host.find('%');
+  return "smb://[" + host.substr(0, zone) +
+         (zone == std::string::npos ? "" : "%25" + host.substr(zone + 1)) + "]";
 }
 
 std::string remoteName(const ShareLink& link) {
@@ -218,7 +222,7 @@ SmbNetwork::SmbNetwork(SmbOptions options)
     : options_(std::move(options)),
       drives_(options_.drivesFolder),
       client_(options_.port, options_.timeoutMs),
-      found_(options_.findComputers, platform::kDisplayDomain) {}
+      found_(options_.findComputers, platform::kDisplayDomain, options_.foundComputersName) {}
 
 std::string SmbNetwork::effectiveUser(const std::string& login) const {
   const std::string& name = login.empty() ? options_.logonUser : login;

@@ -39,6 +39,7 @@ struct SmbOptions {
   // Finds the computers that announce themselves by WS-Discovery; listed
   // beside the announced servers when set.
   platform::ComputerFinder findComputers;
+  platform::ContainerName foundComputersName;  // default: kFoundComputers
 
   // QUILBERT_DRIVES (default ~/Drives), QUILBERT_SMB_PORT,
   // QUILBERT_SMB_TIMEOUT (milliseconds), the logged-on user.

@@ -35,8 +35,8 @@ class Socket {
     std::swap(s_, o.s_);
     return *this;
   }
-  SOCKET get() const { return s_; }
-  bool ok() const { return s_ != INVALID_SOCKET; }
+  [[nodiscard]] SOCKET get() const { return s_; }
+  [[nodiscard]] bool ok() const { return s_ != INVALID_SOCKET; }
 
  private:
   SOCKET s_ = INVALID_SOCKET;

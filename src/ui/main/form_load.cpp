@@ -1,57 +1,16 @@
 // The start-up sequence, which is also the reload from disk.
-#include <filesystem>
 #include <iostream>
 
 #include "app/catalogue.h"
 #include "app/config.h"
-#include "app/registry_routines.h"
-#include "app/text.h"
+#include "app/locations.h"
 #include "net/connect_pass.h"
 #include "net/primitives.h"
 #include "platform/forms/toolkit.h"
-#include "platform/paths.h"
 #include "ui/common/dialog.h"
 #include "ui/main/connect_window.h"
 
 namespace quilbert::ui {
-
-namespace {
-
-// Characters a file name cannot hold become "_", so that a user name such as
-// "DOMAIN\user" names a file in the settings folder, not a missing subfolder.
-std::string fileNameSafe(std::string name) {
-  for (char& c : name) {
-    if (std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) c = '_';
-  }
-  return name;
-}
-
-std::string withSeparator(std::string dir) {
-  const char sep = app::Globals::separator();
-  if (dir.empty() || dir.back() != sep) dir += sep;
-  return dir;
-}
-
-// "Local Settings" where the system still names it; else a configuration
-// already beside the program (a portable copy, or one an earlier start put
-// there) stays in use; else the folder "Local Settings" became, which a
-// standard user can write, unlike the program's folder under Program Files.
-std::string settingsFolder(const app::Globals& g) {
-  auto shellFolder = [&g](const char* name) {
-    return app::trimSpaces(app::ReadRegString(g.svc.registry, platform::kHkeyCurrentUser,
-                                              app::kShellFoldersKey, name));
-  };
-  std::string dir = shellFolder("Local Settings");
-  if (dir.empty()) {
-    std::error_code ec;
-    const bool besideProgram =
-        std::filesystem::is_regular_file(platform::pathFromUtf8(g.AppDir + g.ConfigFileName), ec);
-    dir = besideProgram ? g.AppDir : shellFolder("Local AppData");
-  }
-  return withSeparator(dir.empty() ? g.AppDir : dir);
-}
-
-}  // namespace
 
 void ConnectWindow::Form_Load() {
   auto& g = g_;
@@ -66,22 +25,8 @@ void ConnectWindow::Form_Load() {
 
   if (g.TrackEdits != "n") BuildDriveRows();
 
-  const char sep = app::Globals::separator();
-  g.AppDir = withSeparator(g.svc.process.appDir());
-  g.IconPrefix = g.AppDir + "ico" + sep;
-  g.LangDir = g.AppDir + "lang" + sep;
+  app::LocateFiles(g, net::LogonUserForFiles(g));
   g.RunCommand = g.AppDir + g.svc.process.exeFileName() + " /a";
-
-  std::string user;
-  try {
-    const std::string answer = net::UserName(g, "");
-    const auto nul = answer.find('\0');
-    if (nul != std::string::npos) user = app::lowerCase(answer.substr(0, nul));
-  } catch (const net::UserNameError&) {
-    user.clear();
-  }
-  g.ConfigFileName = app::isBlank(user) ? "connect.ini" : fileNameSafe(user) + ".ini";
-  g.SettingsDir = settingsFolder(g);
 
   g.TrackEdits = "n";
   g.ConfigCreated = false;

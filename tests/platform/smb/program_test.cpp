@@ -1,12 +1,16 @@
 // The built program on the real network: "quilbert /a" as a log-on script
 // runs it, and the report of the network, against the test server.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
 
+#include "app/catalogue.h"
 #include "app/config.h"
 #include "net/computer_discovery.h"
 #include "platform/headless/headless_toolkit.h"
@@ -125,6 +129,42 @@ TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
   EXPECT_FALSE(fs::exists(server().drivesFolder() / "P"));
 }
 
+// What a script asks the command line on the real network: which letter is
+// down and why, and what the server offers.
+TEST_F(ProgramOnSmb, TheCommandLineSaysWhichLetterIsDownAndWhy) {
+  platform::NetResource publicShare;
+  publicShare.type = platform::kTypeDisk;
+  publicShare.localName = "P:";
+  publicShare.remoteName = "\\\\127.0.0.1\\public";
+  ASSERT_EQ(net_.addConnection(publicShare, "", "", 0), platform::neterr::kOk);
+  writeConfiguration(dir_.path());
+  const fs::path cli = fs::path(QUILBERT_BINARY_DIR) / "quilbert-cli";
+  const auto status = runProgram(cli, dir_.path(), "", "status --json 2>/dev/null");
+  EXPECT_EQ(status.exitCode, 2) << status.output;
+  const auto letters = nlohmann::json::parse(status.output)["letters"];
+  ASSERT_EQ(letters.size(), 3U) << status.output;
+  EXPECT_EQ(letters[0]["connected"], true);
+  EXPECT_EQ(letters[1]["reason"], "This drive letter is not connected.");
+  EXPECT_EQ(letters[2]["reason"], "Network path not found.");  // nothing listens there
+
+  const auto shares = runProgram(cli, dir_.path(), "", "browse '\\\\127.0.0.1' 2>&1");
+  EXPECT_NE(shares.output.find("[Share] \\\\127.0.0.1\\docs (Alice's documents)"),
+            std::string::npos)
+      << shares.output;
+  // Configured servers, and the computer the discovery peer announces.
+  const auto all = runProgram(cli, dir_.path(), "", "browse --json 2>/dev/null");
+  const auto answer = nlohmann::json::parse(all.output);
+  std::map<std::string, std::vector<std::string>> groups;
+  for (const auto& group : answer["workgroups"]) {
+    for (const auto& server : group["servers"]) {
+      groups[group["name"].get<std::string>()].push_back(server["name"].get<std::string>());
+    }
+  }
+  EXPECT_THAT(groups[kOtherServers], ::testing::Contains("\\\\127.0.0.1")) << all.output;
+  EXPECT_THAT(groups["TESTGROUP"], ::testing::Contains(std::string("\\\\") + testing::kPeerName))
+      << all.output;
+}
+
 // The report of the program over the real network: the connected letter, the
 // configured server and its shares, and the computer found by WS-Discovery
 // with its workgroup and shares.
@@ -142,9 +182,12 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   options.port = testing::kPort;
   options.mdns = false;
   options.configuredRemotes = [] { return std::vector<std::string>{"\\\\127.0.0.1\\docs"}; };
+  app::Globals* program = nullptr;
+  options.foundComputersName = [&program] { return program->msg(app::kMsgFoundComputers); };
   options.findComputers = [] { return net::discoverComputers(*platform::openDiscoverySockets()); };
   SmbNetwork net(options);
   app::Globals g(app::Services{tk, net, net, registry, process});
+  program = &g;
   for (int n = 0; n < app::kCatalogueSize; ++n) {
     g.Catalogue[static_cast<std::size_t>(n)] = "m" + std::to_string(n);
   }
@@ -169,8 +212,8 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   if (!testing::SambaServer::inNamespace()) return;
   const std::string peer = std::string("\\\\") + testing::kPeerName;
   for (const std::string& line :
-       {std::string(platform::kFoundComputers) + " ", std::string("TESTGROUP "),
-        peer + " " + testing::kPeerAddress, peer + "\\public Open to all"}) {
+       {std::string("m132 "), std::string("TESTGROUP "), peer + " " + testing::kPeerAddress,
+        peer + "\\public Open to all"}) {
     EXPECT_TRUE(has(line)) << line << " in " << ::testing::PrintToString(network);
   }
 }

@@ -8,6 +8,8 @@
 #include <sddl.h>
 
 #include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
 
 #include "app/text.h"
 #include "platform/paths.h"
@@ -38,8 +40,10 @@ struct ProgramRun {
   std::string output;
 };
 
-// Runs quilbert.exe with `arguments`, its output in a file of `dir`.
-ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments) {
+// Runs quilbert.exe (or another program of the build) with `arguments`, its
+// output in a file of `dir`.
+ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments,
+                      const wchar_t* program = L"quilbert.exe") {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   const fs::path outFile = dir / "out.txt";
   HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
@@ -49,7 +53,7 @@ ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments) {
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = out;
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  const fs::path exe = buildFolder() / "quilbert.exe";
+  const fs::path exe = buildFolder() / program;
   std::wstring line = L"\"" + exe.wstring() + L"\" " + arguments;
   PROCESS_INFORMATION process{};
   ProgramRun run;
@@ -69,7 +73,7 @@ ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments) {
   return run;
 }
 
-TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirstBack) {
+TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFirstBack) {
   testing::TempDir dir;
   const fs::path source = QUILBERT_SOURCE_DIR;
   const fs::path description = dir.path() / "network.toml";
@@ -112,6 +116,19 @@ TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirs
   ASSERT_TRUE(first.claimSingleInstance());
   int activations = 0;
   first.listenForActivation([&] { ++activations; });
+  // The command line answers beside the running instance, and leaves it be.
+  const ProgramRun status = runProgram(dir.path(), L"status --json", L"quilbert-cli.exe");
+  EXPECT_EQ(status.exitCode, 1U) << status.output;
+  const auto letters = nlohmann::json::parse(status.output)["letters"];
+  ASSERT_EQ(letters.size(), 4U) << status.output;
+  EXPECT_EQ(letters[0]["to"], expected.connectedTo('F'));
+  // HERMES is switched off; Wine's mpr answers 67 where the provider said 1231.
+  const std::map<int, std::string> french = {{67, "Chemin réseau introuvable."},
+                                             {1231, "Réseau injoignable."}};
+  EXPECT_EQ(letters[3]["reason"], french.at(letters[3]["code"])) << status.output;
+  const ProgramRun browse = runProgram(dir.path(), L"browse", L"quilbert-cli.exe");
+  EXPECT_EQ(browse.output.substr(0, browse.output.find('\n')),
+            "[Domaine] BUREAU (Office workgroup)");
   ASSERT_EQ(network.cancelConnection("F:", 0, true), 0);
   const ProgramRun second = runProgram(dir.path(), L"/a");
   EXPECT_EQ(second.exitCode, 0U);
