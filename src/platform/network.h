@@ -23,6 +23,7 @@ inline constexpr int kMoreData = 234;
 inline constexpr int kNoMoreItems = 259;
 inline constexpr int kBadDevice = 1200;
 inline constexpr int kNotContainer = 1207;
+inline constexpr int kInvalidPasswordName = 1216;
 inline constexpr int kSessionCredentialConflict = 1219;
 inline constexpr int kNoNetwork = 1222;
 inline constexpr int kNetworkUnreachable = 1231;
@@ -100,6 +101,23 @@ class Network {
   virtual int enumResource(EnumHandle handle, std::int32_t& count, std::vector<NetResource>& out,
                            std::uint32_t& bufferSize) = 0;
   virtual int closeEnum(EnumHandle handle) = 0;
+
+  // Bracket a pass over the letters: a service that looks at the whole system
+  // to answer for one letter (which files are open) may look once per pass.
+  virtual void beginPass() {}
+  virtual void endPass() {}
+};
+
+// One pass over the letters, for as long as it lives.
+class NetworkPass {
+ public:
+  explicit NetworkPass(Network& network) : network_(network) { network_.beginPass(); }
+  ~NetworkPass() { network_.endPass(); }
+  NetworkPass(const NetworkPass&) = delete;
+  NetworkPass& operator=(const NetworkPass&) = delete;
+
+ private:
+  Network& network_;
 };
 
 }  // namespace quilbert::platform
