@@ -109,6 +109,8 @@ class ConnectWindow : public forms::Form {
   void markChanged();
   void addTrayIcon();
   void initialWindowState();
+  // Brings the modal window open now to the front; false when there is none.
+  bool modalBroughtForward();
   bool writeSetting(int line, const std::string& value);
 
   app::Globals& g_;

@@ -275,8 +275,10 @@ TEST_F(ProgramOnSmb, TheCommandLineSaysWhichLetterIsDownAndWhy) {
     }
   }
   EXPECT_THAT(groups[kOtherServers], ::testing::Contains("\\\\127.0.0.1")) << all.output;
-  EXPECT_THAT(groups["TESTGROUP"], ::testing::Contains(std::string("\\\\") + testing::kPeerName))
-      << all.output;
+  if (testing::SambaServer::inNamespace()) {  // the peer announces only there
+    EXPECT_THAT(groups["TESTGROUP"], ::testing::Contains(std::string("\\\\") + testing::kPeerName))
+        << all.output;
+  }
 }
 
 // The report of the program over the real network: the connected letter, the
