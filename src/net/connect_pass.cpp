@@ -37,7 +37,7 @@ PassResult connectItems(app::Globals& g, const std::array<PassItem, 27>& items, 
       ui::ShowDialog(g, g.msg(53) + kCrLf + "(" + item.label + " " + item.path + ")", ui::kDialogOk,
                      ui::kIconWarning, g.msg(54));
     } else {
-      SetNetErrorText(g, code);
+      SetNetErrorText(g, code, item.path);
       if (code == platform::neterr::kBadNetName || code == platform::neterr::kNetworkUnreachable) {
         ui::ShowStatus(g, g.msg(59) + " : " + g.NetErrorText + " (" + item.label + ")", 2000, 1);
         tk.setMousePointer(forms::MousePointer::Arrow);

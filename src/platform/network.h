@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quilbert::platform {
@@ -23,6 +24,7 @@ inline constexpr int kMoreData = 234;
 inline constexpr int kNoMoreItems = 259;
 inline constexpr int kBadDevice = 1200;
 inline constexpr int kNotContainer = 1207;
+inline constexpr int kNoUnicodeTranslation = 1113;
 inline constexpr int kSessionCredentialConflict = 1219;
 inline constexpr int kNoNetwork = 1222;
 inline constexpr int kNetworkUnreachable = 1231;
@@ -100,6 +102,11 @@ class Network {
   virtual int enumResource(EnumHandle handle, std::int32_t& count, std::vector<NetResource>& out,
                            std::uint32_t& bufferSize) = 0;
   virtual int closeEnum(EnumHandle handle) = 0;
+
+  // The characters of `text` that these calls cannot carry (each once, in
+  // order of appearance), for which they answer 1113; "" when they carry it all,
+  // as networks whose calls take Unicode do.
+  [[nodiscard]] virtual std::string uncarried(std::string_view /*text*/) const { return {}; }
 };
 
 }  // namespace quilbert::platform

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QIcon>
@@ -153,6 +155,7 @@ void QtToolkit::viewClosing(Form& form) {
   for (auto it = trays_.begin(); it != trays_.end();) {
     it = it->first.first == &form ? trays_.erase(it) : std::next(it);
   }
+  trayWanted_.erase(std::remove(trayWanted_.begin(), trayWanted_.end(), &form), trayWanted_.end());
 }
 
 void QtToolkit::runModal(Form& form) {
@@ -249,6 +252,12 @@ forms::Size QtToolkit::screenSize() const {
   return {toTwips(s.width()), toTwips(s.height())};
 }
 
+forms::Size QtToolkit::workArea() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize s = screen != nullptr ? screen->availableGeometry().size() : QSize(1024, 768);
+  return {toTwips(s.width()), toTwips(s.height())};
+}
+
 forms::Size QtToolkit::measureText(const forms::Font& font, std::string_view text) const {
   const QFontMetrics fm(toQFont(font));
   // The same layout a label draws its plain text with.
@@ -331,9 +340,40 @@ void QtToolkit::popupMenu(Form& owner, forms::MenuItem& menu, forms::MenuItem* d
   if (auto it = items.find(chosen); chosen != nullptr && it != items.end()) it->second->click();
 }
 
+bool QtToolkit::hasNotificationArea() const {
+  return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool QtToolkit::lacksItsTrayIcon(const Form& form) const {
+  if (std::find(trayWanted_.begin(), trayWanted_.end(), &form) == trayWanted_.end()) return false;
+  return std::none_of(trays_.begin(), trays_.end(),
+                      [&](const auto& entry) { return entry.first.first == &form; });
+}
+
+bool QtToolkit::notify(const std::string& title, const std::string& text) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return false;
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.Notifications"),
+      QStringLiteral("/org/freedesktop/Notifications"),
+      QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+  // Application, id to replace, icon, summary, body, actions, hints, timeout
+  // (-1: the desktop's own).
+  call << QStringLiteral("Quilbert") << 0U << QStringLiteral("quilbert") << toQString(title)
+       << toDisplayText(text) << QStringList() << QVariantMap() << -1;
+  // Sent without waiting for the answer: the desktop may be slow or absent.
+  return bus.send(call);
+}
+
 bool QtToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
                             const forms::Picture& icon) {
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    if (std::find(trayWanted_.begin(), trayWanted_.end(), &owner) == trayWanted_.end()) {
+      trayWanted_.push_back(&owner);
+      if (QtFormView* v = viewOf(owner)) v->applyWindowFlags();  // into the task list
+    }
+    return false;
+  }
   const auto key = std::make_pair(static_cast<const Form*>(&owner), id);
   if (trays_.count(key) != 0) return false;  // adding again changes nothing
   auto tray = std::make_unique<QSystemTrayIcon>();

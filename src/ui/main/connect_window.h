@@ -109,11 +109,16 @@ class ConnectWindow : public forms::Form {
   void markChanged();
   void addTrayIcon();
   void initialWindowState();
+  // Says why no notification icon shows, once: by a dialog, or with the
+  // outcome of an automatic run through the desktop's notifications.
+  void tellWhyNoTrayIcon(const std::string& outcome);
   bool writeSetting(int line, const std::string& value);
 
   app::Globals& g_;
   bool instanceChecked_ = false;
   bool unreadableTold_ = false;
+  bool noTrayTold_ = false;
+  std::string autoRunOutcome_;  // the summary of the automatic run, once made
   bool mouseBusy_ = false;
   std::int32_t lastMouseMessage_ = 0;
 };

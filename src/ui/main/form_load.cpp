@@ -82,7 +82,7 @@ void ConnectWindow::Form_Load() {
     if (g.CommandLine != "/a") {
       g.AutoRunState = "n";
     } else if (!g.ConfigCreated) {
-      net::AutomaticRun(g);
+      autoRunOutcome_ = net::summaryText(g, net::AutomaticRun(g));
       // Back from the summary: the program ends here unless it stays resident.
       if (g.ResidentMode != "ores") tk.endProcess(0);
       hide();

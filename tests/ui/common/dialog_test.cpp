@@ -83,6 +83,41 @@ TEST_F(DialogTest, TallMessageMovesTheButtonsDownByTheExcess) {
   EXPECT_EQ(s.label.top, static_cast<int>(std::lround(472.5 + 127.5 - 487.5)));
 }
 
+TEST_F(DialogTest, AMessageWiderThanTheScreenWrapsInsideTheWorkAreaBreakingPathsAfterBackslashes) {
+  // A failure on a row with a 275-character path, and a long sentence.
+  std::string path = "\\\\SERVEUR\\partage";
+  for (int i = 1; path.size() < 275; ++i) path += "\\dossier_tres_long_" + std::to_string(i);
+  const std::string sentence(40, 'x');
+  const std::string text = "Erreur r\xC3\xA9seau inconnue " + sentence + " " + sentence + " " +
+                           sentence + " fin.\r\n(L: " + path + ")";
+  std::string shown;
+  const auto s = show(p, text, kDialogOk, [&](DialogForm& d) {
+    shown = d.txtmessage.caption();
+    d.OKButton.click();
+  });
+  const forms::Size area = p.tk.workArea();
+  EXPECT_LE(s.width, area.width);
+  EXPECT_LE(s.label.left + s.label.width, s.width - 120);
+  EXPECT_GE(s.ok.top, s.label.top + s.label.height);  // the buttons below the text
+  // Nothing is lost, and the path's lines end after a backslash.
+  std::string joined;
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, end = 0; end != std::string::npos; at = end + 2) {
+    end = shown.find("\r\n", at);
+    lines.push_back(shown.substr(at, end == std::string::npos ? end : end - at));
+  }
+  int pathLines = 0;
+  for (const auto& line : lines) {
+    pathLines += line.rfind("dossier", 0) == 0 ? 1 : 0;
+    if (line.rfind("\\\\", 0) == 0 || line.rfind("dossier", 0) == 0) {
+      EXPECT_TRUE(line.back() == '\\' || line.back() == ')') << line;
+    }
+    joined += line + (line.back() == '\\' ? "" : " ");
+  }
+  EXPECT_GT(pathLines, 0);
+  EXPECT_NE(joined.find(path), std::string::npos);
+}
+
 TEST_F(DialogTest, ThreeButtonsAreNarrowedAndTheFormWidened) {
   const auto s =
       show(p, "Quitter ?", kDialogYesNoCancel, [](DialogForm& d) { d.CancelButton.click(); });
