@@ -115,7 +115,7 @@ int main(int argc, char** argv) {
     inProcess.push_back(msSince(start));
     waitReadable(fuseShare);
     inProcessUsable.push_back(msSince(start));
-    smb::GioMounts::unmount(uri, true);
+    smb::GioMounts::unmount(uri, true, 20000);
     settle(fuseRoot);
 
     start = Clock::now();
@@ -164,7 +164,7 @@ int main(int argc, char** argv) {
     smb::GioMounts::mount(shareUri(a + 1), smb::Credentials{}, 20000);
     waitReadable(fusePath(a + 1));
     freshInProcess.push_back(msSince(start));
-    smb::GioMounts::unmount(shareUri(a + 1), true);
+    smb::GioMounts::unmount(shareUri(a + 1), true, 20000);
     settle(fuseRoot);
 
     start = Clock::now();

@@ -27,14 +27,9 @@ runs=$3
 work=$(mktemp -d)
 trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 cp demo/network.toml "$work/network.toml"
-mkdir -p "$work/settings"
 export QUILBERT_TEST_NETWORK
 QUILBERT_TEST_NETWORK=$(timeout 30 winepath -w "$work/network.toml" 2>/dev/null)
-key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
-timeout 60 wine reg add "$key" /v "Local Settings" \
-  /d "$(timeout 30 winepath -w "$work/settings" 2>/dev/null)" /f >"$work/reg.log" 2>&1
-user=$(timeout 30 wine cmd /c 'echo %USERNAME%' 2>/dev/null | tr -d '\r' | tr '[:upper:]' '[:lower:]')
-cp demo/claire.ini "$work/settings/$user.ini"
+cp demo/claire.ini "$(tools/wine-prefix config "$build")"
 
 # Seconds from the start of a cold Wine to a visible window of that name.
 first_window() {  # name program args...

@@ -17,17 +17,14 @@ trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 x86_64-w64-mingw32-g++-posix -O2 -static bench/minimal_win32.cpp -o "$work/minimal.exe"
 tools/wine-prefix setup "$build" >/dev/null
 
-# The demo: its network served by the provider, its configuration in a
-# settings folder of its own, named after the user mpr reports.
+# The demo: its network served by the provider, its configuration where the
+# program finds it (the prefix's Local AppData), removed again at the end.
 cp demo/network.toml "$work/network.toml"
-mkdir -p "$work/settings"
-settings=$(timeout 30 winepath -w "$work/settings" 2>/dev/null)
 export QUILBERT_TEST_NETWORK
 QUILBERT_TEST_NETWORK=$(timeout 30 winepath -w "$work/network.toml" 2>/dev/null)
-key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders'
-timeout 60 wine reg add "$key" /v "Local Settings" /d "$settings\\" /f >"$work/reg.log" 2>&1
-user=$(id -un)
-cp demo/claire.ini "$work/settings/${user,,}.ini"
+config=$(tools/wine-prefix config "$build")
+trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true; rm -rf "$work" "$config"' EXIT
+cp demo/claire.ini "$config"
 
 # Seconds one cold start of the given program takes.
 cold() {
@@ -51,7 +48,6 @@ done
 tail -1 "$work/out.txt"
 m=$(printf '%s\n' "${minimal[@]}" | median)
 p=$(printf '%s\n' "${program[@]}" | median)
-timeout 60 wine reg delete "$key" /v "Local Settings" /f >>"$work/reg.log" 2>&1
 printf 'cold start under Wine, median of %d: minimal Win32 program %.3f s, quilbert.exe /a %.3f s, ratio %.2f\n' \
   "$runs" "$m" "$p" "$(awk -v a="$p" -v b="$m" 'BEGIN {print a / b}')"
 echo "quilbert.exe: $(stat -c %s "$build/quilbert.exe") bytes"

@@ -1,68 +1,33 @@
 // Composition root: picks the backend and the services, builds the windows
 // and hands over to the main loop. Nothing else.
-#include <cstdlib>
-#include <filesystem>
 #include <iostream>
-#include <memory>
 #include <string>
 
 #include "app/globals.h"
+#include "network_hooks.h"
+#include "platform/linux/chosen_network.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
-#include "platform/sim/sim_network.h"
-#include "platform/smb/smb_network.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
-
-namespace {
-
-// QUILBERT_NETWORK=sim:PATH, or the simulated network of the settings folder;
-// empty for the real one (QUILBERT_NETWORK=smb, or unset with no simulated
-// network described there).
-std::filesystem::path networkFile(const quilbert::platform::FileRegistry& registry) {
-  const char* chosen = std::getenv("QUILBERT_NETWORK");
-  std::string spec = chosen != nullptr ? chosen : "";
-  if (spec == "smb") return {};
-  if (spec.empty()) {
-    auto file = std::filesystem::path(registry.settingsFolder()) / "network.toml";
-    return std::filesystem::exists(file) ? file : std::filesystem::path();
-  }
-  if (spec.rfind("sim:", 0) == 0) return spec.substr(4);
-  throw std::runtime_error("QUILBERT_NETWORK=" + spec +
-                           ": unknown network (use smb, or sim:PATH to a network description)");
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace quilbert;
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
   registry.reconcileAutostart();
-  std::unique_ptr<sim::SimNetwork> simulated;
-  std::unique_ptr<smb::SmbNetwork> real;
-  app::Globals* program = nullptr;  // the browser offers the servers of its configuration
+  const app::Globals* program = nullptr;  // the browser offers the servers of its configuration
+  smb::OpenedNetwork chosen;
   try {
-    if (const auto file = networkFile(registry); !file.empty()) {
-      simulated = sim::SimNetwork::open(file);
-    } else {
-      auto options = smb::SmbOptions::fromEnvironment();
-      options.configuredRemotes = [&program] {
-        std::vector<std::string> remotes;
-        if (program != nullptr) {
-          for (const auto& entry : program->DriveTable) remotes.push_back(entry.Path);
-        }
-        return remotes;
-      };
-      real = std::make_unique<smb::SmbNetwork>(std::move(options));
-    }
+    chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
+                                         networkHooks(program));
   } catch (const std::exception& e) {
     std::cerr << "quilbert: " << e.what() << "\n";
     return 2;
   }
-  platform::Network& network = simulated ? static_cast<platform::Network&>(*simulated) : *real;
-  platform::Drives& drives = simulated ? static_cast<platform::Drives&>(*simulated) : *real;
+  platform::Network& network = *chosen.network;
+  platform::Drives& drives = *chosen.drives;
   qtview::QtToolkit toolkit(argc, argv, &network);
   app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout});
   program = &g;

@@ -5,7 +5,9 @@
 #include <iostream>
 #include <string>
 
+#include "app/catalogue.h"
 #include "app/globals.h"
+#include "net/computer_discovery.h"
 #include "platform/win32/view/win32_toolkit.h"
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_network.h"
@@ -19,11 +21,17 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   using namespace quilbert;
   platform::Win32Process process;
   platform::Win32Registry registry;
-  platform::Win32Network network;
+  app::Globals* program = nullptr;  // names the entry of the computers found
+  platform::Win32Network network(
+      [] { return net::discoverComputers(*platform::openDiscoverySockets()); },
+      [&program] {
+        return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
+      });
   platform::Win32Drives drives(network);
   win32view::Win32Toolkit toolkit;
   // The automatic mode's status lines go to standard output when there is one.
   app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout});
+  program = &g;
   g.CommandLine = process.commandLine();
 
   ui::ConnectWindow window(g);

@@ -3,7 +3,9 @@
 QUILBERT_PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev fonts-dejavu-core
-  libtomlplusplus-dev
+  libtomlplusplus-dev libpugixml-dev
+  # quilbert-cli: its options, and its answers in JSON
+  libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # the desktop tests of both programs: an X server, a window manager, input
   # and inspection tools, a French keyboard map
@@ -14,6 +16,8 @@ QUILBERT_PACKAGES=(
   libglib2.0-dev libsmbclient-dev libavahi-client-dev
   gvfs-backends gvfs-fuse dbus dbus-user-session
   samba smbclient libnss-wrapper iproute2 nftables avahi-daemon
+  # a computer announcing itself by WS-Discovery, for the discovery's tests
+  wsdd
   # the Windows program: cross compiler, GoogleTest's sources, Wine and a
   # virtual display for its tests
   g++-mingw-w64-x86-64-posix googletest wine wine64

@@ -13,6 +13,17 @@ inline constexpr int kMsgValueNotStorable = 58;
 inline constexpr int kMsgStartupChangeRefused = 172;
 inline constexpr int kMsgSaveErrorTitle = 173;
 inline constexpr int kMsgConfigUnreadable = 174;
+// Start with Windows switched off, but a value this user may not remove stays.
+inline constexpr int kMsgStartupNotRemoved = 15;
+// The entry of the network listing the computers found by WS-Discovery.
+inline constexpr int kMsgFoundComputers = 132;
+
+// The command line's own words: a letter's state, and what it refuses.
+inline constexpr int kMsgConnected = 134;
+inline constexpr int kMsgDisconnected = 135;
+inline constexpr int kMsgNoConfiguration = 136;
+inline constexpr int kMsgNotALetter = 137;
+inline constexpr int kMsgNoPath = 138;
 
 // Save's refusal, one line per field; what the Windows network calls cannot
 // carry; why no notification icon shows.

@@ -82,7 +82,11 @@ std::string defaultDriveLine(int k) {
   return std::string("0\t") + static_cast<char>('A' + k - 1) + "\t\t\t";
 }
 
-void ReadConfiguration(Globals& g) {
+bool isActiveEntry(const DriveEntry& e) {
+  return e.Active == "1" && !isBlank(e.Path);
+}
+
+void ReadConfiguration(Globals& g, bool createMissing) {
   const std::string path = configPath(g);
   g.ConfigUnreadable = false;
   LineReader probe(path);
@@ -97,6 +101,7 @@ void ReadConfiguration(Globals& g) {
                 << " exists but cannot be read; it is left as it is and defaults are used\n";
       return;
     }
+    if (!createMissing) return;
     std::array<std::string, 31> lines = settingsLines(g, g.ConfigLines);
     const auto out = WriteConfiguration(g, lines);
     if (!out.ok()) std::cerr << "quilbert: " << out.detail << "\n";

@@ -26,7 +26,12 @@ std::string defaultDriveLine(int k);
 // exist. A file that exists but cannot be read is left alone (defaults are
 // used in memory) and ConfigUnreadable is set: WriteConfiguration then
 // refuses until a later read succeeds, so nothing the user had is lost.
-void ReadConfiguration(Globals& g);
+// With createMissing false a missing file is not created: ConfigCreated is
+// set and the defaults are used in memory only.
+void ReadConfiguration(Globals& g, bool createMissing = true);
+
+// An entry the passes connect: active ("1") with a path that is not blank.
+bool isActiveEntry(const DriveEntry& e);
 
 // Fills DriveTable 1 to 26 from ConfigLines 1 to 26. A line with fewer than
 // four tabs gives empty missing fields.

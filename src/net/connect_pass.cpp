@@ -67,7 +67,7 @@ PassResult AutomaticRun(app::Globals& g) {
     const std::string letter(1, static_cast<char>('A' + i - 1));
     // An entry without a path has nothing to connect; the rows make it
     // inactive too.
-    item.active = e.Active == "1" && !app::isBlank(e.Path);
+    item.active = app::isActiveEntry(e);
     item.localName = letter + ":";
     item.label = letter + ":";
     item.path = app::trimSpaces(e.Path);

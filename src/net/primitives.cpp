@@ -38,6 +38,16 @@ std::string UserName(app::Globals& g, const std::string& localName) {
   return app::trimSpaces(buffer);
 }
 
+std::string LogonUserForFiles(app::Globals& g) {
+  try {
+    const std::string answer = UserName(g, "");
+    const auto nul = answer.find('\0');
+    if (nul != std::string::npos) return app::lowerCase(answer.substr(0, nul));
+  } catch (const UserNameError&) {
+  }
+  return {};
+}
+
 int errorMessageNumber(std::int32_t code) {
   static constexpr std::pair<std::int32_t, int> kTable[] = {
       {5, 81},     {53, 80},    {67, 80},    {85, 101},   {86, 102},   {1200, 85},  {1201, 86},

@@ -39,6 +39,9 @@ class Registry {
   virtual int setValue(RegKey key, const std::string& name, std::uint32_t type,
                        const std::string& data) = 0;
   virtual int deleteValue(RegKey key, const std::string& name) = 0;
+  // RegCreateKeyExA: makes the key and its missing parents; an existing key
+  // is left as it is.
+  virtual int createKey(std::uint32_t root, const std::string& subKey) = 0;
   virtual int closeKey(RegKey key) = 0;
 };
 

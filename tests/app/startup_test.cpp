@@ -167,6 +167,18 @@ TEST(Startup, ASettingsFolderNamedBeyondAsciiHoldsTheConfiguration) {
   EXPECT_EQ(p.configLines()[27], "beos");
 }
 
+// Without "Local Settings", a configuration beside the program stays in use.
+TEST(Startup, AConfigurationBesideTheProgramStaysInUse) {
+  TestProgram p;
+  ASSERT_EQ(SetKeyValue(*p.registry, platform::kHkeyCurrentUser, kShellFoldersKey, "Local Settings",
+                        std::string(), platform::kRegSz),
+            0);
+  p.settingsDir = p.appDir;
+  p.writeConfig(TestProgram::config({}, "ores"));
+  ASSERT_FALSE(p.start());
+  EXPECT_EQ(p.g->ResidentMode, "ores");
+}
+
 TEST(Startup, NoNetworkUserGivesConnectIni) {
   auto spec = testing::smallNetwork();
   spec.present = false;

@@ -43,7 +43,8 @@ std::string entry(const LanguageFile& f, int n) {
 }
 
 // Every entry a window, a dialog or a status text shows (the table of the catalogue),
-// plus the messages of the save and start-with-Windows failures (57, 58, 172 to 174).
+// plus the messages of the save and start-with-Windows failures (57, 58, 172 to 174)
+// and the command line's (134 to 138).
 std::vector<int> usedEntries() {
   std::vector<int> used;
   auto range = [&](int from, int to) {
@@ -55,7 +56,7 @@ std::vector<int> usedEntries() {
   range(39, 72);
   range(80, 110);
   range(112, 128);
-  range(139, 148);
+  range(134, 148);
   range(160, 164);
   used.push_back(168);
   range(170, 174);

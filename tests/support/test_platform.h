@@ -40,8 +40,8 @@ class TestProcess : public platform::Process {
   std::unique_ptr<platform::Process> native_;
 };
 
-// The real registry service, kept apart for one test: the user's settings
-// folder value points at `settingsFolder`, and the Run key exists.
+// The real registry service, kept apart for one test: the settings folder
+// (Windows: "Local AppData", as on Windows 10) at `settingsFolder`, and the Run key.
 class TestRegistry : public platform::Registry {
  public:
   TestRegistry(const std::filesystem::path& testFolder,
@@ -56,6 +56,7 @@ class TestRegistry : public platform::Registry {
                const std::string& data) override;
   int deleteValue(platform::RegKey key, const std::string& name) override;
   int closeKey(platform::RegKey key) override;
+  int createKey(std::uint32_t root, const std::string& subKey) override;
 
   // From now on, opening this key for writing is refused with 5, as for a
   // user without write access (false: allowed again).

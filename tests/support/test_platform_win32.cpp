@@ -51,7 +51,7 @@ TestRegistry::TestRegistry(const std::filesystem::path& testFolder,
   platform::RegKey key = 0;
   if (native_->openKey(platform::kHkeyCurrentUser, kShellFolders, platform::kKeyAllAccess, key) ==
       0) {
-    native_->setValue(key, "Local Settings", platform::kRegSz,
+    native_->setValue(key, "Local AppData", platform::kRegSz,
                       platform::utf8FromPath(settingsFolder) + '\0');
     native_->closeKey(key);
   }
@@ -82,18 +82,24 @@ void TestRegistry::setReadOnly(std::uint32_t root, const std::string& subKey, bo
   RegCloseKey(key);
 }
 
-// On Windows the Run value itself starts the program at log-on.
+// On Windows the Run values themselves start the program at log-on: the
+// machine's and the user's.
 bool TestRegistry::startsAtLogOn(const std::string& command) const {
-  platform::RegKey key = 0;
-  if (native_->openKey(platform::kHkeyLocalMachine, kRun, platform::kKeyQueryValue, key) != 0)
-    return false;
-  std::string data(1024, '\0');
-  std::uint32_t size = 1024;
-  std::uint32_t type = 0;
-  const int rc = native_->queryValue(key, "Quilbert", &type, &data, size);
-  native_->closeKey(key);
-  if (command.empty()) return rc == 2;
-  return rc == 0 && type == platform::kRegSz && data.substr(0, size) == command + '\0';
+  bool any = false;
+  bool match = false;
+  for (const std::uint32_t root : {platform::kHkeyLocalMachine, platform::kHkeyCurrentUser}) {
+    platform::RegKey key = 0;
+    if (native_->openKey(root, kRun, platform::kKeyQueryValue, key) != 0) continue;
+    std::string data(1024, '\0');
+    std::uint32_t size = 1024;
+    std::uint32_t type = 0;
+    if (native_->queryValue(key, "Quilbert", &type, &data, size) == 0) {
+      any = true;
+      match = match || (type == platform::kRegSz && data.substr(0, size) == command + '\0');
+    }
+    native_->closeKey(key);
+  }
+  return command.empty() ? !any : match;
 }
 
 // Every entry that grants access names the user or the system itself. Wine

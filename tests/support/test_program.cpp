@@ -221,5 +221,8 @@ int TestRegistry::deleteValue(platform::RegKey key, const std::string& name) {
 int TestRegistry::closeKey(platform::RegKey key) {
   return real_->closeKey(key);
 }
+int TestRegistry::createKey(std::uint32_t root, const std::string& subKey) {
+  return real_->createKey(root, subKey);
+}
 
 }  // namespace quilbert::testing

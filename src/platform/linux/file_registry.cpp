@@ -23,10 +23,15 @@ using posix::StoredKey;
 using posix::StoredValue;
 
 const std::string kRunKey = R"(HKEY_LOCAL_MACHINE\SOFTWARE\Microsoft\Windows\CurrentVersion\Run)";
+// Where a user who may not write the machine's key starts the program.
+const std::string kUserRunKey =
+    R"(HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Run)";
 const std::string kShellFoldersKey =
     R"(HKEY_CURRENT_USER\SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders)";
 const std::string kRunValueName = "Quilbert";
 const std::string kLocalSettingsName = "Local Settings";
+// The folder "Local Settings" became, answered alike.
+const std::string kLocalAppDataName = "Local AppData";
 
 // A store larger than this is not a registry of ours; reading it whole would only hurt.
 constexpr std::size_t kStoreLimit = 16U << 20U;
@@ -213,12 +218,16 @@ int FileRegistry::commit(const std::function<int(KeyTable&)>& change,
 }
 
 std::string FileRegistry::runCommand(const KeyTable& table) {
-  const StoredKey* run = table.find(kRunKey);
-  const StoredValue* value = run != nullptr ? run->findValue(kRunValueName) : nullptr;
-  std::string command;
-  if (value != nullptr && value->type == kRegSz)
-    command = value->data.substr(0, value->data.find('\0'));
-  return command.find_first_not_of(' ') != std::string::npos ? command : std::string();
+  // The machine's value first, as both would start the program.
+  for (const std::string* path : {&kRunKey, &kUserRunKey}) {
+    const StoredKey* run = table.find(*path);
+    const StoredValue* value = run != nullptr ? run->findValue(kRunValueName) : nullptr;
+    std::string command;
+    if (value != nullptr && value->type == kRegSz)
+      command = value->data.substr(0, value->data.find('\0'));
+    if (command.find_first_not_of(' ') != std::string::npos) return command;
+  }
+  return {};
 }
 
 std::string FileRegistry::reconcileAutostart() {
@@ -262,7 +271,8 @@ std::string FileRegistry::syncAutostart(const KeyTable& table) const {
 }
 
 bool FileRegistry::isRunValue(const std::string& path, const std::string& name) const {
-  return foldCase(path) == foldCase(kRunKey) && foldCase(name) == foldCase(kRunValueName);
+  return (foldCase(path) == foldCase(kRunKey) || foldCase(path) == foldCase(kUserRunKey)) &&
+         foldCase(name) == foldCase(kRunValueName);
 }
 
 bool FileRegistry::isReadOnly(const std::string& path) const {
@@ -307,11 +317,12 @@ int FileRegistry::queryValue(RegKey key, const std::string& name, std::uint32_t*
   const StoredValue* value = stored != nullptr ? stored->findValue(name) : nullptr;
   StoredValue settings;
   if (value == nullptr && foldCase(open->path) == foldCase(kShellFoldersKey) &&
-      foldCase(name) == foldCase(kLocalSettingsName)) {
+      (foldCase(name) == foldCase(kLocalSettingsName) ||
+       foldCase(name) == foldCase(kLocalAppDataName))) {
     if (auto error = posix::makeFolders(storeFolder_, 0700); !error.empty()) {
       report("cannot create the settings folder: " + error);
     }
-    settings = StoredValue{kLocalSettingsName, kRegSz, settingsFolder_ + '\0'};
+    settings = StoredValue{name, kRegSz, settingsFolder_ + '\0'};
     value = &settings;
   }
   if (value == nullptr) return regerr::kFileNotFound;

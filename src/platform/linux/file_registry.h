@@ -23,10 +23,11 @@ inline constexpr int kCantWrite = 1013;
 
 // Files, below the configuration folder C ($XDG_CONFIG_HOME, else ~/.config):
 //   C/quilbert/registry             the store (0600, replaced atomically)
-//   C/autostart/quilbert.desktop    present while the Run value holds a command
+//   C/autostart/quilbert.desktop    present while a Run value (the machine's or the
+//                                   user's) holds a command
 // The Run key and the Shell Folders key always exist, as on Windows. When the
-// store has no "Local Settings" value, C/quilbert/ is answered (and created),
-// so the configuration never lands beside the program.
+// store has no "Local Settings" or "Local AppData" value, C/quilbert/ is
+// answered (and created), so the configuration never lands beside the program.
 // Every call sees changes made by other instances; writes are serialised
 // with a lock on the store's folder.
 class FileRegistry : public Registry {
@@ -49,8 +50,7 @@ class FileRegistry : public Registry {
   // them leaves them apart. Called once at start; writes only when they
   // differ. Empty, or what could not be done (also reported on stderr).
   std::string reconcileAutostart();
-  // Creates a key and its missing parents (the interface itself never does).
-  int createKey(std::uint32_t root, const std::string& subKey);
+  int createKey(std::uint32_t root, const std::string& subKey) override;
   // Fault switch: opening this key, or one below it, with any write access
   // answers 5, as for a user without write access. Not stored.
   void setReadOnly(std::uint32_t root, const std::string& subKey, bool readOnly = true);
@@ -82,7 +82,8 @@ class FileRegistry : public Registry {
                   const std::function<int(posix::KeyTable&, const std::string&)>& change);
   std::string setAsideDamagedStore();
   [[nodiscard]] std::string syncAutostart(const posix::KeyTable& table) const;
-  // The command the Run value holds, or "" when it holds none to run.
+  // The command the Run values hold (the machine's, else the user's), or ""
+  // when they hold none to run.
   [[nodiscard]] static std::string runCommand(const posix::KeyTable& table);
   [[nodiscard]] bool isRunValue(const std::string& path, const std::string& name) const;
   [[nodiscard]] bool isReadOnly(const std::string& path) const;

@@ -40,6 +40,8 @@ class LinuxProcess : public Process {
   // peer: the window's thread calls it when the descriptor is readable.
   void serviceActivation();
 
+  // The running executable, links resolved.
+  [[nodiscard]] std::string executablePath() const;
   [[nodiscard]] const std::string& lockPath() const { return lockPath_; }
   [[nodiscard]] const std::string& socketPath() const { return socketPath_; }
 
@@ -56,7 +58,6 @@ class LinuxProcess : public Process {
   // sent something that is no request) and must be dropped.
   static bool readPeer(Peer& peer, int& requests);
   void dropPeer(int fd);
-  [[nodiscard]] std::string executablePath() const;
   void report(const std::string& message) const;
 
   std::vector<std::string> arguments_;

@@ -92,15 +92,22 @@ LetterEntry DrivesFolder::read(char letter) const {
   struct stat st {};
   if (::lstat(path.c_str(), &st) != 0) return e;
   e.kind = LetterEntry::Kind::Other;
+  if (S_ISLNK(st.st_mode)) {
+    std::string buffer(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    if (n > 0) {
+      buffer.resize(static_cast<std::size_t>(n));
+      e.target = buffer;
+      // A share is known by its link's text alone: a look through FUSE
+      // blocks while its server is gone.
+      if (parseSharePath(buffer, e.link)) {
+        e.kind = LetterEntry::Kind::Share;
+        return e;
+      }
+    }
+  }
   struct stat target {};
   e.reachable = ::stat(path.c_str(), &target) == 0;
-  if (!S_ISLNK(st.st_mode)) return e;
-  std::string buffer(PATH_MAX, '\0');
-  const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
-  if (n <= 0) return e;
-  buffer.resize(static_cast<std::size_t>(n));
-  e.target = buffer;
-  if (parseSharePath(buffer, e.link)) e.kind = LetterEntry::Kind::Share;
   return e;
 }
 

@@ -30,7 +30,7 @@ struct LetterEntry {
   Kind kind = Kind::Free;
   std::string target;      // what a link points to
   ShareLink link;          // for Kind::Share
-  bool reachable = false;  // the entry leads to something that exists
+  bool reachable = false;  // for Kind::Other: the entry leads to something that exists
 };
 
 class DrivesFolder {

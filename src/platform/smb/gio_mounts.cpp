@@ -1,45 +1,12 @@
 #include "platform/smb/gio_mounts.h"
 
-#include <gio/gio.h>
-
 #include <cstring>
-#include <memory>
+
+#include "platform/smb/glib_loop.h"
 
 namespace quilbert::smb {
 
 namespace {
-
-template <typename T>
-struct GDeleter {
-  void operator()(T* p) const { g_object_unref(p); }
-};
-template <typename T>
-using GPtr = std::unique_ptr<T, GDeleter<T>>;
-
-struct ErrorFree {
-  void operator()(GError* e) const { g_error_free(e); }
-};
-using ErrorPtr = std::unique_ptr<GError, ErrorFree>;
-
-// A private main context made the thread's default while an operation runs,
-// so that GIO's callbacks come here and not to the toolkit's loop.
-class PrivateLoop {
- public:
-  PrivateLoop() : context_(g_main_context_new()) { g_main_context_push_thread_default(context_); }
-  ~PrivateLoop() {
-    g_main_context_pop_thread_default(context_);
-    g_main_context_unref(context_);
-  }
-  PrivateLoop(const PrivateLoop&) = delete;
-  PrivateLoop& operator=(const PrivateLoop&) = delete;
-  void runUntil(const bool& done) const {
-    while (!done) g_main_context_iteration(context_, TRUE);
-  }
-  [[nodiscard]] GMainContext* context() const { return context_; }
-
- private:
-  GMainContext* context_;
-};
 
 struct Answer {
   const Credentials* credentials = nullptr;
@@ -110,11 +77,6 @@ MountResult::Outcome classify(const GError* error) {
   return O::Failed;
 }
 
-gboolean cancelOnTimeout(gpointer data) {
-  g_cancellable_cancel(static_cast<GCancellable*>(data));
-  return G_SOURCE_REMOVE;
-}
-
 }  // namespace
 
 std::string GioMounts::missingService() {
@@ -142,10 +104,6 @@ MountResult GioMounts::mount(const std::string& uri, const Credentials& credenti
   g_signal_connect(op.get(), "ask-password", G_CALLBACK(askPassword), &answer);
   g_signal_connect(op.get(), "ask-question", G_CALLBACK(askQuestion), &answer);
   GPtr<GCancellable> cancel(g_cancellable_new());
-  GSource* timer = g_timeout_source_new(static_cast<guint>(timeoutMs));
-  g_source_set_callback(timer, cancelOnTimeout, cancel.get(), nullptr);
-  g_source_attach(timer, loop.context());
-
   struct Done {
     bool done = false;
     GError* error = nullptr;
@@ -158,11 +116,10 @@ MountResult GioMounts::mount(const std::string& uri, const Credentials& credenti
         s->done = true;
       },
       &state);
-  loop.runUntil(state.done);
-  g_source_destroy(timer);
-  g_source_unref(timer);
+  const bool inTime = loop.runUntil(state.done, cancel.get(), timeoutMs);
 
   MountResult r;
+  r.givenUp = !inTime;
   if (state.error == nullptr) {
     r.outcome = MountResult::Outcome::Mounted;
     return r;
@@ -186,32 +143,60 @@ std::string GioMounts::fusePath(const std::string& uri) {
   return out;
 }
 
-std::string GioMounts::unmount(const std::string& uri, bool force) {
+namespace {
+
+// The mount holding `uri`: gvfs's own answer from its list of mounts, which
+// asks no server.
+GMount* enclosingMount(GFile* file) {
+  GError* ignored = nullptr;
+  GMount* mount = g_file_find_enclosing_mount(file, nullptr, &ignored);
+  if (ignored != nullptr) g_error_free(ignored);
+  return mount;
+}
+
+}  // namespace
+
+bool GioMounts::mounted(const std::string& uri) {
+  const PrivateLoop loop;
+  GPtr<GFile> file(g_file_new_for_uri(uri.c_str()));
+  GPtr<GMount> mount(enclosingMount(file.get()));
+  return mount != nullptr;
+}
+
+std::string GioMounts::unmount(const std::string& uri, bool force, int timeoutMs) {
   PrivateLoop loop;
   GPtr<GFile> file(g_file_new_for_uri(uri.c_str()));
-  GError* raw = nullptr;
-  GMount* found = g_file_find_enclosing_mount(file.get(), nullptr, &raw);
-  if (found == nullptr) {
-    ErrorPtr error(raw);
-    return error ? error->message : "not mounted";
-  }
-  GPtr<GMount> mount(found);
-  struct Done {
+  GPtr<GMount> mount(enclosingMount(file.get()));
+  if (mount == nullptr) return {};
+  GPtr<GCancellable> cancel(g_cancellable_new());
+  // gvfs may answer a cancelled unmount only once its server does: past the
+  // bound the call is left to end by itself, and then frees its state.
+  struct Call {
     bool done = false;
+    bool left = false;
     GError* error = nullptr;
-  } state;
+  };
+  auto* call = new Call;
   g_mount_unmount_with_operation(
-      mount.get(), force ? G_MOUNT_UNMOUNT_FORCE : G_MOUNT_UNMOUNT_NONE, nullptr, nullptr,
+      mount.get(), force ? G_MOUNT_UNMOUNT_FORCE : G_MOUNT_UNMOUNT_NONE, nullptr, cancel.get(),
       [](GObject* source, GAsyncResult* result, gpointer data) {
-        auto* s = static_cast<Done*>(data);
-        g_mount_unmount_with_operation_finish(G_MOUNT(source), result, &s->error);
-        s->done = true;
+        auto* c = static_cast<Call*>(data);
+        g_mount_unmount_with_operation_finish(G_MOUNT(source), result, &c->error);
+        c->done = true;
+        if (c->left) {
+          if (c->error != nullptr) g_error_free(c->error);
+          delete c;
+        }
       },
-      &state);
-  loop.runUntil(state.done);
-  if (state.error == nullptr) return {};
-  ErrorPtr error(state.error);
-  return error->message;
+      call);
+  loop.runUntil(call->done, cancel.get(), timeoutMs, true);
+  if (!call->done) {
+    call->left = true;
+    return "the unmount did not end within the bound";
+  }
+  ErrorPtr error(call->error);
+  delete call;
+  return error ? error->message : "";
 }
 
 }  // namespace quilbert::smb

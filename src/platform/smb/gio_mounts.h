@@ -20,7 +20,8 @@ struct MountResult {
     Failed
   };
   Outcome outcome = Outcome::Failed;
-  std::string message;  // GIO's own text for a failure
+  std::string message;   // GIO's own text for a failure
+  bool givenUp = false;  // the bound passed first: gvfs may still complete the mount
 };
 
 class GioMounts {
@@ -32,13 +33,16 @@ class GioMounts {
   // Mounts the share of `uri` ("smb://[domain;user@]server[:port]/share"),
   // answering a password request once with `credentials` (anonymously when
   // user and password are both empty) and giving up when asked again. Waits
-  // at most `timeoutMs` for the whole mount. A share already mounted counts
-  // as mounted.
+  // at most `timeoutMs` for the whole mount (Unreachable past it). A share
+  // already mounted counts as mounted.
   static MountResult mount(const std::string& uri, const Credentials& credentials, int timeoutMs);
   // The FUSE path of a location inside a mount; empty when gvfs offers none.
   static std::string fusePath(const std::string& uri);
-  // Unmounts the mount holding `uri`; an empty string or what went wrong.
-  static std::string unmount(const std::string& uri, bool force);
+  // Whether a mount holds `uri` now.
+  static bool mounted(const std::string& uri);
+  // Unmounts the mount holding `uri`, waiting at most `timeoutMs`; an empty
+  // string when it is gone or was not there, or what went wrong.
+  static std::string unmount(const std::string& uri, bool force, int timeoutMs);
 };
 
 }  // namespace quilbert::smb

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <chrono>
 
+#include "platform/smb/bounded.h"
+
 namespace quilbert::smb {
 
 namespace {
@@ -55,7 +57,9 @@ void browsed(AvahiServiceBrowser* /*browser*/, AvahiIfIndex iface, AvahiProtocol
 
 }  // namespace
 
-std::vector<std::string> announcedServers(int timeoutMs) {
+namespace {
+
+std::vector<std::string> browse(std::chrono::steady_clock::time_point deadline) {
   Browse b;
   b.poll = avahi_simple_poll_new();
   if (b.poll == nullptr) return {};
@@ -68,7 +72,6 @@ std::vector<std::string> announcedServers(int timeoutMs) {
         avahi_service_browser_new(b.client, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, "_smb._tcp",
                                   nullptr, AvahiLookupFlags(0), browsed, &b);
     if (browser != nullptr) {
-      const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
       for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
@@ -82,6 +85,17 @@ std::vector<std::string> announcedServers(int timeoutMs) {
   avahi_simple_poll_free(b.poll);
   std::sort(b.hosts.begin(), b.hosts.end());
   return b.hosts;
+}
+
+}  // namespace
+
+std::vector<std::string> announcedServers(int timeoutMs) {
+  // The client's set-up talks to the system bus and the daemon with
+  // libdbus's own waits: the whole browse runs within the bound.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  return withinBound<std::vector<std::string>>(timeoutMs + 100,
+                                               [deadline] { return browse(deadline); })
+      .value_or(std::vector<std::string>{});
 }
 
 }  // namespace quilbert::smb

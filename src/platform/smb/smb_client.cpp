@@ -1,7 +1,6 @@
 #include "platform/smb/smb_client.h"
 
 #include <fcntl.h>
-#include <libsmbclient.h>
 #include <netdb.h>
 #include <poll.h>
 #include <sys/socket.h>
@@ -10,6 +9,8 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+
+#include "platform/smb/smbclient_library.h"
 
 namespace quilbert::smb {
 
@@ -20,7 +21,7 @@ namespace {
 void supplyCredentials(SMBCCTX* context, const char* /*server*/, const char* /*share*/,
                        char* workgroup, int workgroupLength, char* user, int userLength,
                        char* password, int passwordLength) {
-  const auto* c = static_cast<const Credentials*>(smbc_getOptionUserData(context));
+  const auto* c = static_cast<const Credentials*>(smbClientCalls()->getUserData(context));
   if (c == nullptr) return;
   if (!c->domain.empty())
     std::snprintf(workgroup, static_cast<std::size_t>(workgroupLength), "%s", c->domain.c_str());
@@ -44,58 +45,57 @@ int SmbClient::list(const std::string& url, const Credentials& credentials,
 
 int SmbClient::run(const std::string& url, const Credentials& credentials,
                    std::vector<ListEntry>* out) const {
+  const SmbClientCalls* smbc = smbClientCalls();
+  if (smbc == nullptr) return ELIBACC;
   // A fresh context per question: libsmbclient caches connections and their
   // credentials, and a cached login would hide a wrong password.
-  SMBCCTX* context = smbc_new_context();
+  SMBCCTX* context = smbc->newContext();
   if (context == nullptr) return ENOMEM;
   Credentials given = credentials;
   const bool anonymous = given.user.empty() && given.password.empty();
-  smbc_setOptionNoAutoAnonymousLogin(context, anonymous ? 0 : 1);
-  smbc_setOptionUserData(context, &given);
-  smbc_setFunctionAuthDataWithContext(context, supplyCredentials);
-  smbc_setTimeout(context, timeoutMs_);
-  if (port_ != 0) smbc_setPort(context, static_cast<std::uint16_t>(port_));
-  smbc_setDebug(context, 0);
-  if (smbc_init_context(context) == nullptr) {
+  smbc->setNoAutoAnonymousLogin(context, anonymous ? 0 : 1);
+  smbc->setUserData(context, &given);
+  smbc->setAuthFunction(context, supplyCredentials);
+  smbc->setTimeout(context, timeoutMs_);
+  if (port_ != 0) smbc->setPort(context, static_cast<std::uint16_t>(port_));
+  smbc->setDebug(context, 0);
+  if (smbc->initContext(context) == nullptr) {
     const int error = errno != 0 ? errno : EINVAL;
-    smbc_free_context(context, 1);
+    smbc->freeContext(context, 1);
     return error;
   }
   int result = 0;
-  SMBCFILE* dir = smbc_getFunctionOpendir(context)(context, url.c_str());
+  SMBCFILE* dir = smbc->opendirFunction(context)(context, url.c_str());
   if (dir == nullptr) {
     result = errno != 0 ? errno : EIO;
   } else {
     if (out != nullptr) {
-      while (const smbc_dirent* entry = smbc_getFunctionReaddir(context)(context, dir)) {
+      while (const smbc_dirent* entry = smbc->readdirFunction(context)(context, dir)) {
         out->push_back({entry->smbc_type, entry->name, entry->comment});
       }
     }
-    smbc_getFunctionClosedir(context)(context, dir);
+    smbc->closedirFunction(context)(context, dir);
   }
-  smbc_free_context(context, 1);
+  smbc->freeContext(context, 1);
   return result;
 }
 
-int probeTcp(const std::string& host, int port, int timeoutMs) {
-  addrinfo hints{};
-  hints.ai_socktype = SOCK_STREAM;
-  hints.ai_family = AF_UNSPEC;
-  addrinfo* found = nullptr;
-  const std::string service = std::to_string(port);
-  if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0 || found == nullptr) {
-    return ENOENT;
-  }
+int probeTcp(const std::vector<std::string>& addresses, int port, int timeoutMs,
+             std::size_t* answered) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   int result = ETIMEDOUT;
-  for (addrinfo* a = found; a != nullptr; a = a->ai_next) {
-    const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-      result = errno;
+  for (std::size_t i = 0; i < addresses.size(); ++i) {
+    addrinfo hints{};
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;  // never a name lookup here
+    addrinfo* a = nullptr;
+    if (::getaddrinfo(addresses[i].c_str(), std::to_string(port).c_str(), &hints, &a) != 0) {
+      result = EINVAL;
       continue;
     }
-    int error = 0;
-    if (::connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
+    const int fd = ::socket(a->ai_family, a->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    int error = fd < 0 ? errno : 0;
+    if (fd >= 0 && ::connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
       error = errno;
       if (error == EINPROGRESS) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -110,11 +110,14 @@ int probeTcp(const std::string& host, int port, int timeoutMs) {
         }
       }
     }
-    ::close(fd);
+    if (fd >= 0) ::close(fd);
+    ::freeaddrinfo(a);
     result = error;
-    if (error == 0 || error == ECONNREFUSED) break;  // the host answered either way
+    if (error == 0 || error == ECONNREFUSED) {  // the host answered either way
+      if (answered != nullptr) *answered = i;
+      break;
+    }
   }
-  ::freeaddrinfo(found);
   return result;
 }
 

@@ -27,7 +27,8 @@ class SmbClient {
   // `port` 0: the standard ports; `timeoutMs` bounds each wait for an answer.
   SmbClient(int port, int timeoutMs);
 
-  // Opens an smb:// URL as a folder; 0 or the errno libsmbclient gives.
+  // Opens an smb:// URL as a folder; 0 or the errno libsmbclient gives
+  // (ELIBACC: the library cannot be loaded).
   [[nodiscard]] int check(const std::string& url, const Credentials& credentials) const;
   // Lists an smb:// URL ("smb://", "smb://WORKGROUP", "smb://server").
   [[nodiscard]] int list(const std::string& url, const Credentials& credentials,
@@ -40,9 +41,11 @@ class SmbClient {
   int timeoutMs_;
 };
 
-// Whether something accepts TCP connections at host:port within the bound:
-// 0, or the errno of the failure (ETIMEDOUT for no answer in time). A name
-// that does not resolve gives ENOENT.
-int probeTcp(const std::string& host, int port, int timeoutMs);
+// Whether something accepts TCP connections at one of `addresses` (numeric,
+// tried in order) on `port`, all within the bound: 0, or the errno of the
+// failure (ETIMEDOUT for no answer in time). `answered` gets the index of the
+// address that answered (connected or refused).
+int probeTcp(const std::vector<std::string>& addresses, int port, int timeoutMs,
+             std::size_t* answered = nullptr);
 
 }  // namespace quilbert::smb

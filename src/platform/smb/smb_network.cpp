@@ -1,6 +1,7 @@
 #include "platform/smb/smb_network.h"
 
 #include <dirent.h>
+#include <glib.h>
 #include <libsmbclient.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -14,8 +15,11 @@
 #include <iostream>
 #include <thread>
 
+#include "platform/smb/bounded.h"
 #include "platform/smb/gio_mounts.h"
 #include "platform/smb/mdns.h"
+#include "platform/smb/name_lookup.h"
+#include "platform/smb/smbclient_library.h"
 
 namespace quilbert::smb {
 
@@ -30,6 +34,10 @@ constexpr int kSessionPort = 139;
 // How long a server that did not answer is taken as silent: longer than a
 // pass over 26 letters, short enough for a retry a little later to try again.
 constexpr auto kSilentFor = std::chrono::seconds(30);
+// How long a mount given up on is watched for: gvfs's own wait for a
+// server (20 s) and a login.
+constexpr auto kAbandonedFor = std::chrono::seconds(60);
+constexpr unsigned kAbandonedCheckSeconds = 2;
 // The mDNS browse is one short look: announcements already cached come at once.
 constexpr int kMdnsWaitMs = 1000;
 
@@ -106,6 +114,15 @@ std::string uriPath(const std::string& folder) {
   return out;
 }
 
+// "smb://host" for a name or an address (an IPv6 one in brackets).
+std::string serverUrl(const std::string& host) {
+  if (host.find(':') == std::string::npos) return "smb://" + uriPart(host);
+  // A link-local address keeps its zone, escaped as in any URI.
+  const std::size_t zone = host.find('%');
+  return "smb://[" + host.substr(0, zone) +
+         (zone == std::string::npos ? "" : "%25" + host.substr(zone + 1)) + "]";
+}
+
 std::string remoteName(const ShareLink& link) {
   std::string unc = "\\\\" + link.server + "\\" + link.share;
   if (!link.folder.empty()) {
@@ -157,7 +174,7 @@ bool inUse(const std::string& root) {
   return found;
 }
 
-constexpr auto kFuseReadyWait = std::chrono::seconds(3);
+constexpr auto kFuseReadyWait = std::chrono::milliseconds(3000);
 // reach(): the system does not know the name.
 constexpr int kUnresolved = -1;
 
@@ -204,7 +221,8 @@ SmbOptions SmbOptions::fromEnvironment() {
 SmbNetwork::SmbNetwork(SmbOptions options)
     : options_(std::move(options)),
       drives_(options_.drivesFolder),
-      client_(options_.port, options_.timeoutMs) {}
+      client_(options_.port, options_.timeoutMs),
+      found_(options_.findComputers, platform::kDisplayDomain, options_.foundComputersName) {}
 
 std::string SmbNetwork::effectiveUser(const std::string& login) const {
   const std::string& name = login.empty() ? options_.logonUser : login;
@@ -220,35 +238,72 @@ std::string SmbNetwork::shareUri(const std::string& server, const std::string& s
   return uri + "/" + uriPart(share);
 }
 
-// Whether the server answers on an SMB port within the bound; one wait per
-// silent server and pass.
-int SmbNetwork::reach(const std::string& server) {
-  const std::string key = lower(server);
-  if (auto it = silent_.find(key); it != silent_.end()) {
-    if (Clock::now() - it->second < kSilentFor) return neterr::kNetworkUnreachable;
-    silent_.erase(it);
-  }
-  int error =
-      probeTcp(server, options_.port != 0 ? options_.port : kStandardPort, options_.timeoutMs);
-  if (error == ECONNREFUSED && options_.port == 0) {
-    error = probeTcp(server, kSessionPort, options_.timeoutMs);
-  }
-  // A name the system does not know may still be a NetBIOS name, which
-  // libsmbclient resolves by its own means.
-  if (error == ENOENT) return kUnresolved;
-  const int code = codeOfReach(error);
-  if (code == neterr::kNetworkUnreachable) silent_[key] = Clock::now();
-  return code;
+void SmbNetwork::remember(const std::string& server, int code, const std::string& address) {
+  servers_[lower(server)] = Known{Clock::now(), code, address};
 }
 
-int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials, bool unresolved) {
-  const std::string server = "smb://" + uriPart(remote.server);
+// Whether the server answers on an SMB port within the bound. Its name is
+// looked up once per pass, and a failure is remembered for the pass: the
+// letters after the first on a server that did not answer cost nothing.
+SmbNetwork::Reached SmbNetwork::reach(const std::string& server) {
+  const auto deadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs);
+  std::vector<std::string> addresses;
+  if (auto it = servers_.find(lower(server)); it != servers_.end()) {
+    if (Clock::now() - it->second.at < kSilentFor) {
+      if (it->second.code != neterr::kOk) return {it->second.code, ""};
+      addresses.push_back(it->second.address);
+    } else {
+      servers_.erase(it);
+    }
+  }
+  if (addresses.empty()) {
+    NameLookup found = lookUpName(server, options_.timeoutMs);
+    switch (found.outcome) {
+      case NameLookup::Outcome::Found:
+        addresses = std::move(found.addresses);
+        break;
+      case NameLookup::Outcome::NotFound:
+        // The system does not know the name; it may still be a NetBIOS
+        // name, which libsmbclient resolves by its own means.
+        return {kUnresolved, ""};
+      case NameLookup::Outcome::NoAnswer:
+        remember(server, neterr::kNetworkUnreachable);
+        return {neterr::kNetworkUnreachable, ""};
+    }
+  }
+  // The lookup and the probe share the bound.
+  const auto left = [&] {
+    return static_cast<int>(std::max<long>(
+        0, std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count()));
+  };
+  std::size_t answered = 0;
+  int error =
+      probeTcp(addresses, options_.port != 0 ? options_.port : kStandardPort, left(), &answered);
+  if (error == ECONNREFUSED && options_.port == 0) {
+    error = probeTcp(addresses, kSessionPort, left(), &answered);
+  }
+  const int code = codeOfReach(error);
+  if (code == neterr::kOk) {
+    remember(server, code, addresses[answered]);
+    return {code, addresses[answered]};
+  }
+  if (code == neterr::kNetworkUnreachable) remember(server, code);
+  return {code, ""};
+}
+
+int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials,
+                           const Reached& reached) {
+  const bool unresolved = reached.code == kUnresolved;
+  // libsmbclient is handed the address found, so that it looks up nothing.
+  const std::string& host = unresolved ? remote.server : reached.address;
+  const std::string server = serverUrl(host);
   int error =
       client_.check(server + "/" + uriPart(remote.share) + uriPath(remote.folder), credentials);
   if (error == 0) return neterr::kOk;
   // Not found by libsmbclient either: no such server, whatever it says.
   if (unresolved && (error == EINVAL || error == ECONNREFUSED || error == ETIMEDOUT ||
-                     error == EHOSTUNREACH || error == ENETUNREACH)) {
+                     error == EHOSTUNREACH || error == ENETUNREACH || error == ENOENT)) {
+    remember(remote.server, neterr::kBadNetPath);
     return neterr::kBadNetPath;
   }
   if (error == ENOENT || error == ENOTDIR || error == ENODEV) return neterr::kBadNetName;
@@ -261,7 +316,7 @@ int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials,
     return login == EACCES || login == EPERM || login == EINVAL ? neterr::kLogonFailure
                                                                 : neterr::kAccessDenied;
   }
-  if (error == ETIMEDOUT) silent_[lower(remote.server)] = Clock::now();
+  if (error == ETIMEDOUT) remember(remote.server, neterr::kNetworkUnreachable);
   return codeOfReach(error);
 }
 
@@ -270,6 +325,7 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
   const std::string share = shareUri(remote.server, remote.share, uriUser);
   // The mount itself waits longer than one probe: gvfs makes its own connection.
   const MountResult mounted = GioMounts::mount(share, credentials, options_.timeoutMs * 4);
+  if (mounted.givenUp) abandoned_.push_back({share, Clock::now() + kAbandonedFor});
   using O = MountResult::Outcome;
   switch (mounted.outcome) {
     case O::Mounted:
@@ -299,11 +355,15 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
     return neterr::kNoNetwork;
   }
   // A share mounted again answers EIO through FUSE for up to a second, while
-  // its cached attributes still look fine: wait until its folder reads.
-  const auto deadline = Clock::now() + kFuseReadyWait;
-  while (!readable(target) && Clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
+  // its cached attributes still look fine: wait until its folder reads. A
+  // read through FUSE can block while the server is gone: it runs aside.
+  withinBound<bool>(static_cast<int>(kFuseReadyWait.count()), [target] {
+    const auto deadline = Clock::now() + kFuseReadyWait;
+    while (!readable(target) && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+  });
   const std::string error = drives_.link(letter, target);
   if (error.empty()) return neterr::kOk;
   releaseUnused(share);
@@ -320,18 +380,59 @@ void SmbNetwork::releaseUnused(const std::string& shareUri) {
   for (const LetterEntry& e : drives_.readAll()) {
     if (e.kind == LetterEntry::Kind::Share && e.link.mountRoot == mounted.mountRoot) return;
   }
-  GioMounts::unmount(shareUri, false);
+  GioMounts::unmount(shareUri, false, options_.timeoutMs);
+}
+
+// Mounts given up on that gvfs completed after all are unmounted, so that no
+// mount nobody asked for keeps the login. Asked at each connection and
+// disconnection, and every few seconds on the toolkit's loop while any is left.
+void SmbNetwork::releaseAbandoned() {
+  std::erase_if(abandoned_, [this](const Abandoned& a) {
+    if (GioMounts::mounted(a.uri)) {
+      releaseUnused(a.uri);
+      return true;
+    }
+    return Clock::now() > a.until;
+  });
+  if (abandoned_.empty() && watch_ != 0) {
+    g_source_remove(watch_);
+    watch_ = 0;
+  } else if (!abandoned_.empty() && watch_ == 0) {
+    watch_ = g_timeout_add_seconds(
+        kAbandonedCheckSeconds,
+        [](gpointer self) {
+          auto* network = static_cast<SmbNetwork*>(self);
+          network->watch_ = 0;  // set again while any is left
+          network->releaseAbandoned();
+          return G_SOURCE_REMOVE;
+        },
+        this);
+  }
+}
+
+SmbNetwork::~SmbNetwork() {
+  if (watch_ != 0) g_source_remove(watch_);
+  for (const Abandoned& a : abandoned_) {
+    if (GioMounts::mounted(a.uri)) releaseUnused(a.uri);
+  }
+}
+
+// Whether this process lacks what connecting needs: the desktop's mount
+// service or the SMB client library. Said once, not once per letter of a pass.
+bool SmbNetwork::serviceMissing() {
+  std::string missing = GioMounts::missingService();
+  if (missing.empty() && smbClientCalls(&missing) != nullptr) return false;
+  if (!toldMissing_) std::cerr << "quilbert: cannot connect network drives: " << missing << "\n";
+  toldMissing_ = true;
+  return true;
 }
 
 int SmbNetwork::addConnection(const NetResource& resource, const std::string& password,
                               const std::string& userName, std::uint32_t /*flags*/) {
   const char letter = driveLetter(resource.localName.value_or(""));
   if (letter == 0) return neterr::kBadDevice;
-  if (const std::string missing = GioMounts::missingService(); !missing.empty()) {
-    if (!toldMissing_) std::cerr << "quilbert: cannot connect network drives: " << missing << "\n";
-    toldMissing_ = true;  // once, not once per letter of a pass
-    return neterr::kNoNetwork;
-  }
+  if (serviceMissing()) return neterr::kNoNetwork;
+  releaseAbandoned();
   if (drives_.read(letter).kind != LetterEntry::Kind::Free) return neterr::kAlreadyAssigned;
   Remote remote;
   if (!parseUnc(resource.remoteName.value_or(""), remote.server, remote.share, remote.folder)) {
@@ -362,10 +463,9 @@ int SmbNetwork::addConnection(const NetResource& resource, const std::string& pa
     if (lower(held) != lower(user)) return neterr::kSessionCredentialConflict;
   }
 
-  const int reached = reach(remote.server);
-  if (reached != neterr::kOk && reached != kUnresolved) return reached;
-  if (const int code = checkShare(remote, credentials, reached == kUnresolved);
-      code != neterr::kOk) {
+  const Reached reached = reach(remote.server);
+  if (reached.code != neterr::kOk && reached.code != kUnresolved) return reached.code;
+  if (const int code = checkShare(remote, credentials, reached); code != neterr::kOk) {
     return code;
   }
   return mountAndLink(letter, remote, credentials, uriUser);
@@ -376,7 +476,9 @@ int SmbNetwork::cancelConnection(const std::string& name, std::uint32_t /*flags*
   if (letter == 0) return neterr::kNotConnected;
   const LetterEntry entry = drives_.read(letter);
   if (entry.kind != LetterEntry::Kind::Share) return neterr::kNotConnected;
-  if (!force && entry.reachable && inUse(entry.target)) return neterr::kOpenFiles;
+  // Known by its link's text: nothing here goes through FUSE, which blocks
+  // while the server is gone.
+  if (!force && inUse(entry.target)) return neterr::kOpenFiles;
   if (const std::string error = drives_.unlink(letter); !error.empty()) {
     std::cerr << "quilbert: " << error << "\n";
     return neterr::kAccessDenied;
@@ -386,7 +488,8 @@ int SmbNetwork::cancelConnection(const std::string& name, std::uint32_t /*flags*
       return neterr::kOk;  // another letter still leads into the share
     }
   }
-  if (entry.reachable && GioMounts::missingService().empty()) {
+  releaseAbandoned();
+  if (GioMounts::missingService().empty()) {
     std::string uriUser;
     if (!entry.link.user.empty()) {
       uriUser = entry.link.domain.empty()
@@ -397,7 +500,8 @@ int SmbNetwork::cancelConnection(const std::string& name, std::uint32_t /*flags*
                             uriPart(entry.link.server) +
                             (entry.link.port != 0 ? ":" + std::to_string(entry.link.port) : "") +
                             "/" + uriPart(entry.link.share);
-    if (const std::string error = GioMounts::unmount(uri, force); !error.empty()) {
+    if (const std::string error = GioMounts::unmount(uri, force, options_.timeoutMs);
+        !error.empty()) {
       std::cerr << "quilbert: " << uri << ": " << error << "\n";
     }
   }
@@ -450,6 +554,11 @@ std::optional<platform::DriveInfo> SmbNetwork::getDrive(char letter) {
 // --- enumeration --------------------------------------------------------------
 
 int SmbNetwork::listing(const std::string& url, std::vector<ListEntry>& out) {
+  if (std::string why; smbClientCalls(&why) == nullptr) {
+    if (!toldMissing_) std::cerr << "quilbert: cannot list the network: " << why << "\n";
+    toldMissing_ = true;
+    return neterr::kNoNetwork;
+  }
   int error = client_.list(url, Credentials{}, out);
   // Samba starts its RPC service on the first listing and may drop that one
   // request meanwhile; a second asking finds it running.
@@ -527,6 +636,8 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
   const std::string remote = container != nullptr ? container->remoteName.value_or("") : "";
   if (container == nullptr) {
     cursor.records.push_back(record(platform::kDisplayNetwork, kProviderName, ""));
+  } else if (found_.children(*container, cursor.records)) {
+    // the workgroups and domains found, or a group's computers
   } else if (remote.rfind("\\\\", 0) == 0) {
     std::string server;
     std::string share;
@@ -534,11 +645,18 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
     if (parseUnc(remote, server, share, folder)) return neterr::kNotContainer;
     server = remote.substr(2);
     if (server.empty() || server.find('\\') != std::string::npos) return neterr::kBadNetPath;
-    const int reached = reach(server);
-    if (reached != neterr::kOk && reached != kUnresolved) return reached;
-    if (const int code = listing("smb://" + uriPart(server), entries); code != neterr::kOk) {
-      return reached == kUnresolved && code == neterr::kNetworkUnreachable ? neterr::kBadNetPath
-                                                                           : code;
+    // A computer found by discovery is reached at the address it answered
+    // from: its name may be known to no resolver here.
+    if (const std::string address = found_.addressOf(*container); !address.empty()) {
+      server = address;
+    }
+    const Reached reached = reach(server);
+    if (reached.code != neterr::kOk && reached.code != kUnresolved) return reached.code;
+    const std::string& host = reached.address.empty() ? server : reached.address;
+    if (const int code = listing(serverUrl(host), entries); code != neterr::kOk) {
+      return reached.code == kUnresolved && code == neterr::kNetworkUnreachable
+                 ? neterr::kBadNetPath
+                 : code;
     }
     for (const ListEntry& e : entries) {
       if (e.type != SMBC_FILE_SHARE || e.name.empty() || e.name.back() == '$') continue;
@@ -553,6 +671,7 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
       }
     }
     cursor.records.push_back(record(platform::kDisplayDomain, kOtherServers, ""));
+    if (auto found = found_.container()) cursor.records.push_back(std::move(*found));
   } else if (remote == kOtherServers) {
     for (const std::string& server : otherServers()) {
       cursor.records.push_back(record(platform::kDisplayServer, "\\\\" + server, ""));

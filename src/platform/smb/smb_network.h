@@ -18,7 +18,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/discovery.h"
 #include "platform/drives.h"
+#include "platform/found_computers.h"
 #include "platform/network.h"
 #include "platform/smb/drives_folder.h"
 #include "platform/smb/smb_client.h"
@@ -34,6 +36,10 @@ struct SmbOptions {
   // The remote names the user's configuration holds ("\\server\share"); their
   // servers are offered by the browser too.
   std::function<std::vector<std::string>()> configuredRemotes;
+  // Finds the computers that announce themselves by WS-Discovery; listed
+  // beside the announced servers when set.
+  platform::ComputerFinder findComputers;
+  platform::ContainerName foundComputersName;  // default: kFoundComputers
 
   // QUILBERT_DRIVES (default ~/Drives), QUILBERT_SMB_PORT,
   // QUILBERT_SMB_TIMEOUT (milliseconds), the logged-on user.
@@ -48,6 +54,9 @@ inline constexpr char kProviderName[] = "SMB Network";
 class SmbNetwork final : public platform::Network, public platform::Drives {
  public:
   explicit SmbNetwork(SmbOptions options);
+  ~SmbNetwork() override;
+  SmbNetwork(const SmbNetwork&) = delete;
+  SmbNetwork& operator=(const SmbNetwork&) = delete;
 
   // platform::Network. Connecting, in the order checked: 1200 local name not
   // "X:"; 1222 no desktop mount service (said on stderr); 85 the letter has an
@@ -69,7 +78,8 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   int getConnection(const std::string& localName, std::string& remoteName) override;
   // Scope 1 (connected): the share links, with their letters; scope 3
   // (remembered): none. Scope 2: null gives the one provider; the provider gives the
-  // workgroups and the entry of announced and configured servers; a workgroup
+  // workgroups, the entry of announced and configured servers and that of the
+  // computers found (platform/found_computers.h); a workgroup
   // gives its servers ("\\name"); a server gives its disk shares. A share is no
   // container (1207).
   int openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t usage,
@@ -96,11 +106,20 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
     std::string folder;  // '/'-separated
   };
 
-  int reach(const std::string& server);
-  int checkShare(const Remote& remote, const Credentials& credentials, bool unresolved);
+  // Whether a server answers, and the address to ask it at: empty when the
+  // system does not know the name (libsmbclient may, by NetBIOS).
+  struct Reached {
+    int code = 0;
+    std::string address;
+  };
+  bool serviceMissing();
+  Reached reach(const std::string& server);
+  void remember(const std::string& server, int code, const std::string& address = {});
+  int checkShare(const Remote& remote, const Credentials& credentials, const Reached& reached);
   int mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
                    const std::string& uriUser);
   void releaseUnused(const std::string& shareUri);
+  void releaseAbandoned();
   std::string shareUri(const std::string& server, const std::string& share,
                        const std::string& uriUser) const;
   std::string effectiveUser(const std::string& login) const;
@@ -110,8 +129,23 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   SmbOptions options_;
   DrivesFolder drives_;
   SmbClient client_;
-  // Servers that did not answer, and when: one wait per server and pass.
-  std::unordered_map<std::string, std::chrono::steady_clock::time_point> silent_;
+  // What each server's name and probe gave in this pass, and when: one
+  // lookup per server and pass, one wait per silent server.
+  struct Known {
+    std::chrono::steady_clock::time_point at;
+    int code = 0;
+    std::string address;
+  };
+  std::unordered_map<std::string, Known> servers_;
+  // Mounts given up on at the bound, watched until gvfs completes them (then
+  // unmounted) or for a while.
+  struct Abandoned {
+    std::string uri;
+    std::chrono::steady_clock::time_point until;
+  };
+  std::vector<Abandoned> abandoned_;
+  unsigned watch_ = 0;  // the toolkit loop's check of them, when one is due
+  platform::FoundComputers found_;
   std::unordered_map<platform::EnumHandle, Cursor> enums_;
   platform::EnumHandle nextHandle_ = 1;
   bool toldMissing_ = false;

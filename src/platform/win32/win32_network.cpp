@@ -3,6 +3,8 @@
 #include <windows.h>
 // winnetwk.h needs the types of windows.h first.
 #include <winnetwk.h>
+// lm.h needs the types of windows.h first.
+#include <lm.h>
 
 #include <algorithm>
 #include <optional>
@@ -13,6 +15,9 @@
 namespace quilbert::platform {
 
 namespace {
+
+// The kind of a share, without its special and temporary bits.
+constexpr DWORD kShareKind = 0xff;
 
 // A name with no ANSI form cannot cross the A calls intact.
 constexpr int kNoAnsiForm = ERROR_NO_UNICODE_TRANSLATION;
@@ -186,12 +191,19 @@ int Win32Network::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_
     parent.emplace(*container);
     if (!parent->ok) return kNoAnsiForm;
   }
+  if (container != nullptr && FoundComputers::owns(*container))
+    return openFound(*container, handle);
   HANDLE h = nullptr;
   const DWORD rc = WNetOpenEnumA(scope, type, usage, parent ? &parent->record : nullptr, &h);
-  if (rc != NO_ERROR) return static_cast<int>(rc);
+  const bool topLevel = container == nullptr && scope == RESOURCE_GLOBALNET;
+  auto found = topLevel ? found_.container() : std::nullopt;
+  if (rc != NO_ERROR && !found) return static_cast<int>(rc);
   Enumeration e;
-  e.handle = h;
-  e.topLevel = container == nullptr && scope == RESOURCE_GLOBALNET;
+  // No network of mpr's: the computers found are all there is.
+  e.handle = rc == NO_ERROR ? h : nullptr;
+  e.finished = rc != NO_ERROR;
+  e.topLevel = topLevel;
+  e.last = std::move(found);
   handle = next_++;
   enums_.emplace(handle, std::move(e));
   return NO_ERROR;
@@ -238,6 +250,10 @@ int Win32Network::enumResource(EnumHandle handle, std::int32_t& count,
   if (e.ready.empty() && !e.finished) {
     if (const int rc = fill(e); rc != NO_ERROR) return rc;
   }
+  if (e.ready.empty() && e.finished && e.last) {
+    e.ready.push_back(std::move(*e.last));
+    e.last.reset();
+  }
   if (e.ready.empty()) return ERROR_NO_MORE_ITEMS;
   std::uint32_t used = 0;
   while (!e.ready.empty() && (wanted < 0 || count < wanted)) {
@@ -252,6 +268,49 @@ int Win32Network::enumResource(EnumHandle handle, std::int32_t& count,
     bufferSize = recordSize(e.ready.front());
     return ERROR_MORE_DATA;
   }
+  return NO_ERROR;
+}
+
+// The container of the computers found, a group of them, or the shares of
+// one (NetShareEnum at its address: its name may be known to no resolver).
+int Win32Network::openFound(const NetResource& container, EnumHandle& handle) {
+  Enumeration e;
+  e.finished = true;
+  std::vector<NetResource> children;
+  if (!found_.children(container, children)) {
+    const std::string address = found_.addressOf(container);
+    if (address.empty()) return ERROR_BAD_NET_NAME;
+    std::wstring server = win32::widen(address);
+    SHARE_INFO_1* shares = nullptr;
+    DWORD read = 0;
+    DWORD total = 0;
+    const NET_API_STATUS rc = NetShareEnum(server.data(), 1, reinterpret_cast<LPBYTE*>(&shares),
+                                           MAX_PREFERRED_LENGTH, &read, &total, nullptr);
+    if (rc != NERR_Success && rc != ERROR_MORE_DATA) return static_cast<int>(rc);
+    for (DWORD i = 0; i < read; ++i) {
+      const std::string name = win32::narrow(shares[i].shi1_netname);
+      // Disk shares only; the administrative ones ("C$") are no one's drive.
+      if ((shares[i].shi1_type & kShareKind) != STYPE_DISKTREE || name.empty() ||
+          name.back() == '$') {
+        continue;
+      }
+      NetResource r;
+      r.scope = RESOURCE_GLOBALNET;
+      r.type = RESOURCETYPE_DISK;
+      r.displayType = RESOURCEDISPLAYTYPE_SHARE;
+      r.usage = RESOURCEUSAGE_CONNECTABLE;
+      r.remoteName = container.remoteName.value_or("") + "\\" + name;
+      if (shares[i].shi1_remark != nullptr && shares[i].shi1_remark[0] != 0) {
+        r.comment = win32::narrow(shares[i].shi1_remark);
+      }
+      r.provider = kFoundProvider;
+      children.push_back(std::move(r));
+    }
+    if (shares != nullptr) NetApiBufferFree(shares);
+  }
+  e.ready.assign(children.begin(), children.end());
+  handle = next_++;
+  enums_.emplace(handle, std::move(e));
   return NO_ERROR;
 }
 

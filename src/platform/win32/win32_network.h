@@ -5,16 +5,23 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/discovery.h"
+#include "platform/found_computers.h"
 #include "platform/network.h"
 
 namespace quilbert::platform {
 
+// The computers found by `find` (WS-Discovery) are listed after mpr's own
+// networks at the top level, their shares read with NetShareEnum at the
+// address each answered from.
 class Win32Network : public Network {
  public:
-  Win32Network() = default;
+  explicit Win32Network(ComputerFinder find = {}, ContainerName name = {})
+      : found_(std::move(find), kDisplayNetwork, std::move(name)) {}
   ~Win32Network() override;
   Win32Network(const Win32Network&) = delete;
   Win32Network& operator=(const Win32Network&) = delete;
@@ -38,14 +45,17 @@ class Win32Network : public Network {
 
  private:
   struct Enumeration {
-    void* handle = nullptr;         // the mpr enumeration
-    std::deque<NetResource> ready;  // read from mpr, not handed out yet
-    std::vector<std::string> seen;  // top level: providers already given
+    void* handle = nullptr;           // the mpr enumeration (none: all is in `ready`)
+    std::deque<NetResource> ready;    // read from mpr, not handed out yet
+    std::optional<NetResource> last;  // handed out after mpr's records
+    std::vector<std::string> seen;    // top level: providers already given
     bool topLevel = false;
     bool finished = false;
   };
   int fill(Enumeration& e);
+  int openFound(const NetResource& container, EnumHandle& handle);
 
+  FoundComputers found_;
   std::map<EnumHandle, Enumeration> enums_;
   EnumHandle next_ = 1;
 };

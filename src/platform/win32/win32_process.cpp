@@ -1,10 +1,14 @@
 #include "platform/win32/win32_process.h"
 
 #include <windows.h>
+// The security calls need the types of windows.h first.
+#include <aclapi.h>
+#include <sddl.h>
 
 #include <chrono>
 #include <cstdio>
 #include <thread>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/paths.h"
@@ -32,6 +36,51 @@ std::wstring modulePath() {
     }
     path.resize(path.size() * 2);
   }
+}
+
+std::wstring sidText(PSID sid) {
+  LPWSTR text = nullptr;
+  if (sid == nullptr || ConvertSidToStringSidW(sid, &text) == FALSE) return {};
+  std::wstring result = text;
+  LocalFree(text);
+  return result;
+}
+
+// The user a process runs as ("S-1-5-21-…"); empty when it cannot be read.
+std::wstring processUser(HANDLE process) {
+  HANDLE token = nullptr;
+  if (OpenProcessToken(process, TOKEN_QUERY, &token) == FALSE) return {};
+  DWORD size = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+  std::vector<unsigned char> user(size);
+  std::wstring sid;
+  if (size > 0 && GetTokenInformation(token, TokenUser, user.data(), size, &size) != FALSE) {
+    sid = sidText(reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid);
+  }
+  CloseHandle(token);
+  return sid;
+}
+
+std::wstring windowUser(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+  if (process == nullptr) return {};
+  std::wstring sid = processUser(process);
+  CloseHandle(process);
+  return sid;
+}
+
+std::wstring objectOwner(HANDLE object) {
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (GetSecurityInfo(object, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                      nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return {};
+  }
+  std::wstring sid = sidText(owner);
+  LocalFree(descriptor);
+  return sid;
 }
 
 LRESULT CALLBACK activationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -79,48 +128,73 @@ std::string Win32Process::exeFileName() {
   return name.empty() ? std::string("quilbert.exe") : win32::narrow(name);
 }
 
-std::string Win32Process::argumentsOf(const std::wstring& line) {
+std::string Win32Process::argumentsOf(const std::wstring& line, const std::wstring& programPath) {
+  auto isBlank = [&line](std::size_t at) { return line[at] == L' ' || line[at] == L'\t'; };
   std::size_t i = 0;
-  if (!line.empty() && line[0] == L'"') {
+  const auto n = static_cast<int>(programPath.size());
+  if (!programPath.empty() && line.size() >= programPath.size() &&
+      CompareStringOrdinal(line.data(), n, programPath.data(), n, TRUE) == CSTR_EQUAL &&
+      (line.size() == programPath.size() || isBlank(programPath.size()))) {
+    i = programPath.size();
+  } else if (!line.empty() && line[0] == L'"') {
     const auto close = line.find(L'"', 1);
     i = close == std::wstring::npos ? line.size() : close + 1;
   } else {
-    while (i < line.size() && line[i] != L' ' && line[i] != L'\t') ++i;
+    while (i < line.size() && !isBlank(i)) ++i;
   }
-  while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
+  while (i < line.size() && isBlank(i)) ++i;
   return win32::narrow(line.substr(i));
 }
 
 std::string Win32Process::commandLine() {
-  return argumentsOf(GetCommandLineW());
+  return argumentsOf(GetCommandLineW(), modulePath());
 }
 
 bool Win32Process::claimSingleInstance() {
   if (mutex_ != nullptr) return true;
-  // Per logon session, as a second start only matters to the same user.
-  const std::wstring mutexName = L"Local\\" + name_ + L".instance";
-  HANDLE mutex = CreateMutexW(nullptr, FALSE, mutexName.c_str());
+  const std::wstring user = processUser(GetCurrentProcess());
+  // Per logon session and per user, owned by the user and open to no one
+  // else: another account's process in the session cannot take the name
+  // first, nor hold an object we would take for a running instance.
+  const std::wstring mutexName = L"Local\\" + name_ + L".instance." + user;
+  const std::wstring sddl = L"O:" + user + L"D:P(A;;GA;;;" + user + L")";
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (user.empty() || ConvertStringSecurityDescriptorToSecurityDescriptorW(
+                          sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr) == FALSE) {
+    descriptor = nullptr;
+  }
+  SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+  HANDLE mutex =
+      CreateMutexW(descriptor != nullptr ? &attributes : nullptr, FALSE, mutexName.c_str());
   const DWORD error = GetLastError();
+  LocalFree(descriptor);
+  // When the check itself cannot be made, running twice is better than not at all.
   if (mutex == nullptr) {
-    // When the check itself cannot be made, running twice is better than not at all.
     std::fprintf(stderr, "quilbert: cannot check for another running instance: %s\n",
                  win32::errorText(error).c_str());
     return true;
   }
   if (error == ERROR_ALREADY_EXISTS) {
+    const bool ours = !user.empty() && objectOwner(mutex) == user;
     CloseHandle(mutex);
-    requestActivation();
+    if (!ours) {
+      std::fprintf(stderr, "quilbert: the single-instance lock is held by another user\n");
+      return true;
+    }
+    requestActivation(user);
     return false;
   }
   mutex_ = mutex;
   return true;
 }
 
-void Win32Process::requestActivation() const {
+void Win32Process::requestActivation(const std::wstring& user) const {
   const auto deadline = std::chrono::steady_clock::now() + kActivationTimeout;
   for (;;) {
-    HWND first = FindWindowExW(HWND_MESSAGE, nullptr, kWindowClass, name_.c_str());
-    if (first != nullptr) {
+    // Only a window of the same user's process gets the foreground handed on.
+    HWND first = nullptr;
+    while ((first = FindWindowExW(HWND_MESSAGE, first, kWindowClass, name_.c_str())) != nullptr) {
+      if (windowUser(first) != user) continue;
       // The user started us, so we may hand the foreground on to the first one.
       DWORD pid = 0;
       GetWindowThreadProcessId(first, &pid);

@@ -1,6 +1,7 @@
 // The process services for Windows: program folder and command line from the
-// system, a single instance held by a named mutex, and activation requests
-// posted to a message-only window of the running instance.
+// system, a single instance held by a named mutex of the user's own, and
+// activation requests posted to a message-only window of the running
+// instance of the same user.
 #pragma once
 
 #include <functional>
@@ -12,8 +13,9 @@ namespace quilbert::platform {
 
 class Win32Process : public Process {
  public:
-  // `instanceName` names the mutex and the activation window; tests pass
-  // one of their own so that they never meet a real instance.
+  // `instanceName` names the mutex (Local\<name>.instance.<user's SID>) and
+  // the activation window; tests pass one of their own so that they never
+  // meet a real instance.
   explicit Win32Process(std::string instanceName = "Quilbert");
   ~Win32Process() override;
   Win32Process(const Win32Process&) = delete;
@@ -34,11 +36,16 @@ class Win32Process : public Process {
   void serviceActivation();
 
   // The whole argument string of a Windows command line: what follows the
-  // program's name (quoted or not) and the blanks after it.
-  static std::string argumentsOf(const std::wstring& commandLine);
+  // program's name (quoted, or up to the first blank) and the blanks after
+  // it. A line that starts with `programPath`, the program's own full path,
+  // even unquoted with blanks in it (as a Run value is stored), is cut after
+  // that path, as Windows found the program there.
+  static std::string argumentsOf(const std::wstring& commandLine,
+                                 const std::wstring& programPath = {});
 
  private:
-  void requestActivation() const;
+  // Asks the running instance of `user` (its SID) to come to the front.
+  void requestActivation(const std::wstring& user) const;
 
   std::wstring name_;
   void* mutex_ = nullptr;   // HANDLE

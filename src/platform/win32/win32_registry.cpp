@@ -1,6 +1,9 @@
 #include "platform/win32/win32_registry.h"
 
 #include <windows.h>
+// The known folders need the types of windows.h first.
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -16,6 +19,23 @@ bool isStringType(DWORD type) {
 
 HKEY asHkey(RegKey key) {
   return reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(key));
+}
+
+bool sameName(const std::string& a, const char* b) {
+  return CompareStringOrdinal(win32::widen(a).c_str(), -1, win32::widen(b).c_str(), -1, TRUE) ==
+         CSTR_EQUAL;
+}
+
+// The user's local application-data folder as the shell knows it, with its
+// terminating NUL like the string value it stands for; empty when unknown.
+std::string localAppDataFolder() {
+  PWSTR path = nullptr;
+  std::string folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &path))) {
+    folder = win32::narrow(path) + '\0';
+  }
+  CoTaskMemFree(path);
+  return folder;
 }
 
 }  // namespace
@@ -43,7 +63,13 @@ int Win32Registry::openKey(std::uint32_t root, const std::string& subKey, std::u
   HKEY opened = nullptr;
   const LONG rc = RegOpenKeyExW(base, win32::widen(subKey).c_str(), 0, access, &opened);
   if (!isolated_.empty()) RegCloseKey(base);
-  if (rc == ERROR_SUCCESS) key = reinterpret_cast<std::uintptr_t>(opened);
+  if (rc == ERROR_SUCCESS) {
+    key = reinterpret_cast<std::uintptr_t>(opened);
+    if (root == kHkeyCurrentUser &&
+        sameName(subKey, R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders)")) {
+      shellFolders_.insert(key);
+    }
+  }
   return static_cast<int>(rc);
 }
 
@@ -54,25 +80,31 @@ int Win32Registry::queryValue(RegKey key, const std::string& name, std::uint32_t
   DWORD storedSize = 0;
   LONG rc =
       RegQueryValueExW(asHkey(key), wideName.c_str(), nullptr, &storedType, nullptr, &storedSize);
-  if (rc != ERROR_SUCCESS) return static_cast<int>(rc);
-  std::vector<unsigned char> stored(storedSize);
-  // The value may grow between the two calls: ask again until it fits.
-  for (int attempt = 0; attempt < 4; ++attempt) {
-    storedSize = static_cast<DWORD>(stored.size());
-    rc = RegQueryValueExW(asHkey(key), wideName.c_str(), nullptr, &storedType, stored.data(),
-                          &storedSize);
-    if (rc != ERROR_MORE_DATA) break;
-    stored.resize(storedSize);
-  }
-  if (rc != ERROR_SUCCESS) return static_cast<int>(rc);
-  stored.resize(storedSize);
-
   std::string value;
-  if (isStringType(storedType)) {
-    value = win32::narrow(std::wstring_view(reinterpret_cast<const wchar_t*>(stored.data()),
-                                            stored.size() / sizeof(wchar_t)));
+  if (rc == ERROR_FILE_NOT_FOUND && shellFolders_.contains(key) &&
+      sameName(name, "Local AppData")) {
+    value = localAppDataFolder();
+    if (value.empty()) return static_cast<int>(rc);
+    storedType = REG_SZ;
   } else {
-    value.assign(stored.begin(), stored.end());
+    if (rc != ERROR_SUCCESS) return static_cast<int>(rc);
+    std::vector<unsigned char> stored(storedSize);
+    // The value may grow between the two calls: ask again until it fits.
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      storedSize = static_cast<DWORD>(stored.size());
+      rc = RegQueryValueExW(asHkey(key), wideName.c_str(), nullptr, &storedType, stored.data(),
+                            &storedSize);
+      if (rc != ERROR_MORE_DATA) break;
+      stored.resize(storedSize);
+    }
+    if (rc != ERROR_SUCCESS) return static_cast<int>(rc);
+    stored.resize(storedSize);
+    if (isStringType(storedType)) {
+      value = win32::narrow(std::wstring_view(reinterpret_cast<const wchar_t*>(stored.data()),
+                                              stored.size() / sizeof(wchar_t)));
+    } else {
+      value.assign(stored.begin(), stored.end());
+    }
   }
   if (type != nullptr) *type = storedType;
   const auto needed = static_cast<std::uint32_t>(value.size());
@@ -111,6 +143,7 @@ int Win32Registry::deleteValue(RegKey key, const std::string& name) {
 
 int Win32Registry::closeKey(RegKey key) {
   if (key == kHkeyCurrentUser || key == kHkeyLocalMachine) return regerr::kOk;
+  shellFolders_.erase(key);
   return static_cast<int>(RegCloseKey(asHkey(key)));
 }
 

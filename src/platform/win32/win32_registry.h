@@ -2,9 +2,13 @@
 // REG_EXPAND_SZ, REG_MULTI_SZ) are exchanged in UTF-8 like every string of
 // the program, and stored in UTF-16 so that a folder name outside the ANSI
 // code page survives; other types are raw bytes.
+// The user's Shell Folders key answers a missing "Local AppData" with the
+// folder the system knows by that name: the key is kept only for older
+// programs, and nothing promises it holds the value.
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "platform/registry.h"
@@ -27,8 +31,7 @@ class Win32Registry : public Registry {
   int deleteValue(RegKey key, const std::string& name) override;
   int closeKey(RegKey key) override;
 
-  // Creates a key and its missing parents (the interface itself never does).
-  int createKey(std::uint32_t root, const std::string& subKey);
+  int createKey(std::uint32_t root, const std::string& subKey) override;
   // Removes the isolated tree with everything below it.
   void removeIsolatedTree();
 
@@ -37,6 +40,7 @@ class Win32Registry : public Registry {
   void* rootHandle(std::uint32_t root);
 
   std::wstring isolated_;
+  std::set<RegKey> shellFolders_;  // open handles of the user's Shell Folders key
 };
 
 }  // namespace quilbert::platform

@@ -3,8 +3,7 @@
 
 #include "app/catalogue.h"
 #include "app/config.h"
-#include "app/registry_routines.h"
-#include "app/text.h"
+#include "app/locations.h"
 #include "net/connect_pass.h"
 #include "net/primitives.h"
 #include "platform/forms/toolkit.h"
@@ -12,25 +11,6 @@
 #include "ui/main/connect_window.h"
 
 namespace quilbert::ui {
-
-namespace {
-
-// Characters a file name cannot hold become "_", so that a user name such as
-// "DOMAIN\user" names a file in the settings folder, not a missing subfolder.
-std::string fileNameSafe(std::string name) {
-  for (char& c : name) {
-    if (std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) c = '_';
-  }
-  return name;
-}
-
-std::string withSeparator(std::string dir) {
-  const char sep = app::Globals::separator();
-  if (dir.empty() || dir.back() != sep) dir += sep;
-  return dir;
-}
-
-}  // namespace
 
 void ConnectWindow::Form_Load() {
   auto& g = g_;
@@ -45,26 +25,8 @@ void ConnectWindow::Form_Load() {
 
   if (g.TrackEdits != "n") BuildDriveRows();
 
-  const char sep = app::Globals::separator();
-  g.AppDir = withSeparator(g.svc.process.appDir());
-  g.IconPrefix = g.AppDir + "ico" + sep;
-  g.LangDir = g.AppDir + "lang" + sep;
+  app::LocateFiles(g, net::LogonUserForFiles(g));
   g.RunCommand = g.AppDir + g.svc.process.exeFileName() + " /a";
-
-  g.SettingsDir = app::trimSpaces(app::ReadRegString(g.svc.registry, platform::kHkeyCurrentUser,
-                                                     app::kShellFoldersKey, "Local Settings"));
-  if (g.SettingsDir.empty()) g.SettingsDir = g.AppDir;
-  g.SettingsDir = withSeparator(g.SettingsDir);
-
-  std::string user;
-  try {
-    const std::string answer = net::UserName(g, "");
-    const auto nul = answer.find('\0');
-    if (nul != std::string::npos) user = app::lowerCase(answer.substr(0, nul));
-  } catch (const net::UserNameError&) {
-    user.clear();
-  }
-  g.ConfigFileName = app::isBlank(user) ? "connect.ini" : fileNameSafe(user) + ".ini";
 
   g.TrackEdits = "n";
   g.ConfigCreated = false;

@@ -10,7 +10,28 @@ namespace quilbert::ui {
 
 namespace {
 constexpr const char* kThemes[] = {"windows", "sony", "beos"};
+// Where a value starts the program at log-on: for every user, or for this one.
+constexpr std::uint32_t kRunRoots[] = {platform::kHkeyLocalMachine, platform::kHkeyCurrentUser};
+
+// Deletes the start value under this root's Run key; 2 when there is none.
+int removeRunValue(platform::Registry& reg, std::uint32_t root) {
+  platform::RegKey key = 0;
+  // Only a value that is there asks for write access, which a standard user
+  // lacks on the machine's key.
+  int rc = reg.openKey(root, app::kRunKey, platform::kKeyQueryValue, key);
+  if (rc != platform::regerr::kOk) return rc;
+  std::uint32_t size = 0;
+  rc = reg.queryValue(key, app::kRunValueName, nullptr, nullptr, size);
+  reg.closeKey(key);
+  if (rc == platform::regerr::kFileNotFound) return rc;
+  rc = reg.openKey(root, app::kRunKey, platform::kKeyAllAccess, key);
+  if (rc != platform::regerr::kOk) return rc;
+  rc = reg.deleteValue(key, app::kRunValueName);
+  reg.closeKey(key);
+  return rc;
 }
+
+}  // namespace
 
 bool ConnectWindow::writeSetting(int line, const std::string& value) {
   auto& stored = g_.ConfigLines[static_cast<std::size_t>(line)];
@@ -110,39 +131,55 @@ void ConnectWindow::icone_Click(int k) {
 
 void ConnectWindow::startupCheck() {
   // Read access is enough to know: a user who may not change the machine's
-  // key still sees whether the program starts with Windows.
-  const auto value = app::QueryValue(g_.svc.registry, platform::kHkeyLocalMachine, app::kRunKey,
-                                     app::kRunValueName, platform::kKeyQueryValue);
-  const auto* s = std::get_if<std::string>(&value);
-  menu("demarrage").setChecked(s != nullptr && *s == g_.RunCommand);
+  // key still sees whether the program starts with Windows, by either value.
+  bool ticked = false;
+  for (const std::uint32_t root : kRunRoots) {
+    const auto value = app::QueryValue(g_.svc.registry, root, app::kRunKey, app::kRunValueName,
+                                       platform::kKeyQueryValue);
+    const auto* s = std::get_if<std::string>(&value);
+    ticked = ticked || (s != nullptr && *s == g_.RunCommand);
+  }
+  menu("demarrage").setChecked(ticked);
 }
 
 void ConnectWindow::demarrage_Click() {
   auto& reg = g_.svc.registry;
   auto& item = menu("demarrage");
+  const bool wanted = !item.checked();
   int rc = 0;
-  bool wanted = false;
-  if (item.checked()) {
-    platform::RegKey key = 0;
-    rc = reg.openKey(platform::kHkeyLocalMachine, app::kRunKey, platform::kKeyAllAccess, key);
-    if (rc == 0) {
-      rc = reg.deleteValue(key, app::kRunValueName);
-      reg.closeKey(key);
-    }
-    wanted = false;
-  } else {
+  std::string notRemoved;
+  if (wanted) {
     rc = app::SetKeyValue(reg, platform::kHkeyLocalMachine, app::kRunKey, app::kRunValueName,
                           g_.RunCommand, platform::kRegSz);
-    wanted = true;
+    if (rc != platform::regerr::kOk) {
+      // A standard user may not write the machine's key: the user's own
+      // starts the program at this user's log-on, which is what is asked.
+      reg.createKey(platform::kHkeyCurrentUser, app::kRunKey);
+      rc = app::SetKeyValue(reg, platform::kHkeyCurrentUser, app::kRunKey, app::kRunValueName,
+                            g_.RunCommand, platform::kRegSz);
+    }
+  } else {
+    for (const std::uint32_t root : kRunRoots) {
+      rc = removeRunValue(reg, root);
+      if (rc != platform::regerr::kOk && rc != platform::regerr::kFileNotFound) {
+        notRemoved += "\r\n" +
+                      std::string(root == platform::kHkeyLocalMachine ? "HKEY_LOCAL_MACHINE\\"
+                                                                      : "HKEY_CURRENT_USER\\") +
+                      app::kRunKey + "\\" + app::kRunValueName + " (" + std::to_string(rc) + ")";
+      }
+    }
   }
   // The tick shows what the registry holds now, whatever it answered.
   startupCheck();
-  if (item.checked() != wanted) {
+  if (!notRemoved.empty()) {
+    ShowDialog(g_, g_.msg(app::kMsgStartupNotRemoved) + notRemoved, kDialogOk, kIconWarning,
+               g_.msg(170));
+  } else if (item.checked() != wanted) {
     ShowDialog(g_, g_.msg(app::kMsgStartupChangeRefused) + "\r\n(" + std::to_string(rc) + ")",
                kDialogOk, kIconWarning, g_.msg(170));
-    return;
+  } else {
+    ShowDialog(g_, g_.msg(wanted ? 50 : 49), kDialogOk, kIconInformation, g_.msg(170));
   }
-  ShowDialog(g_, g_.msg(wanted ? 50 : 49), kDialogOk, kIconInformation, g_.msg(170));
 }
 
 }  // namespace quilbert::ui

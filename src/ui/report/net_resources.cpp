@@ -74,6 +74,17 @@ int headingNumber(std::uint32_t displayType) {
   return displayType < 10 ? kHeadings[displayType] : 0;
 }
 
+int ListContainer(platform::Network& net, const NetResourceEntry* container, std::uint32_t type,
+                  std::vector<NetResourceEntry>& out) {
+  EnumHandle handle = 0;
+  const int rc = net.openEnum(platform::kScopeGlobalNet, type, 0, container, handle);
+  if (rc != neterr::kOk) return rc;
+  OpenEnumeration open(net, handle);
+  std::vector<NetResource> batch;
+  readAll(net, handle, out, batch);
+  return rc;
+}
+
 void EnumNetResources(app::Globals& g, forms::Form& window, forms::ListBox& text2) {
   platform::Network& net = g.svc.network;
   std::vector<NetResourceEntry> collection;

@@ -23,6 +23,12 @@ inline constexpr std::uint32_t kEnumBufferSize = 4096;
 // for a display type that has no heading.
 int headingNumber(std::uint32_t displayType);
 
+// Lists the children of `container` (the top of the network when null) of a
+// resource type (0 any, 1 disk) into `out`, every batch read and the
+// enumeration closed. Returns the service's code for the open (0 listed).
+int ListContainer(platform::Network& net, const NetResourceEntry* container, std::uint32_t type,
+                  std::vector<NetResourceEntry>& out);
+
 // Walks the network level by level and appends to `text2`, for each resource
 // in discovery order, its heading line (when its display type has one) and
 // its detail line (remote name, one blank, comment). Repaints `window` and

@@ -154,6 +154,8 @@ TEST(FileRegistry, SettingsFolderDefaultsToTheConfigurationFolder) {
             0);
   ASSERT_EQ(readValue(registry, kHkeyCurrentUser, kShellFolders, "Local Settings", type, data), 0);
   EXPECT_EQ(data, std::string("/elsewhere\0", 11));
+  ASSERT_EQ(readValue(registry, kHkeyCurrentUser, kShellFolders, "Local AppData", type, data), 0);
+  EXPECT_EQ(data, home.path() + "/quilbert/" + std::string(1, '\0'));
 }
 
 TEST(FileRegistry, DefaultLocationFollowsXdgConfigHome) {

@@ -1,13 +1,18 @@
 // The built program on the real network: "quilbert /a" as a log-on script
 // runs it, and the report of the network, against the test server.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
 
+#include "app/catalogue.h"
 #include "app/config.h"
+#include "net/computer_discovery.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
@@ -89,6 +94,32 @@ TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(server().drivesFolder() / "R")));
 }
 
+// A start that asks no server anything loads no SMB stack: the real
+// network's module comes only with the real network, libsmbclient only with
+// a first question to a server.
+TEST_F(ProgramOnSmb, TheSmbStackLoadsOnlyWhenAServerIsAsked) {
+  fs::copy_file(fs::path(QUILBERT_SOURCE_DIR) / "demo/network.toml", dir_.path() / "network.toml");
+  std::string none;  // no entries: nothing to ask a server
+  for (char c = 'A'; c <= 'Z'; ++c) none += std::string("0\t") + c + "\t\t\t\r\n";
+  none += "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n";
+  const char* user = std::getenv("USER");
+  for (const std::string& name : {std::string("claire"), std::string(user ? user : "root")}) {
+    quilbert::testing::writeFile(dir_.path() / "config" / "quilbert" / (name + ".ini"), none);
+  }
+  struct Case {
+    std::string network;
+    bool module;
+  };
+  for (const Case& c :
+       {Case{"sim:" + (dir_.path() / "network.toml").string(), false}, Case{"smb", true}}) {
+    const quilbert::testing::CommandRun run =
+        runProgram(exe_, dir_.path(), "LD_DEBUG=files QUILBERT_NETWORK=" + c.network, "/a");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("quilbert-smb.so") != std::string::npos, c.module) << c.network;
+    EXPECT_EQ(run.output.find("libsmbclient"), std::string::npos) << c.network;
+  }
+}
+
 TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
   writeConfiguration(dir_.path());
   const quilbert::testing::CommandRun run =
@@ -98,8 +129,45 @@ TEST_F(ProgramOnSmb, WithoutASessionBusItSaysWhatIsMissing) {
   EXPECT_FALSE(fs::exists(server().drivesFolder() / "P"));
 }
 
+// What a script asks the command line on the real network: which letter is
+// down and why, and what the server offers.
+TEST_F(ProgramOnSmb, TheCommandLineSaysWhichLetterIsDownAndWhy) {
+  platform::NetResource publicShare;
+  publicShare.type = platform::kTypeDisk;
+  publicShare.localName = "P:";
+  publicShare.remoteName = "\\\\127.0.0.1\\public";
+  ASSERT_EQ(net_.addConnection(publicShare, "", "", 0), platform::neterr::kOk);
+  writeConfiguration(dir_.path());
+  const fs::path cli = fs::path(QUILBERT_BINARY_DIR) / "quilbert-cli";
+  const auto status = runProgram(cli, dir_.path(), "", "status --json 2>/dev/null");
+  EXPECT_EQ(status.exitCode, 2) << status.output;
+  const auto letters = nlohmann::json::parse(status.output)["letters"];
+  ASSERT_EQ(letters.size(), 3U) << status.output;
+  EXPECT_EQ(letters[0]["connected"], true);
+  EXPECT_EQ(letters[1]["reason"], "This drive letter is not connected.");
+  EXPECT_EQ(letters[2]["reason"], "Network path not found.");  // nothing listens there
+
+  const auto shares = runProgram(cli, dir_.path(), "", "browse '\\\\127.0.0.1' 2>&1");
+  EXPECT_NE(shares.output.find("[Share] \\\\127.0.0.1\\docs (Alice's documents)"),
+            std::string::npos)
+      << shares.output;
+  // Configured servers, and the computer the discovery peer announces.
+  const auto all = runProgram(cli, dir_.path(), "", "browse --json 2>/dev/null");
+  const auto answer = nlohmann::json::parse(all.output);
+  std::map<std::string, std::vector<std::string>> groups;
+  for (const auto& group : answer["workgroups"]) {
+    for (const auto& server : group["servers"]) {
+      groups[group["name"].get<std::string>()].push_back(server["name"].get<std::string>());
+    }
+  }
+  EXPECT_THAT(groups[kOtherServers], ::testing::Contains("\\\\127.0.0.1")) << all.output;
+  EXPECT_THAT(groups["TESTGROUP"], ::testing::Contains(std::string("\\\\") + testing::kPeerName))
+      << all.output;
+}
+
 // The report of the program over the real network: the connected letter, the
-// configured server and its shares.
+// configured server and its shares, and the computer found by WS-Discovery
+// with its workgroup and shares.
 TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   platform::NetResource publicShare;
   publicShare.type = platform::kTypeDisk;
@@ -114,8 +182,12 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   options.port = testing::kPort;
   options.mdns = false;
   options.configuredRemotes = [] { return std::vector<std::string>{"\\\\127.0.0.1\\docs"}; };
+  app::Globals* program = nullptr;
+  options.foundComputersName = [&program] { return program->msg(app::kMsgFoundComputers); };
+  options.findComputers = [] { return net::discoverComputers(*platform::openDiscoverySockets()); };
   SmbNetwork net(options);
   app::Globals g(app::Services{tk, net, net, registry, process});
+  program = &g;
   for (int n = 0; n < app::kCatalogueSize; ++n) {
     g.Catalogue[static_cast<std::size_t>(n)] = "m" + std::to_string(n);
   }
@@ -137,6 +209,13 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   EXPECT_TRUE(has("\\\\127.0.0.1 ")) << ::testing::PrintToString(network);
   EXPECT_TRUE(has("\\\\127.0.0.1\\public Open to all")) << ::testing::PrintToString(network);
   EXPECT_TRUE(has("\\\\127.0.0.1\\docs Alice's documents")) << ::testing::PrintToString(network);
+  if (!testing::SambaServer::inNamespace()) return;
+  const std::string peer = std::string("\\\\") + testing::kPeerName;
+  for (const std::string& line :
+       {std::string("m132 "), std::string("TESTGROUP "), peer + " " + testing::kPeerAddress,
+        peer + "\\public Open to all"}) {
+    EXPECT_TRUE(has(line)) << line << " in " << ::testing::PrintToString(network);
+  }
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -87,7 +88,12 @@ SambaServer& server() {
 }
 
 bool SambaServer::enterNamespace() {
-  if (::geteuid() != 0 || ::unshare(CLONE_NEWNET) != 0) return false;
+  // A mount namespace too, for the name server's resolv.conf (as "ip netns
+  // exec" mounts /etc/netns/NAME/resolv.conf).
+  if (::geteuid() != 0 || ::unshare(CLONE_NEWNET | CLONE_NEWNS) != 0 ||
+      ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0) {
+    return false;
+  }
   // Our own loopback, a route into nowhere and an address whose packets vanish.
   namespaced = std::system("ip link set lo up") == 0 &&
                std::system("ip route add blackhole 10.66.0.1/32") == 0 &&
@@ -220,7 +226,48 @@ void SambaServer::start(int extraShares) {
         ::listen(silentListener_, 16) != 0) {
       failure_ = "cannot listen at the silent address";
     }
+    startNameServer();
   }
+}
+
+namespace {
+
+// Answers the queries sent to 127.0.0.1:53 by the first label of their name.
+void answerNames(int fd) {
+  unsigned char packet[512];
+  sockaddr_in from{};
+  socklen_t size = sizeof from;
+  for (;;) {
+    const ssize_t n =
+        ::recvfrom(fd, packet, sizeof packet, 0, reinterpret_cast<sockaddr*>(&from), &size);
+    if (n <= 0) return;  // shut down
+    if (n < 13) continue;
+    const std::string first(reinterpret_cast<char*>(packet) + 13,
+                            std::min<std::size_t>(packet[12], static_cast<std::size_t>(n) - 13));
+    if (std::string(kQuietName).rfind(first + ".", 0) == 0) continue;  // swallowed
+    const bool failing = std::string(kFailingName).rfind(first + ".", 0) == 0;
+    packet[2] |= 0x80;                                                 // a response
+    packet[3] = static_cast<unsigned char>(0x80 | (failing ? 2 : 3));  // SERVFAIL, NXDOMAIN
+    ::sendto(fd, packet, static_cast<std::size_t>(n), 0, reinterpret_cast<sockaddr*>(&from), size);
+  }
+}
+
+}  // namespace
+
+void SambaServer::startNameServer() {
+  nameServer_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_port = htons(53);
+  ::inet_pton(AF_INET, "127.0.0.1", &a.sin_addr);
+  write(root_ / "resolv.conf", "nameserver 127.0.0.1\noptions timeout:5 attempts:2\n");
+  if (::bind(nameServer_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      ::mount((root_ / "resolv.conf").c_str(), "/etc/resolv.conf", nullptr, MS_BIND, nullptr) !=
+          0) {
+    failure_ = "cannot start the name server";
+    return;
+  }
+  std::thread(answerNames, nameServer_).detach();
 }
 
 void SambaServer::startAnnouncer() {
@@ -266,6 +313,26 @@ void SambaServer::startAnnouncer() {
   ::setenv("DBUS_SYSTEM_BUS_ADDRESS", address.c_str(), 1);
 }
 
+void SambaServer::startDiscoveryPeer() {
+  if (!namespaced || !running()) return;
+  const fs::path log = root_ / "log/wsdd.out";
+  spawn({std::string(QUILBERT_SOURCE_DIR) + "/tests/support/wsdd_peer.sh", log.string(), "sleep",
+         "infinity"},
+        {}, root_ / "log/wsdd-peer.out");
+  const auto deadline = std::chrono::steady_clock::now() + 10s;
+  while (readAll(log).find("scheduling Hello") == std::string::npos &&
+         std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  // SMB connections to the peer's address lead to this server.
+  const std::string rule =
+      "nft -f - <<'EOF'\ntable ip quilbert_wsd {\n  chain out { type nat hook "
+      "output priority -100; ip daddr " +
+      std::string(kPeerAddress) + " tcp dport " + std::to_string(kPort) + " dnat to " + kServer +
+      "; }\n}\nEOF";
+  if (std::system(rule.c_str()) != 0) failure_ = "cannot lead the peer's SMB to the server";
+}
+
 std::vector<std::string> SambaServer::mounts() const {
   std::vector<std::string> found;
   std::istringstream lines(readAll("/proc/mounts"));
@@ -298,6 +365,7 @@ void SambaServer::endOurs() {
 void SambaServer::stop() {
   if (root_.empty()) return;
   if (silentListener_ >= 0) ::close(silentListener_);
+  if (nameServer_ >= 0) ::shutdown(nameServer_, SHUT_RDWR);
   endOurs();
   // gvfsd-fuse unmounts when it ends; a mount left by a killed one goes here.
   for (const std::string& line : mounts()) {

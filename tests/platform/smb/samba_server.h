@@ -25,6 +25,16 @@ inline constexpr char kSilent[] = "127.0.0.3";
 inline constexpr char kDropping[] = "127.0.0.4";
 inline constexpr char kBlackholed[] = "10.66.0.1";
 inline constexpr char kAnnouncedHost[] = "quilbert-test.local";
+// In the namespace, the name server of the tests: it never answers for
+// kQuietName, fails for kFailingName (a temporary failure), and knows no other
+// name.
+inline constexpr char kQuietName[] = "quiet.test";
+inline constexpr char kFailingName[] = "failing.test";
+// In the namespace: a computer announcing itself by WS-Discovery
+// (tests/support/wsdd_peer.sh); SMB connections to its address lead to this
+// server.
+inline constexpr char kPeerAddress[] = "10.231.0.2";
+inline constexpr char kPeerName[] = "WSDPEER";
 
 class SambaServer {
  public:
@@ -37,6 +47,8 @@ class SambaServer {
   // In the namespace: an Avahi daemon on a system bus of its own (the test's
   // DBUS_SYSTEM_BUS_ADDRESS) announcing "_smb._tcp" from host kAnnouncedHost.
   void startAnnouncer();
+  // In the namespace: the WS-Discovery peer, ready to answer.
+  void startDiscoveryPeer();
   void stop();
   bool running() const { return smbd_ > 0; }
   const std::string& failure() const { return failure_; }
@@ -52,6 +64,7 @@ class SambaServer {
   pid_t spawn(const std::vector<std::string>& argv, const std::vector<std::string>& env,
               const std::filesystem::path& out);
   void endOurs();
+  void startNameServer();
 
   std::filesystem::path root_;
   std::string failure_;
@@ -59,6 +72,7 @@ class SambaServer {
   pid_t smbd_ = -1;
   pid_t bus_ = -1;
   int silentListener_ = -1;
+  int nameServer_ = -1;
 };
 
 SambaServer& server();

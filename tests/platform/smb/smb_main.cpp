@@ -11,6 +11,7 @@ class ServerEnvironment : public ::testing::Environment {
   void SetUp() override {
     quilbert::smb::testing::server().start();
     quilbert::smb::testing::server().startAnnouncer();
+    quilbert::smb::testing::server().startDiscoveryPeer();
   }
   void TearDown() override { quilbert::smb::testing::server().stop(); }
 };

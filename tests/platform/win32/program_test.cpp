@@ -4,8 +4,12 @@
 // second start ends at once and brings the first instance back.
 #include <gtest/gtest.h>
 #include <windows.h>
+// sddl.h needs the types of windows.h first.
+#include <sddl.h>
 
 #include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
 
 #include "app/text.h"
 #include "platform/paths.h"
@@ -36,8 +40,10 @@ struct ProgramRun {
   std::string output;
 };
 
-// Runs quilbert.exe with `arguments`, its output in a file of `dir`.
-ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments) {
+// Runs quilbert.exe (or another program of the build) with `arguments`, its
+// output in a file of `dir`.
+ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments,
+                      const wchar_t* program = L"quilbert.exe") {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   const fs::path outFile = dir / "out.txt";
   HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
@@ -47,7 +53,7 @@ ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments) {
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = out;
   startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  const fs::path exe = buildFolder() / "quilbert.exe";
+  const fs::path exe = buildFolder() / program;
   std::wstring line = L"\"" + exe.wstring() + L"\" " + arguments;
   PROCESS_INFORMATION process{};
   ProgramRun run;
@@ -67,37 +73,17 @@ ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments) {
   return run;
 }
 
-// The settings folder the program finds in the registry, for one test.
-class SettingsFolderValue {
- public:
-  explicit SettingsFolderValue(const fs::path& folder) {
-    RegCreateKeyExW(HKEY_CURRENT_USER, kShellFolders, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key_,
-                    nullptr);
-    const std::wstring value = folder.wstring() + L"\\";
-    RegSetValueExW(key_, L"Local Settings", 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-  }
-  ~SettingsFolderValue() {
-    // Wine has no such value of its own: the test leaves none behind.
-    RegDeleteValueW(key_, L"Local Settings");
-    RegCloseKey(key_);
-  }
-  SettingsFolderValue(const SettingsFolderValue&) = delete;
-  SettingsFolderValue& operator=(const SettingsFolderValue&) = delete;
-
- private:
-  HKEY key_ = nullptr;
-};
-
-TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirstBack) {
+TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFirstBack) {
   testing::TempDir dir;
   const fs::path source = QUILBERT_SOURCE_DIR;
   const fs::path description = dir.path() / "network.toml";
   fs::copy_file(source / "demo" / "network.toml", description);
   SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", description.c_str());
-  const fs::path settings = dir.path() / "settings";
-  fs::create_directories(settings);
-  SettingsFolderValue settingsValue(settings);
+  // A prefix as Wine makes it, like Windows 10: the file goes to Local AppData.
+  ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Local Settings", RRF_RT_ANY, nullptr,
+                         nullptr, nullptr),
+            ERROR_FILE_NOT_FOUND);
+  const fs::path settings = _wgetenv(L"LOCALAPPDATA");
   // Wine's mpr answers the user of the session, not the provider's (a gap
   // of Wine): the file is named after whatever user mpr reports.
   platform::Win32Network network;
@@ -106,6 +92,7 @@ TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirs
   ASSERT_EQ(network.getUser("", user, length), 0);
   const std::string configName = app::lowerCase(user.substr(0, user.find('\0'))) + ".ini";
   const std::string config = readFile(source / "demo" / "claire.ini");
+  ASSERT_FALSE(fs::exists(buildFolder() / platform::pathFromUtf8(configName)));
   writeFile(settings / platform::pathFromUtf8(configName), config);
 
   const ProgramRun automatic = runProgram(dir.path(), L"/a");
@@ -129,6 +116,19 @@ TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirs
   ASSERT_TRUE(first.claimSingleInstance());
   int activations = 0;
   first.listenForActivation([&] { ++activations; });
+  // The command line answers beside the running instance, and leaves it be.
+  const ProgramRun status = runProgram(dir.path(), L"status --json", L"quilbert-cli.exe");
+  EXPECT_EQ(status.exitCode, 1U) << status.output;
+  const auto letters = nlohmann::json::parse(status.output)["letters"];
+  ASSERT_EQ(letters.size(), 4U) << status.output;
+  EXPECT_EQ(letters[0]["to"], expected.connectedTo('F'));
+  // HERMES is switched off; Wine's mpr answers 67 where the provider said 1231.
+  const std::map<int, std::string> french = {{67, "Chemin réseau introuvable."},
+                                             {1231, "Réseau injoignable."}};
+  EXPECT_EQ(letters[3]["reason"], french.at(letters[3]["code"])) << status.output;
+  const ProgramRun browse = runProgram(dir.path(), L"browse", L"quilbert-cli.exe");
+  EXPECT_EQ(browse.output.substr(0, browse.output.find('\n')),
+            "[Domaine] BUREAU (Office workgroup)");
   ASSERT_EQ(network.cancelConnection("F:", 0, true), 0);
   const ProgramRun second = runProgram(dir.path(), L"/a");
   EXPECT_EQ(second.exitCode, 0U);
@@ -137,6 +137,31 @@ TEST(ProgramUnderWine, AutomaticRunOnTheDemoNetworkThenASecondStartBringsTheFirs
   first.serviceActivation();
   EXPECT_EQ(activations, 1);
   SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", nullptr);
+  fs::remove(settings / platform::pathFromUtf8(configName));
+}
+
+// Objects of another owner under the instance's old or new name end no start.
+TEST(Win32Process, AnotherAccountsObjectUnderTheInstanceNameEndsNoStart) {
+  const std::wstring name = L"QuilbertTest-taken-" + std::to_wstring(GetCurrentProcessId());
+  HANDLE token = nullptr;
+  OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+  unsigned char user[SECURITY_MAX_SID_SIZE + sizeof(TOKEN_USER)];
+  DWORD size = sizeof user;
+  GetTokenInformation(token, TokenUser, user, size, &size);
+  LPWSTR sid = nullptr;
+  ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid);
+  for (const wchar_t* sddl : {L"O:SYD:(A;;GA;;;WD)", L"O:SYD:P(A;;GA;;;SY)"}) {
+    SECURITY_ATTRIBUTES taken{sizeof taken, nullptr, FALSE};
+    ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1,
+                                                         &taken.lpSecurityDescriptor, nullptr);
+    HANDLE former = CreateMutexW(&taken, FALSE, (L"Local\\" + name + L".instance").c_str());
+    HANDLE own = CreateMutexW(&taken, FALSE, (L"Local\\" + name + L".instance." + sid).c_str());
+    EXPECT_TRUE(platform::Win32Process(platform::win32::narrow(name)).claimSingleInstance());
+    for (HANDLE h : {former, own}) CloseHandle(h);
+    LocalFree(taken.lpSecurityDescriptor);
+  }
+  LocalFree(sid);
+  CloseHandle(token);
 }
 
 TEST(Win32Process, TheArgumentStringFollowsTheProgramName) {
@@ -146,6 +171,11 @@ TEST(Win32Process, TheArgumentStringFollowsTheProgramName) {
   EXPECT_EQ(Win32Process::argumentsOf(L"quilbert.exe\t/a "), "/a ");
   EXPECT_EQ(Win32Process::argumentsOf(L"quilbert.exe"), "");
   EXPECT_EQ(Win32Process::argumentsOf(L"\"C:\\é\\q.exe\" /é"), "/é");
+  // The Run value is stored unquoted: the program's own path holds blanks.
+  const std::wstring exe = LR"(C:\Program Files\Quilbert\quilbert.exe)";
+  EXPECT_EQ(Win32Process::argumentsOf(exe + L" /a", exe), "/a");
+  EXPECT_EQ(Win32Process::argumentsOf(LR"(c:\program files\quilbert\QUILBERT.EXE)", exe), "");
+  EXPECT_EQ(Win32Process::argumentsOf(exe + L"2 /a", exe), R"(Files\Quilbert\quilbert.exe2 /a)");
 }
 
 }  // namespace

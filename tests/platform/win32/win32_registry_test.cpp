@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/registry_routines.h"
+#include "platform/win32/win32_text.h"
 #include "support/test_platform.h"
 #include "support/test_program.h"
 
@@ -75,6 +77,15 @@ TEST_F(Win32RegistryTest, DeletedValuesAreGoneAndMissingKeysSayNotFound) {
   EXPECT_EQ(registry.openKey(kHkeyLocalMachine, kKey + "\\Nowhere", kKeyQueryValue, none),
             regerr::kFileNotFound);
   EXPECT_EQ(registry.openKey(0x80000099U, kKey, kKeyQueryValue, none), regerr::kInvalidHandle);
+}
+
+// The Shell Folders key is kept for older programs: one without "Local AppData"
+// answers the shell's own folder of that name.
+TEST_F(Win32RegistryTest, AMissingLocalAppDataIsTheShellsFolder) {
+  const std::string key = R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders)";
+  registry.createKey(kHkeyCurrentUser, key);
+  EXPECT_EQ(app::ReadRegString(registry, kHkeyCurrentUser, key, "Local AppData"),
+            win32::narrow(_wgetenv(L"LOCALAPPDATA")));
 }
 
 // The refusal comes from the key's own access list, as for a user without

@@ -76,24 +76,25 @@ TEST_F(SettingsTest, OnlyTheExactCommandTicksTheItem) {
   }
 }
 
-TEST_F(SettingsTest, ARefusedChangeShowsWhatTheRegistryHolds) {
+TEST_F(SettingsTest, AUserWhoMayNotWriteTheMachineKeyStartsByTheirOwnValue) {
   startWith();
   p.registry->setReadOnly(platform::kHkeyLocalMachine, app::kRunKey);
   p.answerDialog(kAnswerOk);
   w().menu("demarrage").click();
-  EXPECT_FALSE(w().menu("demarrage").checked());
-  EXPECT_EQ(p.dialogTexts.back().substr(0, p.g->msg(app::kMsgStartupChangeRefused).size()),
-            p.g->msg(app::kMsgStartupChangeRefused));
-  // Set by someone who may: ticked, and still ticked when removing it is refused.
+  EXPECT_TRUE(w().menu("demarrage").checked());
+  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(50));
+  EXPECT_TRUE(p.registry->startsAtLogOn(p.g->RunCommand));
+  // Set for all by an administrator too: switching off names what stays.
   p.registry->setReadOnly(platform::kHkeyLocalMachine, app::kRunKey, false);
   setRunValue(platform::kRegSz, p.g->RunCommand + '\0');
   p.registry->setReadOnly(platform::kHkeyLocalMachine, app::kRunKey);
-  w().annulmodif_Click();
-  EXPECT_TRUE(w().menu("demarrage").checked());
   p.answerDialog(kAnswerOk);
   w().menu("demarrage").click();
   EXPECT_TRUE(w().menu("demarrage").checked());
-  EXPECT_EQ(p.dialogTexts.size(), 2U);
+  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(app::kMsgStartupNotRemoved) +
+                                      "\r\nHKEY_LOCAL_MACHINE\\" + app::kRunKey + "\\Quilbert (5)");
+  EXPECT_EQ(app::QueryValue(*p.registry, platform::kHkeyCurrentUser, app::kRunKey, "Quilbert"),
+            app::RegValue());
 }
 
 TEST_F(SettingsTest, LanguageSwitchAppliesEveryCaptionAndWritesLine29Only) {

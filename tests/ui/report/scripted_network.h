@@ -197,6 +197,7 @@ class AbsentRegistry : public platform::Registry {
     return platform::regerr::kInvalidHandle;
   }
   int closeKey(platform::RegKey) override { return platform::regerr::kInvalidHandle; }
+  int createKey(std::uint32_t, const std::string&) override { return 5; }  // access denied
 };
 
 class IdleProcess : public platform::Process {

@@ -39,17 +39,13 @@ check_config() {
 }
 winpath() { timeout 30 winepath -w "$1" 2>/dev/null; }
 
-# The demo network and Claire's configuration, in a settings folder of our
-# own. Wine names the network user after the logged-on one (WNetGetUser with
-# no name does not reach the providers), and the file after the user.
+# The demo network and Claire's configuration where the program finds it in
+# a prefix as Wine makes it (Local AppData), removed again at the end.
 cp "$demo/network.toml" "$work/network.toml"
-mkdir -p "$work/settings"
-user=$(timeout 30 wine cmd /c 'echo %USERNAME%' 2>/dev/null | tr -d '\r' | tr '[:upper:]' '[:lower:]')
-config=$work/settings/$user.ini
+config=$("$demo/../tools/wine-prefix" config "$(dirname "$exe")")
+trap 'rm -rf "$work" "$config"' EXIT
 cp "$demo/claire.ini" "$config"
 export QUILBERT_TEST_NETWORK=$(winpath "$work/network.toml")
-timeout 60 wine reg add 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
-  /v 'Local Settings' /d "$(winpath "$work/settings")" /f >"$work/reg.log" 2>&1
 
 timeout 120 wine "$exe" >"$work/out.txt" 2>&1 &
 program=$!

@@ -1,0 +1,59 @@
+#include "app/locations.h"
+
+#include <filesystem>
+#include <string_view>
+
+#include "app/registry_routines.h"
+#include "app/text.h"
+#include "platform/paths.h"
+
+namespace quilbert::app {
+
+namespace {
+
+// Characters a file name cannot hold become "_", so that a user name such as
+// "DOMAIN\user" names a file in the settings folder, not a missing subfolder.
+std::string fileNameSafe(std::string name) {
+  for (char& c : name) {
+    if (std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) c = '_';
+  }
+  return name;
+}
+
+std::string withSeparator(std::string dir) {
+  const char sep = Globals::separator();
+  if (dir.empty() || dir.back() != sep) dir += sep;
+  return dir;
+}
+
+// "Local Settings" where the system still names it; else a configuration
+// already beside the program (a portable copy, or one an earlier start put
+// there) stays in use; else the folder "Local Settings" became, which a
+// standard user can write, unlike the program's folder under Program Files.
+std::string settingsFolder(const Globals& g) {
+  auto shellFolder = [&g](const char* name) {
+    return trimSpaces(
+        ReadRegString(g.svc.registry, platform::kHkeyCurrentUser, kShellFoldersKey, name));
+  };
+  std::string dir = shellFolder("Local Settings");
+  if (dir.empty()) {
+    std::error_code ec;
+    const bool besideProgram =
+        std::filesystem::is_regular_file(platform::pathFromUtf8(g.AppDir + g.ConfigFileName), ec);
+    dir = besideProgram ? g.AppDir : shellFolder("Local AppData");
+  }
+  return withSeparator(dir.empty() ? g.AppDir : dir);
+}
+
+}  // namespace
+
+void LocateFiles(Globals& g, const std::string& user) {
+  const char sep = Globals::separator();
+  g.AppDir = withSeparator(g.svc.process.appDir());
+  g.IconPrefix = g.AppDir + "ico" + sep;
+  g.LangDir = g.AppDir + "lang" + sep;
+  g.ConfigFileName = isBlank(user) ? "connect.ini" : fileNameSafe(user) + ".ini";
+  g.SettingsDir = settingsFolder(g);
+}
+
+}  // namespace quilbert::app

@@ -1,0 +1,150 @@
+// quilbert-cli browse [\\SERVER]
+#include <deque>
+#include <set>
+
+#include "app/text.h"
+#include "cli/commands.h"
+#include "net/primitives.h"
+#include "ui/report/net_resources.h"
+
+namespace quilbert::cli {
+
+namespace {
+
+using platform::NetResource;
+namespace neterr = platform::neterr;
+
+// A container that holds servers (a workgroup or domain, or the entry of the
+// announced and configured servers) with what it holds.
+struct Group {
+  NetResource resource;
+  std::vector<NetResource> servers;
+  int code = neterr::kOk;
+};
+
+// Containers above the servers are few; the bound only guards against a
+// service that returns a container inside itself for ever.
+constexpr std::size_t kMostContainers = 1000;
+
+std::string heading(const app::Globals& g, std::uint32_t displayType) {
+  const int n = ui::gNetRes1::headingNumber(displayType);
+  return n != 0 ? g.msg(n) + " " : std::string();
+}
+
+// "[Server] \\ATLAS (File server)": the report's heading, the name and the comment.
+std::string describe(const app::Globals& g, const NetResource& r) {
+  std::string line = heading(g, r.displayType) + r.remoteName.value_or("");
+  if (r.comment && !r.comment->empty()) line += " (" + *r.comment + ")";
+  return line;
+}
+
+nlohmann::json entry(const NetResource& r) {
+  return {{"name", r.remoteName.value_or("")}, {"comment", r.comment.value_or("")}};
+}
+
+nlohmann::json failure(app::Globals& g, int code) {
+  net::SetNetErrorText(g, code);
+  return {{"code", code}, {"reason", g.NetErrorText}};
+}
+
+// Walks the containers down to the servers, without opening any server:
+// listing the shares of every server would cost a round trip each.
+int Workgroups(app::Globals& g, Output& o) {
+  platform::Network& net = g.svc.network;
+  std::vector<Group> groups;
+  std::deque<NetResource> toVisit;
+  std::vector<NetResource> top;
+  const int rc = ui::gNetRes1::ListContainer(net, nullptr, platform::kTypeAny, top);
+  if (rc != neterr::kOk) {
+    nlohmann::json answer = failure(g, rc);
+    Print(o, answer, "");
+    if (!o.json) o.err << g.NetErrorText << "\n";
+    return 1;
+  }
+  toVisit.assign(top.begin(), top.end());
+  std::set<std::string> seen;
+  while (!toVisit.empty() && seen.size() < kMostContainers) {
+    NetResource container = std::move(toVisit.front());
+    toVisit.pop_front();
+    if ((container.usage & platform::kUsageContainer) == 0 ||
+        container.displayType == platform::kDisplayServer ||
+        container.displayType == platform::kDisplayShare ||
+        !seen.insert(container.remoteName.value_or("") + "\n" + container.provider.value_or(""))
+             .second) {
+      continue;
+    }
+    Group group{container, {}, neterr::kOk};
+    std::vector<NetResource> children;
+    group.code = ui::gNetRes1::ListContainer(net, &container, platform::kTypeAny, children);
+    bool holdsGroups = false;
+    for (NetResource& child : children) {
+      if (child.displayType == platform::kDisplayServer) {
+        group.servers.push_back(std::move(child));
+      } else {
+        holdsGroups = true;
+        toVisit.push_back(std::move(child));
+      }
+    }
+    // A workgroup is listed even when empty; a container of workgroups
+    // (a provider, the computers found) only through them.
+    if (!group.servers.empty() ||
+        (container.displayType == platform::kDisplayDomain && !holdsGroups)) {
+      groups.push_back(std::move(group));
+    }
+  }
+
+  nlohmann::json list = nlohmann::json::array();
+  std::string lines;
+  for (const Group& group : groups) {
+    nlohmann::json item = entry(group.resource);
+    nlohmann::json servers = nlohmann::json::array();
+    lines += describe(g, group.resource) + "\n";
+    for (const NetResource& server : group.servers) {
+      servers.push_back(entry(server));
+      lines += "  " + describe(g, server) + "\n";
+    }
+    item["servers"] = std::move(servers);
+    if (group.code != neterr::kOk) {
+      item.update(failure(g, group.code));
+      lines += "  " + g.NetErrorText + "\n";
+    }
+    list.push_back(std::move(item));
+  }
+  Print(o, nlohmann::json{{"workgroups", std::move(list)}}, lines);
+  return 0;
+}
+
+int Shares(app::Globals& g, Output& o, const std::string& server) {
+  NetResource container;
+  container.scope = platform::kScopeGlobalNet;
+  container.displayType = platform::kDisplayServer;
+  container.usage = platform::kUsageContainer;
+  container.remoteName = server;
+  std::vector<NetResource> shares;
+  const int rc =
+      ui::gNetRes1::ListContainer(g.svc.network, &container, platform::kTypeDisk, shares);
+  nlohmann::json answer{{"server", server}};
+  if (rc != neterr::kOk) {
+    answer.update(failure(g, rc));
+    Print(o, answer, "");
+    if (!o.json) o.err << g.NetErrorText << " (" << server << ")\n";
+    return 1;
+  }
+  nlohmann::json list = nlohmann::json::array();
+  std::string lines;
+  for (const NetResource& share : shares) {
+    list.push_back(entry(share));
+    lines += describe(g, share) + "\n";
+  }
+  answer["shares"] = std::move(list);
+  Print(o, answer, lines);
+  return 0;
+}
+
+}  // namespace
+
+int Browse(app::Globals& g, Output& o, const std::string& server) {
+  return server.empty() ? Workgroups(g, o) : Shares(g, o, server);
+}
+
+}  // namespace quilbert::cli

@@ -1,0 +1,41 @@
+// The command line's commands on a loaded program state (configuration and
+// catalogue read). Each builds its answer as one JSON value, printed as it is
+// with --json or as lines for a person, and returns the exit code.
+#pragma once
+
+#include <iosfwd>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "app/globals.h"
+
+namespace quilbert::cli {
+
+// Exit code when a command cannot run at all (bad letter, unreadable
+// settings, no network service); above the letter counts (0 to 26).
+inline constexpr int kExitCannotRun = 64;
+
+struct Output {
+  std::ostream& out;
+  std::ostream& err;
+  bool json = false;
+};
+
+// Every active letter: connected to its path or not, to what, and why not.
+// Returns the number of active letters not connected.
+int Status(app::Globals& g, Output& o);
+
+// The workgroups and their servers (server empty), or one server's disk
+// shares ("\\SERVER"). Returns 0, or 1 when the network or the server could
+// not be listed.
+int Browse(app::Globals& g, Output& o, const std::string& server);
+
+// Disconnects the letters given (upper case), or all 26 when none, without
+// forcing open files. Returns the number of letters left connected.
+int Disconnect(app::Globals& g, Output& o, const std::vector<char>& letters);
+
+// The display of one JSON answer.
+void Print(Output& o, const nlohmann::json& answer, const std::string& lines);
+
+}  // namespace quilbert::cli

@@ -1,0 +1,35 @@
+// Composition root of quilbert-cli on Linux: the network the program would
+// run on, the registry store and the process services; no window.
+#include <iostream>
+
+#include "app/globals.h"
+#include "cli/cli.h"
+#include "cli/commands.h"
+#include "network_hooks.h"
+#include "platform/headless/headless_toolkit.h"
+#include "platform/linux/chosen_network.h"
+#include "platform/linux/file_registry.h"
+#include "platform/linux/linux_process.h"
+
+int main(int argc, char** argv) {
+  using namespace quilbert;
+  cli::Command command;
+  if (auto code = cli::ParseArguments(argc, argv, command, std::cout, std::cerr)) return *code;
+  platform::LinuxProcess process(argc, argv);
+  platform::FileRegistry registry;
+  const app::Globals* program = nullptr;
+  smb::OpenedNetwork chosen;
+  try {
+    chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
+                                         networkHooks(program));
+  } catch (const std::exception& e) {
+    std::cerr << "quilbert-cli: " << e.what() << "\n";
+    return cli::kExitCannotRun;
+  }
+  // The windowless backend of the form model: the commands show nothing.
+  headless::HeadlessToolkit toolkit;
+  app::Globals g(
+      app::Services{toolkit, *chosen.network, *chosen.drives, registry, process, nullptr});
+  program = &g;
+  return cli::Execute(g, command, std::cout, std::cerr);
+}

@@ -1,0 +1,37 @@
+// What a Linux program of ours (the program, its command line) lends the
+// real network: the servers of its configuration, and the computers found
+// by discovery with the name of their entry in the program's language.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/catalogue.h"
+#include "app/globals.h"
+#include "net/computer_discovery.h"
+#include "platform/smb/smb_module.h"
+
+namespace quilbert {
+
+// `program` is read when the network asks, so it may be set after the
+// network is opened.
+inline smb::ModuleHooks networkHooks(const app::Globals* const& program) {
+  smb::ModuleHooks hooks;
+  hooks.configuredRemotes = [&program] {
+    std::vector<std::string> remotes;
+    if (program != nullptr) {
+      for (const auto& entry : program->DriveTable) remotes.push_back(entry.Path);
+    }
+    return remotes;
+  };
+  hooks.foundComputersName = [&program] {
+    return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
+  };
+  hooks.findComputers = [] {
+    const auto sockets = platform::openDiscoverySockets();
+    return net::discoverComputers(*sockets);
+  };
+  return hooks;
+}
+
+}  // namespace quilbert

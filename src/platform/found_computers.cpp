@@ -1,0 +1,69 @@
+#include "platform/found_computers.h"
+
+#include <algorithm>
+
+namespace quilbert::platform {
+
+namespace {
+
+NetResource record(std::uint32_t displayType, std::string remote,
+                   std::optional<std::string> comment = std::nullopt) {
+  NetResource r;
+  r.scope = kScopeGlobalNet;
+  r.type = kTypeAny;
+  r.displayType = displayType;
+  r.usage = kUsageContainer;
+  r.remoteName = std::move(remote);
+  r.comment = std::move(comment);
+  r.provider = kFoundProvider;
+  return r;
+}
+
+}  // namespace
+
+std::string FoundComputers::containerName() const {
+  std::string name = name_ ? name_() : std::string();
+  return name.empty() ? kFoundComputers : name;
+}
+
+std::optional<NetResource> FoundComputers::container() const {
+  if (!find_) return std::nullopt;
+  return record(displayType_, containerName());
+}
+
+const std::vector<FoundComputer>& FoundComputers::lastOrFind() {
+  if (!last_) last_ = find_ ? find_() : std::vector<FoundComputer>{};
+  return *last_;
+}
+
+bool FoundComputers::children(const NetResource& parent, std::vector<NetResource>& out) {
+  if (!owns(parent)) return false;
+  const std::string name = parent.remoteName.value_or("");
+  if (name == containerName() && parent.displayType == displayType_) {
+    last_.reset();  // each opening looks again
+    std::vector<std::string> groups;
+    for (const FoundComputer& c : lastOrFind()) {
+      if (std::find(groups.begin(), groups.end(), c.group) == groups.end()) {
+        groups.push_back(c.group);
+        out.push_back(record(kDisplayDomain, c.group));
+      }
+    }
+    return true;
+  }
+  if (parent.displayType != kDisplayDomain) return false;
+  for (const FoundComputer& c : lastOrFind()) {
+    if (c.group == name) out.push_back(record(kDisplayServer, "\\\\" + c.name, c.address));
+  }
+  return true;
+}
+
+std::string FoundComputers::addressOf(const NetResource& computer) {
+  if (!owns(computer) || computer.displayType != kDisplayServer) return {};
+  const std::string remote = computer.remoteName.value_or("");
+  for (const FoundComputer& c : lastOrFind()) {
+    if ("\\\\" + c.name == remote) return c.address;
+  }
+  return {};
+}
+
+}  // namespace quilbert::platform

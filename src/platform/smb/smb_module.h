@@ -1,0 +1,42 @@
+// The real network as a module of its own (quilbert-smb.so), loaded at run
+// time only when the real network is chosen: GIO's mounts, Avahi and, at its
+// first use, libsmbclient then come with it, and a start on the simulated
+// network loads none of them.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/discovery.h"
+#include "platform/drives.h"
+#include "platform/network.h"
+
+namespace quilbert::smb {
+
+inline constexpr char kModuleFile[] = "quilbert-smb.so";
+inline constexpr char kModuleEntry[] = "quilbert_smb_open";
+
+// A network service with its drives: one object serving both.
+struct OpenedNetwork {
+  std::unique_ptr<platform::Network> network;
+  platform::Drives* drives = nullptr;
+};
+
+// What the program lends the real network.
+struct ModuleHooks {
+  // The shares the user's configuration holds ("\\server\share"), asked
+  // when the browser lists servers.
+  std::function<std::vector<std::string>()> configuredRemotes;
+  // The computers found by discovery; may be empty.
+  platform::ComputerFinder findComputers;
+  // The name of the entry they are listed under; may be empty.
+  platform::ContainerName foundComputersName;
+};
+
+// The module's entry: the real network as the environment sets it up
+// (drives folder, port, time-out, the logged-on user).
+using ModuleEntry = void (*)(const ModuleHooks& hooks, OpenedNetwork& out);
+
+}  // namespace quilbert::smb

@@ -1,0 +1,18 @@
+// The one symbol the real network's module exports.
+#include <type_traits>
+
+#include "platform/smb/smb_module.h"
+#include "platform/smb/smb_network.h"
+
+extern "C" __attribute__((visibility("default"))) void quilbert_smb_open(
+    const quilbert::smb::ModuleHooks& hooks, quilbert::smb::OpenedNetwork& out) {
+  auto options = quilbert::smb::SmbOptions::fromEnvironment();
+  options.configuredRemotes = hooks.configuredRemotes;
+  options.findComputers = hooks.findComputers;
+  options.foundComputersName = hooks.foundComputersName;
+  auto network = std::make_unique<quilbert::smb::SmbNetwork>(std::move(options));
+  out.drives = network.get();
+  out.network = std::move(network);
+}
+
+static_assert(std::is_same_v<decltype(&quilbert_smb_open), quilbert::smb::ModuleEntry>);

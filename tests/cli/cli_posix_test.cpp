@@ -1,0 +1,128 @@
+// The built quilbert-cli on the demo network: what a script reads from
+// status and browse, in the configuration's language, the configuration
+// never written.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "platform/sim/sim_network.h"
+#include "support/shell_command.h"
+#include "support/test_program.h"
+
+namespace quilbert {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+testing::CommandRun runCli(const fs::path& dir, const std::string& args) {
+  const std::string command =
+      "cd '" + dir.string() + "' && XDG_CONFIG_HOME='" + (dir / "config").string() +
+      "' XDG_RUNTIME_DIR='" + dir.string() +
+      "' QUILBERT_NETWORK='sim:" + (dir / "network.toml").string() + "' timeout 30 '" +
+      (fs::path(QUILBERT_BINARY_DIR) / "quilbert-cli").string() + "' " + args + " 2>/dev/null";
+  return testing::runShell(command);
+}
+
+// A copy of the demo network and a configuration whose active letters are
+// `paths`, in English; returns the configuration file.
+fs::path demoWith(const fs::path& dir, const std::map<char, std::string>& paths) {
+  fs::copy_file(fs::path(QUILBERT_SOURCE_DIR) / "demo" / "network.toml", dir / "network.toml");
+  std::string config;
+  for (char c = 'A'; c <= 'Z'; ++c) {
+    config += paths.contains(c) ? std::string("1\t") + c + "\t\t\t" + paths.at(c) + "\r\n"
+                                : std::string("0\t") + c + "\t\t\t\r\n";
+  }
+  const fs::path file = dir / "config" / "quilbert" / "claire.ini";
+  testing::writeFile(file, config + "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n");
+  return file;
+}
+
+// Letters connected on that network, as an earlier session left them.
+void connectOnDemo(const fs::path& dir, const std::map<std::string, std::string>& letters) {
+  auto net = sim::SimNetwork::open(dir / "network.toml");
+  for (const auto& [local, remote] : letters) {
+    platform::NetResource r;
+    r.type = platform::kTypeDisk;
+    r.localName = local;
+    r.remoteName = remote;
+    ASSERT_EQ(net->addConnection(r, "", "", 0), 0) << local;
+  }
+}
+
+TEST(CommandLine, StatusAndBrowseOnTheDemoNetwork) {
+  testing::TempDir dir;
+  // Active letters in every state a letter can be in.
+  const fs::path configFile = demoWith(dir.path(), {{'D', "\\\\ATLAS\\public"},
+                                                    {'F', "\\\\ATLAS\\documents"},
+                                                    {'G', "\\\\MINERVE\\claire"},
+                                                    {'H', "\\\\ATLAS\\public"},
+                                                    {'P', "\\\\HERMES\\archives"},
+                                                    {'Q', "\\\\ATLAS\\nothing"}});
+  const std::string config = testing::readFile(configFile);
+  connectOnDemo(dir.path(), {{"F:", "\\\\ATLAS\\documents"}, {"G:", "\\\\ATLAS\\public"}});
+
+  const testing::CommandRun status = runCli(dir.path(), "status --json");
+  EXPECT_EQ(status.exitCode, 5) << status.output;
+  const json answer = json::parse(status.output);
+  struct Expected {
+    const char* letter;
+    bool connected;
+    int code;
+    const char* reason;
+  };
+  const Expected expected[] = {
+      {"D", false, 85, "This drive letter is already assigned."},  // the CD-ROM drive
+      {"F", true, 0, ""},
+      {"G", false, 85, "This drive letter is already assigned."},  // another share
+      {"H", false, 2250, "This drive letter is not connected."},
+      {"P", false, 1231, "Network unreachable."},
+      {"Q", false, 67, "Network path not found."}};
+  ASSERT_EQ(answer["letters"].size(), std::size(expected)) << status.output;
+  for (std::size_t i = 0; i < std::size(expected); ++i) {
+    const json& item = answer["letters"][i];
+    EXPECT_EQ(item["letter"], expected[i].letter);
+    EXPECT_EQ(item["connected"], expected[i].connected) << expected[i].letter;
+    EXPECT_EQ(item.value("code", 0), expected[i].code) << expected[i].letter;
+    EXPECT_EQ(item.value("reason", ""), expected[i].reason) << expected[i].letter;
+  }
+  EXPECT_EQ(answer["letters"][2]["to"], "\\\\ATLAS\\public");
+
+  const json workgroups = json::parse(runCli(dir.path(), "browse --json").output)["workgroups"];
+  ASSERT_EQ(workgroups.size(), 1U);
+  EXPECT_EQ(workgroups[0]["name"], "BUREAU");
+  std::vector<std::string> servers;
+  for (const json& s : workgroups[0]["servers"]) servers.push_back(s["name"]);
+  EXPECT_EQ(servers, (std::vector<std::string>{"\\\\ATLAS", "\\\\MINERVE", "\\\\HERMES"}));
+  const testing::CommandRun shares = runCli(dir.path(), "browse //atlas");
+  EXPECT_EQ(shares.exitCode, 0);
+  EXPECT_EQ(shares.output,
+            "[Share] \\\\ATLAS\\documents (Shared documents)\n"
+            "[Share] \\\\ATLAS\\paie (Payroll (accounting only))\n"
+            "[Share] \\\\ATLAS\\projets (Current projects)\n"
+            "[Share] \\\\ATLAS\\public (Everyone's share)\n");
+
+  // Read, never written: a user without a configuration keeps having none.
+  EXPECT_EQ(testing::readFile(configFile), config);
+  fs::remove(configFile);
+  EXPECT_EQ(runCli(dir.path(), "status").exitCode, 0);
+  EXPECT_FALSE(fs::exists(configFile));
+}
+
+// Disconnecting never forces open files: that letter stays, and says why.
+TEST(CommandLine, DisconnectLeavesALetterWithOpenFiles) {
+  testing::TempDir dir;
+  demoWith(dir.path(), {});
+  connectOnDemo(dir.path(), {{"F:", "\\\\ATLAS\\documents"}, {"G:", "\\\\ATLAS\\projets"}});
+  const testing::CommandRun run = runCli(dir.path(), "disconnect");
+  EXPECT_EQ(run.exitCode, 1);
+  EXPECT_EQ(run.output,
+            "F: \\\\ATLAS\\documents  Disconnected\n"
+            "G: \\\\ATLAS\\projets  Files are open on this drive: close them and try again.\n");
+  std::string remote;
+  EXPECT_EQ(sim::SimNetwork::open(dir.path() / "network.toml")->getConnection("G:", remote), 0);
+}
+
+}  // namespace
+}  // namespace quilbert
