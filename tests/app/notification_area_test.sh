@@ -22,19 +22,16 @@ within() {  # polls "$@" every 0.1 s for up to $1 tenths of a second
   return 1
 }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" & pids+=($!)
 within 50 test -s "$work/display" || { echo "SKIP: no X server could be started"; exit 77; }
 export DISPLAY=:$(head -1 "$work/display") QT_QPA_PLATFORM=xcb
 unset WAYLAND_DISPLAY
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
+openbox --sm-disable >"$work/openbox.log" 2>&1 & pids+=($!)
 within 100 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "no openbox"
 eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
   { read -r a; read -r p; echo "export DBUS_SESSION_BUS_ADDRESS='$a'; bus_pid=$p"; })"
 pids+=("$bus_pid")
-dbus-monitor "interface='org.freedesktop.Notifications'" >"$work/notifications.log" 2>&1 &
-pids+=($!)
+dbus-monitor "interface='org.freedesktop.Notifications'" >"$work/notifications.log" 2>&1 & pids+=($!)
 
 mkdir -p "$work/config/quilbert" "$work/run"
 chmod 700 "$work/run"
@@ -84,8 +81,7 @@ within 50 grep -q 'Connexions' "$work/notifications.log" || fail "no notificatio
 stop
 
 # With a notification area: the icon appears and Réduire hides the window.
-trayer --expand false --width 60 --widthtype pixel >"$work/trayer.log" 2>&1 &
-pids+=($!)
+trayer --expand false --width 60 --widthtype pixel >"$work/trayer.log" 2>&1 & pids+=($!)
 within 50 bash -c 'xdotool search --class trayer | grep -q .' || fail "trayer did not start"
 config nres
 start

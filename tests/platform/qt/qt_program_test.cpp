@@ -302,9 +302,8 @@ TEST_F(QtProgramTest, ThemeMenuAndTrayActivationWorkThroughQt) {
   auto* quit = qobject_cast<QToolButton*>(widget(p.main->Command1));
   EXPECT_EQ(quit->icon().isNull(), false);
 
-  // Offscreen there is no notification area: Reduce says so once and
-  // minimizes the window; the icon's double click brings it back, a single
-  // click does not.
+  // No notification area offscreen: Reduce says so and minimizes the window;
+  // the icon's double click brings it back, a single click does not.
   auto told = p.whenModal("Dialog",
                           [](QWidget* dialog) { child<QPushButton>(dialog, "OKButton")->click(); });
   qobject_cast<QToolButton*>(widget(p.main->bt_reduc))->click();

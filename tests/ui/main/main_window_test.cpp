@@ -168,7 +168,6 @@ TEST_F(MainWindowTest, APathTheNetworkCallsCannotCarryIsNamedOnTestAndRefusedAtS
   startWith({});
   const std::string path = "\\\\SRV\\\xD0\xB4ocs\xC3\xA9\xD0\xB4";
   const std::string words = p.g->msg(app::kMsgNotCarried, {"\xD0\xB4"});
-  EXPECT_NE(words.find("\xD0\xB4"), std::string::npos);
   w().Cheminreseau(6).setText(path);
   p.answerDialog(kAnswerOk);
   w().Test_Click(6);
