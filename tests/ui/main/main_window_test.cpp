@@ -162,8 +162,7 @@ TEST_F(MainWindowTest, SaveRefusesWhatTheFileCannotHoldNamingEveryFieldAtOnce) {
 }
 
 TEST_F(MainWindowTest, APathTheNetworkCallsCannotCarryIsNamedOnTestAndRefusedAtSave) {
-  // Calls that carry Latin-1 only, as the ANSI calls of a Western Windows:
-  // "é" goes through, "д" does not.
+  // Latin-1 calls, as a Western Windows's ANSI ones: "é" goes, "д" does not.
   p.network->setHighestCarried(0xFF);
   startWith({});
   const std::string path = "\\\\SRV\\\xD0\xB4ocs\xC3\xA9\xD0\xB4";
