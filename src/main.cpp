@@ -14,6 +14,7 @@
 
 int main(int argc, char** argv) {
   using namespace quilbert;
+  platform::LinuxProcess::forbidCoreDumps();
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
   registry.reconcileAutostart();

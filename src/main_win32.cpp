@@ -7,7 +7,7 @@
 
 #include "app/catalogue.h"
 #include "app/globals.h"
-#include "net/computer_discovery.h"
+#include "net/computer_finder.h"
 #include "platform/win32/view/win32_toolkit.h"
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_network.h"
@@ -22,11 +22,9 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   platform::Win32Process process;
   platform::Win32Registry registry;
   app::Globals* program = nullptr;  // names the entry of the computers found
-  platform::Win32Network network(
-      [] { return net::discoverComputers(*platform::openDiscoverySockets()); },
-      [&program] {
-        return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
-      });
+  platform::Win32Network network(net::computerFinder(), [&program] {
+    return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
+  });
   platform::Win32Drives drives(network);
   win32view::Win32Toolkit toolkit;
   // The automatic mode's status lines go to standard output when there is one.

@@ -8,7 +8,7 @@
 
 #include "app/catalogue.h"
 #include "app/globals.h"
-#include "net/computer_discovery.h"
+#include "net/computer_finder.h"
 #include "platform/smb/smb_module.h"
 
 namespace quilbert {
@@ -27,10 +27,7 @@ inline smb::ModuleHooks networkHooks(const app::Globals* const& program) {
   hooks.foundComputersName = [&program] {
     return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
   };
-  hooks.findComputers = [] {
-    const auto sockets = platform::openDiscoverySockets();
-    return net::discoverComputers(*sockets);
-  };
+  hooks.findComputers = net::computerFinder();
   return hooks;
 }
 

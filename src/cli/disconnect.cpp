@@ -13,6 +13,7 @@ int Disconnect(app::Globals& g, Output& o, const std::vector<char>& letters) {
   nlohmann::json list = nlohmann::json::array();
   std::string lines;
   int left = 0;
+  const platform::NetworkPass pass(g.svc.network);
   for (const char letter : chosen) {
     const std::string local = std::string(1, letter) + ":";
     std::string remote;

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   using namespace quilbert;
   cli::Command command;
   if (auto code = cli::ParseArguments(argc, argv, command, std::cout, std::cerr)) return *code;
+  platform::LinuxProcess::forbidCoreDumps();
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
   const app::Globals* program = nullptr;

@@ -9,7 +9,7 @@
 #include "app/catalogue.h"
 #include "app/globals.h"
 #include "cli/cli.h"
-#include "net/computer_discovery.h"
+#include "net/computer_finder.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_network.h"
@@ -32,11 +32,9 @@ int wmain(int argc, wchar_t** argv) {
   platform::Win32Process process;
   platform::Win32Registry registry;
   const app::Globals* program = nullptr;  // names the entry of the computers found
-  platform::Win32Network network(
-      [] { return net::discoverComputers(*platform::openDiscoverySockets()); },
-      [&program] {
-        return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
-      });
+  platform::Win32Network network(net::computerFinder(), [&program] {
+    return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
+  });
   platform::Win32Drives drives(network);
   // The windowless backend of the form model: the commands show nothing.
   headless::HeadlessToolkit toolkit;

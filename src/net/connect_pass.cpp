@@ -14,6 +14,7 @@ constexpr const char* kCrLf = "\r\n";
 }
 
 void cancelAllLetters(app::Globals& g) {
+  const platform::NetworkPass pass(g.svc.network);
   for (char c = 'A'; c <= 'Z'; ++c) CancelDriveConnection(g, std::string(1, c) + ":");
 }
 

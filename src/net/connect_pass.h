@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/globals.h"
+#include "platform/secret.h"
 
 namespace quilbert::net {
 
@@ -17,6 +18,13 @@ struct PassItem {
   std::string path;
   std::string login;
   std::string password;
+
+  PassItem() = default;
+  PassItem(const PassItem&) = default;
+  PassItem& operator=(const PassItem&) = default;
+  PassItem(PassItem&&) = default;
+  PassItem& operator=(PassItem&&) = default;
+  ~PassItem() { platform::wipe(password); }
 };
 
 enum class PassKind { Interactive, Automatic };

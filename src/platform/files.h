@@ -16,7 +16,8 @@ namespace quilbert::platform::files {
 // makes it readable by its owner only. Temporary files of the same target
 // left behind by a writer that was killed are removed first. Empty on
 // success, else a message naming the file and the error; the old file is
-// then intact. A target that is a link has the file it leads to replaced.
+// then intact. A target that is a link is never written through: on POSIX it
+// is refused with a message saying so.
 // `durable` false skips the flushes to disk: the file is still whole after
 // the writer dies at any moment, but not necessarily after a power cut.
 std::string replace(const std::filesystem::path& path, std::string_view bytes, bool ownerOnly,

@@ -25,6 +25,7 @@ inline constexpr int kNoMoreItems = 259;
 inline constexpr int kBadDevice = 1200;
 inline constexpr int kNotContainer = 1207;
 inline constexpr int kNoUnicodeTranslation = 1113;
+inline constexpr int kInvalidPasswordName = 1216;
 inline constexpr int kSessionCredentialConflict = 1219;
 inline constexpr int kNoNetwork = 1222;
 inline constexpr int kNetworkUnreachable = 1231;
@@ -107,6 +108,23 @@ class Network {
   // order of appearance), for which they answer 1113; "" when they carry it all,
   // as networks whose calls take Unicode do.
   [[nodiscard]] virtual std::string uncarried(std::string_view /*text*/) const { return {}; }
+
+  // Bracket a pass over the letters: a service that looks at the whole system
+  // to answer for one letter (which files are open) may look once per pass.
+  virtual void beginPass() {}
+  virtual void endPass() {}
+};
+
+// One pass over the letters, for as long as it lives.
+class NetworkPass {
+ public:
+  explicit NetworkPass(Network& network) : network_(network) { network_.beginPass(); }
+  ~NetworkPass() { network_.endPass(); }
+  NetworkPass(const NetworkPass&) = delete;
+  NetworkPass& operator=(const NetworkPass&) = delete;
+
+ private:
+  Network& network_;
 };
 
 }  // namespace quilbert::platform

@@ -4,6 +4,8 @@
 #include <poll.h>
 #include <sys/epoll.h>
 #include <sys/file.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -33,7 +35,6 @@ constexpr auto kActivationTimeout = std::chrono::milliseconds(500);
 // oldest one when more than kPeerLimit wait. Nothing ever waits for a peer.
 constexpr auto kPeerPatience = std::chrono::seconds(1);
 constexpr std::size_t kPeerLimit = 16;
-constexpr std::size_t kRequestLimit = 256;
 // Accepted at most per call, so that a flood of connections cannot keep the
 // window's thread away from its other events.
 constexpr int kConnectionsPerService = 32;
@@ -70,6 +71,12 @@ LinuxProcess::LinuxProcess(int argc, const char* const* argv, std::string runtim
   while (runtimeFolder_.size() > 1 && runtimeFolder_.back() == '/') runtimeFolder_.pop_back();
   lockPath_ = runtimeFolder_ + "/quilbert.lock";
   socketPath_ = runtimeFolder_ + "/quilbert.sock";
+}
+
+void LinuxProcess::forbidCoreDumps() {
+  const rlimit none{0, 0};
+  ::setrlimit(RLIMIT_CORE, &none);
+  ::prctl(PR_SET_DUMPABLE, 0, 0, 0, 0);
 }
 
 LinuxProcess::~LinuxProcess() {
@@ -146,16 +153,20 @@ std::string LinuxProcess::commandLine() {
 }
 
 std::string LinuxProcess::prepareRuntimeFolder() const {
-  if (!defaultFolder_) return posix::makeFolders(runtimeFolder_, 0700);
-  // A shared /tmp: the folder must be ours and private, or someone else could hold our lock.
-  if (::mkdir(runtimeFolder_.c_str(), 0700) != 0 && errno != EEXIST) {
+  if (!defaultFolder_) {
+    if (auto error = posix::makeFolders(runtimeFolder_, 0700); !error.empty()) return error;
+  } else if (::mkdir(runtimeFolder_.c_str(), 0700) != 0 && errno != EEXIST) {
     return runtimeFolder_ + ": " + posix::systemError(errno);
   }
+  // The folder must be ours and closed to others' writing, or someone else
+  // could hold our lock or put a socket of theirs in our place; a shared /tmp
+  // is not even readable by others.
   struct stat st {};
   if (::lstat(runtimeFolder_.c_str(), &st) != 0)
     return runtimeFolder_ + ": " + posix::systemError(errno);
-  if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & 077U) != 0) {
-    return runtimeFolder_ + ": not a folder private to this user";
+  const mode_t closed = defaultFolder_ ? 077U : 022U;
+  if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid() || (st.st_mode & closed) != 0) {
+    return runtimeFolder_ + ": not used: not a folder of this user's that others cannot write to";
   }
   return {};
 }
@@ -227,8 +238,15 @@ void LinuxProcess::listenForActivation(std::function<void()> onActivate) {
   // Holding the lock, any socket file here was left by an instance that crashed.
   ::unlink(socketPath_.c_str());
   posix::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
-  if (!fd || ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-      ::chmod(socketPath_.c_str(), 0600) != 0 || ::listen(fd.get(), 16) != 0) {
+  // The socket file is made owner-only by bind itself: a chmod by name
+  // afterwards would follow whatever stands there by then.
+  const mode_t umask = ::umask(0177);
+  const bool bound =
+      fd && ::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  const int bindError = errno;
+  ::umask(umask);
+  errno = bindError;
+  if (!bound || ::listen(fd.get(), 16) != 0) {
     report("cannot listen for activation on " + socketPath_ + ": " + posix::systemError(errno));
     return;
   }
@@ -273,8 +291,9 @@ void LinuxProcess::serviceActivation() {
     }
     dropPeer(oldest->first);
   }
-  // Last, as the callback may run a nested loop that comes back here.
-  for (int r = 0; r < requests; ++r) {
+  // Last, as the callback may run a nested loop that comes back here. However
+  // many asked since the last wake-up, bringing the window back once answers all.
+  if (requests > 0) {
     auto callback = onActivate_;  // the callback may replace itself
     if (callback) callback();
   }
@@ -307,26 +326,26 @@ void LinuxProcess::acceptPeers(int& requests) {
 }
 
 bool LinuxProcess::readPeer(Peer& peer, int& requests) {
-  std::array<char, kRequestLimit> buffer{};
-  for (;;) {
-    ssize_t got = ::read(peer.fd.get(), buffer.data(), buffer.size());
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
-    if (got <= 0) {
-      // Hung up (or failed): a last request may lack its line break.
-      if (peer.text == kActivateRequest) ++requests;
-      return false;
-    }
-    peer.text.append(buffer.data(), static_cast<std::size_t>(got));
-    std::size_t end = 0;
-    while ((end = peer.text.find('\n')) != std::string::npos) {
-      if (peer.text.compare(0, end, kActivateRequest) != 0) return false;
-      ++requests;
-      peer.text.erase(0, end + 1);
-    }
-    if (peer.text.size() > kActivateRequest.size()) return false;
+  // One request per peer, read for a bounded number of bytes: a peer that
+  // floods the socket costs no more than one that asks once.
+  std::string buffer(kActivateRequest.size() + 1 - peer.text.size(), '\0');
+  const std::size_t room = buffer.size();
+  ssize_t got = -1;
+  do {
+    got = ::read(peer.fd.get(), buffer.data(), room);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
+  if (got <= 0) {
+    // Hung up (or failed): a last request may lack its line break.
+    if (peer.text == kActivateRequest) ++requests;
+    return false;
   }
-  return true;
+  peer.text.append(buffer.data(), static_cast<std::size_t>(got));
+  if (peer.text == kActivateRequest + "\n") {
+    ++requests;
+    return false;
+  }
+  return kActivateRequest.compare(0, peer.text.size(), peer.text) == 0;
 }
 
 void LinuxProcess::dropPeer(int fd) {

@@ -20,6 +20,10 @@ class LinuxProcess : public Process {
   // $XDG_RUNTIME_DIR, or /tmp/quilbert-<uid> (made private to the user) when
   // that is unset. Tests pass a folder of their own.
   LinuxProcess(int argc, const char* const* argv, std::string runtimeFolder = {});
+  // The program holds the user's passwords for its whole session: no core
+  // dump may write them to disk, and no other process of the user's may read
+  // its memory.
+  static void forbidCoreDumps();
   ~LinuxProcess() override;
   LinuxProcess(const LinuxProcess&) = delete;
   LinuxProcess& operator=(const LinuxProcess&) = delete;

@@ -184,14 +184,12 @@ std::string replace(const std::filesystem::path& target, std::string_view bytes,
                     bool durable) {
   const std::string requested = target.string();
   if (requested.empty()) return "cannot write a file without a name";
-  std::string path = requested;
+  const std::string& path = requested;
   struct stat st {};
   if (::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    // Replace what the link points to, so that a file kept elsewhere stays linked.
-    if (char* real = ::realpath(path.c_str(), nullptr)) {
-      path = real;
-      std::free(real);  // NOLINT(cppcoreguidelines-no-malloc): realpath allocates with malloc
-    }
+    // Whoever put the link there chose which file a save would overwrite.
+    return requested + ": is a symbolic link; not written through it (replace the link with " +
+           "the file itself)";
   }
   auto failure = [&](const std::string& step, int err) {
     return requested + ": " + step + ": " + systemError(err);

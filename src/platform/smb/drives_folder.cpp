@@ -1,8 +1,10 @@
 #include "platform/smb/drives_folder.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -14,6 +16,11 @@ namespace quilbert::smb {
 namespace {
 
 constexpr std::string_view kShareMount = "smb-share:";
+constexpr char kMountsFile[] = ".mounts";
+
+std::string lastPart(const std::string& path) {
+  return path.substr(path.find_last_of('/') + 1);
+}
 
 int hexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -78,36 +85,92 @@ bool parseSharePath(const std::string& path, ShareLink& out) {
   return true;
 }
 
-DrivesFolder::DrivesFolder(std::string folder) : folder_(std::move(folder)) {
+DrivesFolder::DrivesFolder(std::string folder, std::string fuseRoot)
+    : folder_(std::move(folder)), fuseRoot_(std::move(fuseRoot)) {
   while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
+  while (fuseRoot_.size() > 1 && fuseRoot_.back() == '/') fuseRoot_.pop_back();
+}
+
+DrivesFolder::~DrivesFolder() {
+  if (fd_ >= 0) ::close(fd_);
 }
 
 std::string DrivesFolder::entryPath(char letter) const {
   return folder_ + "/" + letter;
 }
 
+std::string DrivesFolder::open(bool create) const {
+  struct stat st {};
+  // Kept open while it is still the folder of that name: one that was
+  // removed (and perhaps made again) is opened anew.
+  if (fd_ >= 0) {
+    struct stat named {};
+    if (::fstat(fd_, &st) == 0 && st.st_nlink > 0 && ::lstat(folder_.c_str(), &named) == 0 &&
+        named.st_ino == st.st_ino && named.st_dev == st.st_dev) {
+      return {};
+    }
+    ::close(fd_);
+    fd_ = -1;
+  }
+  if (create) {
+    // The missing folders are made one by one, private: the links name the user's shares.
+    for (std::size_t slash = 1; slash != std::string::npos;) {
+      slash = folder_.find('/', slash + 1);
+      const std::string part = folder_.substr(0, slash);
+      if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+        return part + ": " + std::strerror(errno);
+      }
+    }
+  }
+  const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ELOOP || errno == ENOTDIR) {
+      return folder_ + ": not used as the drives folder: it is not a folder but a link or a file";
+    }
+    return folder_ + ": " + std::strerror(errno);
+  }
+  std::string refusal;
+  if (::fstat(fd, &st) != 0) {
+    refusal = folder_ + ": " + std::strerror(errno);
+  } else if (st.st_uid != ::geteuid()) {
+    refusal = folder_ + ": not used as the drives folder: it belongs to another user";
+  } else if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+    refusal = folder_ + ": not used as the drives folder: others may write to it (chmod go-w)";
+  }
+  if (!refusal.empty()) {
+    ::close(fd);
+    return refusal;
+  }
+  fd_ = fd;
+  return {};
+}
+
 LetterEntry DrivesFolder::read(char letter) const {
   LetterEntry e;
-  const std::string path = entryPath(letter);
+  if (!open(false).empty()) return e;  // nothing in a folder refused is trusted
+  const char name[2] = {letter, '\0'};
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return e;
+  if (::fstatat(fd_, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return e;
   e.kind = LetterEntry::Kind::Other;
   if (S_ISLNK(st.st_mode)) {
     std::string buffer(PATH_MAX, '\0');
-    const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
+    const ssize_t n = ::readlinkat(fd_, name, buffer.data(), buffer.size());
     if (n > 0) {
       buffer.resize(static_cast<std::size_t>(n));
       e.target = buffer;
       // A share is known by its link's text alone: a look through FUSE
-      // blocks while its server is gone.
-      if (parseSharePath(buffer, e.link)) {
+      // blocks while its server is gone. Only a link into gvfs's FUSE folder
+      // is a connection of ours.
+      if (parseSharePath(buffer, e.link) && !fuseRoot_.empty() &&
+          e.link.mountRoot.compare(0, fuseRoot_.size() + 1, fuseRoot_ + "/") == 0 &&
+          e.link.mountRoot.find('/', fuseRoot_.size() + 1) == std::string::npos) {
         e.kind = LetterEntry::Kind::Share;
         return e;
       }
     }
   }
   struct stat target {};
-  e.reachable = ::stat(path.c_str(), &target) == 0;
+  e.reachable = ::fstatat(fd_, name, &target, 0) == 0;
   return e;
 }
 
@@ -118,26 +181,72 @@ std::array<LetterEntry, 26> DrivesFolder::readAll() const {
 }
 
 std::string DrivesFolder::link(char letter, const std::string& target) const {
-  // Make the missing folders one by one, private: the links name the user's shares.
-  for (std::size_t slash = 1; slash != std::string::npos;) {
-    slash = folder_.find('/', slash + 1);
-    const std::string part = folder_.substr(0, slash);
-    if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-      return part + ": " + std::strerror(errno);
-    }
-  }
-  const std::string path = entryPath(letter);
-  if (::symlink(target.c_str(), path.c_str()) != 0) {
+  if (std::string refused = open(true); !refused.empty()) return refused;
+  const char name[2] = {letter, '\0'};
+  if (::symlinkat(target.c_str(), fd_, name) != 0) {
     if (errno == EEXIST) return "exists";
-    return path + ": " + std::strerror(errno);
+    return entryPath(letter) + ": " + std::strerror(errno);
   }
   return {};
 }
 
 std::string DrivesFolder::unlink(char letter) const {
-  const std::string path = entryPath(letter);
-  if (::unlink(path.c_str()) != 0 && errno != ENOENT) return path + ": " + std::strerror(errno);
+  if (std::string refused = open(false); !refused.empty()) return refused;
+  const char name[2] = {letter, '\0'};
+  if (::unlinkat(fd_, name, 0) != 0 && errno != ENOENT) {
+    return entryPath(letter) + ": " + std::strerror(errno);
+  }
   return {};
+}
+
+std::vector<std::string> DrivesFolder::mounts() const {
+  std::vector<std::string> names;
+  if (!open(false).empty()) return names;
+  const int fd = ::openat(fd_, kMountsFile, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return names;
+  std::string text;
+  std::array<char, 4096> buffer{};
+  ssize_t n = 0;
+  while ((n = ::read(fd, buffer.data(), buffer.size())) > 0 && text.size() < 65536) {
+    text.append(buffer.data(), static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  for (std::size_t start = 0; start < text.size();) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    if (end > start) names.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return names;
+}
+
+bool DrivesFolder::mountedHere(const std::string& mountRoot) const {
+  const auto names = mounts();
+  return std::find(names.begin(), names.end(), lastPart(mountRoot)) != names.end();
+}
+
+void DrivesFolder::rememberMount(const std::string& mountRoot, bool mountedHere) const {
+  std::vector<std::string> names = mounts();
+  const std::string name = lastPart(mountRoot);
+  const auto found = std::find(names.begin(), names.end(), name);
+  if ((found != names.end()) == mountedHere || !open(mountedHere).empty()) return;
+  if (mountedHere) {
+    names.push_back(name);
+  } else {
+    names.erase(found);
+  }
+  std::string text;
+  for (const std::string& n : names) text += n + "\n";
+  // Written beside and renamed into place: a reader never sees half a list.
+  const std::string temporary = std::string(kMountsFile) + ".new";
+  const int fd =
+      ::openat(fd_, temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+  ::close(fd);
+  if (!written || ::renameat(fd_, temporary.c_str(), fd_, kMountsFile) != 0) {
+    ::unlinkat(fd_, temporary.c_str(), 0);
+  }
 }
 
 }  // namespace quilbert::smb

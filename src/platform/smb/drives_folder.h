@@ -2,11 +2,17 @@
 // to the FUSE path of a mounted share (or a folder in it). The links are the
 // only record of the connections, so they survive the process like a logon
 // session's connections do, and anything else found there keeps its letter
-// taken.
+// taken. Only a link into gvfs's own FUSE folder is a connection: a link made
+// by hand is never taken for one, whatever its target looks like.
+//
+// The folder is the user's own: it is opened once, never through a link, and
+// refused when another user owns it or others may write to it, since whoever
+// can change its links can lead the user's programs anywhere.
 #pragma once
 
 #include <array>
 #include <string>
+#include <vector>
 
 namespace quilbert::smb {
 
@@ -35,21 +41,39 @@ struct LetterEntry {
 
 class DrivesFolder {
  public:
-  explicit DrivesFolder(std::string folder);
+  // `fuseRoot`: the folder in which gvfs's FUSE daemon shows its mounts.
+  DrivesFolder(std::string folder, std::string fuseRoot);
+  ~DrivesFolder();
+  DrivesFolder(const DrivesFolder&) = delete;
+  DrivesFolder& operator=(const DrivesFolder&) = delete;
   [[nodiscard]] const std::string& folder() const { return folder_; }
   [[nodiscard]] std::string entryPath(char letter) const;
+  // Opens the folder (making it, private, when missing and `create`): an
+  // empty string, or why it is refused. A missing folder that is not made
+  // reads as empty.
+  [[nodiscard]] std::string open(bool create) const;
 
   [[nodiscard]] LetterEntry read(char letter) const;
   [[nodiscard]] std::array<LetterEntry, 26> readAll() const;
   // Makes the letter's link (creating the folder, private, when missing).
   // Returns an empty string, "exists" when the letter was taken meanwhile, or
-  // what went wrong.
+  // what went wrong (the folder's refusal included).
   [[nodiscard]] std::string link(char letter, const std::string& target) const;
   // Removes the letter's link; an empty string or what went wrong.
   [[nodiscard]] std::string unlink(char letter) const;
 
+  // The mounts this program made (by the name of their FUSE folder), kept in
+  // the folder beside the links: only those are ever unmounted, never one the
+  // file manager or the user had made before.
+  [[nodiscard]] bool mountedHere(const std::string& mountRoot) const;
+  void rememberMount(const std::string& mountRoot, bool mountedHere) const;
+
  private:
+  [[nodiscard]] std::vector<std::string> mounts() const;
+
   std::string folder_;
+  std::string fuseRoot_;
+  mutable int fd_ = -1;
 };
 
 }  // namespace quilbert::smb

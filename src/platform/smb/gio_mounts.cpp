@@ -126,12 +126,22 @@ MountResult GioMounts::mount(const std::string& uri, const Credentials& credenti
   }
   ErrorPtr error(state.error);
   r.outcome = classify(error.get());
+  r.existed = r.outcome == MountResult::Outcome::Mounted;
   r.message = error->message;
   // Asked twice means refused, whatever the error says.
   if (answer.asked > 1 && r.outcome != MountResult::Outcome::Mounted) {
     r.outcome = MountResult::Outcome::LoginRefused;
   }
   return r;
+}
+
+std::string GioMounts::fuseRoot() {
+  // Where gvfsd starts its FUSE daemon: the runtime folder, or the cache
+  // folder without one, as GLib picks it.
+  char* root = g_build_filename(g_get_user_runtime_dir(), "gvfs", nullptr);
+  std::string out = root;
+  g_free(root);
+  return out;
 }
 
 std::string GioMounts::fusePath(const std::string& uri) {

@@ -20,6 +20,7 @@ struct MountResult {
     Failed
   };
   Outcome outcome = Outcome::Failed;
+  bool existed = false;  // Mounted: it was mounted already, by whoever
   std::string message;   // GIO's own text for a failure
   bool givenUp = false;  // the bound passed first: gvfs may still complete the mount
 };
@@ -36,6 +37,8 @@ class GioMounts {
   // at most `timeoutMs` for the whole mount (Unreachable past it). A share
   // already mounted counts as mounted.
   static MountResult mount(const std::string& uri, const Credentials& credentials, int timeoutMs);
+  // The folder in which gvfs's FUSE daemon shows the mounts.
+  static std::string fuseRoot();
   // The FUSE path of a location inside a mount; empty when gvfs offers none.
   static std::string fusePath(const std::string& uri);
   // Whether a mount holds `uri` now.

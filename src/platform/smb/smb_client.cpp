@@ -8,7 +8,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 
 #include "platform/smb/smbclient_library.h"
 
@@ -16,17 +15,39 @@ namespace quilbert::smb {
 
 namespace {
 
+struct Given {
+  Credentials credentials;
+  bool tooLong = false;
+};
+
+// Copies a value into libsmbclient's buffer; false when it does not fit whole.
+bool fill(char* buffer, int length, const std::string& value) {
+  if (length <= 0 || value.size() >= static_cast<std::size_t>(length)) {
+    if (length > 0) buffer[0] = '\0';
+    return false;
+  }
+  value.copy(buffer, value.size());
+  buffer[value.size()] = '\0';
+  return true;
+}
+
 // libsmbclient asks for credentials through a callback without a user
-// pointer; the context's user data carries them.
+// pointer; the context's user data carries them. A value its buffers cannot
+// hold whole is not sent cut short (a wrong login, said to be refused) but
+// reported as such.
 void supplyCredentials(SMBCCTX* context, const char* /*server*/, const char* /*share*/,
                        char* workgroup, int workgroupLength, char* user, int userLength,
                        char* password, int passwordLength) {
-  const auto* c = static_cast<const Credentials*>(smbClientCalls()->getUserData(context));
-  if (c == nullptr) return;
-  if (!c->domain.empty())
-    std::snprintf(workgroup, static_cast<std::size_t>(workgroupLength), "%s", c->domain.c_str());
-  std::snprintf(user, static_cast<std::size_t>(userLength), "%s", c->user.c_str());
-  std::snprintf(password, static_cast<std::size_t>(passwordLength), "%s", c->password.c_str());
+  auto* given = static_cast<Given*>(smbClientCalls()->getUserData(context));
+  if (given == nullptr) return;
+  const Credentials& c = given->credentials;
+  const bool whole = (c.domain.empty() || fill(workgroup, workgroupLength, c.domain)) &&
+                     fill(user, userLength, c.user) && fill(password, passwordLength, c.password);
+  if (!whole) {
+    given->tooLong = true;
+    fill(user, userLength, "");
+    fill(password, passwordLength, "");
+  }
 }
 
 }  // namespace
@@ -51,8 +72,8 @@ int SmbClient::run(const std::string& url, const Credentials& credentials,
   // credentials, and a cached login would hide a wrong password.
   SMBCCTX* context = smbc->newContext();
   if (context == nullptr) return ENOMEM;
-  Credentials given = credentials;
-  const bool anonymous = given.user.empty() && given.password.empty();
+  Given given{credentials};
+  const bool anonymous = credentials.user.empty() && credentials.password.empty();
   smbc->setNoAutoAnonymousLogin(context, anonymous ? 0 : 1);
   smbc->setUserData(context, &given);
   smbc->setAuthFunction(context, supplyCredentials);
@@ -77,7 +98,7 @@ int SmbClient::run(const std::string& url, const Credentials& credentials,
     smbc->closedirFunction(context)(context, dir);
   }
   smbc->freeContext(context, 1);
-  return result;
+  return given.tooLong ? EOVERFLOW : result;
 }
 
 int probeTcp(const std::vector<std::string>& addresses, int port, int timeoutMs,

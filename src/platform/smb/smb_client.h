@@ -6,12 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "platform/secret.h"
+
 namespace quilbert::smb {
 
 struct Credentials {
   std::string user;  // empty with an empty password: anonymous (guest)
   std::string domain;
   std::string password;
+
+  Credentials() = default;
+  Credentials(const Credentials&) = default;
+  Credentials& operator=(const Credentials&) = default;
+  Credentials(Credentials&&) = default;
+  Credentials& operator=(Credentials&&) = default;
+  ~Credentials() { platform::wipe(password); }
 };
 
 // One entry of a listing, with libsmbclient's type (SMBC_WORKGROUP,
@@ -28,7 +37,8 @@ class SmbClient {
   SmbClient(int port, int timeoutMs);
 
   // Opens an smb:// URL as a folder; 0 or the errno libsmbclient gives
-  // (ELIBACC: the library cannot be loaded).
+  // (ELIBACC: the library cannot be loaded), or EOVERFLOW for a login longer
+  // than libsmbclient takes (never cut short).
   [[nodiscard]] int check(const std::string& url, const Credentials& credentials) const;
   // Lists an smb:// URL ("smb://", "smb://WORKGROUP", "smb://server").
   [[nodiscard]] int list(const std::string& url, const Credentials& credentials,

@@ -132,48 +132,6 @@ std::string remoteName(const ShareLink& link) {
   return unc;
 }
 
-bool under(const std::string& path, const std::string& root) {
-  return path == root || (path.size() > root.size() && path.compare(0, root.size(), root) == 0 &&
-                          path[root.size()] == '/');
-}
-
-std::string readLink(const std::string& path) {
-  std::string buffer(PATH_MAX, '\0');
-  const ssize_t n = ::readlink(path.c_str(), buffer.data(), buffer.size());
-  if (n <= 0) return {};
-  buffer.resize(static_cast<std::size_t>(n));
-  return buffer;
-}
-
-// Whether any process we can see holds a file or its working folder below
-// `root`. gvfs never refuses an unmount as busy, so this is asked here.
-bool inUse(const std::string& root) {
-  DIR* proc = ::opendir("/proc");
-  if (proc == nullptr) return false;
-  bool found = false;
-  while (const dirent* p = ::readdir(proc)) {
-    if (found) break;
-    if (p->d_name[0] < '0' || p->d_name[0] > '9') continue;
-    const std::string base = std::string("/proc/") + p->d_name;
-    if (under(readLink(base + "/cwd"), root)) {
-      found = true;
-      break;
-    }
-    DIR* fds = ::opendir((base + "/fd").c_str());
-    if (fds == nullptr) continue;
-    while (const dirent* f = ::readdir(fds)) {
-      if (f->d_name[0] == '.') continue;
-      if (under(readLink(base + "/fd/" + f->d_name), root)) {
-        found = true;
-        break;
-      }
-    }
-    ::closedir(fds);
-  }
-  ::closedir(proc);
-  return found;
-}
-
 constexpr auto kFuseReadyWait = std::chrono::milliseconds(3000);
 // reach(): the system does not know the name.
 constexpr int kUnresolved = -1;
@@ -207,9 +165,11 @@ SmbOptions SmbOptions::fromEnvironment() {
   o.logonUser = userNameOf(::getuid());
   if (const char* d = std::getenv("QUILBERT_DRIVES"); d != nullptr && d[0] == '/') {
     o.drivesFolder = d;
-  } else {
-    const char* home = std::getenv("HOME");
-    o.drivesFolder = std::string(home != nullptr && home[0] == '/' ? home : "/tmp") + "/Drives";
+  } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+    o.drivesFolder = std::string(home) + "/Drives";
+  } else if (const passwd* pw = ::getpwuid(::getuid()); pw != nullptr && pw->pw_dir != nullptr) {
+    // Never a shared folder such as /tmp: the links are the user's own.
+    o.drivesFolder = std::string(pw->pw_dir) + "/Drives";
   }
   if (const char* p = std::getenv("QUILBERT_SMB_PORT"); p != nullptr) o.port = std::atoi(p);
   if (const char* t = std::getenv("QUILBERT_SMB_TIMEOUT"); t != nullptr && std::atoi(t) > 0) {
@@ -220,7 +180,8 @@ SmbOptions SmbOptions::fromEnvironment() {
 
 SmbNetwork::SmbNetwork(SmbOptions options)
     : options_(std::move(options)),
-      drives_(options_.drivesFolder),
+      fuseRoot_(GioMounts::fuseRoot()),
+      drives_(options_.drivesFolder, fuseRoot_),
       client_(options_.port, options_.timeoutMs),
       found_(options_.findComputers, platform::kDisplayDomain, options_.foundComputersName) {}
 
@@ -300,6 +261,12 @@ int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials,
   int error =
       client_.check(server + "/" + uriPart(remote.share) + uriPath(remote.folder), credentials);
   if (error == 0) return neterr::kOk;
+  if (error == EOVERFLOW) {
+    std::cerr << "quilbert: \\\\" << remote.server << "\\" << remote.share
+              << ": the login or password is longer than the SMB library can pass on (255 "
+                 "bytes); it was not sent cut short\n";
+    return neterr::kInvalidPasswordName;
+  }
   // Not found by libsmbclient either: no such server, whatever it says.
   if (unresolved && (error == EINVAL || error == ECONNREFUSED || error == ETIMEDOUT ||
                      error == EHOSTUNREACH || error == ENETUNREACH || error == ENOENT)) {
@@ -351,8 +318,19 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
   if (target.empty()) {
     std::cerr << "quilbert: " << share
               << ": the desktop offers no file path for it (is gvfs-fuse installed?)\n";
-    releaseUnused(share);
+    if (!mounted.existed) releaseUnused(share);
     return neterr::kNoNetwork;
+  }
+  // A mount made here is ours to end with its last letter. One found already
+  // made is ours only while a letter of ours leads into it: otherwise it was
+  // mounted again since, by someone else.
+  if (ShareLink made; parseSharePath(target, made)) {
+    bool lettered = !mounted.existed;
+    for (const LetterEntry& e : drives_.readAll()) {
+      lettered =
+          lettered || (e.kind == LetterEntry::Kind::Share && e.link.mountRoot == made.mountRoot);
+    }
+    drives_.rememberMount(made.mountRoot, lettered);
   }
   // A share mounted again answers EIO through FUSE for up to a second, while
   // its cached attributes still look fine: wait until its folder reads. A
@@ -366,7 +344,7 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
   });
   const std::string error = drives_.link(letter, target);
   if (error.empty()) return neterr::kOk;
-  releaseUnused(share);
+  if (!mounted.existed) releaseUnused(share);
   if (error == "exists") return neterr::kAlreadyAssigned;
   std::cerr << "quilbert: " << error << "\n";
   return neterr::kAccessDenied;
@@ -381,6 +359,7 @@ void SmbNetwork::releaseUnused(const std::string& shareUri) {
     if (e.kind == LetterEntry::Kind::Share && e.link.mountRoot == mounted.mountRoot) return;
   }
   GioMounts::unmount(shareUri, false, options_.timeoutMs);
+  drives_.rememberMount(mounted.mountRoot, false);
 }
 
 // Mounts given up on that gvfs completed after all are unmounted, so that no
@@ -433,6 +412,11 @@ int SmbNetwork::addConnection(const NetResource& resource, const std::string& pa
   if (letter == 0) return neterr::kBadDevice;
   if (serviceMissing()) return neterr::kNoNetwork;
   releaseAbandoned();
+  if (const std::string refused = drives_.open(true); !refused.empty()) {
+    if (!toldRefused_) std::cerr << "quilbert: " << refused << "\n";
+    toldRefused_ = true;
+    return neterr::kAccessDenied;
+  }
   if (drives_.read(letter).kind != LetterEntry::Kind::Free) return neterr::kAlreadyAssigned;
   Remote remote;
   if (!parseUnc(resource.remoteName.value_or(""), remote.server, remote.share, remote.folder)) {
@@ -471,40 +455,66 @@ int SmbNetwork::addConnection(const NetResource& resource, const std::string& pa
   return mountAndLink(letter, remote, credentials, uriUser);
 }
 
+const OpenFiles& SmbNetwork::openFiles() {
+  // Outside a pass every question gets a fresh look.
+  if (!openFiles_ || !inPass_) openFiles_ = OpenFiles::read(fuseRoot_);
+  return *openFiles_;
+}
+
+void SmbNetwork::beginPass() {
+  inPass_ = true;
+}
+
+void SmbNetwork::endPass() {
+  inPass_ = false;
+  openFiles_.reset();
+}
+
 int SmbNetwork::cancelConnection(const std::string& name, std::uint32_t /*flags*/, bool force) {
   const char letter = driveLetter(name);
   if (letter == 0) return neterr::kNotConnected;
   const LetterEntry entry = drives_.read(letter);
   if (entry.kind != LetterEntry::Kind::Share) return neterr::kNotConnected;
-  // Known by its link's text: nothing here goes through FUSE, which blocks
+  bool shared = false;  // another letter still leads into the share
+  const auto all = drives_.readAll();
+  for (std::size_t i = 0; i < all.size(); ++i) {
+    shared = shared ||
+             (static_cast<char>('A' + i) != letter && all[i].kind == LetterEntry::Kind::Share &&
+              all[i].link.mountRoot == entry.link.mountRoot);
+  }
+  // Only a mount of ours that no other letter uses goes with the letter; the
+  // file manager's, or one made before, stays whatever happens to the letter.
+  const bool unmount = !shared && drives_.mountedHere(entry.link.mountRoot);
+  // Whatever is open anywhere in a share about to be unmounted would lose its
+  // writes; a share that stays only loses the letter's own folder. Known by
+  // the link's text and /proc: nothing here goes through FUSE, which blocks
   // while the server is gone.
-  if (!force && inUse(entry.target)) return neterr::kOpenFiles;
+  if (!force && openFiles().anyUnder(unmount ? entry.link.mountRoot : entry.target)) {
+    return neterr::kOpenFiles;
+  }
   if (const std::string error = drives_.unlink(letter); !error.empty()) {
     std::cerr << "quilbert: " << error << "\n";
     return neterr::kAccessDenied;
   }
-  for (const LetterEntry& other : drives_.readAll()) {
-    if (other.kind == LetterEntry::Kind::Share && other.link.mountRoot == entry.link.mountRoot) {
-      return neterr::kOk;  // another letter still leads into the share
-    }
-  }
   releaseAbandoned();
-  if (GioMounts::missingService().empty()) {
-    std::string uriUser;
-    if (!entry.link.user.empty()) {
-      uriUser = entry.link.domain.empty()
-                    ? uriPart(entry.link.user)
-                    : uriPart(entry.link.domain) + ";" + uriPart(entry.link.user);
-    }
-    const std::string uri = "smb://" + (uriUser.empty() ? "" : uriUser + "@") +
-                            uriPart(entry.link.server) +
-                            (entry.link.port != 0 ? ":" + std::to_string(entry.link.port) : "") +
-                            "/" + uriPart(entry.link.share);
-    if (const std::string error = GioMounts::unmount(uri, force, options_.timeoutMs);
-        !error.empty()) {
-      std::cerr << "quilbert: " << uri << ": " << error << "\n";
-    }
+  if (!unmount || !GioMounts::missingService().empty()) return neterr::kOk;
+  std::string uriUser;
+  if (!entry.link.user.empty()) {
+    uriUser = entry.link.domain.empty()
+                  ? uriPart(entry.link.user)
+                  : uriPart(entry.link.domain) + ";" + uriPart(entry.link.user);
   }
+  const std::string uri = "smb://" + (uriUser.empty() ? "" : uriUser + "@") +
+                          uriPart(entry.link.server) +
+                          (entry.link.port != 0 ? ":" + std::to_string(entry.link.port) : "") +
+                          "/" + uriPart(entry.link.share);
+  if (const std::string error = GioMounts::unmount(uri, force, options_.timeoutMs);
+      !error.empty()) {
+    std::cerr << "quilbert: " << uri << ": " << error << "\n";
+    return neterr::kOk;  // still ours, for the next time
+  }
+  // Unmounted, or gone with the session: no longer ours either way.
+  drives_.rememberMount(entry.link.mountRoot, false);
   return neterr::kOk;
 }
 

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -23,12 +24,13 @@
 #include "platform/found_computers.h"
 #include "platform/network.h"
 #include "platform/smb/drives_folder.h"
+#include "platform/smb/open_files.h"
 #include "platform/smb/smb_client.h"
 
 namespace quilbert::smb {
 
 struct SmbOptions {
-  std::string drivesFolder;  // where the letters' links go
+  std::string drivesFolder;  // where the letters' links go; empty: nowhere
   int port = 0;              // 0: the standard SMB ports
   int timeoutMs = 3000;      // the longest wait for a server that does not answer
   std::string logonUser;     // the user of a blank login
@@ -41,7 +43,8 @@ struct SmbOptions {
   platform::ComputerFinder findComputers;
   platform::ContainerName foundComputersName;  // default: kFoundComputers
 
-  // QUILBERT_DRIVES (default ~/Drives), QUILBERT_SMB_PORT,
+  // QUILBERT_DRIVES (default ~/Drives, the home folder taken from the password
+  // database when HOME is unset), QUILBERT_SMB_PORT,
   // QUILBERT_SMB_TIMEOUT (milliseconds), the logged-on user.
   static SmbOptions fromEnvironment();
 };
@@ -59,21 +62,27 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   SmbNetwork& operator=(const SmbNetwork&) = delete;
 
   // platform::Network. Connecting, in the order checked: 1200 local name not
-  // "X:"; 1222 no desktop mount service (said on stderr); 85 the letter has an
-  // entry in the drives folder; 67 remote name not "\\server\share[\folder]";
-  // 1219 another letter holds the same server as another user; 1231 the server
-  // did not answer in this pass already; 53 no such server (name not found,
-  // nothing listening); 1231 no route or no answer within the bound; 67 no
-  // such share or folder; 1326 logon refused (Samba does not say whether the
-  // user or the password was wrong, so 86 is not given); 5 the share refuses
-  // this user; then the mount. A blank login is the logged-on user; a blank
-  // login and password connect as a guest.
+  // "X:"; 1222 no desktop mount service (said on stderr); 5 the drives folder
+  // is refused (not the user's own, or others may write to it; said on
+  // stderr); 85 the letter has an entry in the drives folder; 67 remote name not
+  // "\\server\share[\folder]"; 1219 another letter holds the same server as another user; 1231 the
+  // server did not answer in this pass already; 53 no such server (name not found, nothing
+  // listening); 1231 no route or no answer within the bound; 67 no such share or folder; 1216 a
+  // login or password too long to be passed on whole (said on stderr); 1326 logon refused (Samba
+  // does not say whether the user or the password was wrong, so 86 is not given); 5 the share
+  // refuses this user; then the mount. A blank login is the logged-on user; a blank login and
+  // password connect as a guest.
   int addConnection(const platform::NetResource& resource, const std::string& password,
                     const std::string& userName, std::uint32_t flags) override;
-  // 2250 for a letter that is no share link; 2401 when files or working
-  // folders are open below it and force is false; otherwise the link goes and
-  // the share is unmounted when no other letter leads into it.
+  // 2250 for a letter that is no share link. Otherwise the link goes, and
+  // the share is unmounted when this service mounted it and no other letter
+  // leads into it; with force false, anything the user's processes hold open
+  // in what would go (the whole share when it is unmounted, else the letter's
+  // folder) refuses it with 2401.
   int cancelConnection(const std::string& name, std::uint32_t flags, bool force) override;
+  // Within a pass, /proc is read once, at the first letter that asks.
+  void beginPass() override;
+  void endPass() override;
   int getUser(const std::string& localName, std::string& buffer, std::uint32_t& length) override;
   int getConnection(const std::string& localName, std::string& remoteName) override;
   // Scope 1 (connected): the share links, with their letters; scope 3
@@ -106,6 +115,7 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
     std::string folder;  // '/'-separated
   };
 
+  const OpenFiles& openFiles();
   // Whether a server answers, and the address to ask it at: empty when the
   // system does not know the name (libsmbclient may, by NetBIOS).
   struct Reached {
@@ -127,7 +137,10 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   std::vector<std::string> otherServers();
 
   SmbOptions options_;
+  std::string fuseRoot_;
   DrivesFolder drives_;
+  std::optional<OpenFiles> openFiles_;
+  bool inPass_ = false;
   SmbClient client_;
   // What each server's name and probe gave in this pass, and when: one
   // lookup per server and pass, one wait per silent server.
@@ -149,6 +162,7 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   std::unordered_map<platform::EnumHandle, Cursor> enums_;
   platform::EnumHandle nextHandle_ = 1;
   bool toldMissing_ = false;
+  bool toldRefused_ = false;
 };
 
 }  // namespace quilbert::smb

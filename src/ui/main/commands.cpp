@@ -35,6 +35,7 @@ void ConnectWindow::connection_Click() {
 }
 
 void ConnectWindow::disconnect_Click() {
+  const platform::NetworkPass pass(g_.svc.network);
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const std::string letter(1, static_cast<char>('A' + i - 1));
     const std::int32_t rc = net::CancelDriveConnection(g_, letter + ":");

@@ -25,6 +25,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr,
                  "smb tests: no network namespace of our own (needs root); "
                  "the unreachable-server cases are skipped\n");
+    // Nor may the programs it starts look for computers on the machine's interfaces.
+    ::setenv("QUILBERT_DISCOVERY", "off", 1);
   }
   ::testing::AddGlobalTestEnvironment(new ServerEnvironment);
   return RUN_ALL_TESTS();

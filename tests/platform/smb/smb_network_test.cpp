@@ -3,6 +3,8 @@
 #include "platform/smb/smb_network.h"
 
 #include <gtest/gtest.h>
+#include <pwd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -171,6 +173,9 @@ TEST_F(SmbNetworkTest, RefusedLoginsAndMissingNamesGetTheirOwnCodes) {
   // Samba answers a wrong password and an unknown user alike (LOGON_FAILURE);
   // an unknown user becomes a guest here, whom a user's share refuses.
   EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "alice", "wrong"), neterr::kLogonFailure);
+  // Too long for libsmbclient: said so, never sent cut short (and refused as a wrong password).
+  EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "alice", std::string(300, 'p')),
+            neterr::kInvalidPasswordName);
   EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "bob", "x"), neterr::kAccessDenied);
   EXPECT_EQ(connect('D', unc(testing::kServer, "docs"), "alice"), neterr::kLogonFailure);
   EXPECT_EQ(connect('D', unc(testing::kServer, "docs")), neterr::kAccessDenied);
@@ -248,20 +253,86 @@ TEST_F(SmbNetworkTest, OpenFilesKeepALetterUnlessForced) {
   EXPECT_FALSE(fs::exists(fs::symlink_status(letter('O'))));
 }
 
-// What the user put in the drives folder keeps its letter and is never removed.
+// What the user put in the drives folder keeps its letter and is never
+// removed, a link whose target only looks like a share's mount included.
 TEST_F(SmbNetworkTest, EntriesMadeOutsideTheProgramTakeTheirLetters) {
   fs::create_directories(letter('H'));
   fs::create_symlink("/nonexistent/place", letter('K'));
-  EXPECT_EQ(connect('H', unc(testing::kServer, "public")), neterr::kAlreadyAssigned);
-  EXPECT_EQ(connect('K', unc(testing::kServer, "public")), neterr::kAlreadyAssigned);
-  EXPECT_EQ(net.getDrive('H')->type, 2);
-  EXPECT_EQ(net.getDrive('K')->type, 0);
-  EXPECT_EQ(net.cancelConnection("H:", 0, true), neterr::kNotConnected);
-  EXPECT_EQ(net.cancelConnection("K:", 0, true), neterr::kNotConnected);
-  std::string remote;
-  EXPECT_EQ(net.getConnection("H:", remote), neterr::kNotConnected);
-  EXPECT_TRUE(fs::is_directory(letter('H')));
-  EXPECT_TRUE(fs::is_symlink(letter('K')));
+  fs::create_symlink("/elsewhere/smb-share:server=127.0.0.1,share=public", letter('L'));
+  for (const char l : std::string("HKL")) {
+    const std::string name = std::string(1, l) + ":";
+    EXPECT_EQ(connect(l, unc(testing::kServer, "public")), neterr::kAlreadyAssigned) << l;
+    EXPECT_EQ(net.getDrive(l)->type, l == 'H' ? 2 : 0) << l;
+    EXPECT_EQ(net.cancelConnection(name, 0, true), neterr::kNotConnected) << l;
+    std::string remote;
+    EXPECT_EQ(net.getConnection(name, remote), neterr::kNotConnected) << l;
+    EXPECT_TRUE(fs::exists(fs::symlink_status(letter(l)))) << l;
+  }
+}
+
+// A file open in a share, outside the letter's folder, keeps the share
+// mounted and its writes reach the server; a share mounted before (the file
+// manager's) stays mounted when its letter goes.
+TEST_F(SmbNetworkTest, OpenFilesAnywhereInAShareAndOthersMountsKeepItMounted) {
+  ASSERT_EQ(connect('Q', unc(testing::kServer, "docs\\deep\\a"), "alice", testing::kAlicePassword),
+            neterr::kOk);
+  const fs::path top = fs::read_symlink(letter('Q')).parent_path().parent_path() / "top.txt";
+  {
+    std::ofstream held(top);
+    held << "before /a, ";
+    held.flush();
+    // What the automatic pass does first: cancel every letter, unforced.
+    EXPECT_EQ(net.cancelConnection("Q:", 0, false), neterr::kOpenFiles);
+    EXPECT_EQ(
+        connect('Q', unc(testing::kServer, "docs\\deep\\a"), "alice", testing::kAlicePassword),
+        neterr::kAlreadyAssigned);
+    held << "after /a";
+  }
+  EXPECT_EQ(testing::serverFile(server().shareFolder("docs") / "top.txt", "before /a, after /a"),
+            "before /a, after /a");
+  ASSERT_EQ(net.cancelConnection("Q:", 0, true), neterr::kOk);
+
+  Credentials guest;
+  const std::string publicUri = "smb://127.0.0.1:" + std::to_string(testing::kPort) + "/public";
+  ASSERT_EQ(GioMounts::mount(publicUri, guest, 5000).outcome, MountResult::Outcome::Mounted);
+  ASSERT_EQ(connect('P', unc(testing::kServer, "public")), neterr::kOk);
+  EXPECT_EQ(net.cancelConnection("P:", 0, false), neterr::kOk);
+  EXPECT_FALSE(fs::exists(fs::symlink_status(letter('P'))));
+  EXPECT_EQ(shareMounts().size(), 1U) << "the file manager's mount was taken away";
+  EXPECT_EQ(GioMounts::unmount(publicUri, false, 5000), "");
+}
+
+// The drives folder is the user's own: one that others may write to, or a
+// link in its place, is refused with a message before anything is made in
+// it; without HOME it is still in the user's home, never in a shared folder.
+TEST(DrivesFolderTest, OnlyAFolderOfTheUsersOwnHoldsTheLetters) {
+  const fs::path base =
+      fs::temp_directory_path() / ("quilbert-drives-" + std::to_string(::getpid()));
+  fs::create_directories(base / "private");
+  fs::permissions(base / "private", fs::perms::owner_all);
+  fs::create_directories(base / "open");
+  fs::permissions(base / "open", fs::perms::all);
+  fs::create_symlink(base / "private", base / "link");
+  const struct {
+    const char* name;
+    bool accepted;
+  } cases[] = {{"link", false}, {"open", false}, {"private", true}, {"missing", true}};
+  for (const auto& c : cases) {
+    const DrivesFolder folder((base / c.name).string(), "/fuse");
+    const std::string error = folder.link('F', "/fuse/smb-share:server=s,share=x");
+    EXPECT_EQ(error.empty(), c.accepted) << c.name << ": " << error;
+    EXPECT_EQ(fs::is_symlink(base / c.name / "F"), c.accepted) << c.name;
+    if (!c.accepted) {
+      EXPECT_NE(error.find("not used as the drives folder"), std::string::npos) << error;
+    }
+  }
+  fs::remove_all(base);
+
+  const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+  ::unsetenv("HOME");
+  const std::string drives = SmbOptions::fromEnvironment().drivesFolder;
+  if (!home.empty()) ::setenv("HOME", home.c_str(), 1);
+  EXPECT_EQ(drives, std::string(::getpwuid(::getuid())->pw_dir) + "/Drives");
 }
 
 TEST_F(SmbNetworkTest, TheBrowserFindsAnnouncedAndConfiguredServersAndTheirDiskShares) {

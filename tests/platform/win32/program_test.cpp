@@ -79,6 +79,8 @@ TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFi
   const fs::path description = dir.path() / "network.toml";
   fs::copy_file(source / "demo" / "network.toml", description);
   SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", description.c_str());
+  // The command line's walk finds no computers on the machine's interfaces.
+  SetEnvironmentVariableW(L"QUILBERT_DISCOVERY", L"off");
   // A prefix as Wine makes it, like Windows 10: the file goes to Local AppData.
   ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Local Settings", RRF_RT_ANY, nullptr,
                          nullptr, nullptr),
@@ -137,6 +139,7 @@ TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFi
   first.serviceActivation();
   EXPECT_EQ(activations, 1);
   SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", nullptr);
+  SetEnvironmentVariableW(L"QUILBERT_DISCOVERY", nullptr);
   fs::remove(settings / platform::pathFromUtf8(configName));
 }
 
