@@ -97,4 +97,18 @@ void Control::copyBaseTo(Control& other) const {
   other.backColor_ = backColor_;
 }
 
+bool Control::takesFocus() const {
+  switch (kind_) {
+    case ControlKind::TextBox:
+    case ControlKind::CheckBox:
+    case ControlKind::PushButton:
+    case ControlKind::FlatButton:
+    case ControlKind::List:
+    case ControlKind::PictureBox:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace quilbert::forms

@@ -36,6 +36,8 @@ class Control {
   Control& operator=(const Control&) = delete;
 
   [[nodiscard]] ControlKind kind() const { return kind_; }
+  // Whether the kind takes the keyboard focus (and so has a place in the tab order).
+  [[nodiscard]] bool takesFocus() const;
   [[nodiscard]] const std::string& name() const { return name_; }
   // Element index in a control array; 0 for a control that is not in one.
   [[nodiscard]] int index() const { return index_; }

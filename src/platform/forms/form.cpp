@@ -97,6 +97,14 @@ void Form::showModal() {
   if (!view_) return;
   visible_ = true;
   modal_ = true;
+  // Kept also when the loop leaves by an exception (a test's ended process).
+  struct Open {
+    std::vector<Form*>& modals;
+    explicit Open(std::vector<Form*>& m, Form* f) : modals(m) { modals.push_back(f); }
+    ~Open() { modals.pop_back(); }  // nested loops end innermost first
+    Open(const Open&) = delete;
+    Open& operator=(const Open&) = delete;
+  } open(toolkit_.modals_, this);
   toolkit_.runModal(*this);
   modal_ = false;
 }
@@ -191,15 +199,30 @@ void Form::focus(Control* c) {
   if (c != nullptr && view_) toolkit_.setFocus(*c);
 }
 
+PushButton* Form::roleButton(bool cancel) const {
+  for (const auto& c : controls_) {
+    auto* b = dynamic_cast<PushButton*>(c.get());
+    if (b == nullptr || !b->effectivelyEnabled() || !b->effectivelyVisible()) continue;
+    if (cancel ? b->isCancel() : b->isDefault()) return b;
+  }
+  return nullptr;
+}
+
+std::vector<Control*> Form::tabOrder() const {
+  std::vector<Control*> order;
+  for (const auto& c : controls_) {
+    if (c->takesFocus() && c->effectivelyVisible() && c->effectivelyEnabled()) {
+      order.push_back(c.get());
+    }
+  }
+  return order;
+}
+
 void Form::keyDown(int keyCode, int shift) {
   if (keyCode == kKeyReturn || keyCode == kKeyEscape) {
-    for (const auto& c : controls_) {
-      auto* b = dynamic_cast<PushButton*>(c.get());
-      if (b == nullptr || !b->effectivelyEnabled() || !b->effectivelyVisible()) continue;
-      if ((keyCode == kKeyReturn && b->isDefault()) || (keyCode == kKeyEscape && b->isCancel())) {
-        b->click();
-        return;
-      }
+    if (PushButton* b = roleButton(keyCode == kKeyEscape)) {
+      b->click();
+      return;
     }
   }
   if (focused_ != nullptr && focused_->onKeyDown) focused_->onKeyDown(keyCode, shift);

@@ -118,6 +118,11 @@ class Form {
   [[nodiscard]] Control* focused() const { return focused_; }
   void focus(Control* c);
   void keyDown(int keyCode, int shift = 0);
+  // The enabled, visible push button that answers Enter (or Escape), if any.
+  [[nodiscard]] PushButton* roleButton(bool cancel) const;
+  // The controls Tab moves through, in the order they were added: those that
+  // take the focus, visible and enabled with their containers.
+  [[nodiscard]] std::vector<Control*> tabOrder() const;
   void keyUp(int keyCode, int shift = 0);
 
   // Called by the backend when the form has been drawn.

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/forms/form.h"
 #include "platform/forms/types.h"
@@ -51,8 +52,11 @@ class Toolkit {
 
   // Creates the view of a form being loaded.
   virtual std::unique_ptr<FormView> createView(Form& form) = 0;
+  // Shows the form, restored if it was minimized, and brings it to the front.
   virtual void show(Form& form) = 0;
   virtual void hide(Form& form) = 0;
+  // Whether the user has minimized the (shown) form.
+  [[nodiscard]] virtual bool minimized(const Form& /*form*/) const { return false; }
   // Shows the form and runs a nested loop until it is hidden or unloaded.
   virtual void runModal(Form& form) = 0;
   // Repaints the form now.
@@ -71,6 +75,9 @@ class Toolkit {
   [[nodiscard]] virtual Size workArea() const = 0;
   // Twips in one pixel of the screen (15 at 96 dpi).
   [[nodiscard]] virtual double twipsPerPixel() const { return kTwipsPerPixel; }
+  // Twips to the nearest screen pixel, and pixels to the twips that cover them.
+  [[nodiscard]] int toPixels(int twips) const;
+  [[nodiscard]] int toTwips(double pixels) const;
   // Size, in twips, of a single-line or multi-line (CR LF or LF) text.
   [[nodiscard]] virtual Size measureText(const Font& font, std::string_view text) const = 0;
   // Loads a picture file; nullopt when it is missing or unreadable.
@@ -104,6 +111,13 @@ class Toolkit {
   virtual void hideFromTaskList() = 0;
   // Ends the process at once: no window event runs.
   [[noreturn]] virtual void endProcess(int exitCode) = 0;
+
+  // The modal form the user answers now (the innermost one open), or null.
+  [[nodiscard]] Form* activeModal() const { return modals_.empty() ? nullptr : modals_.back(); }
+
+ private:
+  friend class Form;  // showModal keeps the list
+  std::vector<Form*> modals_;
 };
 
 }  // namespace quilbert::forms

@@ -549,6 +549,8 @@ void QtFormView::controlAdded(Control& c) {
   // A container's widget must exist before its children's.
   if (c.parent() != nullptr && widgetOf(*c.parent()) == nullptr) controlAdded(*c.parent());
   QWidget* w = createWidget(c);
+  // The form model decides which controls Tab visits, as in every view.
+  w->setFocusPolicy(c.takesFocus() ? Qt::StrongFocus : Qt::NoFocus);
   w->setObjectName(
       toQString(c.index() > 0 ? c.name() + "(" + std::to_string(c.index()) + ")" : c.name()));
   widgets_[&c] = w;
@@ -575,7 +577,6 @@ QWidget* QtFormView::createWidget(Control& c) {
     }
     case ControlKind::FlatButton: {
       auto* w = new QToolButton(parent);
-      w->setFocusPolicy(Qt::StrongFocus);
       auto* button = static_cast<forms::FlatButton*>(&c);
       QObject::connect(w, &QToolButton::clicked, w, [link, button] {
         if (link->view != nullptr) button->click();
@@ -621,7 +622,6 @@ QWidget* QtFormView::createWidget(Control& c) {
     }
     case ControlKind::PictureBox: {
       auto* w = new PictureWidget(true, parent);
-      w->setFocusPolicy(Qt::StrongFocus);
       auto* box = static_cast<forms::PictureBox*>(&c);
       w->onClick = [link, box] {
         if (link->view != nullptr) box->click();
@@ -946,7 +946,7 @@ void QtFormView::showWindow() {
   if (countItems(form_.menus()) != static_cast<int>(actions_.size())) rebuildMenuBar();
   if (!placed_ || !form_.centered()) placeWindow();
   placed_ = true;
-  drawPending_ = true;
+  paint_.shown();
   // A window manager may minimize a window that offers no minimize box; it
   // has no task-list entry to come back from, so showing it restores it.
   if (window_->isMinimized())
@@ -1099,17 +1099,11 @@ void QtFormView::focusGained(Control* c) {
 }
 
 void QtFormView::clientPainted(bool whole) {
-  if ((!whole && !drawPending_) || paintQueued_) return;
-  drawPending_ = false;
-  paintQueued_ = true;
-  // After the drawing is done: a Paint handler may change what is drawn.
+  if (!paint_.drawn(whole)) return;
   QMetaObject::invokeMethod(
       client_,
       [link = link_] {
-        if (QtFormView* v = link->view) {
-          v->paintQueued_ = false;
-          v->form_.paint();
-        }
+        if (QtFormView* v = link->view) v->paint_.deliver(v->form_);
       },
       Qt::QueuedConnection);
 }

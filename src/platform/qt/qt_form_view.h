@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/forms/form.h"
+#include "platform/forms/paint_queue.h"
 
 class QMenu;
 class QMenuBar;
@@ -96,9 +97,8 @@ class QtFormView : public forms::FormView {
   bool minimizedForTray_ = false;
   bool iconifyWhenExposed_ = false;
   bool placed_ = false;
-  bool paintQueued_ = false;
+  forms::PaintQueue paint_;
   // Shown and not yet reported drawn: the next paint of any part counts.
-  bool drawPending_ = false;
   std::map<const forms::Control*, QWidget*> widgets_;
   std::map<const forms::Control*, QTimer*> timers_;
   std::map<const forms::MenuItem*, QAction*> actions_;

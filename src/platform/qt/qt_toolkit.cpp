@@ -14,6 +14,7 @@
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QSystemTrayIcon>
+#include <QTimer>
 #include <QWidget>
 #include <algorithm>
 #include <cmath>
@@ -48,12 +49,22 @@ QtFormView* viewOf(const Form& form) {
 
 }  // namespace
 
-QtToolkit::QtToolkit(int& argc, char** argv, platform::Network* network) : network_(network) {
+QtToolkit::QtToolkit(int& argc, char** argv, platform::Network* network)
+    : network_(network),
+      trayBook_([this](forms::TrayIcons::Icon& i) { return showTrayIcon(i); },
+                [this](forms::TrayIcons::Icon& i) {
+                  trays_.erase({i.owner, i.id});
+                }) {
   if (QApplication::instance() == nullptr) ownedApp_ = std::make_unique<QApplication>(argc, argv);
   init();
 }
 
-QtToolkit::QtToolkit(platform::Network* network) : network_(network) {
+QtToolkit::QtToolkit(platform::Network* network)
+    : network_(network),
+      trayBook_([this](forms::TrayIcons::Icon& i) { return showTrayIcon(i); },
+                [this](forms::TrayIcons::Icon& i) {
+                  trays_.erase({i.owner, i.id});
+                }) {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
     std::cerr << "QtToolkit needs a QApplication\n";
     std::abort();
@@ -87,6 +98,13 @@ void QtToolkit::init() {
     if (dpi > 0) twipsPerPixel_ = 1440.0 / dpi;
   }
   notifierOwner_ = std::make_unique<QObject>();
+  // A notification area that comes later (the panel starts after the
+  // program at log-on) still gets the icons.
+  trayRetry_ = std::make_unique<QTimer>();
+  trayRetry_->setInterval(forms::TrayIcons::kRetryMs);
+  QObject::connect(trayRetry_.get(), &QTimer::timeout, trayRetry_.get(), [this] {
+    if (!trayBook_.tick()) trayRetry_->stop();
+  });
   // The session manager asks for the data before it ends the session; the
   // windows it then closes must not wait for a user's answer.
   QObject::connect(qApp, &QGuiApplication::commitDataRequest, notifierOwner_.get(),
@@ -99,19 +117,12 @@ bool QtToolkit::sessionEnding() const {
 
 QtToolkit::~QtToolkit() {
   if (overrideCursor_) QApplication::restoreOverrideCursor();
+  trayRetry_.reset();
   trays_.clear();
   notifierOwner_.reset();
   // Windows of unloaded forms wait for deletion; let it happen before the
   // application (possibly ours) goes.
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-}
-
-int QtToolkit::toPixels(int twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel_));
-}
-
-int QtToolkit::toTwips(double pixels) const {
-  return static_cast<int>(std::ceil(pixels * twipsPerPixel_ - 1e-9));
 }
 
 QWidget* QtToolkit::windowOf(const Form& form) {
@@ -152,10 +163,7 @@ void QtToolkit::viewClosing(Form& form) {
   for (const ModalRun& run : modalRuns_) {
     if (run.form == &form) run.loop->exit(0);
   }
-  for (auto it = trays_.begin(); it != trays_.end();) {
-    it = it->first.first == &form ? trays_.erase(it) : std::next(it);
-  }
-  trayWanted_.erase(std::remove(trayWanted_.begin(), trayWanted_.end(), &form), trayWanted_.end());
+  trayBook_.removeAll(form);
 }
 
 void QtToolkit::runModal(Form& form) {
@@ -345,9 +353,11 @@ bool QtToolkit::hasNotificationArea() const {
 }
 
 bool QtToolkit::lacksItsTrayIcon(const Form& form) const {
-  if (std::find(trayWanted_.begin(), trayWanted_.end(), &form) == trayWanted_.end()) return false;
-  return std::none_of(trays_.begin(), trays_.end(),
-                      [&](const auto& entry) { return entry.first.first == &form; });
+  const auto& icons = trayBook_.icons();
+  const auto owned = [&](const auto& i) { return i.owner == &form; };
+  return std::any_of(icons.begin(), icons.end(), owned) &&
+         std::none_of(icons.begin(), icons.end(),
+                      [&](const auto& i) { return owned(i) && i.shown; });
 }
 
 bool QtToolkit::notify(const std::string& title, const std::string& text) {
@@ -365,27 +375,27 @@ bool QtToolkit::notify(const std::string& title, const std::string& text) {
   return bus.send(call);
 }
 
-bool QtToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
-                            const forms::Picture& icon) {
-  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-    if (std::find(trayWanted_.begin(), trayWanted_.end(), &owner) == trayWanted_.end()) {
-      trayWanted_.push_back(&owner);
-      if (QtFormView* v = viewOf(owner)) v->applyWindowFlags();  // into the task list
-    }
-    return false;
-  }
-  const auto key = std::make_pair(static_cast<const Form*>(&owner), id);
-  if (trays_.count(key) != 0) return false;  // adding again changes nothing
+bool QtToolkit::showTrayIcon(const forms::TrayIcons::Icon& icon) {
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
   auto tray = std::make_unique<QSystemTrayIcon>();
-  tray->setIcon(icon.empty() ? QIcon() : QIcon(toQString(icon.file)));
-  tray->setToolTip(toQString(tip));
-  Form* form = &owner;
+  tray->setIcon(icon.picture.empty() ? QIcon() : QIcon(toQString(icon.picture.file)));
+  tray->setToolTip(toQString(icon.tip));
+  Form* form = icon.owner;
   QObject::connect(
       tray.get(), &QSystemTrayIcon::activated, tray.get(),
       [this, form](QSystemTrayIcon::ActivationReason reason) { trayActivated(*form, reason); });
   tray->show();
-  trays_[key] = std::move(tray);
+  trays_[{icon.owner, icon.id}] = std::move(tray);
   return true;
+}
+
+bool QtToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
+                            const forms::Picture& icon) {
+  const bool shown = trayBook_.add(owner, id, tip, icon);
+  if (trayBook_.missing() && !trayRetry_->isActive()) trayRetry_->start();
+  // Without its icon, the window keeps its task-list entry.
+  if (QtFormView* v = viewOf(owner); v != nullptr && !shown) v->applyWindowFlags();
+  return shown;
 }
 
 void QtToolkit::trayActivated(Form& owner, int reason) const {
@@ -406,17 +416,18 @@ void QtToolkit::trayActivated(Form& owner, int reason) const {
     default:
       return;
   }
-  // A minimized window is not hidden for the program, which would ignore the
-  // icon: the icon's double click brings it back all the same.
-  if (message == kLeftButtonDoubleClick) {
-    if (QtFormView* v = viewOf(owner); v != nullptr && v->window()->isMinimized()) v->showWindow();
-  }
+  forms::TrayIcons::restoreOwner(owner, message);
   // The classic callback: the message number as x, in pixels.
   owner.mouseMove(0, 0, static_cast<float>(message * twipsPerPixel_), 0.0F);
 }
 
 bool QtToolkit::removeTrayIcon(Form& owner, int id) {
-  return trays_.erase({&owner, id}) > 0;
+  return trayBook_.remove(owner, id);
+}
+
+bool QtToolkit::minimized(const Form& form) const {
+  const QtFormView* v = viewOf(form);
+  return v != nullptr && v->window()->isMinimized();
 }
 
 bool QtToolkit::setTopMost(Form& form, bool onTop) {

@@ -22,12 +22,14 @@
 #include <vector>
 
 #include "platform/forms/toolkit.h"
+#include "platform/forms/tray_icons.h"
 #include "platform/network.h"
 
 class QApplication;
 class QObject;
 class QPixmap;
 class QSystemTrayIcon;
+class QTimer;
 class QEventLoop;
 class QWidget;
 
@@ -49,8 +51,6 @@ class QtToolkit : public forms::Toolkit {
 
   // Twips per pixel of the primary screen (15 at 96 dpi).
   [[nodiscard]] double twipsPerPixel() const override { return twipsPerPixel_; }
-  [[nodiscard]] int toPixels(int twips) const;
-  [[nodiscard]] int toTwips(double pixels) const;
 
   // The top-level window of a loaded form (null when it is not loaded), and
   // the widget of one of its controls; for tests, screenshots and embedding.
@@ -61,6 +61,7 @@ class QtToolkit : public forms::Toolkit {
   std::unique_ptr<forms::FormView> createView(forms::Form& form) override;
   void show(forms::Form& form) override;
   void hide(forms::Form& form) override;
+  [[nodiscard]] bool minimized(const forms::Form& form) const override;
   void runModal(forms::Form& form) override;
   void repaint(forms::Form& form) override;
   void processEvents() override;
@@ -126,6 +127,7 @@ class QtToolkit : public forms::Toolkit {
     QEventLoop* loop;
   };
   void init();
+  bool showTrayIcon(const forms::TrayIcons::Icon& icon);
 
   std::unique_ptr<QApplication> ownedApp_;
   platform::Network* network_ = nullptr;
@@ -142,7 +144,8 @@ class QtToolkit : public forms::Toolkit {
   QEventLoop* mainLoop_ = nullptr;
   std::vector<QtFormView*> views_;
   std::map<std::pair<const forms::Form*, int>, std::unique_ptr<QSystemTrayIcon>> trays_;
-  std::vector<const forms::Form*> trayWanted_;  // asked for an icon the desktop could not hold
+  forms::TrayIcons trayBook_;
+  std::unique_ptr<QTimer> trayRetry_;
   std::unique_ptr<QObject> notifierOwner_;
   mutable std::map<std::string, std::unique_ptr<QPixmap>> pixmaps_;
 };

@@ -112,6 +112,8 @@ class ConnectWindow : public forms::Form {
   // Says why no notification icon shows, once: by a dialog, or with the
   // outcome of an automatic run through the desktop's notifications.
   void tellWhyNoTrayIcon(const std::string& outcome);
+  // Brings the modal window open now to the front; false when there is none.
+  bool modalBroughtForward();
   bool writeSetting(int line, const std::string& value);
 
   app::Globals& g_;

@@ -67,10 +67,23 @@ void ConnectWindow::menu_agrandir_Click() {
   }
 }
 
+bool ConnectWindow::modalBroughtForward() {
+  // While a modal window waits for its answer, the main window must not
+  // come back usable: a pass could start inside the one under way.
+  forms::Form* modal = g_.svc.toolkit.activeModal();
+  if (modal == nullptr) return false;
+  g_.svc.toolkit.show(*modal);
+  return true;
+}
+
 void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
   if (menu("menu_agrandir").caption() == g_.msg(168)) return;
   lastMouseMessage_ = static_cast<std::int32_t>(std::lround(x / g_.svc.toolkit.twipsPerPixel()));
   if (mouseBusy_) return;
+  if ((lastMouseMessage_ == kLeftDoubleClick || lastMouseMessage_ == kRightButtonUp) &&
+      modalBroughtForward()) {
+    return;
+  }
   mouseBusy_ = true;
   if (lastMouseMessage_ == kLeftDoubleClick) {
     menu_agrandir_Click();
@@ -81,6 +94,7 @@ void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float
 }
 
 void ConnectWindow::bringBack() {
+  if (modalBroughtForward()) return;
   if (menu("menu_agrandir").caption() != g_.msg(168) || !visible()) {
     menu_agrandir_Click();
     if (!visible()) menu_agrandir_Click();

@@ -2,6 +2,7 @@
 // notification icon.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/catalogue.h"
@@ -249,6 +250,27 @@ TEST_F(SettingsTest, ALaterStartBringsAHiddenWindowBack) {
   w().bringBack();
   EXPECT_TRUE(w().visible());
   EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->msg(168));
+
+  // While a modal window waits (here the about box opened from the icon),
+  // a later start and the icon bring that window forward, never the main one.
+  w().bt_reduc.click();
+  bool mainShown = true;
+  std::ptrdiff_t broughtForward = 0;
+  const auto shows = [&] {
+    const auto& shown = p.tk.shownForms();
+    return std::count(shown.begin(), shown.end(), "apropos");
+  };
+  p.tk.expectModal("apropos", [&](forms::Form& about) {
+    const auto before = shows();
+    w().bringBack();
+    w().mouseMove(0, 0, static_cast<float>(0x203 * p.tk.twipsPerPixel()), 0);
+    mainShown = w().visible();
+    broughtForward = shows() - before;
+    about.unload();
+  });
+  w().menu("about").click();
+  EXPECT_FALSE(mainShown);
+  EXPECT_EQ(broughtForward, 2);
 }
 
 }  // namespace

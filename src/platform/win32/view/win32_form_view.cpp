@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "platform/forms/tray_icons.h"
 #include "platform/win32/view/win32_toolkit.h"
 #include "platform/win32/win32_text.h"
 
@@ -44,28 +45,18 @@ LRESULT CALLBACK controlProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR /*
   return DefSubclassProc(w, msg, wp, lp);
 }
 
-bool takesFocus(ControlKind k) {
-  switch (k) {
-    case ControlKind::TextBox:
-    case ControlKind::CheckBox:
-    case ControlKind::PushButton:
-    case ControlKind::FlatButton:
-    case ControlKind::List:
-    case ControlKind::PictureBox:
-      return true;
-    default:
-      return false;
-  }
-}
-
+// Draws a picture at its drawn size (its designed size at the screen's dpi).
 void drawPicture(HDC dc, const Win32Toolkit::Image& im, int x, int y, bool disabled,
                  std::optional<forms::Color> mask) {
+  const int w = im.drawnWidth;
+  const int h = im.drawnHeight;
   if (im.icon != nullptr) {
+    // Icons are loaded at the drawn size: the file's own larger image, if any.
     if (disabled) {
-      DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(im.icon), 0, x, y, im.width,
-                 im.height, DST_ICON | DSS_DISABLED);
+      DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(im.icon), 0, x, y, w, h,
+                 DST_ICON | DSS_DISABLED);
     } else {
-      DrawIconEx(dc, x, y, im.icon, im.width, im.height, 0, nullptr, DI_NORMAL);
+      DrawIconEx(dc, x, y, im.icon, w, h, 0, nullptr, DI_NORMAL);
     }
     return;
   }
@@ -75,9 +66,14 @@ void drawPicture(HDC dc, const Win32Toolkit::Image& im, int x, int y, bool disab
   HDC mem = CreateCompatibleDC(dc);
   HGDIOBJ old = SelectObject(mem, im.bitmap);
   if (mask) {
-    TransparentBlt(dc, x, y, im.width, im.height, mem, 0, 0, im.width, im.height, rgb(*mask));
+    TransparentBlt(dc, x, y, w, h, mem, 0, 0, im.width, im.height, rgb(*mask));
   } else {
-    BitBlt(dc, x, y, im.width, im.height, mem, 0, 0, SRCCOPY);
+    const int oldMode = SetStretchBltMode(dc, w == im.width ? COLORONCOLOR : HALFTONE);
+    POINT origin{};
+    SetBrushOrgEx(dc, 0, 0, &origin);
+    StretchBlt(dc, x, y, w, h, mem, 0, 0, im.width, im.height, SRCCOPY);
+    SetBrushOrgEx(dc, origin.x, origin.y, nullptr);
+    SetStretchBltMode(dc, oldMode);
   }
   SelectObject(mem, old);
   DeleteDC(mem);
@@ -193,10 +189,15 @@ void Win32FormView::applyClientSize() {
   const int h = std::max(1, toolkit_.toPixels(s.height));
   RECT r{0, 0, w, h};
   AdjustWindowRectEx(&r, style(), GetMenu(window_) != nullptr ? TRUE : FALSE, exStyle());
+  RECT client{};
+  GetClientRect(window_, &client);
+  if (client.right == w && client.bottom == h) {
+    if (placed_ && !form_.centered()) place();
+    return;  // a menu bar built anew with the same lines changes nothing
+  }
   SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   // A menu bar that wraps takes more than one line: give the client its height back.
-  RECT client{};
   GetClientRect(window_, &client);
   if (client.bottom != h && client.bottom > 0) {
     SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, r.bottom - r.top + h - client.bottom,
@@ -223,7 +224,9 @@ void Win32FormView::showWindow() {
   applyMenuChanges();
   if (!placed_ || !form_.centered()) place();
   placed_ = true;
-  ShowWindow(window_, SW_SHOW);
+  paint_.shown();
+  // A minimized window comes back as it was, not as an icon.
+  ShowWindow(window_, IsIconic(window_) != FALSE ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(window_);
   UpdateWindow(window_);
 }
@@ -234,6 +237,16 @@ void Win32FormView::hideWindow() {
 
 void Win32FormView::setTopMost(bool onTop) {
   topMost_ = onTop;
+}
+
+void Win32FormView::rescale() {
+  for (const auto& [w, c] : controls_) {
+    update(*c, Prop::Geometry, w);
+    update(*c, Prop::Font, w);
+    InvalidateRect(w, nullptr, TRUE);
+  }
+  applyClientSize();
+  if (placed_ && form_.centered()) place();
 }
 
 // ---- controls
@@ -554,9 +567,19 @@ void Win32FormView::formChanged(Prop p) {
 
 // ---- menus
 
+UINT Win32FormView::commandOf(forms::MenuItem& item) {
+  // One id per item for the form's life: a bar built anew thousands of times
+  // (every show, hide and setting change) keeps within a click's 16 bits.
+  auto [it, added] = commandIds_.try_emplace(&item, 0);
+  if (added) {
+    it->second = kFirstCommand + static_cast<UINT>(commands_.size());
+    commands_[it->second] = &item;
+  }
+  return it->second;
+}
+
 void Win32FormView::rebuildMenuBar() {
   menuPending_ = false;
-  commands_.clear();
   HMENU old = GetMenu(window_);
   HMENU bar = nullptr;
   if (form_.hasVisibleMenu()) {
@@ -566,9 +589,7 @@ void Win32FormView::rebuildMenuBar() {
       const std::wstring caption = widen(top->caption());
       UINT flags = top->enabled() ? MF_ENABLED : MF_GRAYED;
       if (top->items().empty()) {
-        const UINT id = nextCommand_++;
-        commands_[id] = top.get();
-        AppendMenuW(bar, MF_STRING | flags, id, caption.c_str());
+        AppendMenuW(bar, MF_STRING | flags, commandOf(*top), caption.c_str());
       } else {
         HMENU sub = CreatePopupMenu();
         fillMenu(sub, *top);
@@ -596,9 +617,7 @@ void Win32FormView::fillMenu(HMENU menu, forms::MenuItem& parent) {
       fillMenu(sub, *item);
       AppendMenuW(menu, MF_POPUP | flags, reinterpret_cast<UINT_PTR>(sub), caption.c_str());
     } else {
-      const UINT id = nextCommand_++;
-      commands_[id] = item;
-      AppendMenuW(menu, MF_STRING | flags, id, caption.c_str());
+      AppendMenuW(menu, MF_STRING | flags, commandOf(*item), caption.c_str());
     }
   }
 }
@@ -626,13 +645,8 @@ void Win32FormView::applyMenuChanges() {
 // ---- keys and focus
 
 void Win32FormView::tabFrom(Control* c, bool backwards) {
-  std::vector<Control*> order;
-  for (const auto& ctl : form_.controls()) {
-    if (takesFocus(ctl->kind()) && ctl->effectivelyVisible() && ctl->effectivelyEnabled() &&
-        windowOf(*ctl) != nullptr) {
-      order.push_back(ctl.get());
-    }
-  }
+  std::vector<Control*> order = form_.tabOrder();
+  std::erase_if(order, [&](const Control* ctl) { return windowOf(*ctl) == nullptr; });
   if (order.empty()) return;
   auto it = std::find(order.begin(), order.end(), c);
   std::size_t next = 0;
@@ -646,15 +660,6 @@ void Win32FormView::tabFrom(Control* c, bool backwards) {
   SetFocus(w);
   // A text box taking the focus by Tab shows its whole text selected.
   if (order[next]->kind() == ControlKind::TextBox) SendMessageW(w, EM_SETSEL, 0, -1);
-}
-
-forms::PushButton* Win32FormView::roleButton(bool cancel) const {
-  for (const auto& c : form_.controls()) {
-    auto* b = dynamic_cast<forms::PushButton*>(c.get());
-    if (b == nullptr || !b->effectivelyEnabled() || !b->effectivelyVisible()) continue;
-    if (cancel ? b->isCancel() : b->isDefault()) return b;
-  }
-  return nullptr;
 }
 
 Control* Win32FormView::accessKeyTarget(wchar_t key) const {
@@ -738,12 +743,12 @@ bool Win32FormView::drawItem(const DRAWITEMSTRUCT& d) {
   RECT textBox{0, 0, 0, 0};
   if (!caption.empty()) DrawTextW(dc, caption.c_str(), -1, &textBox, DT_CALCRECT | DT_SINGLELINE);
   const int gap = im != nullptr && !caption.empty() ? 4 : 0;
-  const int total = (im != nullptr ? im->width : 0) + gap + (textBox.right - textBox.left);
+  const int total = (im != nullptr ? im->drawnWidth : 0) + gap + (textBox.right - textBox.left);
   int x = r.left + (r.right - r.left - total) / 2 + shift;
   if (im != nullptr) {
-    const int y = r.top + (r.bottom - r.top - im->height) / 2 + shift;
+    const int y = r.top + (r.bottom - r.top - im->drawnHeight) / 2 + shift;
     drawPicture(dc, *im, x, y, disabled, b->maskColor());
-    x += im->width + gap;
+    x += im->drawnWidth + gap;
   }
   if (!caption.empty()) {
     RECT t{x, r.top + shift, r.right, r.bottom + shift};
@@ -773,10 +778,27 @@ LRESULT Win32FormView::colorFor(HWND control, HDC dc) {
 
 LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == Win32Toolkit::taskbarCreatedMessage()) {
-    toolkit_.addTrayIconsAgain(window_);
+    toolkit_.taskbarCreated();
     return 0;
   }
   switch (msg) {
+    case WM_DPICHANGED: {
+      // Moved to a screen of another dpi, or the dpi changed: every measure
+      // is converted again, at the place the system suggests.
+      toolkit_.dpiChanged(HIWORD(wp));
+      const auto* suggested = reinterpret_cast<const RECT*>(lp);
+      SetWindowPos(window_, nullptr, suggested->left, suggested->top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
+    case WM_QUERYENDSESSION:
+      // Log-off or shutdown: nothing is asked and nothing may hold it up.
+      return TRUE;
+    case WM_ENDSESSION:
+      // The session ends once this returns: the form closes as the system
+      // closes it, without the questions of the close box.
+      if (wp != FALSE) form_.unload(forms::UnloadReason::WindowsSession);
+      return 0;
     case WM_CLOSE:
       // The model decides: QueryUnload may refuse; an unload hides the window.
       form_.userClose();
@@ -791,16 +813,15 @@ LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
       PAINTSTRUCT ps{};
       BeginPaint(window_, &ps);
       EndPaint(window_, &ps);
-      // After the drawing: a Paint handler may change what is drawn.
-      if (!paintQueued_) {
-        paintQueued_ = true;
-        PostMessageW(window_, kPaintedMessage, 0, 0);
-      }
+      RECT client{};
+      GetClientRect(window_, &client);
+      const bool whole = ps.rcPaint.left <= 0 && ps.rcPaint.top <= 0 &&
+                         ps.rcPaint.right >= client.right && ps.rcPaint.bottom >= client.bottom;
+      if (paint_.drawn(whole)) PostMessageW(window_, kPaintedMessage, 0, 0);
       return 0;
     }
     case kPaintedMessage:
-      paintQueued_ = false;
-      form_.paint();
+      paint_.deliver(form_);
       return 0;
     case kMenuMessage:
       applyMenuChanges();
@@ -819,6 +840,8 @@ LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
       int shift = 0;
       if ((wp & MK_SHIFT) != 0) shift |= 1;
       if ((wp & MK_CONTROL) != 0) shift |= 2;
+      // Only the icon reaches a minimized window.
+      forms::TrayIcons::restoreOwner(form_, GET_X_LPARAM(lp));
       const double tpp = toolkit_.twipsPerPixel();
       form_.mouseMove(button, shift, static_cast<float>(GET_X_LPARAM(lp) * tpp),
                       static_cast<float>(GET_Y_LPARAM(lp) * tpp));

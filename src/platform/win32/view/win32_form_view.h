@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/forms/form.h"
+#include "platform/forms/paint_queue.h"
 
 namespace quilbert::win32view {
 
@@ -41,12 +42,12 @@ class Win32FormView : public forms::FormView {
   void showWindow();
   void hideWindow();
   void setTopMost(bool onTop);
+  // Places and draws everything again at the toolkit's (new) dpi.
+  void rescale();
   // Window styles from the border style, title bar and task-list setting.
   void applyStyle();
   // Moves the focus to the next (or previous) control that takes it.
   void tabFrom(forms::Control* c, bool backwards);
-  // The push button that answers Enter (or Escape) now, if any.
-  [[nodiscard]] forms::PushButton* roleButton(bool cancel) const;
   // The enabled button or check box whose caption marks `key` with "&".
   [[nodiscard]] forms::Control* accessKeyTarget(wchar_t key) const;
 
@@ -65,6 +66,8 @@ class Win32FormView : public forms::FormView {
   // Builds the menu bar if items changed since it was last built.
   void applyMenuChanges();
   void fillMenu(HMENU menu, forms::MenuItem& item);
+  // The command id of a menu item, the same at every build of the bar.
+  UINT commandOf(forms::MenuItem& item);
   void applyClientSize();
   void place();
   void command(WPARAM wp, LPARAM lp);
@@ -82,14 +85,15 @@ class Win32FormView : public forms::FormView {
   bool topMost_ = false;
   bool settingText_ = false;
   bool userEditing_ = false;
-  bool paintQueued_ = false;
+  forms::PaintQueue paint_;
   bool menuPending_ = false;
   std::map<const forms::Control*, HWND> windows_;
   std::map<HWND, forms::Control*> controls_;
   std::map<UINT_PTR, forms::Timer*> timers_;
   std::map<UINT, forms::MenuItem*> commands_;
+  std::map<const forms::MenuItem*, UINT> commandIds_;
   std::map<const forms::ListBox*, std::size_t> listCounts_;
-  UINT nextCommand_ = 1000;
+  static constexpr UINT kFirstCommand = 1000;
   UINT_PTR nextTimer_ = 1;
   int nextId_ = 100;
 };

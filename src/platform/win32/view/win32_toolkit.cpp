@@ -127,9 +127,20 @@ class BrowserHandle : public forms::FolderBrowserHandle {
   HWND dialog_;
 };
 
+// The browser's own texts in the program's language, not the system's.
+void setBrowserTexts(HWND dialog, const forms::FolderBrowseRequest& request) {
+  if (!request.title.empty()) SetWindowTextW(dialog, widen(request.title).c_str());
+  if (!request.okCaption.empty()) SetDlgItemTextW(dialog, IDOK, widen(request.okCaption).c_str());
+  if (!request.cancelCaption.empty()) {
+    SetDlgItemTextW(dialog, IDCANCEL, widen(request.cancelCaption).c_str());
+  }
+}
+
 int CALLBACK browseCallback(HWND dialog, UINT msg, LPARAM lp, LPARAM data) {
   const auto* ctx = reinterpret_cast<const BrowseContext*>(data);
-  if (ctx == nullptr || !ctx->request->onSelectionChanged) return 0;
+  if (ctx == nullptr) return 0;
+  if (msg == BFFM_INITIALIZED) setBrowserTexts(dialog, *ctx->request);
+  if (!ctx->request->onSelectionChanged) return 0;
   BrowserHandle handle(dialog);
   if (msg == BFFM_INITIALIZED) {
     ctx->request->onSelectionChanged(handle, std::nullopt);
@@ -147,9 +158,21 @@ int CALLBACK browseCallback(HWND dialog, UINT msg, LPARAM lp, LPARAM data) {
 
 }  // namespace
 
-Win32Toolkit::Win32Toolkit() {
-  // Real pixels: twips map to the screen's own dpi, not to a scaled 96.
-  SetProcessDPIAware();
+constexpr UINT_PTR kTrayRetryTimer = 1;
+
+Win32Toolkit::Win32Toolkit()
+    : trays_([this](forms::TrayIcons::Icon& i) { return showTrayIcon(i); },
+             [this](forms::TrayIcons::Icon& i) { hideTrayIcon(i); }) {
+  // Real pixels: twips map to the screen's own dpi, not to a scaled 96. The
+  // program's manifest asks for it per monitor; a process without it (the
+  // tests) asks here, per monitor where the system can.
+  using SetContext = BOOL(WINAPI*)(HANDLE);
+  const auto setContext = reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDpiAwarenessContext")));
+  // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 is the handle value -4.
+  if (setContext == nullptr || setContext(reinterpret_cast<HANDLE>(-4)) == FALSE) {
+    SetProcessDPIAware();
+  }
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   // Registered once per process; a second toolkit finds the classes there.
@@ -163,15 +186,12 @@ Win32Toolkit::Win32Toolkit() {
   if (dpi_ > 0) twipsPerPixel_ = 1440.0 / dpi_;
   hiddenOwner_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetWindowLongPtrW(hiddenOwner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 Win32Toolkit::~Win32Toolkit() {
-  for (const auto& [form, tray] : trays_) {
-    NOTIFYICONDATAA nid{};
-    nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    nid.hWnd = tray.window;
-    nid.uID = static_cast<UINT>(tray.id);
-    Shell_NotifyIconA(NIM_DELETE, &nid);
+  for (const auto& icon : trays_.icons()) {
+    if (icon.shown) hideTrayIcon(icon);
   }
   destroyPending();
   if (hiddenOwner_ != nullptr) DestroyWindow(hiddenOwner_);
@@ -180,15 +200,9 @@ Win32Toolkit::~Win32Toolkit() {
     if (im.icon != nullptr) DestroyIcon(im.icon);
   }
   for (auto& [f, h] : fonts_) DeleteObject(h);
+  for (HGDIOBJ h : retired_) DeleteObject(h);
+  for (HICON h : retiredIcons_) DestroyIcon(h);
   for (auto& [c, h] : brushes_) DeleteObject(h);
-}
-
-int Win32Toolkit::toPixels(int twips) const {
-  return static_cast<int>(std::lround(twips / twipsPerPixel_));
-}
-
-int Win32Toolkit::toTwips(double pixels) const {
-  return static_cast<int>(std::ceil(pixels * twipsPerPixel_ - 1e-9));
 }
 
 ATOM Win32Toolkit::formAtom() {
@@ -211,6 +225,20 @@ std::unique_ptr<forms::FormView> Win32Toolkit::createView(Form& form) {
   return std::make_unique<Win32FormView>(*this, form);
 }
 
+void Win32Toolkit::dpiChanged(int dpi) {
+  if (dpi <= 0 || dpi == dpi_) return;
+  dpi_ = dpi;
+  twipsPerPixel_ = 1440.0 / dpi;
+  for (auto& [f, h] : fonts_) retired_.push_back(h);
+  fonts_.clear();
+  for (auto& [file, im] : images_) {
+    if (im.icon != nullptr) retiredIcons_.push_back(im.icon);
+    if (im.bitmap != nullptr) retired_.push_back(im.bitmap);
+  }
+  images_.clear();
+  for (Win32FormView* v : views_) v->rescale();
+}
+
 void Win32Toolkit::viewOpened(Win32FormView& view) {
   views_.push_back(&view);
 }
@@ -220,18 +248,7 @@ void Win32Toolkit::viewClosing(Form& form, HWND window) {
   views_.erase(std::remove_if(views_.begin(), views_.end(),
                               [&](const Win32FormView* v) { return &v->form() == &form; }),
                views_.end());
-  for (auto it = trays_.begin(); it != trays_.end();) {
-    if (it->first == &form) {
-      NOTIFYICONDATAA nid{};
-      nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-      nid.hWnd = it->second.window;
-      nid.uID = static_cast<UINT>(it->second.id);
-      Shell_NotifyIconA(NIM_DELETE, &nid);
-      it = trays_.erase(it);
-    } else {
-      ++it;
-    }
-  }
+  trays_.removeAll(form);
   destroyLater(window);
 }
 
@@ -273,6 +290,11 @@ void Win32Toolkit::endModal(const Form& form) {
   }
 }
 
+bool Win32Toolkit::minimized(const Form& form) const {
+  const Win32FormView* v = viewOf(form);
+  return v != nullptr && IsIconic(v->window()) != FALSE;
+}
+
 bool Win32Toolkit::preTranslate(MSG& msg) {
   if (msg.message != WM_KEYDOWN && msg.message != WM_KEYUP && msg.message != WM_SYSCHAR) {
     return false;
@@ -297,8 +319,8 @@ bool Win32Toolkit::preTranslate(MSG& msg) {
     view->tabFrom(c, (shift & 1) != 0);
     return true;
   }
-  const bool taken = (vk == VK_RETURN && view->roleButton(false) != nullptr) ||
-                     (vk == VK_ESCAPE && view->roleButton(true) != nullptr);
+  const bool taken = (vk == VK_RETURN && form.roleButton(false) != nullptr) ||
+                     (vk == VK_ESCAPE && form.roleButton(true) != nullptr);
   if (c != nullptr && form.focused() != c) form.focus(c);
   // The form model hears every key; Enter and Escape press the role buttons.
   if (down) {
@@ -467,9 +489,12 @@ const Win32Toolkit::Image& Win32Toolkit::image(const std::string& file) const {
     CloseHandle(h);
     const auto [iw, ih] = iconFileSize(head, n);
     if (iw > 0) {
-      // The first image of the file, at its own size: the one the design drew.
+      // The first image of the file is the one the design drew; at a higher
+      // dpi the file's image closest to the drawn size.
+      const int dw = std::max(1, toPixels(iw * forms::kTwipsPerPixel));
+      const int dh = std::max(1, toPixels(ih * forms::kTwipsPerPixel));
       im.icon = static_cast<HICON>(
-          LoadImageW(nullptr, path.c_str(), IMAGE_ICON, iw, ih, LR_LOADFROMFILE));
+          LoadImageW(nullptr, path.c_str(), IMAGE_ICON, dw, dh, LR_LOADFROMFILE));
       if (im.icon != nullptr) {
         im.width = iw;
         im.height = ih;
@@ -485,6 +510,8 @@ const Win32Toolkit::Image& Win32Toolkit::image(const std::string& file) const {
     }
     // Other formats (the PNG files of the Qt view) are not drawn here.
   }
+  im.drawnWidth = toPixels(im.width * forms::kTwipsPerPixel);
+  im.drawnHeight = toPixels(im.height * forms::kTwipsPerPixel);
   return images_.emplace(file, im).first->second;
 }
 
@@ -623,19 +650,41 @@ NOTIFYICONDATAA notifyData(HWND window, int id, HICON icon, const std::string& t
 
 }  // namespace
 
+bool Win32Toolkit::showTrayIcon(const forms::TrayIcons::Icon& icon) const {
+  HWND window = windowOf(*icon.owner);
+  if (window == nullptr) return false;
+  HICON handle = icon.picture.empty() ? nullptr : image(icon.picture.file).icon;
+  if (handle == nullptr) handle = LoadIconW(nullptr, IDI_APPLICATION);
+  NOTIFYICONDATAA nid = notifyData(window, icon.id, handle, icon.tip);
+  // A task bar that announced itself twice may hold the icon already.
+  return Shell_NotifyIconA(NIM_ADD, &nid) != FALSE || Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+}
+
+void Win32Toolkit::hideTrayIcon(const forms::TrayIcons::Icon& icon) const {
+  HWND window = windowOf(*icon.owner);
+  if (window == nullptr) return;
+  NOTIFYICONDATAA nid{};
+  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  nid.hWnd = window;
+  nid.uID = static_cast<UINT>(icon.id);
+  Shell_NotifyIconA(NIM_DELETE, &nid);
+}
+
+void Win32Toolkit::retryTrayIconsLater() {
+  if (!trays_.missing() || hiddenOwner_ == nullptr) return;
+  SetTimer(hiddenOwner_, kTrayRetryTimer, forms::TrayIcons::kRetryMs,
+           [](HWND w, UINT, UINT_PTR id, DWORD) {
+             auto* tk = reinterpret_cast<Win32Toolkit*>(GetWindowLongPtrW(w, GWLP_USERDATA));
+             if (tk == nullptr || !tk->trays_.tick()) KillTimer(w, id);
+           });
+}
+
 bool Win32Toolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
                                const forms::Picture& icon) {
-  HWND window = windowOf(owner);
-  if (window == nullptr) return false;
-  for (const auto& [form, tray] : trays_) {
-    if (form == &owner && tray.id == id) return false;  // adding again changes nothing
-  }
-  HICON handle = icon.empty() ? nullptr : image(icon.file).icon;
-  if (handle == nullptr) handle = LoadIconW(nullptr, IDI_APPLICATION);
-  NOTIFYICONDATAA nid = notifyData(window, id, handle, tip);
-  if (Shell_NotifyIconA(NIM_ADD, &nid) == FALSE) return false;
-  trays_.push_back({&owner, Tray{window, id, handle, tip}});
-  return true;
+  if (windowOf(owner) == nullptr) return false;
+  const bool shown = trays_.add(owner, id, tip, icon);
+  retryTrayIconsLater();
+  return shown;
 }
 
 UINT Win32Toolkit::taskbarCreatedMessage() {
@@ -643,25 +692,12 @@ UINT Win32Toolkit::taskbarCreatedMessage() {
   return message;
 }
 
-void Win32Toolkit::addTrayIconsAgain(HWND window) {
-  for (auto& [form, tray] : trays_) {
-    if (tray.window != window) continue;
-    NOTIFYICONDATAA nid = notifyData(tray.window, tray.id, tray.icon, tray.tip);
-    Shell_NotifyIconA(NIM_ADD, &nid);
-  }
+void Win32Toolkit::taskbarCreated() {
+  if (trays_.retry(true)) retryTrayIconsLater();
 }
 
 bool Win32Toolkit::removeTrayIcon(Form& owner, int id) {
-  auto it = std::find_if(trays_.begin(), trays_.end(),
-                         [&](const auto& e) { return e.first == &owner && e.second.id == id; });
-  if (it == trays_.end()) return false;
-  NOTIFYICONDATAA nid{};
-  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
-  nid.hWnd = it->second.window;
-  nid.uID = static_cast<UINT>(id);
-  const bool ok = Shell_NotifyIconA(NIM_DELETE, &nid) != FALSE;
-  trays_.erase(it);
-  return ok;
+  return trays_.remove(owner, id);
 }
 
 bool Win32Toolkit::setTopMost(Form& form, bool onTop) {

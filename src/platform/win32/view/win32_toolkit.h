@@ -25,6 +25,7 @@
 #include <vector>
 
 #include "platform/forms/toolkit.h"
+#include "platform/forms/tray_icons.h"
 
 namespace quilbert::win32view {
 
@@ -38,8 +39,6 @@ class Win32Toolkit : public forms::Toolkit {
   Win32Toolkit& operator=(const Win32Toolkit&) = delete;
 
   [[nodiscard]] double twipsPerPixel() const override { return twipsPerPixel_; }
-  [[nodiscard]] int toPixels(int twips) const;
-  [[nodiscard]] int toTwips(double pixels) const;
 
   // The window of a loaded form and the window of one of its controls (null
   // when there is none); for tests and screenshots.
@@ -50,6 +49,7 @@ class Win32Toolkit : public forms::Toolkit {
   std::unique_ptr<forms::FormView> createView(forms::Form& form) override;
   void show(forms::Form& form) override;
   void hide(forms::Form& form) override;
+  [[nodiscard]] bool minimized(const forms::Form& form) const override;
   void runModal(forms::Form& form) override;
   void repaint(forms::Form& form) override;
   void processEvents() override;
@@ -69,10 +69,12 @@ class Win32Toolkit : public forms::Toolkit {
   bool addTrayIcon(forms::Form& owner, int id, const std::string& tip,
                    const forms::Picture& icon) override;
   bool removeTrayIcon(forms::Form& owner, int id) override;
-  // The shell's message to every top-level window when a new task bar starts
-  // (Explorer restarted): the icons it held are gone and must be added again.
+  // The shell's message to every top-level window when a task bar starts
+  // (at log-on, or again after a failure): the icons it held are gone, and
+  // those it could not take yet can be added now.
   static UINT taskbarCreatedMessage();
-  void addTrayIconsAgain(HWND window);
+  void taskbarCreated();
+  [[nodiscard]] const forms::TrayIcons& trayIcons() const { return trays_; }
   bool setTopMost(forms::Form& form, bool onTop) override;
   std::optional<std::string> browseForFolder(forms::Form& owner,
                                              const forms::FolderBrowseRequest& request) override;
@@ -84,11 +86,16 @@ class Win32Toolkit : public forms::Toolkit {
 
   // ---- used by the views
   // A picture file as a bitmap or an icon, loaded once; null when unreadable.
+  // width and height are the picture's own pixels, as designed at 96 dpi;
+  // it is drawn at the same size in twips, drawnWidth by drawnHeight pixels
+  // of the screen, so that it fills the box designed for it at any dpi.
   struct Image {
     HBITMAP bitmap = nullptr;
     HICON icon = nullptr;
     int width = 0;
     int height = 0;
+    int drawnWidth = 0;
+    int drawnHeight = 0;
   };
   [[nodiscard]] const Image& image(const std::string& file) const;
   [[nodiscard]] HFONT font(const forms::Font& f) const;
@@ -99,6 +106,9 @@ class Win32Toolkit : public forms::Toolkit {
   // The hidden window that owns the forms kept off the task list.
   [[nodiscard]] HWND hiddenOwner() const { return hiddenOwner_; }
   void viewOpened(Win32FormView& view);
+  // The screen's dpi changed (WM_DPICHANGED): fonts, pictures and every
+  // view follow it.
+  void dpiChanged(int dpi);
   // The view of `form` is going away: drop its tray icons and destroy its
   // window later.
   void viewClosing(forms::Form& form, HWND window);
@@ -121,6 +131,10 @@ class Win32Toolkit : public forms::Toolkit {
   bool pumpOne();
   void destroyPending();
   void applyPointer() const;
+  bool showTrayIcon(const forms::TrayIcons::Icon& icon) const;
+  void hideTrayIcon(const forms::TrayIcons::Icon& icon) const;
+  // Keeps trying the icons the shell has not taken yet, on a bounded timer.
+  void retryTrayIconsLater();
 
   double twipsPerPixel_ = 15.0;
   int dpi_ = 96;
@@ -141,14 +155,11 @@ class Win32Toolkit : public forms::Toolkit {
   };
   std::vector<ModalRun> modalRuns_;
   std::vector<HWND> toDestroy_;
-  struct Tray {
-    HWND window;
-    int id;
-    HICON icon;  // the tip and icon are kept to add the icon again to a new task bar
-    std::string tip;
-  };
-  std::vector<std::pair<const forms::Form*, Tray>> trays_;
+  forms::TrayIcons trays_;
   mutable std::map<std::string, Image> images_;
+  // Fonts and pictures of an earlier dpi, which windows may still hold.
+  std::vector<HGDIOBJ> retired_;
+  std::vector<HICON> retiredIcons_;
   mutable std::map<std::string, bool> faces_;
   mutable std::vector<std::pair<forms::Font, HFONT>> fonts_;
   mutable std::vector<std::pair<forms::Color, HBRUSH>> brushes_;

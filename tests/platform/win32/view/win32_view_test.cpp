@@ -316,6 +316,32 @@ TEST_F(Win32ViewTest, KeyboardAndMouseReachTheHandlers) {
   EXPECT_EQ(clicks, 2);
 }
 
+TEST_F(Win32ViewTest, MenuCommandsStillWorkAfterSeventyThousandItemsWereBuilt) {
+  Form f(tk_, "connect");
+  f.setClientSize({3000, 2000});
+  auto& lang = f.addMenu("menu_langue", "&Langue");
+  std::vector<MenuItem*> items;
+  for (int k = 0; k < 70; ++k)
+    items.push_back(&lang.add("langue", "Langue " + std::to_string(k), k));
+  int clicks = 0;
+  items[0]->onClick = [&] { ++clicks; };
+  f.load();
+  // A resident program builds its bar anew at every show, hide or setting
+  // change: 1,000 builds of 70 items, as many items as a click can name.
+  for (int i = 0; i < 1000; ++i) {
+    items[1]->setChecked(i % 2 == 0);
+    tk_.processEvents();
+  }
+  f.show();
+  HWND w = Win32Toolkit::windowOf(f);
+  ASSERT_TRUE(pumpUntil(tk_, [&] { return GetForegroundWindow() == w; }));
+  sendKey(VK_MENU, true);
+  press('L');
+  sendKey(VK_MENU, false);
+  press(VK_RETURN);
+  EXPECT_TRUE(pumpUntil(tk_, [&] { return clicks == 1; }));
+}
+
 // A small dialog: a message, OK as the default button, Cancel as the cancel one.
 struct Question : Form {
   explicit Question(Toolkit& tk) : Form(tk, "Dialog") {
@@ -426,14 +452,136 @@ TEST_F(Win32ViewTest, TrayCallbackArrivesAsTheFormsMouseMove) {
   EXPECT_EQ(shown, 1);
 }
 
+TEST_F(Win32ViewTest, PicturesFillTheirBoxesAtTheScreensDpiAndAtANewOne) {
+  // The status window: a picture box sized in twips for its 222 x 78 picture,
+  // a bold label on it, and a browse button's 21 x 13 picture.
+  Form f(tk_, "frmSplash");
+  f.setClientSize({3330, 1170});
+  f.setBorderStyle(BorderStyle::None);
+  const Color none{255, 0, 255};  // a colour the artwork does not have
+  auto& picture = f.add<PictureBox>("Picture1");
+  picture.move({0, 0, 3330, 1170});
+  picture.setBackColor(none);
+  picture.setPicture(*tk_.loadPicture(kArt + "splash.bmp"));
+  auto& label = f.add<Label>("Etat", 0, &picture);
+  label.move({60, 660, 3195, 435});
+  label.setFont({"Verdana", 8.25, true, false});
+  f.show();
+  HWND w = Win32Toolkit::windowOf(f);
+  ASSERT_TRUE(pumpUntil(tk_, [&] { return f.paintCount() > 0; }));
+  HDC screen = GetDC(nullptr);
+  const int screenDpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  for (int dpi : {screenDpi, 192}) {
+    if (dpi != screenDpi) {
+      RECT suggested{10, 10, 500, 200};
+      SendMessageW(w, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&suggested));
+    }
+    const auto px = [&](int twips) { return static_cast<int>(std::lround(twips * dpi / 1440.0)); };
+    RECT client{};
+    GetClientRect(w, &client);
+    EXPECT_EQ(client.right, px(3330)) << dpi;
+    EXPECT_EQ(placeOf(Win32Toolkit::windowOf(label)).top, px(660)) << dpi;
+    LOGFONTW font{};
+    GetObjectW(
+        reinterpret_cast<HFONT>(SendMessageW(Win32Toolkit::windowOf(label), WM_GETFONT, 0, 0)),
+        sizeof font, &font);
+    EXPECT_EQ(font.lfHeight, -std::lround(8.25 * dpi / 72)) << dpi;
+    // Nothing of the box shows beside the picture.
+    HWND box = Win32Toolkit::windowOf(picture);
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    HDC dc = GetDC(box);
+    RECT r{};
+    GetClientRect(box, &r);
+    int uncovered = 0;
+    for (int y = 0; y < r.bottom; y += 2) {
+      for (int x = 0; x < r.right; x += 2) {
+        uncovered += GetPixel(dc, x, y) == RGB(none.r, none.g, none.b) ? 1 : 0;
+      }
+    }
+    ReleaseDC(box, dc);
+    EXPECT_EQ(uncovered, 0) << dpi;
+  }
+}
+
+TEST_F(Win32ViewTest, AnIconTheTaskBarRefusedIsAddedOnceTheTaskBarIsThere) {
+  Form f(tk_, "connect");
+  f.setClientSize({3000, 2000});
+  f.load();
+  // A task bar that takes no icon yet, as before the shell has started at
+  // log-on: Shell_NotifyIcon finds it first and is refused.
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.lpszClassName = L"Shell_TrayWnd";
+  RegisterClassW(&wc);
+  NOTIFYICONDATAA nid{};
+  nid.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  nid.hWnd = Win32Toolkit::windowOf(f);
+  nid.uID = 1;
+  const auto shown = [&] { return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE; };
+  // The shell's broadcast when it starts, and, when that was missed, the timer.
+  for (bool broadcast : {true, false}) {
+    HWND early = CreateWindowExW(WS_EX_TOPMOST, L"Shell_TrayWnd", L"", WS_POPUP, 0, 0, 0, 0,
+                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    EXPECT_FALSE(tk_.addTrayIcon(f, 1, "QUILBERT 2.0", {kArt + "tray16.ico", 16, 16}));
+    DestroyWindow(early);
+    EXPECT_FALSE(shown());
+    if (broadcast) SendMessageW(nid.hWnd, Win32Toolkit::taskbarCreatedMessage(), 0, 0);
+    EXPECT_TRUE(pumpUntil(tk_, shown, broadcast ? 0 : 5000)) << broadcast;
+    EXPECT_TRUE(tk_.removeTrayIcon(f, 1));
+  }
+}
+
+TEST_F(Win32ViewTest, TheEndOfTheSessionUnloadsTheFormWithoutAQuestion) {
+  Form f(tk_, "connect");
+  f.setClientSize({3000, 2000});
+  std::vector<UnloadReason> reasons;
+  // The close box would be refused: unsaved edits ask first.
+  f.onQueryUnload = [&](int& cancel, UnloadReason reason) {
+    reasons.push_back(reason);
+    cancel = reason == UnloadReason::ControlMenu ? 1 : 0;
+  };
+  f.show();
+  HWND w = Win32Toolkit::windowOf(f);
+  EXPECT_EQ(SendMessageW(w, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  EXPECT_TRUE(reasons.empty());
+  SendMessageW(w, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(reasons, std::vector<UnloadReason>{UnloadReason::WindowsSession});
+  EXPECT_FALSE(f.loaded());
+}
+
+TEST_F(Win32ViewTest, AMinimizedWindowIsRestoredByTheIconAndBySecondStart) {
+  Form f(tk_, "connect");
+  f.setClientSize({3000, 2000});
+  f.setBorderStyle(BorderStyle::Sizable);
+  f.show();
+  HWND w = Win32Toolkit::windowOf(f);
+  ASSERT_TRUE(tk_.addTrayIcon(f, 1, "QUILBERT 2.0", {kArt + "tray16.ico", 16, 16}));
+  const std::vector<std::function<void()>> restorers = {
+      [&] { PostMessageW(w, WM_MOUSEMOVE, 1, WM_LBUTTONDBLCLK); },  // the icon's double click
+      [&] { tk_.show(f); },                                         // what a second start asks
+  };
+  for (const auto& restore : restorers) {
+    ShowWindow(w, SW_MINIMIZE);
+    ASSERT_TRUE(pumpUntil(tk_, [&] { return IsIconic(w) != FALSE; }));
+    restore();
+    EXPECT_TRUE(pumpUntil(tk_, [&] { return IsIconic(w) == FALSE && IsWindowVisible(w); }));
+  }
+}
+
 TEST_F(Win32ViewTest, BrowserCallbackDrivesStatusTextAndOk) {
   Form owner(tk_, "connect");
   owner.setClientSize({3000, 2000});
   auto& timer = owner.add<Timer>("Timer1");
   owner.show();
+  std::vector<std::wstring> texts;
   const auto browse = [&](bool enable, bool& okEnabled, std::wstring& status) {
     FolderBrowseRequest request;
     request.instruction = "Choisissez un partage :";
+    request.title = "Connecteurs de lecteurs réseau";
+    request.okCaption = "&Valider";
+    request.cancelCaption = "A&nnuler";
     request.showStatusText = true;
     int calls = 0;
     request.onSelectionChanged = [&](FolderBrowserHandle& b, const std::optional<std::string>&) {
@@ -447,6 +595,9 @@ TEST_F(Win32ViewTest, BrowserCallbackDrivesStatusTextAndOk) {
       if (dialog == nullptr || calls == 0) return;
       timer.setTimerEnabled(false);
       okEnabled = IsWindowEnabled(GetDlgItem(dialog, IDOK)) != FALSE;
+      // In the program's language, whatever the system's.
+      texts = {textOf(dialog), textOf(GetDlgItem(dialog, IDOK)),
+               textOf(GetDlgItem(dialog, IDCANCEL))};
       EnumChildWindows(
           dialog,
           [](HWND child, LPARAM data) -> BOOL {
@@ -466,6 +617,8 @@ TEST_F(Win32ViewTest, BrowserCallbackDrivesStatusTextAndOk) {
   EXPECT_EQ(browse(false, okEnabled, status), std::nullopt);
   EXPECT_FALSE(okEnabled);
   EXPECT_EQ(status, L"Un partage, pas un dossier");
+  EXPECT_EQ(texts, (std::vector<std::wstring>{L"Connecteurs de lecteurs réseau", L"&Valider",
+                                              L"A&nnuler"}));
   EXPECT_EQ(browse(true, okEnabled, status), std::nullopt);
   EXPECT_TRUE(okEnabled);
 }
