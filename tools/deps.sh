@@ -10,6 +10,8 @@ QUILBERT_PACKAGES=(
   # the desktop tests of both programs: an X server, a window manager, input
   # and inspection tools, a French keyboard map
   xvfb xauth openbox xdotool x11-utils x11-xkb-utils imagemagick
+  # a notification area for the desktop tests that need one
+  trayer
   # the real network: GIO, libsmbclient, mDNS, and the Samba server its tests start
   libglib2.0-dev libsmbclient-dev libavahi-client-dev
   gvfs-backends gvfs-fuse dbus dbus-user-session

@@ -29,6 +29,20 @@ inline constexpr int kMsgNoConfiguration = 136;
 inline constexpr int kMsgNotALetter = 137;
 inline constexpr int kMsgNoPath = 138;
 
+// Save's refusal, one line per field; what the Windows network calls cannot
+// carry; why no notification icon shows.
+inline constexpr int kMsgFieldLogin = 73;
+inline constexpr int kMsgFieldPassword = 74;
+inline constexpr int kMsgFieldPath = 75;     // %1: the row's letter
+inline constexpr int kMsgStoreProblem = 76;  // %1 field, %2 position, %3 reason
+inline constexpr int kMsgReasonLineBreak = 77;
+inline constexpr int kMsgReasonTab = 78;
+inline constexpr int kMsgReasonNoCode = 79;
+inline constexpr int kMsgReasonScrambled = 165;
+inline constexpr int kMsgNotCarried = 166;    // %1: the characters
+inline constexpr int kMsgFieldRefused = 167;  // %1 field, %2 why
+inline constexpr int kMsgNoNotificationArea = 169;
+
 // Reads LangDir + LanguageFile into Catalogue. A missing or short file leaves
 // the entries it lacks empty; nothing is reported.
 void LoadCatalogue(Globals& g);

@@ -183,27 +183,32 @@ std::string unstorable(std::string_view s, bool tabAllowed) {
 
 }  // namespace
 
-WriteOutcome checkDriveFields(std::string_view login, std::string_view password,
-                              std::string_view path) {
-  if (auto c = unstorable(login, false); !c.empty()) return {kMsgValueNotStorable, "login: " + c};
-  if (auto c = unstorable(password, true); !c.empty()) {
-    return {kMsgValueNotStorable, "password: " + c};
-  }
-  // Scrambling moves codes by three: a few control characters would be
-  // stored as a tab or a line break, which the line cannot hold.
-  const std::string codes = *utf8ToCp1252(password);
-  for (std::size_t i = 0; i < codes.size(); ++i) {
-    const auto code = static_cast<unsigned char>(codes[i]);
-    const auto stored = static_cast<unsigned char>(i % 2 == 0 ? code - 3 : code + 3);
-    if (stored == '\t' || stored == '\r' || stored == '\n') {
-      return {kMsgValueNotStorable, "password: " + named(cp1252ToUtf8(codes.substr(i, 1))) +
-                                        " (character " + std::to_string(i + 1) +
-                                        ") is stored as a " +
-                                        (stored == '\t' ? "tab" : "line break")};
+std::optional<StoreProblem> storeProblem(std::string_view text, DriveField field) {
+  const bool secret = field == DriveField::Password;
+  std::size_t position = 0;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t start = i;
+    const std::string c = firstChar(text.substr(i));
+    i += std::max<std::size_t>(1, c.size());
+    ++position;
+    int reason = 0;
+    if (c == "\r" || c == "\n") {
+      reason = kMsgReasonLineBreak;
+    } else if (c == "\t" && field == DriveField::Login) {
+      reason = kMsgReasonTab;
+    } else if (const auto code = utf8ToCp1252(text.substr(start, i - start)); !code) {
+      reason = kMsgReasonNoCode;
+    } else if (secret) {
+      // Scrambling moves codes by three: a few control characters would be
+      // stored as a tab or a line break, which the line cannot hold.
+      const auto b = static_cast<unsigned char>((*code)[0]);
+      const auto stored = static_cast<unsigned char>(position % 2 == 1 ? b - 3 : b + 3);
+      if (stored == '\t' || stored == '\r' || stored == '\n') reason = kMsgReasonScrambled;
     }
+    // A password's characters are never shown, not even the offending one.
+    if (reason != 0) return StoreProblem{position, secret ? std::string() : named(c), reason};
   }
-  if (auto c = unstorable(path, true); !c.empty()) return {kMsgValueNotStorable, "path: " + c};
-  return {};
+  return std::nullopt;
 }
 
 std::array<std::string, 31> settingsLines(const Globals& g,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <string>
 
 #include "app/globals.h"
@@ -43,12 +44,18 @@ struct WriteOutcome {
   [[nodiscard]] bool ok() const { return message == 0; }
 };
 
-// Checks a drive line's fields against what the line format can hold: no
-// line break anywhere, no tab in the login, every character in Windows-1252,
-// and no password character whose scrambled form is a tab or a line break.
-// A refusal names the field and the character.
-WriteOutcome checkDriveFields(std::string_view login, std::string_view password,
-                              std::string_view path);
+// The fields of a drive line, by what each may hold: no line break anywhere,
+// no tab in the login, every character in Windows-1252, and no password
+// character whose scrambled form is a tab or a line break.
+enum class DriveField { Login, Password, Path };
+
+// The first character of a field that the line cannot hold.
+struct StoreProblem {
+  std::size_t position = 0;  // 1-based, in characters
+  std::string shown;         // quoted, or its U+ code; "" for a password's
+  int reason = 0;            // catalogue entry saying why
+};
+std::optional<StoreProblem> storeProblem(std::string_view text, DriveField field);
 
 // Replaces the file with the 30 lines, atomically: a refused line or a failed
 // write leaves the previous file as it was.

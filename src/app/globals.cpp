@@ -11,6 +11,21 @@ const std::string& Globals::msg(int n) const {
   return Catalogue[static_cast<std::size_t>(n)];
 }
 
+std::string Globals::msg(int n, std::initializer_list<std::string> texts) const {
+  const std::string& text = msg(n);
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t k = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
+    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && k < texts.size()) {
+      out += *(texts.begin() + k);
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
 forms::Picture Globals::picture(const std::string& pathWithoutExtension) const {
   for (const char* ext : {".png", ".bmp", ".ico"}) {
     if (auto p = svc.toolkit.loadPicture(pathWithoutExtension + ext)) return *p;

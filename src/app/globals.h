@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 
@@ -91,6 +92,8 @@ struct Globals {
 
   // Catalogue entry n, or "" when n is out of range.
   [[nodiscard]] const std::string& msg(int n) const;
+  // Catalogue entry n with "%1", "%2"... replaced by the texts given.
+  [[nodiscard]] std::string msg(int n, std::initializer_list<std::string> texts) const;
   // The platform's file-system separator.
   [[nodiscard]] static char separator();
   // A picture delivered beside the program: IconPrefix-relative base name

@@ -100,7 +100,7 @@ void ConnectPass::attempt(std::size_t i, bool firstTry) {
     observer_.letterInUse(item);
     return;
   }
-  SetNetErrorText(g_, code);
+  SetNetErrorText(g_, code, item.path);
   if (code == platform::neterr::kBadNetName || code == platform::neterr::kNetworkUnreachable) {
     observer_.letterUnreachable(item, g_.NetErrorText);
   } else if (kind_ == PassKind::Interactive && !guarded) {

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "app/catalogue.h"
 #include "app/text.h"
 
 namespace quilbert::net {
@@ -65,6 +66,13 @@ void SetNetErrorText(app::Globals& g, std::int32_t code) {
   g.NetErrorText.clear();
   const int n = errorMessageNumber(code);
   if (n >= 0) g.NetErrorText = g.msg(n);
+}
+
+void SetNetErrorText(app::Globals& g, std::int32_t code, const std::string& path) {
+  SetNetErrorText(g, code);
+  if (code != platform::neterr::kNoUnicodeTranslation) return;
+  const std::string refused = g.svc.network.uncarried(path);
+  if (!refused.empty()) g.NetErrorText = g.msg(app::kMsgNotCarried, {refused});
 }
 
 }  // namespace quilbert::net

@@ -35,6 +35,9 @@ std::string UserName(app::Globals& g, const std::string& localName);
 std::string LogonUserForFiles(app::Globals& g);
 // NetErrorText = the catalogue sentence for the code ("" for 0).
 void SetNetErrorText(app::Globals& g, std::int32_t code);
+// The same for a failure on `path`: a path the network calls cannot carry is
+// told with the characters they refuse.
+void SetNetErrorText(app::Globals& g, std::int32_t code, const std::string& path);
 // The catalogue entry SetNetErrorText uses for a code.
 int errorMessageNumber(std::int32_t code);
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quilbert::platform {
@@ -23,6 +24,7 @@ inline constexpr int kMoreData = 234;
 inline constexpr int kNoMoreItems = 259;
 inline constexpr int kBadDevice = 1200;
 inline constexpr int kNotContainer = 1207;
+inline constexpr int kNoUnicodeTranslation = 1113;
 inline constexpr int kInvalidPasswordName = 1216;
 inline constexpr int kSessionCredentialConflict = 1219;
 inline constexpr int kNoNetwork = 1222;
@@ -105,6 +107,11 @@ class Network {
   // The network may have changed (or a retry begins): what the service keeps
   // about servers that did not answer is forgotten, so that they are asked again.
   virtual void forgetUnreachable() {}
+
+  // The characters of `text` that these calls cannot carry (each once, in
+  // order of appearance), for which they answer 1113; "" when they carry it all,
+  // as networks whose calls take Unicode do.
+  [[nodiscard]] virtual std::string uncarried(std::string_view /*text*/) const { return {}; }
 
   // Bracket a pass over the letters: a service that looks at the whole system
   // to answer for one letter (which files are open) may look once per pass.

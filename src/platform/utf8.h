@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace quilbert::utf8 {
@@ -54,6 +55,21 @@ inline std::size_t firstInvalid(std::string_view s) {
     if (!decode(s, i)) return i;
   }
   return std::string_view::npos;
+}
+
+// The characters of s for which `refused` is true, each once, in order of
+// appearance; a malformed byte counts as U+FFFD.
+template <class Refused>
+std::string refusedCharacters(std::string_view s, Refused refused) {
+  std::string out;
+  for (std::size_t i = 0; i < s.size();) {
+    const std::size_t start = i;
+    const auto cp = decode(s, i);
+    if (!cp) ++i;
+    const std::string_view c = cp ? s.substr(start, i - start) : std::string_view("\xEF\xBF\xBD");
+    if (refused(c, cp.value_or(0xFFFD)) && out.find(c) == std::string::npos) out += c;
+  }
+  return out;
 }
 
 }  // namespace quilbert::utf8

@@ -106,9 +106,9 @@ TEST_F(ConfigTest, WritesAreAtomicAndRefuseWhatTheFormatCannotHold) {
   lines[3] = "1\tC\tx\t\t\\\\S\\漢";
   EXPECT_EQ(WriteConfiguration(*p.g, lines).message, kMsgValueNotStorable);
   EXPECT_EQ(readFile(p.configPath()), before);
-  EXPECT_EQ(checkDriveFields("a\tb", "", "").message, kMsgValueNotStorable);
-  EXPECT_EQ(checkDriveFields("a", "\x0C", "").message, kMsgValueNotStorable);  // stored as a tab
-  EXPECT_TRUE(checkDriveFields("a", "b", "\\\\S\\a\tb").ok());
+  EXPECT_TRUE(storeProblem("a\tb", DriveField::Login));
+  EXPECT_TRUE(storeProblem("\x0C", DriveField::Password));  // stored as a tab
+  EXPECT_FALSE(storeProblem("\\\\S\\a\tb", DriveField::Path));
 
   // A write that fails on the way keeps the old file and says so.
   lines[3] = "1\tC\tx\t\t\\\\S\\a";

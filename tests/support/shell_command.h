@@ -16,7 +16,8 @@ struct CommandRun {
 
 inline CommandRun runShell(const std::string& command) {
   CommandRun run;
-  FILE* pipe = popen((command + " 2>&1").c_str(), "r");
+  // Grouped, so that a redirection inside the command line still wins.
+  FILE* pipe = popen(("{ " + command + "\n} 2>&1").c_str(), "r");
   if (pipe == nullptr) return run;
   char buffer[4096];
   std::size_t n = 0;

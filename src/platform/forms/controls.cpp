@@ -123,7 +123,12 @@ TextBox::TextBox(Form& form, std::string name, int index, Control* parent)
 }
 
 void TextBox::setText(std::string v) {
-  if (v == text_) return;
+  // The same text set again changes nothing but reaches the view, which
+  // shows its start as an edit box given its text does.
+  if (v == text_) {
+    changed(Prop::Text);
+    return;
+  }
   text_ = std::move(v);
   changed(Prop::Text);
   if (onChange) onChange();

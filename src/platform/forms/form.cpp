@@ -86,8 +86,9 @@ void Form::show() {
 }
 
 void Form::hide() {
-  if (!visible_) return;
   visible_ = false;
+  // Even when hidden already: a backend may put away a window the form never
+  // showed (minimized, where no notification icon can stand for it).
   if (view_) toolkit_.hide(*this);
 }
 

@@ -70,6 +70,9 @@ class Toolkit {
   // Outer size minus client size of a form, in twips (border, title, menu).
   [[nodiscard]] virtual Size frameExtra(const Form& form) const = 0;
   [[nodiscard]] virtual Size screenSize() const = 0;
+  // The part of the screen windows may take (the screen without its task
+  // bars and panels), in twips.
+  [[nodiscard]] virtual Size workArea() const = 0;
   // Twips in one pixel of the screen (15 at 96 dpi).
   [[nodiscard]] virtual double twipsPerPixel() const { return kTwipsPerPixel; }
   // Twips to the nearest screen pixel, and pixels to the twips that cover them.
@@ -91,6 +94,14 @@ class Toolkit {
   // x = message number in pixels, as the classic tray callback delivers them.
   virtual bool addTrayIcon(Form& owner, int id, const std::string& tip, const Picture& icon) = 0;
   virtual bool removeTrayIcon(Form& owner, int id) = 0;
+  // Whether the desktop has a notification area for such icons now. Hiding a
+  // form that asked for an icon it could not get minimizes it instead, so
+  // that the task list still leads back to it; restoring it from there
+  // reaches owner.mouseMove() as the icon's double click does.
+  [[nodiscard]] virtual bool hasNotificationArea() const { return true; }
+  // A short text through the desktop's notifications, a bubble that goes by
+  // itself; false when the desktop has none. Never waits for the desktop.
+  virtual bool notify(const std::string& /*title*/, const std::string& /*text*/) { return false; }
   // Keeps the form above all others (or not), without moving it.
   virtual bool setTopMost(Form& form, bool onTop) = 0;
   // Runs the network folder browser; the chosen path, or nullopt if cancelled.

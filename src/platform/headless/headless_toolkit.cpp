@@ -183,6 +183,10 @@ forms::Size HeadlessToolkit::screenSize() const {
   return {1024 * 15, 768 * 15};
 }
 
+forms::Size HeadlessToolkit::workArea() const {
+  return {1024 * 15, 728 * 15};
+}
+
 forms::Size HeadlessToolkit::measureText(const forms::Font& font, std::string_view text) const {
   std::size_t longest = 0;
   int lines = 0;

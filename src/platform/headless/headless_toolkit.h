@@ -9,7 +9,8 @@
 // before it is dropped) and as high as its line count, at least one.
 // Frame metrics: 60 twips of border on each side, a 300-twip title bar when
 // the form has one, a 300-twip menu bar when it has a visible menu.
-// Screen: 1024 x 768 pixels (15360 x 11520 twips).
+// Screen: 1024 x 768 pixels (15360 x 11520 twips), whose bottom 40 pixels
+// are a task bar: the work area is 15360 x 10920 twips.
 #pragma once
 
 #include <cstdint>
@@ -96,6 +97,7 @@ class HeadlessToolkit : public forms::Toolkit {
   void quit(int exitCode) override;
   [[nodiscard]] forms::Size frameExtra(const Form& form) const override;
   [[nodiscard]] forms::Size screenSize() const override;
+  [[nodiscard]] forms::Size workArea() const override;
   [[nodiscard]] forms::Size measureText(const forms::Font& font,
                                         std::string_view text) const override;
   [[nodiscard]] std::optional<forms::Picture> loadPicture(const std::string& file) const override;

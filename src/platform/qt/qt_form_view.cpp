@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalBlocker>
+#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -51,6 +52,15 @@ class FormWindow : public QWidget {
     e->ignore();
     if (QtFormView* v = link_->view) v->closeRequested();
   }
+  void changeEvent(QEvent* e) override {
+    QWidget::changeEvent(e);
+    if (e->type() != QEvent::WindowStateChange || isMinimized()) return;
+    if (!static_cast<QWindowStateChangeEvent*>(e)->oldState().testFlag(Qt::WindowMinimized)) return;
+    // Brought back from the task list, after the event has run its course.
+    QTimer::singleShot(0, this, [link = link_] {
+      if (QtFormView* v = link->view) v->restoredFromTaskList();
+    });
+  }
   void showEvent(QShowEvent* e) override {
     QWidget::showEvent(e);
     // The window manager adds its frame after mapping; read it once it has.
@@ -79,8 +89,10 @@ class ExposeFilter : public QObject {
       QMetaObject::invokeMethod(
           this,
           [link = link_, window] {
-            if (QtFormView* v = link->view; v != nullptr && window->isExposed())
+            if (QtFormView* v = link->view; v != nullptr && window->isExposed()) {
               v->clientPainted(false);
+              v->exposed();
+            }
           },
           Qt::QueuedConnection);
     }
@@ -584,7 +596,7 @@ QWidget* QtFormView::createWidget(Control& c) {
       auto* w = new QLineEdit(parent);
       auto* box = static_cast<forms::TextBox*>(&c);
       QObject::connect(w, &QLineEdit::textEdited, w, [link, box](const QString& text) {
-        if (link->view != nullptr) box->setText(toStdString(text));
+        if (link->view != nullptr) link->view->userEdited(*box, text);
       });
       return w;
     }
@@ -755,9 +767,13 @@ void QtFormView::update(Control& c, Prop p, QWidget* w) {
           return;
         }
         case ControlKind::TextBox: {
+          if (userEditing_) return;  // the box shows it already, cursor and all
           auto* edit = static_cast<QLineEdit*>(w);
           const QString text = toQString(static_cast<const forms::TextBox&>(c).text());
           if (edit->text() != text) edit->setText(text);
+          // A text the program sets shows its start (a path its server and
+          // share), as a Windows edit box does.
+          edit->setCursorPosition(0);
           return;
         }
         default:
@@ -882,10 +898,14 @@ void QtFormView::applyWindowFlags() {
   const QPoint pos = window_->pos();
   Qt::WindowFlags flags = Qt::Window;
   const bool frameless = form_.borderStyle() == forms::BorderStyle::None || !form_.titleBar();
-  const bool tool = form_.borderStyle() == forms::BorderStyle::None ||
-                    form_.borderStyle() == forms::BorderStyle::FixedToolWindow ||
-                    !form_.showInTaskbar() || toolkit_.hiddenFromTaskList();
-  if (tool) flags = Qt::Tool;
+  // A window without the notification icon that stands for it keeps its
+  // task-list entry: that is the way back to it.
+  const bool offTaskList = !form_.showInTaskbar() ||
+                           (toolkit_.hiddenFromTaskList() && !toolkit_.lacksItsTrayIcon(form_));
+  if (offTaskList || form_.borderStyle() == forms::BorderStyle::None ||
+      form_.borderStyle() == forms::BorderStyle::FixedToolWindow) {
+    flags = Qt::Tool;
+  }
   if (frameless) {
     flags |= Qt::FramelessWindowHint;
   } else {
@@ -948,7 +968,33 @@ void QtFormView::showWindow() {
 }
 
 void QtFormView::hideWindow() {
+  if (toolkit_.lacksItsTrayIcon(form_)) {
+    // No icon to come back by: the task list keeps the way back. A window
+    // never shown is shown first: window managers map it as it asked at
+    // its first map, and Qt does not ask for iconic then.
+    if (!window_->isVisible()) {
+      iconifyWhenExposed_ = true;
+      showWindow();
+      return;
+    }
+    minimizedForTray_ = true;
+    window_->showMinimized();
+    return;
+  }
   window_->hide();
+}
+
+void QtFormView::exposed() {
+  if (!iconifyWhenExposed_) return;
+  iconifyWhenExposed_ = false;
+  hideWindow();
+}
+
+void QtFormView::restoredFromTaskList() {
+  if (!minimizedForTray_) return;
+  minimizedForTray_ = false;
+  // What the icon's double click would have said: show the window.
+  toolkit_.trayActivated(form_, QSystemTrayIcon::DoubleClick);
 }
 
 // ---- menus
@@ -1040,6 +1086,12 @@ void QtFormView::keyEvent(Control* c, int keyCode, int shift, bool down) {
   } else {
     form_.keyUp(keyCode, shift);
   }
+}
+
+void QtFormView::userEdited(forms::TextBox& box, const QString& text) {
+  userEditing_ = true;
+  box.setText(toStdString(text));
+  userEditing_ = false;
 }
 
 void QtFormView::focusGained(Control* c) {

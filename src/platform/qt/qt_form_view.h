@@ -17,6 +17,7 @@ class QAction;
 class QTimer;
 class QWidget;
 class QObject;
+class QString;
 
 namespace quilbert::qtview {
 
@@ -50,7 +51,13 @@ class QtFormView : public forms::FormView {
   [[nodiscard]] int menuBarHeight() const;
 
   void showWindow();
+  // Hides the window, or minimizes it when it lacks the notification icon
+  // that would bring it back.
   void hideWindow();
+  // The window left the minimized state it was put in for want of an icon.
+  void restoredFromTaskList();
+  // The window has been drawn on the screen (mapped by the window manager).
+  void exposed();
   void setTopMost(bool onTop);
   // Window flags from the form's border style, title bar, task-list setting
   // and keep-on-top request; re-shows a visible window in place.
@@ -62,6 +69,7 @@ class QtFormView : public forms::FormView {
   // ---- from the widgets
   void keyEvent(forms::Control* c, int keyCode, int shift, bool down);
   void focusGained(forms::Control* c);
+  void userEdited(forms::TextBox& box, const QString& text);
   void clientPainted(bool whole);
   void clientMouseMove(int button, int shift, double x, double y);
   void closeRequested();
@@ -85,6 +93,9 @@ class QtFormView : public forms::FormView {
   QObject* keyFilter_ = nullptr;
   QObject* exposeFilter_ = nullptr;
   bool topMost_ = false;
+  bool userEditing_ = false;
+  bool minimizedForTray_ = false;
+  bool iconifyWhenExposed_ = false;
   bool placed_ = false;
   forms::PaintQueue paint_;
   // Shown and not yet reported drawn: the next paint of any part counts.

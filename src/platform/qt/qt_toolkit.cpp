@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QEventLoop>
 #include <QFontMetrics>
 #include <QIcon>
@@ -258,6 +260,12 @@ forms::Size QtToolkit::screenSize() const {
   return {toTwips(s.width()), toTwips(s.height())};
 }
 
+forms::Size QtToolkit::workArea() const {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const QSize s = screen != nullptr ? screen->availableGeometry().size() : QSize(1024, 768);
+  return {toTwips(s.width()), toTwips(s.height())};
+}
+
 forms::Size QtToolkit::measureText(const forms::Font& font, std::string_view text) const {
   const QFontMetrics fm(toQFont(font));
   // The same layout a label draws its plain text with.
@@ -340,6 +348,33 @@ void QtToolkit::popupMenu(Form& owner, forms::MenuItem& menu, forms::MenuItem* d
   if (auto it = items.find(chosen); chosen != nullptr && it != items.end()) it->second->click();
 }
 
+bool QtToolkit::hasNotificationArea() const {
+  return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+bool QtToolkit::lacksItsTrayIcon(const Form& form) const {
+  const auto& icons = trayBook_.icons();
+  const auto owned = [&](const auto& i) { return i.owner == &form; };
+  return std::any_of(icons.begin(), icons.end(), owned) &&
+         std::none_of(icons.begin(), icons.end(),
+                      [&](const auto& i) { return owned(i) && i.shown; });
+}
+
+bool QtToolkit::notify(const std::string& title, const std::string& text) {
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return false;
+  QDBusMessage call = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.Notifications"),
+      QStringLiteral("/org/freedesktop/Notifications"),
+      QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+  // Application, id to replace, icon, summary, body, actions, hints, timeout
+  // (-1: the desktop's own).
+  call << QStringLiteral("Quilbert") << 0U << QStringLiteral("quilbert") << toQString(title)
+       << toDisplayText(text) << QStringList() << QVariantMap() << -1;
+  // Sent without waiting for the answer: the desktop may be slow or absent.
+  return bus.send(call);
+}
+
 bool QtToolkit::showTrayIcon(const forms::TrayIcons::Icon& icon) {
   if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
   auto tray = std::make_unique<QSystemTrayIcon>();
@@ -358,6 +393,8 @@ bool QtToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
                             const forms::Picture& icon) {
   const bool shown = trayBook_.add(owner, id, tip, icon);
   if (trayBook_.missing() && !trayRetry_->isActive()) trayRetry_->start();
+  // Without its icon, the window keeps its task-list entry.
+  if (QtFormView* v = viewOf(owner); v != nullptr && !shown) v->applyWindowFlags();
   return shown;
 }
 

@@ -69,6 +69,7 @@ class QtToolkit : public forms::Toolkit {
   void quit(int exitCode) override;
   [[nodiscard]] forms::Size frameExtra(const forms::Form& form) const override;
   [[nodiscard]] forms::Size screenSize() const override;
+  [[nodiscard]] forms::Size workArea() const override;
   [[nodiscard]] forms::Size measureText(const forms::Font& font,
                                         std::string_view text) const override;
   [[nodiscard]] std::optional<forms::Picture> loadPicture(const std::string& file) const override;
@@ -80,6 +81,8 @@ class QtToolkit : public forms::Toolkit {
   bool addTrayIcon(forms::Form& owner, int id, const std::string& tip,
                    const forms::Picture& icon) override;
   bool removeTrayIcon(forms::Form& owner, int id) override;
+  [[nodiscard]] bool hasNotificationArea() const override;
+  bool notify(const std::string& title, const std::string& text) override;
   bool setTopMost(forms::Form& form, bool onTop) override;
   std::optional<std::string> browseForFolder(forms::Form& owner,
                                              const forms::FolderBrowseRequest& request) override;
@@ -106,6 +109,9 @@ class QtToolkit : public forms::Toolkit {
   [[nodiscard]] bool sessionEnding() const;
 
   // ---- used by the views
+  // The form asked for a notification icon and has none: hiding it would
+  // leave nothing to bring it back by.
+  [[nodiscard]] bool lacksItsTrayIcon(const forms::Form& form) const;
   [[nodiscard]] bool hiddenFromTaskList() const { return hiddenFromTaskList_; }
   // A picture file as a pixmap, cached by file name; a null pixmap when unreadable.
   [[nodiscard]] const QPixmap& pixmap(const std::string& file) const;

@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "platform/sim/names.h"
+#include "platform/utf8.h"
 
 namespace quilbert::sim {
 
@@ -87,12 +88,20 @@ std::string SimNetwork::effectiveUser(const std::string& user) const {
 
 // --- connections --------------------------------------------------------------
 
+std::string SimNetwork::uncarried(std::string_view text) const {
+  return utf8::refusedCharacters(
+      text, [this](std::string_view, char32_t c) { return c > highestCarried_; });
+}
+
 int SimNetwork::addConnection(const NetResource& resource, const std::string& password,
                               const std::string& userName, std::uint32_t /*flags*/) {
   int code = 0;
   if (faulted(Call::AddConnection, code)) return code;
   const char letter = driveLetter(resource.localName.value_or(""));
   if (letter == 0) return neterr::kBadDevice;
+  if (!uncarried(resource.remoteName.value_or("") + password + userName).empty()) {
+    return neterr::kNoUnicodeTranslation;
+  }
   if (!present_) return neterr::kNoNetwork;
   if (drives_[letter - 'A'] != kNoDrive) return neterr::kAlreadyAssigned;
   const std::string error = state_.update([&](Connections& cs) {

@@ -109,9 +109,14 @@ class SimNetwork final : public platform::Network,
   bool setReachable(std::string_view server, bool reachable);
   bool setOpenFiles(std::string_view share, int openFiles);  // share as "\\SERVER\share"
   void setNetworkPresent(bool present);
+  // Calls that carry only characters up to `highest` (U+00FF: Latin-1, as the
+  // ANSI calls of a Western Windows), answering 1113 for others; the default
+  // carries any.
+  void setHighestCarried(char32_t highest) { highestCarried_ = highest; }
 
   // platform::NetworkEvents: the changes above, as they are made.
   void setListener(Listener listener) override { listener_ = std::move(listener); }
+  [[nodiscard]] std::string uncarried(std::string_view text) const override;
 
   const std::filesystem::path& statePath() const { return state_.path(); }
   const std::string& logonUser() const { return user_; }
@@ -142,6 +147,7 @@ class SimNetwork final : public platform::Network,
   Topology net_;
   std::string user_;
   bool present_;
+  char32_t highestCarried_ = 0x10FFFF;
   std::array<int, 26> drives_;
   StateFile state_;
   std::array<Fault, kCallKinds> faults_{};

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/utf8.h"
 #include "platform/win32/win32_text.h"
 
 namespace quilbert::platform {
@@ -106,6 +107,11 @@ int Win32Network::addConnection(const NetResource& resource, const std::string& 
   const auto user = win32::toAnsi(userName);
   if (!r.ok || !pass || !user) return kNoAnsiForm;
   return static_cast<int>(WNetAddConnection2A(&r.record, pass->c_str(), user->c_str(), flags));
+}
+
+std::string Win32Network::uncarried(std::string_view text) const {
+  return utf8::refusedCharacters(
+      text, [](std::string_view c, char32_t) { return !win32::toAnsi(c).has_value(); });
 }
 
 int Win32Network::cancelConnection(const std::string& name, std::uint32_t flags, bool force) {

@@ -36,6 +36,8 @@ class Win32Network : public Network {
   int enumResource(EnumHandle handle, std::int32_t& count, std::vector<NetResource>& out,
                    std::uint32_t& bufferSize) override;
   int closeEnum(EnumHandle handle) override;
+  // What the ANSI code page has no character for.
+  [[nodiscard]] std::string uncarried(std::string_view text) const override;
 
   // Bytes one record takes in a WNetEnumResourceA buffer of this build: the
   // NETRESOURCEA record (48 bytes on x64) and each present string with its NUL.

@@ -1,6 +1,8 @@
 #include "ui/common/dialog.h"
 
+#include <algorithm>
 #include <cmath>
+#include <string_view>
 
 #include "platform/forms/toolkit.h"
 #include "ui/common/topmost.h"
@@ -17,6 +19,62 @@ const Font kVerdana{"Verdana", 8.25, false, false};
 
 int rounded(double v) {
   return static_cast<int>(std::lround(v));
+}
+
+// The text with line breaks added so that no line is wider than `width`:
+// lines break between words, and a word too long for a line (a path) after
+// one of its backslashes, or anywhere as a last resort.
+std::string wrapped(const forms::Toolkit& tk, const Font& font, std::string_view text, int width) {
+  auto fits = [&](std::string_view s) { return tk.measureText(font, s).width <= width; };
+  std::string out;
+  auto endLine = [&](std::string_view line) {
+    if (!out.empty()) out += "\r\n";
+    out += line;
+  };
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t end = text.find('\n', start);
+    std::string_view paragraph = text.substr(start, end == text.npos ? text.npos : end - start);
+    if (!paragraph.empty() && paragraph.back() == '\r') paragraph.remove_suffix(1);
+    if (fits(paragraph)) {
+      endLine(paragraph);
+    } else {
+      std::string line;
+      std::size_t at = 0;
+      while (at <= paragraph.size()) {
+        std::size_t space = paragraph.find(' ', at);
+        if (space == paragraph.npos) space = paragraph.size();
+        std::string_view word = paragraph.substr(at, space - at);
+        at = space + 1;
+        if (line.empty() ? fits(word) : fits(line + " " + std::string(word))) {
+          line += (line.empty() ? "" : " ") + std::string(word);
+          continue;
+        }
+        if (!line.empty()) endLine(line);
+        while (!fits(word)) {
+          // The longest start that fits, ending after a backslash if one does.
+          std::size_t cut = 0;
+          std::size_t afterSlash = 0;
+          for (std::size_t i = 1; i < word.size(); ++i) {
+            if ((static_cast<unsigned char>(word[i]) & 0xC0U) == 0x80U)
+              continue;  // inside a character
+            if (!fits(word.substr(0, i))) break;
+            cut = i;
+            if (word[i - 1] == '\\') afterSlash = i;
+          }
+          if (afterSlash > 0) cut = afterSlash;
+          if (cut == 0) break;  // not even one character fits: leave it whole
+          endLine(word.substr(0, cut));
+          word.remove_prefix(cut);
+        }
+        line = std::string(word);
+      }
+      endLine(line);
+    }
+    if (end == text.npos) break;
+    start = end + 1;
+  }
+  return out;
 }
 
 }  // namespace
@@ -119,7 +177,10 @@ void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
   const int lw0 = label.width();
 
   d.setCaption(title);
-  label.setCaption(text);
+  // The dialog may take the screen's work area and no more: a longer text
+  // is wrapped inside it.
+  const forms::Size area = tk.workArea();
+  label.setCaption(wrapped(tk, label.font(), text, area.width - (w0 - lw0)));
   d.iconeaff.setPicture(icon == kIconInformation ? d.informationPicture.picture()
                                                  : d.warningPicture.picture());
   const int lw1 = label.width();
@@ -143,9 +204,11 @@ void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
     centreButtons();
   }
   if (lh1 > d.iconeaff.height()) {
-    const int excess = rounded(lh1 - d.iconeaff.height());
+    // Taller than the work area: the text's end is cut, the buttons stay.
+    const int excess = std::min(rounded(lh1 - d.iconeaff.height()), area.height - h0);
     d.setHeight(h0 + excess);
     label.setTop(rounded(labelCentreY + excess / 2.0 - label.height() / 2.0));
+    if (excess < lh1 - d.iconeaff.height()) label.setTop(d.iconeaff.top());
     buttonsTop(rounded(okCentreY + excess - ok.height() / 2.0));
     centreButtons();
   }

@@ -83,43 +83,71 @@ void ConnectWindow::Test_Click(int i) {
     ShowDialog(g_, g_.msg(56) + where, kDialogOk, kIconWarning, g_.msg(54));
     password.setFocus();
   } else {
-    net::SetNetErrorText(g_, code);
+    net::SetNetErrorText(g_, code, path);
     ShowDialog(g_, g_.NetErrorText + where, kDialogOk, kIconWarning, g_.msg(54));
   }
   g_.LastNetError = 0;
   net::CancelDriveConnection(g_, letter + ":");
 }
 
+namespace {
+
+// One line of Save's refusal for a field, or "" when the field can be stored.
+std::string refusal(const app::Globals& g, const std::string& field, std::string_view text,
+                    app::DriveField kind) {
+  if (kind == app::DriveField::Path) {
+    // Windows takes a path through its ANSI network calls: what they cannot
+    // carry could never be connected, so it is not stored either.
+    const std::string refused = g.svc.network.uncarried(text);
+    if (!refused.empty()) {
+      return g.msg(app::kMsgFieldRefused, {field, g.msg(app::kMsgNotCarried, {refused})});
+    }
+  }
+  const auto problem = app::storeProblem(text, kind);
+  if (!problem) return {};
+  std::string where = std::to_string(problem->position);
+  if (!problem->shown.empty()) where += " " + problem->shown;
+  return g.msg(app::kMsgStoreProblem, {field, where, g.msg(problem->reason)});
+}
+
+}  // namespace
+
 void ConnectWindow::modif_Click() {
   auto& tk = g_.svc.toolkit;
   tk.setMousePointer(forms::MousePointer::Hourglass);
   const std::string login = app::trimSpaces(nomuser.text());
   const std::string plain = app::trimSpaces(password.text());
-  // The login and the password are the user box's, the path the row's.
-  app::WriteOutcome check = app::checkDriveFields(login, plain, "");
-  const std::string stored = check.ok() ? *app::ScramblePassword(plain) : std::string();
+  // Every field that cannot be stored is named at once, so that one look
+  // at the message is enough to mend them all.
+  std::string refused;
+  auto note = [&](const std::string& line) {
+    if (!line.empty()) refused += kCrLf + line;
+  };
+  note(refusal(g_, g_.msg(app::kMsgFieldLogin), login, app::DriveField::Login));
+  note(refusal(g_, g_.msg(app::kMsgFieldPassword), plain, app::DriveField::Password));
+  const std::string stored = app::ScramblePassword(plain).value_or("");
   std::array<std::string, 31> lines = g_.ConfigLines;
-  for (int i = 1; i <= app::kDriveCount && check.ok(); ++i) {
+  for (int i = 1; i <= app::kDriveCount; ++i) {
+    const std::string letter(1, static_cast<char>('A' + i - 1));
     const std::string path = app::trimSpaces(Cheminreseau(i).text());
-    check = app::checkDriveFields("", "", path);
-    if (!check.ok()) {
-      check.detail = lettrereseau(i).caption() + " " + check.detail;
-      break;
-    }
+    note(refusal(g_, g_.msg(app::kMsgFieldPath, {letter}), path, app::DriveField::Path));
     const int v = lettreactive(i).value();
     const std::string active = v == 1 ? "1" : v == 2 ? "2" : "0";
     lines[static_cast<std::size_t>(i)] =
-        active + "\t" + static_cast<char>('A' + i - 1) + "\t" + login + "\t" + stored + "\t" + path;
+        active + "\t" + letter + "\t" + login + "\t" + stored + "\t" + path;
   }
-  if (check.ok()) {
+  app::WriteOutcome check;
+  if (refused.empty()) {
     if (app::isBlank(g_.IniMarker)) g_.IniMarker = "ide";
     check = app::WriteConfiguration(g_, app::settingsLines(g_, lines));
   }
-  if (!check.ok()) {
+  if (!refused.empty() || !check.ok()) {
     // Nothing was written: the edits stay in the window for the user to fix.
     tk.setMousePointer(forms::MousePointer::Arrow);
-    ShowDialog(g_, g_.msg(check.message) + kCrLf + "(" + check.detail + ")", kDialogOk,
-               kIconWarning, g_.msg(app::kMsgSaveErrorTitle));
+    const std::string text = refused.empty()
+                                 ? g_.msg(check.message) + kCrLf + "(" + check.detail + ")"
+                                 : g_.msg(app::kMsgValueNotStorable) + refused;
+    ShowDialog(g_, text, kDialogOk, kIconWarning, g_.msg(app::kMsgSaveErrorTitle));
     return;
   }
   g_.TrackEdits = "n";

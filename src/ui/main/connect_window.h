@@ -109,6 +109,9 @@ class ConnectWindow : public forms::Form {
   void markChanged();
   void addTrayIcon();
   void initialWindowState();
+  // Says why no notification icon shows, once: by a dialog, or with the
+  // outcome of an automatic run through the desktop's notifications.
+  void tellWhyNoTrayIcon(const std::string& outcome);
   // Brings the modal window open now to the front; false when there is none.
   bool modalBroughtForward();
   bool writeSetting(int line, const std::string& value);
@@ -116,6 +119,8 @@ class ConnectWindow : public forms::Form {
   app::Globals& g_;
   bool instanceChecked_ = false;
   bool unreadableTold_ = false;
+  bool noTrayTold_ = false;
+  std::string autoRunOutcome_;  // the summary of the automatic run, once made
   bool mouseBusy_ = false;
   std::int32_t lastMouseMessage_ = 0;
 };

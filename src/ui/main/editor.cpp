@@ -76,7 +76,7 @@ void ConnectWindow::Parcourir_Click(int i) {
       if (g_.LastNetError == platform::neterr::kAlreadyAssigned) {
         text = g_.msg(53);
       } else {
-        net::SetNetErrorText(g_, g_.LastNetError);
+        net::SetNetErrorText(g_, g_.LastNetError, chosen);
         text = g_.NetErrorText;
       }
       text += std::string(kCrLf) + "(" + lettrereseau(i).caption() + " " +

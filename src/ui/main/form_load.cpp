@@ -46,7 +46,7 @@ void ConnectWindow::Form_Load() {
       g.AutoRunState = "n";
     } else if (!g.ConfigCreated) {
       PassDisplay display(g, net::PassKind::Automatic);
-      net::AutomaticRun(g, display);
+      autoRunOutcome_ = net::summaryText(g, net::AutomaticRun(g, display));
       // Back from the summary: the program ends here unless it stays resident.
       if (g.ResidentMode != "ores") tk.endProcess(0);
       hide();

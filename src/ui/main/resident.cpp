@@ -2,7 +2,9 @@
 // resident setting.
 #include <cmath>
 
+#include "app/catalogue.h"
 #include "platform/forms/toolkit.h"
+#include "ui/common/dialog.h"
 #include "ui/main/connect_window.h"
 
 namespace quilbert::ui {
@@ -27,6 +29,7 @@ void ConnectWindow::initialWindowState() {
   if (g_.ResidentMode == "ores") {
     resident.setChecked(true);
     if (g_.AutoRunState == "o") {
+      tellWhyNoTrayIcon(autoRunOutcome_);
       agrandir.setCaption(g_.msg(163));
       hide();
       g_.AutoRunState = "n";
@@ -39,6 +42,17 @@ void ConnectWindow::initialWindowState() {
   }
 }
 
+void ConnectWindow::tellWhyNoTrayIcon(const std::string& outcome) {
+  auto& tk = g_.svc.toolkit;
+  if (tk.hasNotificationArea()) return;
+  const std::string why = g_.msg(app::kMsgNoNotificationArea);
+  // A resident automatic start has no window to show its outcome in.
+  if (!outcome.empty()) tk.notify(kTrayTip, outcome + "\r\n" + (noTrayTold_ ? "" : why));
+  if (noTrayTold_) return;
+  noTrayTold_ = true;
+  if (outcome.empty()) ShowDialog(g_, why, kDialogOk, kIconInformation, kTrayTip);
+}
+
 void ConnectWindow::menu_agrandir_Click() {
   g_.AutoRunState = "n";
   auto& agrandir = menu("menu_agrandir");
@@ -47,6 +61,7 @@ void ConnectWindow::menu_agrandir_Click() {
     agrandir.setCaption(g_.msg(168));
   } else {
     if (aux.hideHelp) aux.hideHelp();
+    tellWhyNoTrayIcon("");
     hide();
     agrandir.setCaption(g_.msg(163));
   }

@@ -96,6 +96,22 @@ TEST_F(QtProgramTest, RowWidgetsReachTheirHandlers) {
   EXPECT_TRUE(QtToolkit::widgetOf(fresh.main->modif)->isEnabled());
 }
 
+TEST_F(QtProgramTest, ALongPathShowsItsStartWheneverTheProgramSetsIt) {
+  std::string longPath = "\\\\SRV\\docs";
+  for (int i = 1; i <= 12; ++i) longPath += "\\dossier_tres_long_" + std::to_string(i);
+  startWith({{'E', line('E', longPath, "0")}});
+  auto* box = qobject_cast<QLineEdit*>(widget(p.main->Cheminreseau(5)));
+  EXPECT_EQ(box->cursorPosition(), 0);  // at a fresh start
+  // Typed at its end, then saved: the reload shows the start again.
+  ASSERT_TRUE(testing::activate(window));
+  userClick(box);
+  key(Qt::Key_End);
+  typeText("\\fin");
+  userClick(widget(p.main->modif));
+  EXPECT_EQ(p.main->Cheminreseau(5).text(), longPath + "\\fin");
+  EXPECT_EQ(box->cursorPosition(), 0);
+}
+
 TEST_F(QtProgramTest, TypingKeepsTheFocusAndTabFollowsTheRows) {
   startWith({{'E', line('E', "\\\\SRV\\docs", "0")}});
   ASSERT_TRUE(testing::activate(window));
@@ -286,14 +302,17 @@ TEST_F(QtProgramTest, ThemeMenuAndTrayActivationWorkThroughQt) {
   auto* quit = qobject_cast<QToolButton*>(widget(p.main->Command1));
   EXPECT_EQ(quit->icon().isNull(), false);
 
-  // Reduce hides the window; the icon's double click brings it back, a single
-  // click does not.
+  // No notification area offscreen: Reduce says so and minimizes the window;
+  // the icon's double click brings it back, a single click does not.
+  auto told = p.whenModal("Dialog",
+                          [](QWidget* dialog) { child<QPushButton>(dialog, "OKButton")->click(); });
   qobject_cast<QToolButton*>(widget(p.main->bt_reduc))->click();
-  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(*told);
+  EXPECT_TRUE(window->isMinimized());
   p.tk.trayActivated(*p.main, QSystemTrayIcon::Trigger);
-  EXPECT_FALSE(window->isVisible());
+  EXPECT_TRUE(window->isMinimized());
   p.tk.trayActivated(*p.main, QSystemTrayIcon::DoubleClick);
-  EXPECT_TRUE(window->isVisible());
+  EXPECT_TRUE(window->isVisible() && !window->isMinimized());
   EXPECT_TRUE(p.main->visible());
 }
 

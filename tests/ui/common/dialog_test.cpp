@@ -83,6 +83,26 @@ TEST_F(DialogTest, TallMessageMovesTheButtonsDownByTheExcess) {
   EXPECT_EQ(s.label.top, static_cast<int>(std::lround(472.5 + 127.5 - 487.5)));
 }
 
+TEST_F(DialogTest, AMessageWiderThanTheScreenWrapsInsideTheWorkAreaBreakingPathsAfterBackslashes) {
+  std::string path = "\\\\SERVEUR\\partage";
+  for (int i = 1; path.size() < 275; ++i) path += "\\dossier_tres_long_" + std::to_string(i);
+  const std::string text = "Erreur " + std::string(120, 'x') + " fin.\r\n(L: " + path + ")";
+  std::string shown;
+  const auto s = show(p, text, kDialogOk, [&](DialogForm& d) {
+    shown = d.txtmessage.caption();
+    d.OKButton.click();
+  });
+  EXPECT_LE(s.width, p.tk.workArea().width);
+  EXPECT_LE(s.label.left + s.label.width, s.width - 120);
+  EXPECT_GE(s.ok.top, s.label.top + s.label.height);  // the buttons below the text
+  // Nothing is lost; the path is broken after its backslashes only.
+  std::string unwrapped = shown;
+  for (std::size_t at; (at = unwrapped.find("\\\r\n")) != std::string::npos;) {
+    unwrapped.erase(at + 1, 2);
+  }
+  EXPECT_NE(unwrapped.find(path + ")"), std::string::npos) << shown;
+}
+
 TEST_F(DialogTest, ThreeButtonsAreNarrowedAndTheFormWidened) {
   const auto s =
       show(p, "Quitter ?", kDialogYesNoCancel, [](DialogForm& d) { d.CancelButton.click(); });

@@ -128,32 +128,53 @@ TEST_F(MainWindowTest, SaveWritesOneLoginAndPasswordOnEveryLine) {
   EXPECT_EQ(w().EntryModified, "n");
 }
 
-TEST_F(MainWindowTest, SaveRefusesWhatTheFileCannotHoldAndWritesNothing) {
+TEST_F(MainWindowTest, SaveRefusesWhatTheFileCannotHoldNamingEveryFieldAtOnce) {
   startWith({});
   const std::string before = readFile(p.configPath());
-  // Each refusal names the field (and the row of a path) and the character.
-  const std::string refused = p.g->msg(app::kMsgValueNotStorable) + "\r\n(";
+  // One message names every field and row, each with the position; a
+  // password's character is never shown. In the user's language, every word.
   struct Case {
-    std::string login, password, pathF, said;
+    std::string login, password, pathF, pathL, said;
   };
   for (const Case& c : {
-           Case{"a\tb", "", "", "login: U+0009 (tab))"},
-           Case{"a", "x\x07", "", "password: U+0007 (character 2) is stored as a line break)"},
-           Case{"a", "\x0C", "", "password: U+000C (character 1) is stored as a tab)"},
-           Case{"a", "p\xC5\x91", "", "password: \"\xC5\x91\" (no Windows-1252 code))"},
-           Case{"a", "", "\\\\SRV\\\xE6\xBC\xA2",
-                "F: path: \"\xE6\xBC\xA2\" (no Windows-1252 code))"},
+           Case{"a\tb", "x\x07", "\\\\SRV\\\xE6\xBC\xA2", "\\\\S\\\xD0\xB4",
+                "Login (nom), caractère 2 U+0009 : une tabulation\r\n"
+                "Mot de passe, caractère 2 : il deviendrait une tabulation ou un saut de ligne "
+                "une fois brouillé\r\n"
+                "Chemin de la ligne F, caractère 7 \"\xE6\xBC\xA2\" : absent du jeu de "
+                "caractères Windows-1252\r\n"
+                "Chemin de la ligne L, caractère 5 \"\xD0\xB4\" : absent du jeu de caractères "
+                "Windows-1252"},
+           Case{"a", "p\xC5\x91", "", "",
+                "Mot de passe, caractère 2 : absent du jeu de caractères Windows-1252"},
        }) {
     w().nomuser.setText(c.login);
     w().password.setText(c.password);
     w().Cheminreseau(6).setText(c.pathF);
+    w().Cheminreseau(12).setText(c.pathL);
     p.answerDialog(kAnswerOk);
     w().modif_Click();
     EXPECT_EQ(readFile(p.configPath()), before);
-    EXPECT_EQ(p.dialogTexts.back(), refused + c.said);
+    EXPECT_EQ(p.dialogTexts.back(), p.g->msg(app::kMsgValueNotStorable) + "\r\n" + c.said);
     EXPECT_EQ(w().nomuser.text(), c.login);  // the edit is still there to fix
     EXPECT_EQ(w().EntryModified, "o");
   }
+}
+
+TEST_F(MainWindowTest, APathTheNetworkCallsCannotCarryIsNamedOnTestAndRefusedAtSave) {
+  // Latin-1 calls, as a Western Windows's ANSI ones: "é" goes, "д" does not.
+  p.network->setHighestCarried(0xFF);
+  startWith({});
+  const std::string path = "\\\\SRV\\\xD0\xB4ocs\xC3\xA9\xD0\xB4";
+  const std::string words = p.g->msg(app::kMsgNotCarried, {"\xD0\xB4"});
+  w().Cheminreseau(6).setText(path);
+  p.answerDialog(kAnswerOk);
+  w().Test_Click(6);
+  EXPECT_EQ(p.dialogTexts.back(), words + "\r\n(F: " + path + ")");
+  p.answerDialog(kAnswerOk);
+  w().modif_Click();
+  EXPECT_EQ(p.dialogTexts.back(),
+            p.g->msg(app::kMsgValueNotStorable) + "\r\nChemin de la ligne F : " + words);
 }
 
 TEST_F(MainWindowTest, EveryTypablePasswordCharacterIsSavedAndReadBack) {

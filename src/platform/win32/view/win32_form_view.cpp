@@ -119,8 +119,8 @@ Win32FormView::Win32FormView(Win32Toolkit& toolkit, forms::Form& form)
 Win32FormView::~Win32FormView() {
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
   for (const auto& [id, timer] : timers_) KillTimer(window_, id);
+  toolkit_.viewClosing(form_, window_);  // before the window goes: see Win32Toolkit::endModal
   ShowWindow(window_, SW_HIDE);
-  toolkit_.viewClosing(form_, window_);
   toolkit_.destroyLater(tooltip_);
 }
 
@@ -434,12 +434,20 @@ void Win32FormView::update(Control& c, Prop p, HWND w) {
       return;
     case Prop::Caption:
     case Prop::Text: {
+      if (userEditing_) return;  // the box shows it already, caret and all
       const std::string text = textOf(c);
       const std::wstring wide = widen(text);
-      if (windowText(w) == wide) return;
-      settingText_ = true;
-      SetWindowTextW(w, wide.c_str());
-      settingText_ = false;
+      if (windowText(w) != wide) {
+        settingText_ = true;
+        SetWindowTextW(w, wide.c_str());
+        settingText_ = false;
+      }
+      // The same text set again: the box shows its start, as it does when
+      // given a new one.
+      if (kind == ControlKind::TextBox) {
+        SendMessageW(w, EM_SETSEL, 0, 0);
+        SendMessageW(w, EM_SCROLLCARET, 0, 0);
+      }
       if (kind == ControlKind::Frame) InvalidateRect(w, nullptr, TRUE);
       return;
     }
@@ -702,7 +710,9 @@ void Win32FormView::command(WPARAM wp, LPARAM lp) {
       return;
     case ControlKind::TextBox:
       if (code == EN_CHANGE && !settingText_) {
+        userEditing_ = true;
         static_cast<forms::TextBox*>(c)->setText(narrow(windowText(reinterpret_cast<HWND>(lp))));
+        userEditing_ = false;
       }
       return;
     case ControlKind::Label: {

@@ -84,6 +84,7 @@ class Win32FormView : public forms::FormView {
   bool placed_ = false;
   bool topMost_ = false;
   bool settingText_ = false;
+  bool userEditing_ = false;
   forms::PaintQueue paint_;
   bool menuPending_ = false;
   std::map<const forms::Control*, HWND> windows_;

@@ -64,12 +64,62 @@ struct BrowseContext {
   const forms::FolderBrowseRequest* request;
 };
 
+// The folder browser's own controls: the tree, the instruction, the status.
+constexpr int kBrowserTree = 0x3741;
+constexpr int kBrowserTitle = 0x3742;
+constexpr int kBrowserStatus = 0x3743;
+
+// The browser gives its instruction and its status a box of a fixed height
+// that a longer text (a French one) overflows: each gets the height its text
+// needs at its width, the status below the instruction, the tree below both.
+void fitBrowserTexts(HWND dialog) {
+  HWND title = GetDlgItem(dialog, kBrowserTitle);
+  HWND status = GetDlgItem(dialog, kBrowserStatus);
+  HWND tree = GetDlgItem(dialog, kBrowserTree);
+  if (title == nullptr || tree == nullptr) return;
+  auto placeOf = [dialog](HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+  };
+  // Height of the text at the box's width, one line at least.
+  auto needs = [](HWND w, int width) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(w)) + 1, L'\0');
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(w, text.data(), static_cast<int>(text.size()))));
+    if (text.empty()) text = L" ";
+    HDC dc = GetDC(w);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(w, WM_GETFONT, 0, 0)));
+    RECT r{0, 0, width, 0};
+    DrawTextW(dc, text.c_str(), -1, &r, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(w, dc);
+    return static_cast<int>(r.bottom);
+  };
+  const RECT t = placeOf(title);
+  const RECT below = placeOf(tree);
+  int y = t.top + needs(title, t.right - t.left);
+  MoveWindow(title, t.left, t.top, t.right - t.left, y - t.top, TRUE);
+  if (status != nullptr && IsWindowVisible(status) != FALSE) {
+    const RECT s = placeOf(status);
+    const int h = needs(status, s.right - s.left);
+    MoveWindow(status, s.left, y + 2, s.right - s.left, h, TRUE);
+    y += 2 + h;
+  }
+  y += 4;
+  if (y != below.top && y < below.bottom) {
+    MoveWindow(tree, below.left, y, below.right - below.left, below.bottom - y, TRUE);
+  }
+}
+
 class BrowserHandle : public forms::FolderBrowserHandle {
  public:
   explicit BrowserHandle(HWND dialog) : dialog_(dialog) {}
   void setStatusText(const std::string& text) override {
     const std::string ansi = platform::win32::toAnsiShown(text);
     SendMessageA(dialog_, BFFM_SETSTATUSTEXTA, 0, reinterpret_cast<LPARAM>(ansi.c_str()));
+    fitBrowserTexts(dialog_);
   }
   void enableOk(bool enable) override { SendMessageA(dialog_, BFFM_ENABLEOK, 0, enable ? 1 : 0); }
 
@@ -94,6 +144,7 @@ int CALLBACK browseCallback(HWND dialog, UINT msg, LPARAM lp, LPARAM data) {
   BrowserHandle handle(dialog);
   if (msg == BFFM_INITIALIZED) {
     ctx->request->onSelectionChanged(handle, std::nullopt);
+    fitBrowserTexts(dialog);
   } else if (msg == BFFM_SELCHANGED) {
     char path[MAX_PATH] = {};
     if (SHGetPathFromIDListA(reinterpret_cast<PCIDLIST_ABSOLUTE>(lp), path) != FALSE) {
@@ -193,6 +244,7 @@ void Win32Toolkit::viewOpened(Win32FormView& view) {
 }
 
 void Win32Toolkit::viewClosing(Form& form, HWND window) {
+  endModal(form);
   views_.erase(std::remove_if(views_.begin(), views_.end(),
                               [&](const Win32FormView* v) { return &v->form() == &form; }),
                views_.end());
@@ -217,7 +269,25 @@ void Win32Toolkit::show(Form& form) {
 }
 
 void Win32Toolkit::hide(Form& form) {
+  endModal(form);
   if (Win32FormView* v = viewOf(form)) v->hideWindow();
+}
+
+void Win32Toolkit::endModal(const Form& form) {
+  for (ModalRun& run : modalRuns_) {
+    if (run.form != &form || run.ended) continue;
+    run.ended = true;
+    // The windows behind come back first, and the one that was active takes
+    // the activation while the modal window still has it: hidden or
+    // destroyed first, it would hand the activation to some other program.
+    for (HWND w : run.disabled) {
+      if (IsWindow(w) != FALSE) EnableWindow(w, TRUE);
+    }
+    if (run.previous != nullptr && run.previous != run.window && IsWindow(run.previous) != FALSE &&
+        IsWindowVisible(run.previous) != FALSE) {
+      SetActiveWindow(run.previous);
+    }
+  }
 }
 
 bool Win32Toolkit::minimized(const Form& form) const {
@@ -279,29 +349,26 @@ bool Win32Toolkit::pumpOne() {
 void Win32Toolkit::runModal(Form& form) {
   Win32FormView* v = viewOf(form);
   if (v == nullptr) return;
-  HWND window = v->window();
-  HWND previous = GetActiveWindow();
+  ModalRun run{&form, v->window(), GetActiveWindow(), {}, false};
   // The other windows wait while this one is open, as behind any modal window.
-  std::vector<HWND> disabled;
   for (Win32FormView* other : views_) {
     HWND w = other->window();
-    if (w != window && IsWindowVisible(w) != FALSE && IsWindowEnabled(w) != FALSE) {
+    if (w != run.window && IsWindowVisible(w) != FALSE && IsWindowEnabled(w) != FALSE) {
       EnableWindow(w, FALSE);
-      disabled.push_back(w);
+      run.disabled.push_back(w);
     }
   }
+  // Another program had the activation (the shell's): the window of ours
+  // shown last is the one the user comes back to.
+  if (run.previous == nullptr && !run.disabled.empty()) run.previous = run.disabled.back();
+  modalRuns_.push_back(run);
   v->showWindow();
   auto open = [&form] { return form.loaded() && form.visible(); };
   while (open()) {
     if (!pumpOne()) break;
   }
-  for (HWND w : disabled) {
-    if (IsWindow(w) != FALSE) EnableWindow(w, TRUE);
-  }
-  if (previous != nullptr && previous != window && IsWindow(previous) != FALSE &&
-      IsWindowVisible(previous) != FALSE) {
-    SetActiveWindow(previous);
-  }
+  endModal(form);  // a quit ended the loop with the window still up
+  modalRuns_.pop_back();
 }
 
 void Win32Toolkit::repaint(Form& form) {
@@ -386,6 +453,12 @@ forms::Size Win32Toolkit::frameExtra(const Form& form) const {
 
 forms::Size Win32Toolkit::screenSize() const {
   return {toTwips(GetSystemMetrics(SM_CXSCREEN)), toTwips(GetSystemMetrics(SM_CYSCREEN))};
+}
+
+forms::Size Win32Toolkit::workArea() const {
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  return {toTwips(area.right - area.left), toTwips(area.bottom - area.top)};
 }
 
 forms::Size Win32Toolkit::measureText(const forms::Font& f, std::string_view text) const {

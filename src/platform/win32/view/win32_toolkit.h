@@ -57,6 +57,7 @@ class Win32Toolkit : public forms::Toolkit {
   void quit(int exitCode) override;
   [[nodiscard]] forms::Size frameExtra(const forms::Form& form) const override;
   [[nodiscard]] forms::Size screenSize() const override;
+  [[nodiscard]] forms::Size workArea() const override;
   [[nodiscard]] forms::Size measureText(const forms::Font& font,
                                         std::string_view text) const override;
   [[nodiscard]] std::optional<forms::Picture> loadPicture(const std::string& file) const override;
@@ -124,6 +125,8 @@ class Win32Toolkit : public forms::Toolkit {
   static ATOM formAtom();
 
  private:
+  // The modal run of `form` is over: its owners are enabled and active again.
+  void endModal(const forms::Form& form);
   // One round of the loop: false when WM_QUIT arrived (it is posted again).
   bool pumpOne();
   void destroyPending();
@@ -143,6 +146,14 @@ class Win32Toolkit : public forms::Toolkit {
   int beeps_ = 0;
   HWND hiddenOwner_ = nullptr;
   std::vector<Win32FormView*> views_;
+  struct ModalRun {
+    const forms::Form* form;
+    HWND window;
+    HWND previous;  // the window active before, active again after
+    std::vector<HWND> disabled;
+    bool ended;
+  };
+  std::vector<ModalRun> modalRuns_;
   std::vector<HWND> toDestroy_;
   forms::TrayIcons trays_;
   mutable std::map<std::string, Image> images_;

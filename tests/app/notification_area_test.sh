@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The program on a desktop without a notification area: "Réduire" leaves the
+# window iconic (the task list leads back), not withdrawn; a resident
+# automatic start tells its outcome through the desktop's notifications.
+# With one (trayer) the icon appears and the window hides. 77: no X server.
+set -euo pipefail
+program=$(realpath "$1")
+command -v Xvfb >/dev/null || { echo "SKIP: no X server (Xvfb) to start"; exit 77; }
+for tool in openbox xdotool xprop trayer dbus-daemon dbus-monitor; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/deps.sh installs it)"; exit 1; }
+done
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; tail -n 20 "$work"/*.log >&2 2>/dev/null; exit 1; }
+within() {  # polls "$@" every 0.1 s for up to $1 tenths of a second
+  for ((t = 0; t < $1; t++)); do "${@:2}" && return 0; sleep 0.1; done
+  return 1
+}
+
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" & pids+=($!)
+within 50 test -s "$work/display" || { echo "SKIP: no X server could be started"; exit 77; }
+export DISPLAY=:$(head -1 "$work/display") QT_QPA_PLATFORM=xcb
+unset WAYLAND_DISPLAY
+openbox --sm-disable >"$work/openbox.log" 2>&1 & pids+=($!)
+within 100 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "no openbox"
+eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
+  { read -r a; read -r p; echo "export DBUS_SESSION_BUS_ADDRESS='$a'; bus_pid=$p"; })"
+pids+=("$bus_pid")
+dbus-monitor "interface='org.freedesktop.Notifications'" >"$work/notifications.log" 2>&1 & pids+=($!)
+
+mkdir -p "$work/config/quilbert" "$work/run"
+chmod 700 "$work/run"
+printf 'user = "Claire"\n[[server]]\nname = "SRV"\n[[server.share]]\nname = "docs"\n' >"$work/net.toml"
+config() {  # row A active on \\SRV\docs; $1 the resident setting
+  { printf '1\tA\t\t\t\\\\SRV\\docs\r\n'; for c in {B..Z}; do printf '0\t%s\t\t\t\r\n' "$c"; done
+    printf 'ide\r\nwindows\r\nlangage_fr.txt\r\n%s\r\n' "$1"; } >"$work/config/quilbert/claire.ini"
+}
+start() {  # the program with the given arguments; sets $main to its window
+  QUILBERT_NETWORK="sim:$work/net.toml" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+    "$program" "$@" >>"$work/program.log" 2>&1 &
+  pids+=($!)
+  running=$!
+  main=
+  within 150 bash -c 'xdotool search --name "^Connecteurs" | grep -q .' || fail "no main window"
+  main=$(xdotool search --name '^Connecteurs' | head -1)
+}
+stop() { kill "$running"; wait "$running" 2>/dev/null || true; }
+wm_state() {  # of the window titled so now (changing its type may make it anew)
+  main=$(xdotool search --name '^Connecteurs' | tail -1)
+  xprop -id "$main" WM_STATE 2>/dev/null | awk '/window state/ {print $3}'
+}
+is_state() { [[ $(wm_state) == "$1" ]]; }
+reduce() {  # the "Réduire" button, as a person clicks it, below the menu bar
+  local h=$(xdotool getwindowgeometry "$main" | awk -F'[x ]' '/Geometry/ {print $NF}')
+  xdotool mousemove --window "$main" 512 $((h - 575 + 477)) click 1
+}
+
+# No notification area: the window is minimized, and the reason said once.
+config nres
+start
+within 50 is_state Normal || fail "the window was not shown: $(wm_state)"
+reduce
+within 50 bash -c 'xdotool search --onlyvisible --name "^QUILBERT" | grep -q .' ||
+  fail "no word on the missing notification area"
+xdotool key Return
+within 50 is_state Iconic || fail "Réduire without a notification area left the window $(wm_state)"
+xdotool windowactivate "$main"
+within 50 is_state Normal || fail "the window did not come back from the task list"
+stop
+
+# A resident automatic start: the outcome goes to the desktop's notifications.
+config ores
+start /a
+within 100 is_state Iconic || fail "the resident automatic start left the window $(wm_state)"
+within 50 grep -q 'Connexions' "$work/notifications.log" || fail "no notification of the outcome"
+stop
+
+# With a notification area: the icon appears and Réduire hides the window.
+trayer --expand false --width 60 --widthtype pixel >"$work/trayer.log" 2>&1 & pids+=($!)
+within 50 bash -c 'xdotool search --class trayer | grep -q .' || fail "trayer did not start"
+config nres
+start
+within 50 is_state Normal || fail "the window was not shown"
+reduce
+within 50 bash -c "! xdotool search --onlyvisible --name '^Connecteurs' | grep -q ." ||
+  fail "Réduire did not hide the window under a notification area: $(wm_state)"
+xdotool search --onlyvisible --name '^QUILBERT' | grep -q . && fail "a word about no notification area"
+icons=$(xwininfo -root -tree | grep -c -i 'quilbert' || true)
+((icons >= 1)) || fail "no icon in the notification area"
+echo "PASS: minimized without a notification area, told the outcome, hidden behind the icon with one"
