@@ -42,6 +42,9 @@ std::optional<int> ParseArguments(int argc, const char* const* argv, Command& co
   auto* status = app.add_subcommand("status",
                                     "every active letter: connected or not, to what, and why not "
                                     "(exit code: the number not connected)");
+  auto* connect =
+      app.add_subcommand("connect", "connect the letters named, or every active one, as at log-on");
+  connect->add_option("letters", command.letters, "drive letters (F or F:)");
   auto* disconnect =
       app.add_subcommand("disconnect", "disconnect the letters named, or all of them");
   disconnect->add_option("letters", command.letters, "drive letters (F or F:)");
@@ -49,7 +52,7 @@ std::optional<int> ParseArguments(int argc, const char* const* argv, Command& co
       "browse", "list the workgroups and their servers, or the shares of one server");
   browse->add_option("server", command.server, "a server (\\\\SERVER)");
   // --json is taken after the command too.
-  for (auto* sub : {status, disconnect, browse}) {
+  for (auto* sub : {status, connect, disconnect, browse}) {
     sub->add_flag("--json", json, "answer in JSON on standard output");
   }
   try {
@@ -87,6 +90,7 @@ int Execute(app::Globals& g, const Command& command, std::ostream& out, std::ost
   }
   Output o{out, err, command.json};
   if (command.name == "status") return Status(g, o);
+  if (command.name == "connect") return Connect(g, o, letters);
   if (command.name == "disconnect") return Disconnect(g, o, letters);
   return Browse(g, o, command.server.empty() ? "" : serverName(command.server));
 }

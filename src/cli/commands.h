@@ -31,6 +31,11 @@ int Status(app::Globals& g, Output& o);
 // not be listed.
 int Browse(app::Globals& g, Output& o, const std::string& server);
 
+// Connects the letters given (upper case), ticked or not, or every active one
+// when none, as the automatic run does but without a window and without
+// waiting for the network. Returns the number of letters not connected.
+int Connect(app::Globals& g, Output& o, const std::vector<char>& letters);
+
 // Disconnects the letters given (upper case), or all 26 when none, without
 // forcing open files. Returns the number of letters left connected.
 int Disconnect(app::Globals& g, Output& o, const std::vector<char>& letters);

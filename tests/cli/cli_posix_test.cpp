@@ -124,5 +124,25 @@ TEST(CommandLine, DisconnectLeavesALetterWithOpenFiles) {
   EXPECT_EQ(sim::SimNetwork::open(dir.path() / "network.toml")->getConnection("G:", remote), 0);
 }
 
+// Connecting is the automatic run without a window: every active letter is
+// dropped and connected again, each outcome in the catalogue's words.
+TEST(CommandLine, ConnectIsTheAutomaticRunWithoutAWindow) {
+  testing::TempDir dir;
+  demoWith(dir.path(), {{'F', "\\\\ATLAS\\documents"},
+                        {'G', "\\\\ATLAS\\projets"},
+                        {'H', "\\\\ATLAS\\paie"},
+                        {'P', "\\\\HERMES\\archives"}});
+  connectOnDemo(dir.path(), {{"G:", "\\\\ATLAS\\public"}});
+  const testing::CommandRun run = runCli(dir.path(), "connect");
+  EXPECT_EQ(run.exitCode, 2);
+  EXPECT_EQ(run.output,
+            "F: \\\\ATLAS\\documents  Connected\n"
+            "G: \\\\ATLAS\\projets  Connected\n"
+            "H: \\\\ATLAS\\paie  Wrong login or password.\n"
+            "P: \\\\HERMES\\archives  Network unreachable.\n"
+            "Drives connected : 2/4\n");
+  EXPECT_EQ(runCli(dir.path(), "connect z").exitCode, 1);  // no path for Z
+}
+
 }  // namespace
 }  // namespace quilbert

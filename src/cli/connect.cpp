@@ -1,0 +1,94 @@
+// quilbert-cli connect [LETTER...]
+#include <map>
+
+#include "app/catalogue.h"
+#include "app/config.h"
+#include "app/text.h"
+#include "cli/commands.h"
+#include "net/connect_pass.h"
+#include "net/primitives.h"
+
+namespace quilbert::cli {
+
+namespace {
+
+// The pass's outcome as a script reads it: nothing is shown, the codes are
+// kept, and the refused logins are said on standard error.
+class ScriptObserver final : public net::PassObserver {
+ public:
+  explicit ScriptObserver(std::ostream& err) : err_(err) {}
+  void attempted(const net::PassItem& item, std::int32_t code) override {
+    codes[item.localName] = code;
+  }
+  void letterInUse(const net::PassItem& /*item*/) override {}
+  void letterUnreachable(const net::PassItem& /*item*/, const std::string& /*sentence*/) override {}
+  void letterFailed(const net::PassItem& /*item*/, const std::string& /*sentence*/) override {}
+  void passwordsNeeded(const std::string& text) override { err_ << text << "\n"; }
+  // The pass here is given no time to wait for the network: never called.
+  void waitForNetwork(net::ConnectPass& /*pass*/) override {}
+  void waitingChanged(const std::string& /*text*/) override {}
+  void finished(const net::PassSummary& summary) override { result = summary.result; }
+
+  std::map<std::string, std::int32_t> codes;  // by local name, the last attempt's
+  net::PassResult result;
+
+ private:
+  std::ostream& err_;
+};
+
+}  // namespace
+
+int Connect(app::Globals& g, Output& o, const std::vector<char>& letters) {
+  std::array<net::PassItem, 27> items = net::automaticItems(g);
+  int unusable = 0;
+  if (letters.empty()) {
+    net::cancelAllLetters(g);  // as the automatic run does
+  } else {
+    // Only the letters named, ticked or not; each dropped first, as the
+    // automatic run drops every letter.
+    for (auto& item : items) item.active = false;
+    for (const char letter : letters) {
+      net::PassItem& item = items[static_cast<std::size_t>(letter - 'A' + 1)];
+      if (app::isBlank(item.path)) {
+        o.err << g.msg(app::kMsgNoPath) << " (" << item.localName << ")\n";
+        ++unusable;
+        continue;
+      }
+      item.active = true;
+      net::CancelDriveConnection(g, item.localName);
+    }
+  }
+  ScriptObserver observer(o.err);
+  net::connectItems(g, items, net::PassKind::Automatic, observer);
+
+  nlohmann::json list = nlohmann::json::array();
+  std::string lines;
+  for (std::size_t i = 1; i < items.size(); ++i) {
+    const net::PassItem& item = items[i];
+    const auto code = observer.codes.find(item.localName);
+    if (!item.active || code == observer.codes.end()) continue;
+    nlohmann::json entry{{"letter", item.localName.substr(0, 1)},
+                         {"path", item.path},
+                         {"connected", code->second == 0}};
+    std::string line = item.localName + " " + item.path + "  ";
+    if (code->second == 0) {
+      line += g.msg(app::kMsgConnected);
+    } else {
+      net::SetNetErrorText(g, code->second);
+      entry["code"] = code->second;
+      entry["reason"] = g.NetErrorText;
+      line += g.NetErrorText;
+    }
+    list.push_back(std::move(entry));
+    lines += line + "\n";
+  }
+  const net::PassResult& r = observer.result;
+  lines += g.msg(60) + " : " + std::to_string(r.succeeded) + "/" + std::to_string(r.tried) + "\n";
+  Print(
+      o,
+      nlohmann::json{{"letters", std::move(list)}, {"tried", r.tried}, {"connected", r.succeeded}},
+      lines);
+  return r.tried - r.succeeded + unusable;
+}
+
+}  // namespace quilbert::cli
