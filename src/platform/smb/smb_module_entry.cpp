@@ -1,8 +1,8 @@
 // The one symbol the real network's module exports.
 #include <type_traits>
 
-#include "platform/smb/smb_module.h"
 #include "platform/smb/network_monitor.h"
+#include "platform/smb/smb_module.h"
 #include "platform/smb/smb_network.h"
 
 extern "C" __attribute__((visibility("default"))) void quilbert_smb_open(
