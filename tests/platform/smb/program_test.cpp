@@ -145,7 +145,7 @@ TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
 
 // A start that asks no server anything loads no SMB stack: the real
 // network's module comes only with the real network, libsmbclient only with
-// a first question to a server.
+// a first question to a server, Avahi's client only with a first browse.
 TEST_F(ProgramOnSmb, TheSmbStackLoadsOnlyWhenAServerIsAsked) {
   fs::copy_file(fs::path(QUILBERT_SOURCE_DIR) / "demo/network.toml", dir_.path() / "network.toml");
   std::string none;  // no entries: nothing to ask a server
@@ -166,6 +166,7 @@ TEST_F(ProgramOnSmb, TheSmbStackLoadsOnlyWhenAServerIsAsked) {
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("quilbert-smb.so") != std::string::npos, c.module) << c.network;
     EXPECT_EQ(run.output.find("libsmbclient"), std::string::npos) << c.network;
+    EXPECT_EQ(run.output.find("libavahi"), std::string::npos) << c.network;
   }
 }
 
