@@ -195,6 +195,10 @@ TEST_F(ProgramOnSmb, AutomaticModeWaitsForALateNetworkAndConnectsWhenItComes) {
       programCommand(exe_, dir_.path(), "QUILBERT_SMB_TIMEOUT=1000", "/a"), dir_.path() / "out");
   std::this_thread::sleep_for(7s);  // the retries at 2 and 6 s have found nothing
   const long before = wakeUps(pid);
+  // Nor may a core dump of it keep the passwords it holds, whatever the shell allows.
+  const std::string limits =
+      quilbert::testing::readFile("/proc/" + std::to_string(pid) + "/limits");
+  EXPECT_THAT(limits, ::testing::ContainsRegex("Max core file size +0 +0 ")) << limits;
   std::this_thread::sleep_for(6s);  // no retry is due until 14 s
   const long idle = wakeUps(pid) - before;
   std::system("nft delete table ip quilbert_late && ip route add default dev lo");
