@@ -1,6 +1,7 @@
 #include "platform/smb/gio_mounts.h"
 
 #include <cstring>
+#include <memory>
 
 #include "platform/smb/glib_loop.h"
 
@@ -8,20 +9,38 @@ namespace quilbert::smb {
 
 namespace {
 
-struct Answer {
-  const Credentials* credentials = nullptr;
+// How long a call left at its bound is still served: gvfs's own wait for a
+// server (20 s) and a login, as for the mounts given up on.
+constexpr int kLeftCallLimitMs = 60000;
+
+// A mount under way. Its callbacks may come after the call has given up and
+// returned: each holds a share of it.
+struct MountCall {
+  Credentials credentials;
   int asked = 0;
+  bool givenUp = false;  // set before the call is handed aside
+  bool done = false;
+  GError* error = nullptr;
+
+  MountCall() = default;
+  MountCall(const MountCall&) = delete;
+  MountCall& operator=(const MountCall&) = delete;
+  ~MountCall() {
+    if (error != nullptr) g_error_free(error);
+  }
 };
+using MountCallPtr = std::shared_ptr<MountCall>;
 
 void askPassword(GMountOperation* op, const char* /*message*/, const char* /*defaultUser*/,
                  const char* /*defaultDomain*/, GAskPasswordFlags flags, gpointer data) {
-  auto* answer = static_cast<Answer*>(data);
-  // The login is given once: asking again means the server refused it.
-  if (++answer->asked > 1) {
+  MountCall& call = **static_cast<MountCallPtr*>(data);
+  // The login is given once: asking again means the server refused it. A
+  // mount given up on gets no login any more.
+  if (++call.asked > 1 || call.givenUp) {
     g_mount_operation_reply(op, G_MOUNT_OPERATION_ABORTED);
     return;
   }
-  const Credentials& c = *answer->credentials;
+  const Credentials& c = call.credentials;
   if (c.user.empty() && c.password.empty() && (flags & G_ASK_PASSWORD_ANONYMOUS_SUPPORTED) != 0) {
     g_mount_operation_set_anonymous(op, TRUE);
   } else {
@@ -100,36 +119,49 @@ MountResult GioMounts::mount(const std::string& uri, const Credentials& credenti
   PrivateLoop loop;
   GPtr<GFile> file(g_file_new_for_uri(uri.c_str()));
   GPtr<GMountOperation> op(g_mount_operation_new());
-  Answer answer{&credentials, 0};
-  g_signal_connect(op.get(), "ask-password", G_CALLBACK(askPassword), &answer);
-  g_signal_connect(op.get(), "ask-question", G_CALLBACK(askQuestion), &answer);
+  auto call = std::make_shared<MountCall>();
+  call->credentials = credentials;
+  const auto share = [](const MountCallPtr& c) { return new MountCallPtr(c); };
+  const auto drop = [](gpointer data, GClosure* /*closure*/) {
+    delete static_cast<MountCallPtr*>(data);
+  };
+  g_signal_connect_data(op.get(), "ask-password", G_CALLBACK(askPassword), share(call), drop,
+                        GConnectFlags(0));
+  g_signal_connect(op.get(), "ask-question", G_CALLBACK(askQuestion), nullptr);
   GPtr<GCancellable> cancel(g_cancellable_new());
-  struct Done {
-    bool done = false;
-    GError* error = nullptr;
-  } state;
   g_file_mount_enclosing_volume(
       file.get(), G_MOUNT_MOUNT_NONE, op.get(), cancel.get(),
       [](GObject* source, GAsyncResult* result, gpointer data) {
-        auto* s = static_cast<Done*>(data);
-        g_file_mount_enclosing_volume_finish(G_FILE(source), result, &s->error);
-        s->done = true;
+        const std::unique_ptr<MountCallPtr> held(static_cast<MountCallPtr*>(data));
+        MountCall& c = **held;
+        g_file_mount_enclosing_volume_finish(G_FILE(source), result, &c.error);
+        c.done = true;
       },
-      &state);
-  const bool inTime = loop.runUntil(state.done, cancel.get(), timeoutMs);
+      share(call));
+  loop.runUntil(call->done, cancel.get(), timeoutMs, true);
 
   MountResult r;
-  r.givenUp = !inTime;
-  if (state.error == nullptr) {
+  if (!call->done) {
+    // Past the bound the wait ends here, whatever gvfs makes of the
+    // cancellation; a mount it completes later is the caller's to undo.
+    call->givenUp = true;
+    platform::wipe(call->credentials.password);
+    loop.finishAside([call] { return call->done; }, kLeftCallLimitMs);
+    r.givenUp = true;
+    r.outcome = MountResult::Outcome::Unreachable;
+    r.message = "the mount did not end within the bound";
+    return r;
+  }
+  if (call->error == nullptr) {
     r.outcome = MountResult::Outcome::Mounted;
     return r;
   }
-  ErrorPtr error(state.error);
-  r.outcome = classify(error.get());
+  const GError* error = call->error;
+  r.outcome = classify(error);
   r.existed = r.outcome == MountResult::Outcome::Mounted;
   r.message = error->message;
   // Asked twice means refused, whatever the error says.
-  if (answer.asked > 1 && r.outcome != MountResult::Outcome::Mounted) {
+  if (call->asked > 1 && r.outcome != MountResult::Outcome::Mounted) {
     r.outcome = MountResult::Outcome::LoginRefused;
   }
   return r;
@@ -179,34 +211,31 @@ std::string GioMounts::unmount(const std::string& uri, bool force, int timeoutMs
   GPtr<GMount> mount(enclosingMount(file.get()));
   if (mount == nullptr) return {};
   GPtr<GCancellable> cancel(g_cancellable_new());
-  // gvfs may answer a cancelled unmount only once its server does: past the
-  // bound the call is left to end by itself, and then frees its state.
   struct Call {
     bool done = false;
-    bool left = false;
     GError* error = nullptr;
+    ~Call() {
+      if (error != nullptr) g_error_free(error);
+    }
   };
-  auto* call = new Call;
+  auto call = std::make_shared<Call>();
   g_mount_unmount_with_operation(
       mount.get(), force ? G_MOUNT_UNMOUNT_FORCE : G_MOUNT_UNMOUNT_NONE, nullptr, cancel.get(),
       [](GObject* source, GAsyncResult* result, gpointer data) {
-        auto* c = static_cast<Call*>(data);
-        g_mount_unmount_with_operation_finish(G_MOUNT(source), result, &c->error);
-        c->done = true;
-        if (c->left) {
-          if (c->error != nullptr) g_error_free(c->error);
-          delete c;
-        }
+        const std::unique_ptr<std::shared_ptr<Call>> held(
+            static_cast<std::shared_ptr<Call>*>(data));
+        Call& c = **held;
+        g_mount_unmount_with_operation_finish(G_MOUNT(source), result, &c.error);
+        c.done = true;
       },
-      call);
+      new std::shared_ptr<Call>(call));
   loop.runUntil(call->done, cancel.get(), timeoutMs, true);
   if (!call->done) {
-    call->left = true;
+    // gvfs may answer a cancelled unmount only once its server does.
+    loop.finishAside([call] { return call->done; }, kLeftCallLimitMs);
     return "the unmount did not end within the bound";
   }
-  ErrorPtr error(call->error);
-  delete call;
-  return error ? error->message : "";
+  return call->error != nullptr ? call->error->message : "";
 }
 
 }  // namespace quilbert::smb

@@ -5,7 +5,9 @@
 
 #include <gio/gio.h>
 
+#include <functional>
 #include <memory>
+#include <thread>
 
 namespace quilbert::smb {
 
@@ -61,6 +63,30 @@ class PrivateLoop {
     return inTime;
   }
   [[nodiscard]] GMainContext* context() const { return context_; }
+
+  // For a call left at its bound: a thread of its own runs this context until
+  // `ended` says so, or for `limitMs` at most, so that the call's late
+  // callbacks find a loop and free their state. `ended` owns what it reads.
+  void finishAside(std::function<bool()> ended, int limitMs) const {
+    GMainContext* context = g_main_context_ref(context_);
+    std::thread([context, ended = std::move(ended), limitMs] {
+      bool late = false;
+      GSource* timer = g_timeout_source_new(static_cast<guint>(limitMs));
+      g_source_set_callback(
+          timer,
+          [](gpointer l) {
+            *static_cast<bool*>(l) = true;
+            return G_SOURCE_REMOVE;
+          },
+          &late, nullptr);
+      g_source_attach(timer, context);
+      // Waits, if need be, until the caller has let go of the context.
+      while (!ended() && !late) g_main_context_iteration(context, TRUE);
+      g_source_destroy(timer);
+      g_source_unref(timer);
+      g_main_context_unref(context);
+    }).detach();
+  }
 
  private:
   GMainContext* context_;

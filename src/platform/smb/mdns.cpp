@@ -1,13 +1,10 @@
 #include "platform/smb/mdns.h"
 
-#include <avahi-client/client.h>
-#include <avahi-client/lookup.h>
-#include <avahi-common/error.h>
-#include <avahi-common/simple-watch.h>
-
 #include <algorithm>
 #include <chrono>
+#include <iostream>
 
+#include "platform/smb/avahi_library.h"
 #include "platform/smb/bounded.h"
 
 namespace quilbert::smb {
@@ -15,6 +12,7 @@ namespace quilbert::smb {
 namespace {
 
 struct Browse {
+  const AvahiCalls* avahi = nullptr;
   AvahiSimplePoll* poll = nullptr;
   AvahiClient* client = nullptr;
   std::vector<std::string> hosts;
@@ -35,8 +33,8 @@ void resolved(AvahiServiceResolver* r, AvahiIfIndex /*iface*/, AvahiProtocol /*p
     }
   }
   --b->pending;
-  avahi_service_resolver_free(r);
-  if (b->listed && b->pending == 0) avahi_simple_poll_quit(b->poll);
+  b->avahi->resolverFree(r);
+  if (b->listed && b->pending == 0) b->avahi->pollQuit(b->poll);
 }
 
 void browsed(AvahiServiceBrowser* /*browser*/, AvahiIfIndex iface, AvahiProtocol protocol,
@@ -44,14 +42,13 @@ void browsed(AvahiServiceBrowser* /*browser*/, AvahiIfIndex iface, AvahiProtocol
              AvahiLookupResultFlags /*flags*/, void* data) {
   auto* b = static_cast<Browse*>(data);
   if (event == AVAHI_BROWSER_NEW) {
-    if (avahi_service_resolver_new(b->client, iface, protocol, name, type, domain,
-                                   AVAHI_PROTO_UNSPEC, AvahiLookupFlags(0), resolved,
-                                   b) != nullptr) {
+    if (b->avahi->resolverNew(b->client, iface, protocol, name, type, domain, AVAHI_PROTO_UNSPEC,
+                              AvahiLookupFlags(0), resolved, b) != nullptr) {
       ++b->pending;
     }
   } else if (event == AVAHI_BROWSER_ALL_FOR_NOW || event == AVAHI_BROWSER_FAILURE) {
     b->listed = true;
-    if (b->pending == 0) avahi_simple_poll_quit(b->poll);
+    if (b->pending == 0) b->avahi->pollQuit(b->poll);
   }
 }
 
@@ -59,30 +56,31 @@ void browsed(AvahiServiceBrowser* /*browser*/, AvahiIfIndex iface, AvahiProtocol
 
 namespace {
 
-std::vector<std::string> browse(std::chrono::steady_clock::time_point deadline) {
+std::vector<std::string> browse(const AvahiCalls& avahi,
+                                std::chrono::steady_clock::time_point deadline) {
   Browse b;
-  b.poll = avahi_simple_poll_new();
+  b.avahi = &avahi;
+  b.poll = avahi.pollNew();
   if (b.poll == nullptr) return {};
   int error = 0;
   // AVAHI_CLIENT_NO_FAIL is not asked for: without a daemon there is nothing to wait for.
-  b.client = avahi_client_new(avahi_simple_poll_get(b.poll), AvahiClientFlags(0), nullptr, nullptr,
-                              &error);
+  b.client = avahi.clientNew(avahi.pollGet(b.poll), AvahiClientFlags(0), nullptr, nullptr, &error);
   if (b.client != nullptr) {
     AvahiServiceBrowser* browser =
-        avahi_service_browser_new(b.client, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, "_smb._tcp",
-                                  nullptr, AvahiLookupFlags(0), browsed, &b);
+        avahi.browserNew(b.client, AVAHI_IF_UNSPEC, AVAHI_PROTO_UNSPEC, "_smb._tcp", nullptr,
+                         AvahiLookupFlags(0), browsed, &b);
     if (browser != nullptr) {
       for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
-        if (avahi_simple_poll_iterate(b.poll, static_cast<int>(left.count())) != 0) break;
+        if (avahi.pollIterate(b.poll, static_cast<int>(left.count())) != 0) break;
       }
-      avahi_service_browser_free(browser);
+      avahi.browserFree(browser);
     }
-    avahi_client_free(b.client);
+    avahi.clientFree(b.client);
   }
-  avahi_simple_poll_free(b.poll);
+  avahi.pollFree(b.poll);
   std::sort(b.hosts.begin(), b.hosts.end());
   return b.hosts;
 }
@@ -90,11 +88,20 @@ std::vector<std::string> browse(std::chrono::steady_clock::time_point deadline) 
 }  // namespace
 
 std::vector<std::string> announcedServers(int timeoutMs) {
+  std::string missing;
+  const AvahiCalls* avahi = avahiCalls(&missing);
+  if (avahi == nullptr) {
+    static bool told = false;
+    if (!told)
+      std::cerr << "quilbert: no mDNS browsing, only the other servers: " << missing << "\n";
+    told = true;
+    return {};
+  }
   // The client's set-up talks to the system bus and the daemon with
   // libdbus's own waits: the whole browse runs within the bound.
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  return withinBound<std::vector<std::string>>(timeoutMs + 100,
-                                               [deadline] { return browse(deadline); })
+  return withinBound<std::vector<std::string>>(
+             timeoutMs + 100, [avahi, deadline] { return browse(*avahi, deadline); })
       .value_or(std::vector<std::string>{});
 }
 

@@ -145,7 +145,7 @@ TEST_F(ProgramOnSmb, AutomaticModeConnectsTheConfiguredShares) {
 
 // A start that asks no server anything loads no SMB stack: the real
 // network's module comes only with the real network, libsmbclient only with
-// a first question to a server.
+// a first question to a server, Avahi's client only with a first browse.
 TEST_F(ProgramOnSmb, TheSmbStackLoadsOnlyWhenAServerIsAsked) {
   fs::copy_file(fs::path(QUILBERT_SOURCE_DIR) / "demo/network.toml", dir_.path() / "network.toml");
   std::string none;  // no entries: nothing to ask a server
@@ -166,6 +166,7 @@ TEST_F(ProgramOnSmb, TheSmbStackLoadsOnlyWhenAServerIsAsked) {
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("quilbert-smb.so") != std::string::npos, c.module) << c.network;
     EXPECT_EQ(run.output.find("libsmbclient"), std::string::npos) << c.network;
+    EXPECT_EQ(run.output.find("libavahi"), std::string::npos) << c.network;
   }
 }
 
@@ -194,6 +195,10 @@ TEST_F(ProgramOnSmb, AutomaticModeWaitsForALateNetworkAndConnectsWhenItComes) {
       programCommand(exe_, dir_.path(), "QUILBERT_SMB_TIMEOUT=1000", "/a"), dir_.path() / "out");
   std::this_thread::sleep_for(7s);  // the retries at 2 and 6 s have found nothing
   const long before = wakeUps(pid);
+  // Nor may a core dump of it keep the passwords it holds, whatever the shell allows.
+  const std::string limits =
+      quilbert::testing::readFile("/proc/" + std::to_string(pid) + "/limits");
+  EXPECT_THAT(limits, ::testing::ContainsRegex("Max core file size +0 +0 ")) << limits;
   std::this_thread::sleep_for(6s);  // no retry is due until 14 s
   const long idle = wakeUps(pid) - before;
   std::system("nft delete table ip quilbert_late && ip route add default dev lo");
