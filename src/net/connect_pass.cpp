@@ -47,6 +47,16 @@ std::string ConnectPass::loginKey(const PassItem& item) const {
 }
 
 PassResult ConnectPass::run() {
+  if (start()) {
+    observer_.waitForNetwork(*this);
+    // The observer let the wait go without ending it: it is over.
+    stopWaiting();
+  }
+  finish();
+  return result_;
+}
+
+bool ConnectPass::start() {
   for (std::size_t i = 1; i <= app::kDriveCount; ++i) {
     if (!items_[i].active) continue;
     ++result_.tried;
@@ -59,21 +69,16 @@ PassResult ConnectPass::run() {
     }
     observer_.passwordsNeeded(g_.msg(app::kMsgNewPasswordNeeded) + letters);
   }
-  if (!setAside_.empty()) {
-    state_ = State::Waiting;
-    observer_.waitForNetwork(*this);
-    // The observer let the wait go without ending it: it is over.
-    if (state_ == State::Waiting) stopWaiting();
-  }
-  finish();
-  return result_;
+  if (setAside_.empty()) return false;
+  state_ = State::Waiting;
+  return true;
 }
 
 void ConnectPass::attempt(std::size_t i, bool firstTry) {
   const PassItem& item = items_[i];
   std::int32_t code = 0;
   // Unattended passes only: the person at the Connect button sees each refusal.
-  const bool guarded = kind_ == PassKind::Automatic && refused_.count(loginKey(item)) != 0;
+  const bool guarded = kind_ != PassKind::Interactive && refused_.count(loginKey(item)) != 0;
   if (guarded) {
     // Another try with a login the server just refused could lock the account.
     code = platform::neterr::kLogonFailure;

@@ -36,6 +36,11 @@ class ConnectPass {
 
   // The whole pass: every active letter once, the wait, the summary.
   PassResult run();
+  // Or in steps, for a caller that waits by itself: every active letter once
+  // (true when letters wait for the network: deliver the events below until
+  // waiting() is false), then the summary.
+  bool start();
+  void finish();
 
   // Events while waiting. A network change retries the letters set aside
   // now; so does the end of each delay; the last delay ends the wait.
@@ -55,7 +60,6 @@ class ConnectPass {
   enum class State { Idle, Waiting, Done };
   void attempt(std::size_t i, bool firstTry);
   void retrySetAside();
-  void finish();
   [[nodiscard]] std::string loginKey(const PassItem& item) const;
 
   app::Globals& g_;

@@ -29,7 +29,8 @@ struct PassItem {
   ~PassItem() { platform::wipe(password); }
 };
 
-enum class PassKind { Interactive, Automatic };
+// Resident: the letters kept connected in the background, silently.
+enum class PassKind { Interactive, Automatic, Resident };
 
 struct PassResult {
   std::int16_t tried = 0;

@@ -94,6 +94,9 @@ class Toolkit {
   // x = message number in pixels, as the classic tray callback delivers them.
   virtual bool addTrayIcon(Form& owner, int id, const std::string& tip, const Picture& icon) = 0;
   virtual bool removeTrayIcon(Form& owner, int id) = 0;
+  // Changes the tip of an icon added before (also once it is shown again);
+  // false when there is none.
+  virtual bool setTrayTip(Form& owner, int id, const std::string& tip) = 0;
   // Whether the desktop has a notification area for such icons now. Hiding a
   // form that asked for an icon it could not get minimizes it instead, so
   // that the task list still leads back to it; restoring it from there

@@ -25,6 +25,12 @@ bool TrayIcons::add(Form& owner, int id, const std::string& tip, const Picture& 
   return icons_.back().shown;
 }
 
+TrayIcons::Icon* TrayIcons::find(const Form& owner, int id) {
+  auto it = std::find_if(icons_.begin(), icons_.end(),
+                         [&](const Icon& i) { return i.owner == &owner && i.id == id; });
+  return it == icons_.end() ? nullptr : &*it;
+}
+
 bool TrayIcons::remove(const Form& owner, int id) {
   auto it = std::find_if(icons_.begin(), icons_.end(),
                          [&](const Icon& i) { return i.owner == &owner && i.id == id; });

@@ -37,6 +37,8 @@ class TrayIcons {
   // Removes the icon; false when there was none.
   bool remove(const Form& owner, int id);
   void removeAll(const Form& owner);
+  // The icon's record (its tip may be changed there); null when there is none.
+  Icon* find(const Form& owner, int id);
   // Tries again the icons not shown; with shellRestarted, every icon (the
   // new task bar has none). True while some are still missing.
   bool retry(bool shellRestarted = false);

@@ -239,6 +239,18 @@ bool HeadlessToolkit::removeTrayIcon(Form& /*owner*/, int id) {
   return tray_.erase(id) > 0;
 }
 
+bool HeadlessToolkit::setTrayTip(Form& /*owner*/, int id, const std::string& tip) {
+  auto it = tray_.find(id);
+  if (it == tray_.end()) return false;
+  it->second.tip = tip;
+  return true;
+}
+
+bool HeadlessToolkit::notify(const std::string& title, const std::string& text) {
+  notifications_.push_back(title + ": " + text);
+  return true;
+}
+
 bool HeadlessToolkit::setTopMost(Form& form, bool onTop) {
   topMost_[&form] = onTop;
   return true;

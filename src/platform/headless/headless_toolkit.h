@@ -109,6 +109,10 @@ class HeadlessToolkit : public forms::Toolkit {
   bool addTrayIcon(Form& owner, int id, const std::string& tip,
                    const forms::Picture& icon) override;
   bool removeTrayIcon(Form& owner, int id) override;
+  bool setTrayTip(Form& owner, int id, const std::string& tip) override;
+  bool notify(const std::string& title, const std::string& text) override;
+  // The desktop notifications sent, "title: text" each.
+  [[nodiscard]] const std::vector<std::string>& notifications() const { return notifications_; }
   bool setTopMost(Form& form, bool onTop) override;
   std::optional<std::string> browseForFolder(Form& owner,
                                              const forms::FolderBrowseRequest& request) override;
@@ -139,6 +143,7 @@ class HeadlessToolkit : public forms::Toolkit {
   std::vector<std::string> shown_;
   std::map<int, TrayIcon> tray_;
   std::vector<std::string> popups_;
+  std::vector<std::string> notifications_;
   std::map<const Form*, bool> topMost_;
   std::map<const Form*, int> repaints_;
   bool hiddenFromTaskList_ = false;

@@ -389,6 +389,15 @@ bool QtToolkit::showTrayIcon(const forms::TrayIcons::Icon& icon) {
   return true;
 }
 
+bool QtToolkit::setTrayTip(Form& owner, int id, const std::string& tip) {
+  forms::TrayIcons::Icon* icon = trayBook_.find(owner, id);
+  if (icon == nullptr) return false;
+  icon->tip = tip;
+  if (auto it = trays_.find({&owner, id}); it != trays_.end())
+    it->second->setToolTip(toQString(tip));
+  return true;
+}
+
 bool QtToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
                             const forms::Picture& icon) {
   const bool shown = trayBook_.add(owner, id, tip, icon);

@@ -81,6 +81,7 @@ class QtToolkit : public forms::Toolkit {
   bool addTrayIcon(forms::Form& owner, int id, const std::string& tip,
                    const forms::Picture& icon) override;
   bool removeTrayIcon(forms::Form& owner, int id) override;
+  bool setTrayTip(forms::Form& owner, int id, const std::string& tip) override;
   [[nodiscard]] bool hasNotificationArea() const override;
   bool notify(const std::string& title, const std::string& text) override;
   bool setTopMost(forms::Form& form, bool onTop) override;

@@ -89,6 +89,9 @@ std::vector<std::string> PassDisplay::failureLines(const net::PassSummary& summa
 }
 
 void PassDisplay::finished(const net::PassSummary& summary) {
+  for (const auto& f : summary.notConnected) {
+    if (net::loginRefused(f.code)) refused_.push_back(f.item->localName);
+  }
   if (kind_ == net::PassKind::Interactive) {
     g_.svc.toolkit.setMousePointer(forms::MousePointer::Arrow);
     ShowStatus(g_, summary.text, kSummaryMs, 1);

@@ -27,6 +27,9 @@ class PassDisplay : public net::PassObserver {
   void waitingChanged(const std::string& text) override;
   void finished(const net::PassSummary& summary) override;
 
+  // The letters ("X:") whose login the pass saw refused.
+  [[nodiscard]] const std::vector<std::string>& refused() const { return refused_; }
+
   // Lines telling every letter still not connected, with its sentence.
   static std::vector<std::string> failureLines(const net::PassSummary& summary);
 
@@ -34,6 +37,7 @@ class PassDisplay : public net::PassObserver {
   app::Globals& g_;
   net::PassKind kind_;
   std::string passwordsText_;
+  std::vector<std::string> refused_;
   SplashForm* waitingWindow_ = nullptr;
 };
 

@@ -9,6 +9,7 @@
 #include "ui/common/pass_display.h"
 #include "ui/common/splash.h"
 #include "ui/main/connect_window.h"
+#include "ui/main/keeper.h"
 
 namespace quilbert::ui {
 
@@ -34,9 +35,13 @@ void ConnectWindow::connection_Click() {
   }
   PassDisplay display(g_, net::PassKind::Interactive);
   net::connectItems(g_, items, net::PassKind::Interactive, display);
+  // Connected by hand: the letters are kept again.
+  if (keeper_) keeper_->setKeeping(true);
 }
 
 void ConnectWindow::disconnect_Click() {
+  // Disconnected by hand: not connected again behind the person's back.
+  if (keeper_) keeper_->setKeeping(false);
   const platform::NetworkPass pass(g_.svc.network);
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const std::string letter(1, static_cast<char>('A' + i - 1));

@@ -2,6 +2,7 @@
 
 #include "app/text.h"
 #include "platform/forms/toolkit.h"
+#include "ui/main/keeper.h"
 
 namespace quilbert::ui {
 

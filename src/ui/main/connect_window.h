@@ -5,12 +5,16 @@
 
 #include <array>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/globals.h"
 #include "platform/forms/form.h"
 
 namespace quilbert::ui {
+
+class LetterKeeper;
 
 // What the main window opens beside itself; each is optional so that the
 // window works before those windows exist (and in tests that leave them out).
@@ -26,6 +30,7 @@ struct AuxiliaryWindows {
 class ConnectWindow : public forms::Form {
  public:
   explicit ConnectWindow(app::Globals& g);
+  ~ConnectWindow() override;
 
   // ---- controls outside the list
   forms::Frame& Frame1;
@@ -117,6 +122,9 @@ class ConnectWindow : public forms::Form {
   bool writeSetting(int line, const std::string& value);
 
   app::Globals& g_;
+  bool keepLetters_ = false;
+  std::vector<std::string> refusedAtStart_;  // letters the automatic run saw refused
+  std::unique_ptr<LetterKeeper> keeper_;
   bool instanceChecked_ = false;
   bool unreadableTold_ = false;
   bool noTrayTold_ = false;

@@ -49,6 +49,8 @@ void ConnectWindow::Form_Load() {
       autoRunOutcome_ = net::summaryText(g, net::AutomaticRun(g, display));
       // Back from the summary: the program ends here unless it stays resident.
       if (g.ResidentMode != "ores") tk.endProcess(0);
+      keepLetters_ = true;
+      refusedAtStart_ = display.refused();
       hide();
     }
   }

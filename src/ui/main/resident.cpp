@@ -6,6 +6,7 @@
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
 #include "ui/main/connect_window.h"
+#include "ui/main/keeper.h"
 
 namespace quilbert::ui {
 
@@ -16,10 +17,17 @@ constexpr std::int32_t kLeftDoubleClick = 0x203;
 constexpr std::int32_t kRightButtonUp = 0x205;
 }  // namespace
 
+ConnectWindow::~ConnectWindow() = default;
+
 void ConnectWindow::addTrayIcon() {
   auto& tk = g_.svc.toolkit;
   // Adding again while the icon exists changes nothing.
   tk.addTrayIcon(*this, kTrayId, kTrayTip, Image1.picture());
+  // After a resident automatic run, the letters are kept connected.
+  if (keepLetters_ && !keeper_) {
+    keeper_ = std::make_unique<LetterKeeper>(g_, *this, kTrayId, kTrayTip);
+    keeper_->start(refusedAtStart_);
+  }
 }
 
 void ConnectWindow::initialWindowState() {

@@ -40,62 +40,107 @@ struct ProgramRun {
   std::string output;
 };
 
-// Runs quilbert.exe (or another program of the build) with `arguments`, its
-// output in a file of `dir`.
+// quilbert.exe (or another program of the build) started with `arguments`
+// in `dir`, its output in a file there; waited for when asked.
+class StartedProgram {
+ public:
+  StartedProgram(const fs::path& dir, const std::wstring& arguments, const wchar_t* program)
+      : outFile_(dir / "out.txt") {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    out_ = CreateFileW(outFile_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = out_;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    const fs::path exe = buildFolder() / program;
+    std::wstring line = L"\"" + exe.wstring() + L"\" " + arguments;
+    CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
+                   &startup, &process_);
+  }
+  ~StartedProgram() { wait(); }
+  StartedProgram(const StartedProgram&) = delete;
+  StartedProgram& operator=(const StartedProgram&) = delete;
+
+  ProgramRun wait() {
+    ProgramRun run;
+    if (process_.hProcess != nullptr) {
+      if (WaitForSingleObject(process_.hProcess, 60'000) == WAIT_OBJECT_0) {
+        GetExitCodeProcess(process_.hProcess, &exitCode_);
+      } else {
+        TerminateProcess(process_.hProcess, 99);
+      }
+      CloseHandle(process_.hThread);
+      CloseHandle(process_.hProcess);
+      process_ = {};
+    }
+    if (out_ != INVALID_HANDLE_VALUE) CloseHandle(out_);
+    out_ = INVALID_HANDLE_VALUE;
+    run.exitCode = exitCode_;
+    run.output = readFile(outFile_);
+    std::erase(run.output, '\r');  // text mode writes CR LF
+    return run;
+  }
+
+ private:
+  fs::path outFile_;
+  HANDLE out_ = INVALID_HANDLE_VALUE;
+  PROCESS_INFORMATION process_{};
+  DWORD exitCode_ = 0xFFFFFFFF;
+};
+
 ProgramRun runProgram(const fs::path& dir, const std::wstring& arguments,
                       const wchar_t* program = L"quilbert.exe") {
-  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  const fs::path outFile = dir / "out.txt";
-  HANDLE out = CreateFileW(outFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdOutput = out;
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  const fs::path exe = buildFolder() / program;
-  std::wstring line = L"\"" + exe.wstring() + L"\" " + arguments;
-  PROCESS_INFORMATION process{};
-  ProgramRun run;
-  if (CreateProcessW(exe.c_str(), line.data(), nullptr, nullptr, TRUE, 0, nullptr, dir.c_str(),
-                     &startup, &process) != FALSE) {
-    if (WaitForSingleObject(process.hProcess, 60'000) == WAIT_OBJECT_0) {
-      GetExitCodeProcess(process.hProcess, &run.exitCode);
-    } else {
-      TerminateProcess(process.hProcess, 99);
-    }
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-  }
-  CloseHandle(out);
-  run.output = readFile(outFile);
-  std::erase(run.output, '\r');  // text mode writes CR LF
-  return run;
+  return StartedProgram(dir, arguments, program).wait();
 }
 
-TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFirstBack) {
+// The demo network served by the test provider and the demo configuration
+// where a prefix as Wine makes it, like Windows 10, puts it: Local AppData.
+struct DemoUnderWine {
+  DemoUnderWine() {
+    fs::copy_file(source / "demo" / "network.toml", description);
+    SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", description.c_str());
+    // The command line's walk finds no computers on the machine's interfaces.
+    SetEnvironmentVariableW(L"QUILBERT_DISCOVERY", L"off");
+    // Wine's mpr answers the user of the session, not the provider's (a gap
+    // of Wine): the file is named after whatever user mpr reports.
+    std::string user(256, '\0');
+    std::uint32_t length = 256;
+    EXPECT_EQ(network.getUser("", user, length), 0);
+    configName = app::lowerCase(user.substr(0, user.find('\0'))) + ".ini";
+    EXPECT_FALSE(fs::exists(buildFolder() / platform::pathFromUtf8(configName)));
+    writeFile(settings / platform::pathFromUtf8(configName), config);
+  }
+  ~DemoUnderWine() {
+    for (const wchar_t* name :
+         {L"QUILBERT_TEST_NETWORK", L"QUILBERT_NETWORK_WAIT", L"QUILBERT_DISCOVERY"}) {
+      SetEnvironmentVariableW(name, nullptr);
+    }
+    fs::remove(settings / platform::pathFromUtf8(configName));
+  }
+  DemoUnderWine(const DemoUnderWine&) = delete;
+  DemoUnderWine& operator=(const DemoUnderWine&) = delete;
+
   testing::TempDir dir;
   const fs::path source = QUILBERT_SOURCE_DIR;
   const fs::path description = dir.path() / "network.toml";
-  fs::copy_file(source / "demo" / "network.toml", description);
-  SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", description.c_str());
-  // The command line's walk finds no computers on the machine's interfaces.
-  SetEnvironmentVariableW(L"QUILBERT_DISCOVERY", L"off");
-  // A prefix as Wine makes it, like Windows 10: the file goes to Local AppData.
+  const fs::path settings = _wgetenv(L"LOCALAPPDATA");
+  const std::string config = readFile(source / "demo" / "claire.ini");
+  platform::Win32Network network;
+  std::string configName;
+};
+
+TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFirstBack) {
+  // Nothing set by hand that Windows lacks.
   ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, kShellFolders, L"Local Settings", RRF_RT_ANY, nullptr,
                          nullptr, nullptr),
             ERROR_FILE_NOT_FOUND);
-  const fs::path settings = _wgetenv(L"LOCALAPPDATA");
-  // Wine's mpr answers the user of the session, not the provider's (a gap
-  // of Wine): the file is named after whatever user mpr reports.
-  platform::Win32Network network;
-  std::string user(256, '\0');
-  std::uint32_t length = 256;
-  ASSERT_EQ(network.getUser("", user, length), 0);
-  const std::string configName = app::lowerCase(user.substr(0, user.find('\0'))) + ".ini";
-  const std::string config = readFile(source / "demo" / "claire.ini");
-  ASSERT_FALSE(fs::exists(buildFolder() / platform::pathFromUtf8(configName)));
-  writeFile(settings / platform::pathFromUtf8(configName), config);
+  DemoUnderWine demo;
+  const fs::path& source = demo.source;
+  const std::string& config = demo.config;
+  platform::Win32Network& network = demo.network;
+  const testing::TempDir& dir = demo.dir;
 
   // HERMES is switched off: the run does not wait for it here.
   SetEnvironmentVariableW(L"QUILBERT_NETWORK_WAIT", L"0");
@@ -141,10 +186,37 @@ TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFi
   EXPECT_EQ(network.getConnection("F:", remote), 2250);
   first.serviceActivation();
   EXPECT_EQ(activations, 1);
-  SetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", nullptr);
-  SetEnvironmentVariableW(L"QUILBERT_NETWORK_WAIT", nullptr);
-  SetEnvironmentVariableW(L"QUILBERT_DISCOVERY", nullptr);
-  fs::remove(settings / platform::pathFromUtf8(configName));
+}
+
+// Started before a server can be reached, the automatic run waits for it; the
+// machine waking from sleep tries again at once, not at the next retry.
+TEST(ProgramUnderWine, TheWaitingAutomaticRunConnectsWhenTheMachineWakes) {
+  DemoUnderWine demo;
+  SetEnvironmentVariableW(L"QUILBERT_NETWORK_WAIT", L"60000");
+  StartedProgram automatic(demo.dir.path(), L"/a", L"quilbert.exe");
+  std::string remote;
+  const auto connectedWithin = [&](const char* letter, DWORD ms) {
+    const DWORD start = GetTickCount();
+    while (demo.network.getConnection(letter, remote) != 0) {
+      if (GetTickCount() - start > ms) return false;
+      Sleep(20);
+    }
+    return true;
+  };
+  // H is connected before P (HERMES) is first tried; the first retry comes
+  // 2 s after that, the next 4 s later.
+  ASSERT_TRUE(connectedWithin("H:", 30'000));
+  Sleep(2500);
+  std::string network = readFile(demo.description);
+  network.replace(network.find("reachable = false"), 17, "reachable = true");
+  writeFile(demo.description, network);
+  PostMessageW(HWND_BROADCAST, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);
+  const DWORD woken = GetTickCount();
+  EXPECT_TRUE(connectedWithin("P:", 10'000));
+  EXPECT_LT(GetTickCount() - woken, 1500U) << "connected by a retry, not by the wake-up";
+  const ProgramRun run = automatic.wait();
+  EXPECT_EQ(run.exitCode, 0U);
+  EXPECT_NE(run.output.find("4/4"), std::string::npos) << run.output;
 }
 
 // Objects of another owner under the instance's old or new name end no start.

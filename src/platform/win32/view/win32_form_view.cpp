@@ -100,9 +100,8 @@ Win32FormView* Win32FormView::of(HWND w) {
 
 Win32FormView::Win32FormView(Win32Toolkit& toolkit, forms::Form& form)
     : toolkit_(toolkit), form_(form) {
-  const bool owned = !form.showInTaskbar() || toolkit.hiddenFromTaskList();
   window_ = CreateWindowExW(exStyle(), Win32Toolkit::kFormClass, L"", style(), CW_USEDEFAULT,
-                            CW_USEDEFAULT, 100, 100, owned ? toolkit.hiddenOwner() : nullptr,
+                            CW_USEDEFAULT, 100, 100, owned() ? toolkit.hiddenOwner() : nullptr,
                             nullptr, GetModuleHandleW(nullptr), this);
   // Not owned by the form: under Wine a topmost owned pop-up keeps its owner
   // from being made topmost.
@@ -136,6 +135,10 @@ Control* Win32FormView::controlOf(HWND w) const {
 
 // ---- window styles and place
 
+bool Win32FormView::owned() const {
+  return !form_.showInTaskbar() || toolkit_.hiddenFromTaskList();
+}
+
 DWORD Win32FormView::style() const {
   DWORD s = WS_CLIPCHILDREN;
   using forms::BorderStyle;
@@ -144,6 +147,10 @@ DWORD Win32FormView::style() const {
   if (!form_.titleBar()) return s | WS_POPUP | WS_BORDER;
   // No minimize or maximize box but where the design asks for a sizable window.
   s |= WS_CAPTION | WS_SYSMENU;
+  // A window off the task list is owned, and an owned window is a pop-up: the
+  // same frame, and window managers under Wine take it for a dialog, which
+  // they give the focus; some never focus a normal window off the task list.
+  if (owned()) s |= WS_POPUP;
   if (b == BorderStyle::Sizable) s |= WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX;
   return s;
 }
@@ -159,8 +166,7 @@ DWORD Win32FormView::exStyle() const {
 void Win32FormView::applyStyle() {
   const auto oldStyle = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_STYLE));
   const auto oldEx = static_cast<DWORD>(GetWindowLongPtrW(window_, GWL_EXSTYLE));
-  const bool owned = !form_.showInTaskbar() || toolkit_.hiddenFromTaskList();
-  HWND owner = owned ? toolkit_.hiddenOwner() : nullptr;
+  HWND owner = owned() ? toolkit_.hiddenOwner() : nullptr;
   const DWORD exMask = WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW | WS_EX_APPWINDOW;
   // The bits this view decides; the system adds others (WS_CLIPSIBLINGS).
   const DWORD mask = WS_POPUP | WS_BORDER | WS_DLGFRAME | WS_SYSMENU | WS_THICKFRAME |

@@ -74,6 +74,8 @@ class Win32FormView : public forms::FormView {
   bool drawItem(const DRAWITEMSTRUCT& d);
   LRESULT colorFor(HWND control, HDC dc);
   void syncList(forms::ListBox& list, HWND w);
+  // Off the task list: owned by the toolkit's hidden window.
+  [[nodiscard]] bool owned() const;
   [[nodiscard]] DWORD style() const;
   [[nodiscard]] DWORD exStyle() const;
 

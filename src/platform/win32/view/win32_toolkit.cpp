@@ -687,6 +687,37 @@ bool Win32Toolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
   return shown;
 }
 
+bool Win32Toolkit::setTrayTip(Form& owner, int id, const std::string& tip) {
+  forms::TrayIcons::Icon* icon = trays_.find(owner, id);
+  if (icon == nullptr) return false;
+  icon->tip = tip;  // also for when the icon is added again
+  HWND window = windowOf(owner);
+  if (!icon->shown || window == nullptr) return true;
+  NOTIFYICONDATAA nid = notifyData(window, id, nullptr, tip);
+  nid.uFlags = NIF_TIP;
+  Shell_NotifyIconA(NIM_MODIFY, &nid);
+  return true;
+}
+
+bool Win32Toolkit::notify(const std::string& title, const std::string& text) {
+  for (const auto& icon : trays_.icons()) {
+    HWND window = icon.owner != nullptr ? windowOf(*icon.owner) : nullptr;
+    if (!icon.shown || window == nullptr) continue;
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = sizeof nid;  // the balloon's fields need the whole record
+    nid.hWnd = window;
+    nid.uID = static_cast<UINT>(icon.id);
+    nid.uFlags = NIF_INFO;
+    nid.dwInfoFlags = NIIF_WARNING;
+    const std::string t = platform::win32::toAnsiShown(title).substr(0, sizeof nid.szInfoTitle - 1);
+    const std::string m = platform::win32::toAnsiShown(text).substr(0, sizeof nid.szInfo - 1);
+    std::copy(t.begin(), t.end(), nid.szInfoTitle);
+    std::copy(m.begin(), m.end(), nid.szInfo);
+    return Shell_NotifyIconA(NIM_MODIFY, &nid) != FALSE;
+  }
+  return false;
+}
+
 UINT Win32Toolkit::taskbarCreatedMessage() {
   static const UINT message = RegisterWindowMessageW(L"TaskbarCreated");
   return message;

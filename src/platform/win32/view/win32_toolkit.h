@@ -69,6 +69,9 @@ class Win32Toolkit : public forms::Toolkit {
   bool addTrayIcon(forms::Form& owner, int id, const std::string& tip,
                    const forms::Picture& icon) override;
   bool removeTrayIcon(forms::Form& owner, int id) override;
+  bool setTrayTip(forms::Form& owner, int id, const std::string& tip) override;
+  // A balloon from the first icon shown; false without one.
+  bool notify(const std::string& title, const std::string& text) override;
   // The shell's message to every top-level window when a task bar starts
   // (at log-on, or again after a failure): the icons it held are gone, and
   // those it could not take yet can be added now.

@@ -13,6 +13,7 @@ extern "C" {
 }
 
 #include <deque>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -38,6 +39,7 @@ struct Enumeration {
 struct Provider {
   std::mutex lock;
   std::string file;
+  std::filesystem::file_time_type written;
   std::unique_ptr<quilbert::sim::SimNetwork> network;
   std::map<HANDLE, Enumeration> enums;
   std::uintptr_t nextHandle = 1;
@@ -48,13 +50,20 @@ Provider& provider() {
   return p;
 }
 
-// The network of the file named now (reopened when the name changes).
+// The network of the file named now, reopened when the name changes or the
+// file is written again: a test changes the network under a running program
+// that way (its connections stay in the state file).
 quilbert::sim::SimNetwork* network(Provider& p) {
   wchar_t value[4096];
   const DWORD n = GetEnvironmentVariableW(L"QUILBERT_TEST_NETWORK", value, 4096);
   const std::string file = n > 0 && n < 4096 ? win32::narrow(std::wstring_view(value, n)) : "";
-  if (file != p.file) {
+  std::error_code ignored;
+  const auto written = file.empty() ? std::filesystem::file_time_type{}
+                                    : std::filesystem::last_write_time(
+                                          quilbert::platform::pathFromUtf8(file), ignored);
+  if (file != p.file || written != p.written) {
     p.file = file;
+    p.written = written;
     p.network.reset();
     p.enums.clear();
     if (!file.empty()) {

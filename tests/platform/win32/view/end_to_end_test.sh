@@ -51,7 +51,16 @@ timeout 120 wine "$exe" >"$work/out.txt" 2>&1 &
 program=$!
 window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Connecteurs de lecteurs' | head -1)
 [[ -n $window ]] || { echo "FAIL: the main window did not open" >&2; exit 1; }
-xdotool windowactivate --sync "$window"
+# The main window has the keyboard at start-up and whenever a window of ours
+# closes over it: no click needed before typing.
+keyboard_back() {
+  for _ in $(seq 50); do
+    [[ $(xdotool getactivewindow 2>/dev/null) == "$window" ]] && return 0
+    sleep 0.1
+  done
+  fail "$1: the keyboard went to $(xdotool getactivewindow getwindowname 2>/dev/null)"
+}
+keyboard_back "at start-up"
 X=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {print $4}')
 Y=$(xwininfo -id "$window" | awk '/Absolute upper-left Y/ {print $4}')
 HEIGHT=$(xwininfo -id "$window" | awk '/Height:/ {print $2}')
@@ -96,7 +105,7 @@ done
 grep -qi 'HERMES' <<<"$connections" && fail "a connection to the switched-off server"
 
 # An unsaved change, then Quit: Escape keeps the program, Enter (Yes) saves and ends it.
-xdotool windowactivate --sync "$window"
+keyboard_back "after the status window"
 click 264 228
 xdotool type --delay 40 '\\ATLAS\public'
 xdotool key alt+q
@@ -105,7 +114,7 @@ question=$(screen 'Oui' 10000)
 xdotool key Escape
 sleep 1
 kill -0 "$program" 2>/dev/null || fail "Escape ended the program"
-xdotool windowactivate --sync "$window"
+keyboard_back "after the question"
 xdotool key alt+q
 screen 'Oui' 10000 >/dev/null
 xdotool key Return

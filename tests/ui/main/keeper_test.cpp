@@ -1,0 +1,56 @@
+// Staying resident after the automatic run: network changes bring the
+// letters back by themselves, but never a refused login nor a letter the
+// person disconnected, and a letter that cannot come back is told once.
+#include <gtest/gtest.h>
+
+#include "app/catalogue.h"
+#include "support/test_program.h"
+
+namespace quilbert::ui {
+namespace {
+
+using testing::TestProgram;
+
+TEST(LetterKeeper, ResidentProgramKeepsItsLettersConnected) {
+  TestProgram p("/a");
+  p.writeConfig(TestProgram::config(
+      {{'G', TestProgram::driveLine("1", 'G', "", "", "\\\\SRV\\docs")},
+       {'H', TestProgram::driveLine("1", 'H', "", "", "\\\\OFF\\data")},
+       {'K', TestProgram::driveLine("1", 'K', "claire", "stale", "\\\\SRV\\photos")},
+       {'N', TestProgram::driveLine("1", 'N', "", "", "\\\\NOWHERE\\x")}},
+      "ores"));
+  // The person does not wait at log-on: H and N are not there.
+  p.tk.expectModal("frmSplash",
+                   [](forms::Form& w) { w.get<forms::PictureBox>("Picture1").click(); });
+  p.recordStatuses(1);
+  ASSERT_FALSE(p.start());
+  auto tip = [&] { return p.tk.trayIcons().at(1).tip; };
+  auto attempts = [&] { return p.network->callCount(sim::Call::AddConnection); };
+  EXPECT_EQ(tip(), "QUILBERT 2.0 - " + p.g->msg(60) + " : 1/4");
+
+  int before = attempts();
+  p.network->setReachable("OFF", true);
+  EXPECT_EQ(p.connectedTo('H'), "\\\\OFF\\data");
+  EXPECT_EQ(attempts() - before, 2) << "H and N; K's login was refused";
+  EXPECT_EQ(tip(), "QUILBERT 2.0 - " + p.g->msg(60) + " : 2/4");
+
+  // N never answers: told once when its wait ends, not at each later pass.
+  p.tk.advance(120'000);
+  p.network->setReachable("OFF", false);
+  p.tk.advance(120'000);
+  ASSERT_EQ(p.tk.notifications().size(), 1U);
+  EXPECT_EQ(p.tk.notifications()[0].rfind(p.g->msg(app::kMsgLetterLost) + ": N: \\\\NOWHERE\\x", 0),
+            0U)
+      << p.tk.notifications()[0];
+
+  // Disconnected by hand: nothing comes back behind the person's back.
+  p.recordStatuses(1);
+  p.main->disconnect_Click();
+  before = attempts();
+  p.network->setReachable("OFF", true);
+  EXPECT_EQ(attempts(), before);
+  EXPECT_EQ(p.connectedTo('G'), "");
+}
+
+}  // namespace
+}  // namespace quilbert::ui
