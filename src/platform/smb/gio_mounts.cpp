@@ -19,6 +19,7 @@ struct MountCall {
   Credentials credentials;
   int asked = 0;
   bool givenUp = false;  // set before the call is handed aside
+  std::shared_ptr<LateMount> late;
   bool done = false;
   GError* error = nullptr;
 
@@ -50,6 +51,11 @@ void askPassword(GMountOperation* op, const char* /*message*/, const char* /*def
   }
   g_mount_operation_set_password_save(op, G_PASSWORD_SAVE_NEVER);
   g_mount_operation_reply(op, G_MOUNT_OPERATION_HANDLED);
+  // The reply has passed the password on to gvfs: the operation's own copy
+  // goes now rather than with the operation, unwiped.
+  if (const char* kept = g_mount_operation_get_password(op); kept != nullptr) {
+    ::explicit_bzero(const_cast<char*>(kept), std::strlen(kept));  // NOLINT: GLib's own copy
+  }
 }
 
 void askQuestion(GMountOperation* op, const char* /*message*/, const char** /*choices*/,
@@ -128,26 +134,34 @@ MountResult GioMounts::mount(const std::string& uri, const Credentials& credenti
   g_signal_connect_data(op.get(), "ask-password", G_CALLBACK(askPassword), share(call), drop,
                         GConnectFlags(0));
   g_signal_connect(op.get(), "ask-question", G_CALLBACK(askQuestion), nullptr);
-  GPtr<GCancellable> cancel(g_cancellable_new());
   g_file_mount_enclosing_volume(
-      file.get(), G_MOUNT_MOUNT_NONE, op.get(), cancel.get(),
+      file.get(), G_MOUNT_MOUNT_NONE, op.get(), nullptr,
       [](GObject* source, GAsyncResult* result, gpointer data) {
         const std::unique_ptr<MountCallPtr> held(static_cast<MountCallPtr*>(data));
         MountCall& c = **held;
         g_file_mount_enclosing_volume_finish(G_FILE(source), result, &c.error);
         c.done = true;
+        // A mount already there when gvfs got to it is not the one given up on.
+        if (c.late) {
+          c.late->state = c.error == nullptr ? LateMount::State::Mounted : LateMount::State::Failed;
+        }
       },
       share(call));
-  loop.runUntil(call->done, cancel.get(), timeoutMs, true);
+  // The call itself is not cancelled at the bound: gvfs would go on all the
+  // same, and only its answer tells whether the mount came after all.
+  GPtr<GCancellable> bound(g_cancellable_new());
+  loop.runUntil(call->done, bound.get(), timeoutMs, true);
 
   MountResult r;
   if (!call->done) {
-    // Past the bound the wait ends here, whatever gvfs makes of the
-    // cancellation; a mount it completes later is the caller's to undo.
+    // Past the bound the wait ends here; a mount gvfs completes later is the
+    // caller's to undo.
     call->givenUp = true;
+    call->late = std::make_shared<LateMount>();
     platform::wipe(call->credentials.password);
     loop.finishAside([call] { return call->done; }, kLeftCallLimitMs);
     r.givenUp = true;
+    r.late = call->late;
     r.outcome = MountResult::Outcome::Unreachable;
     r.message = "the mount did not end within the bound";
     return r;

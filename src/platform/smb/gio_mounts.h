@@ -2,11 +2,20 @@
 // login that is given once, its FUSE path, unmounting it.
 #pragma once
 
+#include <atomic>
+#include <memory>
 #include <string>
 
 #include "platform/smb/smb_client.h"
 
 namespace quilbert::smb {
+
+// What became of a mount given up on at its bound: gvfs goes on with it, and
+// may complete it with the login it was handed.
+struct LateMount {
+  enum class State { Pending, Mounted, Failed };
+  std::atomic<State> state{State::Pending};
+};
 
 struct MountResult {
   enum class Outcome {
@@ -23,6 +32,7 @@ struct MountResult {
   bool existed = false;  // Mounted: it was mounted already, by whoever
   std::string message;   // GIO's own text for a failure
   bool givenUp = false;  // the bound passed first: gvfs may still complete the mount
+  std::shared_ptr<const LateMount> late;  // givenUp: what gvfs makes of it
 };
 
 class GioMounts {
@@ -34,8 +44,9 @@ class GioMounts {
   // Mounts the share of `uri` ("smb://[domain;user@]server[:port]/share"),
   // answering a password request once with `credentials` (anonymously when
   // user and password are both empty) and giving up when asked again. Waits
-  // at most `timeoutMs` for the whole mount (Unreachable past it). A share
-  // already mounted counts as mounted.
+  // at most `timeoutMs` for the whole mount (Unreachable past it, with `late`
+  // telling later whether gvfs completed it). A share already mounted counts
+  // as mounted.
   static MountResult mount(const std::string& uri, const Credentials& credentials, int timeoutMs);
   // The folder in which gvfs's FUSE daemon shows the mounts.
   static std::string fuseRoot();

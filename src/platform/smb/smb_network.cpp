@@ -38,6 +38,9 @@ constexpr auto kSilentFor = std::chrono::seconds(30);
 // server (20 s) and a login.
 constexpr auto kAbandonedFor = std::chrono::seconds(60);
 constexpr unsigned kAbandonedCheckSeconds = 2;
+// At the program's end: a server that went silent during the mount, which
+// gvfs waits 20 s for.
+constexpr auto kAbandonedAtExit = std::chrono::seconds(25);
 // The mDNS browse is one short look: announcements already cached come at once.
 constexpr int kMdnsWaitMs = 1000;
 
@@ -303,7 +306,7 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
   const std::string share = shareUri(remote.server, remote.share, uriUser);
   // The mount itself waits longer than one probe: gvfs makes its own connection.
   const MountResult mounted = GioMounts::mount(share, credentials, options_.timeoutMs * 4);
-  if (mounted.givenUp) abandoned_.push_back({share, Clock::now() + kAbandonedFor});
+  if (mounted.givenUp) abandoned_.push_back({share, mounted.late, Clock::now() + kAbandonedFor});
   using O = MountResult::Outcome;
   switch (mounted.outcome) {
     case O::Mounted:
@@ -378,9 +381,14 @@ void SmbNetwork::releaseUnused(const std::string& shareUri) {
 // disconnection, and every few seconds on the toolkit's loop while any is left.
 void SmbNetwork::releaseAbandoned() {
   std::erase_if(abandoned_, [this](const Abandoned& a) {
-    if (GioMounts::mounted(a.uri)) {
-      releaseUnused(a.uri);
-      return true;
+    switch (a.late->state.load()) {
+      case LateMount::State::Mounted:
+        releaseUnused(a.uri);
+        return true;
+      case LateMount::State::Failed:
+        return true;
+      case LateMount::State::Pending:
+        break;
     }
     return Clock::now() > a.until;
   });
@@ -402,8 +410,15 @@ void SmbNetwork::releaseAbandoned() {
 
 SmbNetwork::~SmbNetwork() {
   if (watch_ != 0) g_source_remove(watch_);
+  // gvfs completes a mount it was handed the login for even after the
+  // program has gone: at its end, the program waits for them (within gvfs's
+  // own wait for a server) and undoes those that came.
+  const auto until = Clock::now() + kAbandonedAtExit;
   for (const Abandoned& a : abandoned_) {
-    if (GioMounts::mounted(a.uri)) releaseUnused(a.uri);
+    while (a.late->state == LateMount::State::Pending && Clock::now() < until) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    if (a.late->state == LateMount::State::Mounted) releaseUnused(a.uri);
   }
 }
 

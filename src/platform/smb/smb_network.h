@@ -14,6 +14,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -24,6 +25,7 @@
 #include "platform/found_computers.h"
 #include "platform/network.h"
 #include "platform/smb/drives_folder.h"
+#include "platform/smb/gio_mounts.h"
 #include "platform/smb/open_files.h"
 #include "platform/smb/smb_client.h"
 
@@ -154,9 +156,10 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   };
   std::unordered_map<std::string, Known> servers_;
   // Mounts given up on at the bound, watched until gvfs completes them (then
-  // unmounted) or for a while.
+  // unmounted) or fails them, or for a while.
   struct Abandoned {
     std::string uri;
+    std::shared_ptr<const LateMount> late;
     std::chrono::steady_clock::time_point until;
   };
   std::vector<Abandoned> abandoned_;

@@ -385,6 +385,29 @@ TEST_F(SmbNetworkTest, TheBrowserFindsAnnouncedAndConfiguredServersAndTheirDiskS
   EXPECT_EQ(net.openEnum(platform::kScopeGlobalNet, 0, 0, &serverRecord, h), neterr::kBadNetPath);
 }
 
+// A login handed to gvfs before the server went silent: the mount, given up
+// at the bound, completes once the server is back, after its program has
+// ended. It is unmounted all the same, so that no mount keeps the login.
+TEST_F(SmbNetworkTest, AMountGivenUpThatCompletesLaterIsUnmounted) {
+  if (!testing::SambaServer::inNamespace()) GTEST_SKIP() << "needs a network namespace";
+  // The probe's and the check's connections pass, the mount's waits.
+  ASSERT_EQ(std::system("nft add table ip quilbert_hold && nft add chain ip quilbert_hold out "
+                        "'{ type filter hook output priority 0; }' && nft add rule ip "
+                        "quilbert_hold out tcp dport 4445 tcp flags syn limit rate over 1/hour "
+                        "burst 2 packets drop"),
+            0);
+  SmbOptions o = options();
+  o.timeoutMs = 500;
+  auto program = std::make_unique<SmbNetwork>(o);
+  EXPECT_EQ(program->addConnection(disk("L:", unc(testing::kServer, "docs")),
+                                   testing::kAlicePassword, "alice", 0),
+            neterr::kNetworkUnreachable);
+  EXPECT_EQ(std::system("nft delete table ip quilbert_hold"), 0);
+  program.reset();
+  std::this_thread::sleep_for(std::chrono::seconds(3));  // gvfs's next try, and its login
+  EXPECT_EQ(shareMounts(), std::vector<std::string>{}) << "the late mount is still there";
+}
+
 // A server whose packets vanish after the mount: no call the window makes
 // (detection, the letter's share, the disconnection) waits past the bound, so
 // the window keeps handling its events. Last: gvfs is slow to forget the

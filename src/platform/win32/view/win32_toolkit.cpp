@@ -101,7 +101,8 @@ void fitBrowserTexts(HWND dialog) {
   const RECT below = placeOf(tree);
   int y = t.top + needs(title, t.right - t.left);
   MoveWindow(title, t.left, t.top, t.right - t.left, y - t.top, TRUE);
-  if (status != nullptr && IsWindowVisible(status) != FALSE) {
+  // The dialog itself is not shown yet when it is initialised: the status's own style says.
+  if (status != nullptr && (GetWindowLongPtrW(status, GWL_STYLE) & WS_VISIBLE) != 0) {
     const RECT s = placeOf(status);
     const int h = needs(status, s.right - s.left);
     MoveWindow(status, s.left, y + 2, s.right - s.left, h, TRUE);
