@@ -23,6 +23,8 @@ inline constexpr int kInvalidPassword = 86;
 inline constexpr int kMoreData = 234;
 inline constexpr int kNoMoreItems = 259;
 inline constexpr int kBadDevice = 1200;
+// A remembered letter whose share is not connected now.
+inline constexpr int kConnectionUnavailable = 1201;
 inline constexpr int kNotContainer = 1207;
 inline constexpr int kNoUnicodeTranslation = 1113;
 inline constexpr int kInvalidPasswordName = 1216;

@@ -51,6 +51,11 @@ void askPassword(GMountOperation* op, const char* /*message*/, const char* /*def
   }
   g_mount_operation_set_password_save(op, G_PASSWORD_SAVE_NEVER);
   g_mount_operation_reply(op, G_MOUNT_OPERATION_HANDLED);
+  // The reply has passed the password on to gvfs: the operation's own copy
+  // goes now rather than with the operation, unwiped.
+  if (const char* kept = g_mount_operation_get_password(op); kept != nullptr) {
+    ::explicit_bzero(const_cast<char*>(kept), std::strlen(kept));  // NOLINT: GLib's own copy
+  }
 }
 
 void askQuestion(GMountOperation* op, const char* /*message*/, const char** /*choices*/,

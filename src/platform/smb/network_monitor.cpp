@@ -14,6 +14,11 @@ struct NetworkMonitor::Gio {
   GDBusConnection* systemBus = nullptr;
   guint sleepSubscription = 0;
   BusRequest* pending = nullptr;  // the system bus is on its way
+  GDBusConnection* sessionBus = nullptr;
+  guint unmountSubscription = 0;
+  BusRequest* sessionPending = nullptr;
+  guint unmountTimer = 0;
+  NetworkMonitor* owner = nullptr;
 };
 
 namespace {
@@ -40,6 +45,44 @@ void onPrepareForSleep(GDBusConnection* /*bus*/, const gchar* /*sender*/, const 
     static_cast<NetworkMonitor*>(self)->tell(platform::NetworkEvent::Resumed);
 }
 
+// gvfs's daemon tells every mount that goes: unmounted by a file manager, or
+// its backend ended. A letter leading into it must be connected again, once
+// gvfs's FUSE daemon, which hears it too, no longer lists the mount.
+constexpr guint kAfterUnmountMs = 300;
+
+void onUnmounted(GDBusConnection* /*bus*/, const gchar* /*sender*/, const gchar* /*path*/,
+                 const gchar* /*interface*/, const gchar* /*signal*/, GVariant* /*parameters*/,
+                 gpointer data) {
+  auto* gio = static_cast<NetworkMonitor::Gio*>(data);
+  if (gio->unmountTimer != 0) return;
+  gio->unmountTimer = g_timeout_add(
+      kAfterUnmountMs,
+      [](gpointer data) -> gboolean {
+        auto* gio = static_cast<NetworkMonitor::Gio*>(data);
+        gio->unmountTimer = 0;
+        gio->owner->tell(platform::NetworkEvent::Changed);
+        return G_SOURCE_REMOVE;
+      },
+      gio);
+}
+
+void onSessionBus(GObject* /*source*/, GAsyncResult* result, gpointer data) {
+  auto* request = static_cast<BusRequest*>(data);
+  GDBusConnection* bus = g_bus_get_finish(result, nullptr);
+  if (request->gio != nullptr) {
+    request->gio->sessionPending = nullptr;
+    if (bus != nullptr) {
+      request->gio->sessionBus = bus;
+      request->gio->unmountSubscription = g_dbus_connection_signal_subscribe(
+          bus, nullptr, "org.gtk.vfs.MountTracker", "Unmounted", nullptr, nullptr,
+          G_DBUS_SIGNAL_FLAGS_NONE, onUnmounted, request->gio, nullptr);
+      bus = nullptr;
+    }
+  }
+  if (bus != nullptr) g_object_unref(bus);
+  delete request;
+}
+
 void onSystemBus(GObject* /*source*/, GAsyncResult* result, gpointer data) {
   auto* request = static_cast<BusRequest*>(data);
   // Without a system bus (no logind) there is simply no wake-up to tell.
@@ -62,17 +105,26 @@ void onSystemBus(GObject* /*source*/, GAsyncResult* result, gpointer data) {
 }  // namespace
 
 NetworkMonitor::NetworkMonitor() : gio_(new Gio) {
+  gio_->owner = this;
   gio_->monitor = G_NETWORK_MONITOR(g_object_ref(g_network_monitor_get_default()));
   gio_->changedHandler =
       g_signal_connect(gio_->monitor, "network-changed", G_CALLBACK(onNetworkChanged), this);
   gio_->pending = new BusRequest{this, gio_};
   g_bus_get(G_BUS_TYPE_SYSTEM, nullptr, onSystemBus, gio_->pending);
+  gio_->sessionPending = new BusRequest{this, gio_};
+  g_bus_get(G_BUS_TYPE_SESSION, nullptr, onSessionBus, gio_->sessionPending);
 }
 
 NetworkMonitor::~NetworkMonitor() {
   g_signal_handler_disconnect(gio_->monitor, gio_->changedHandler);
   g_object_unref(gio_->monitor);
   if (gio_->pending != nullptr) gio_->pending->gio = nullptr;
+  if (gio_->sessionPending != nullptr) gio_->sessionPending->gio = nullptr;
+  if (gio_->unmountTimer != 0) g_source_remove(gio_->unmountTimer);
+  if (gio_->sessionBus != nullptr) {
+    g_dbus_connection_signal_unsubscribe(gio_->sessionBus, gio_->unmountSubscription);
+    g_object_unref(gio_->sessionBus);
+  }
   if (gio_->systemBus != nullptr) {
     g_dbus_connection_signal_unsubscribe(gio_->systemBus, gio_->sleepSubscription);
     g_object_unref(gio_->systemBus);

@@ -1,7 +1,9 @@
 // The machine's network changes and its waking from sleep on Linux: GIO's
 // network monitor (netlink, or NetworkManager when it runs) and logind's
-// PrepareForSleep on the system bus. Both come through GLib's default main
-// context, which the Qt loop runs, so they are told on the window thread.
+// PrepareForSleep on the system bus; and, as a change, a share mount that gvfs
+// lost (unmounted elsewhere, or its backend ended). All come through GLib's
+// default main context, which the Qt loop runs, so they are told on the
+// window thread.
 #pragma once
 
 #include "platform/network_events.h"

@@ -126,6 +126,17 @@ std::string serverUrl(const std::string& host) {
          (zone == std::string::npos ? "" : "%25" + host.substr(zone + 1)) + "]";
 }
 
+// The URI of the mount a letter's link leads into, as it was mounted.
+std::string linkUri(const ShareLink& link) {
+  std::string uriUser;
+  if (!link.user.empty()) {
+    uriUser =
+        link.domain.empty() ? uriPart(link.user) : uriPart(link.domain) + ";" + uriPart(link.user);
+  }
+  return "smb://" + (uriUser.empty() ? "" : uriUser + "@") + uriPart(link.server) +
+         (link.port != 0 ? ":" + std::to_string(link.port) : "") + "/" + uriPart(link.share);
+}
+
 std::string remoteName(const ShareLink& link) {
   std::string unc = "\\\\" + link.server + "\\" + link.share;
   if (!link.folder.empty()) {
@@ -411,6 +422,23 @@ SmbNetwork::~SmbNetwork() {
   }
 }
 
+// Known by the list of gvfs's FUSE folder, which its daemon answers by itself
+// while the server is away; a share's own folder would ask the server.
+bool SmbNetwork::mountGone(const ShareLink& link) {
+  DIR* root = ::opendir(fuseRoot_.c_str());
+  if (root == nullptr) return false;  // no FUSE daemon: nothing known
+  const std::string name = link.mountRoot.substr(link.mountRoot.find_last_of('/') + 1);
+  bool listed = false;
+  while (const dirent* entry = ::readdir(root)) {
+    if (name == entry->d_name) {
+      listed = true;
+      break;
+    }
+  }
+  ::closedir(root);
+  return !listed;
+}
+
 // Whether this process lacks what connecting needs: the desktop's mount
 // service or the SMB client library. Said once, not once per letter of a pass.
 bool SmbNetwork::serviceMissing() {
@@ -432,7 +460,17 @@ int SmbNetwork::addConnection(const NetResource& resource, const std::string& pa
     toldRefused_ = true;
     return neterr::kAccessDenied;
   }
-  if (drives_.read(letter).kind != LetterEntry::Kind::Free) return neterr::kAlreadyAssigned;
+  if (const LetterEntry held = drives_.read(letter); held.kind != LetterEntry::Kind::Free) {
+    // A letter whose mount went away is connected again in its place.
+    if (held.kind != LetterEntry::Kind::Share || !mountGone(held.link) ||
+        lower(remoteName(held.link)) != lower(resource.remoteName.value_or(""))) {
+      return neterr::kAlreadyAssigned;
+    }
+    if (const std::string error = drives_.unlink(letter); !error.empty()) {
+      std::cerr << "quilbert: " << error << "\n";
+      return neterr::kAccessDenied;
+    }
+  }
   Remote remote;
   if (!parseUnc(resource.remoteName.value_or(""), remote.server, remote.share, remote.folder)) {
     return neterr::kBadNetName;
@@ -513,16 +551,7 @@ int SmbNetwork::cancelConnection(const std::string& name, std::uint32_t /*flags*
   }
   releaseAbandoned();
   if (!unmount || !GioMounts::missingService().empty()) return neterr::kOk;
-  std::string uriUser;
-  if (!entry.link.user.empty()) {
-    uriUser = entry.link.domain.empty()
-                  ? uriPart(entry.link.user)
-                  : uriPart(entry.link.domain) + ";" + uriPart(entry.link.user);
-  }
-  const std::string uri = "smb://" + (uriUser.empty() ? "" : uriUser + "@") +
-                          uriPart(entry.link.server) +
-                          (entry.link.port != 0 ? ":" + std::to_string(entry.link.port) : "") +
-                          "/" + uriPart(entry.link.share);
+  const std::string uri = linkUri(entry.link);
   if (const std::string error = GioMounts::unmount(uri, force, options_.timeoutMs);
       !error.empty()) {
     std::cerr << "quilbert: " << uri << ": " << error << "\n";
@@ -558,7 +587,8 @@ int SmbNetwork::getConnection(const std::string& localName, std::string& remote)
   const LetterEntry e = drives_.read(letter);
   if (e.kind != LetterEntry::Kind::Share) return neterr::kNotConnected;
   remote = remoteName(e.link);
-  return neterr::kOk;
+  // Remembered, but its share is not there now, as Windows tells it.
+  return mountGone(e.link) ? neterr::kConnectionUnavailable : neterr::kOk;
 }
 
 std::optional<platform::DriveInfo> SmbNetwork::getDrive(char letter) {

@@ -126,6 +126,8 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
     std::string address;
   };
   bool serviceMissing();
+  // The mount a letter leads into has gone (unmounted elsewhere, or its daemon ended).
+  bool mountGone(const ShareLink& link);
   Reached reach(const std::string& server);
   void remember(const std::string& server, int code, const std::string& address = {});
   int checkShare(const Remote& remote, const Credentials& credentials, const Reached& reached);

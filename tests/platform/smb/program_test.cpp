@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -85,7 +86,8 @@ struct Letter {
 };
 
 // The configuration of the logged-on user: the letters given, as alice.
-void writeLetters(const fs::path& dir, const std::vector<Letter>& letters) {
+void writeLetters(const fs::path& dir, const std::vector<Letter>& letters,
+                  const std::string& resident = "nres") {
   std::string config;
   for (char c = 'A'; c <= 'Z'; ++c) {
     auto it = std::find_if(letters.begin(), letters.end(),
@@ -95,7 +97,7 @@ void writeLetters(const fs::path& dir, const std::vector<Letter>& letters) {
                   : std::string("1\t") + c + "\talice\t" + *app::ScramblePassword(it->password) +
                         "\t" + it->path + "\r\n";
   }
-  config += "ide\r\nwindows\r\nlangage_gb.txt\r\nnres\r\n";
+  config += "ide\r\nwindows\r\nlangage_gb.txt\r\n" + resident + "\r\n";
   const char* user = std::getenv("USER");
   quilbert::testing::writeFile(
       dir / "config" / "quilbert" / (std::string(user ? user : "root") + ".ini"), config);
@@ -218,6 +220,35 @@ TEST_F(ProgramOnSmb, AutomaticModeWaitsForALateNetworkAndConnectsWhenItComes) {
   // Waiting is driven by events: the window thread sleeps between retries.
   EXPECT_LE(idle, 12) << "wake-ups in 6 s of waiting";
   RecordProperty("connectedMs", static_cast<int>(connectedAfter / 1ms));
+}
+
+// Resident after the automatic run: a share unmounted behind the program's
+// back (by the file manager, or its daemon ending) comes back by itself.
+TEST_F(ProgramOnSmb, AResidentProgramBringsBackAShareUnmountedElsewhere) {
+  writeLetters(dir_.path(), {{'P', "\\\\127.0.0.1\\public"}}, "ores");
+  const pid_t pid = startProgram(programCommand(exe_, dir_.path(), "", "/a"), dir_.path() / "out");
+  const fs::path inside = server().drivesFolder() / "P" / "";
+  const auto within = [](auto condition, auto limit) {
+    const auto start = std::chrono::steady_clock::now();
+    while (!condition() && std::chrono::steady_clock::now() - start < limit) {
+      std::this_thread::sleep_for(5ms);
+    }
+    return std::chrono::steady_clock::now() - start;
+  };
+  within([&] { return fs::exists(inside); }, 20s);
+  std::this_thread::sleep_for(3s);  // the summary has gone: the program only waits now
+  const long before = wakeUps(pid);
+  std::this_thread::sleep_for(5s);
+  const long idle = wakeUps(pid) - before;
+  const auto unmount = quilbert::testing::runShell(
+      "gio mount -u '" + fs::read_symlink(inside.parent_path()).string() + "'");
+  ASSERT_EQ(unmount.exitCode, 0) << unmount.output;
+  const auto back = within([&] { return fs::exists(inside); }, 10s);
+  kill(pid, SIGTERM);
+  waitForProgram(pid);
+  EXPECT_LT(back, 2s) << quilbert::testing::readFile(dir_.path() / "out");
+  RecordProperty("backMs", static_cast<int>(back / 1ms));
+  RecordProperty("wakeUpsIn5sResident", static_cast<int>(idle));
 }
 
 // A stale password: the server sees the login refused for one letter only,
