@@ -51,13 +51,25 @@ void LetterKeeper::start(const std::vector<std::string>& refused) {
 void LetterKeeper::setKeeping(bool keeping) {
   keeping_ = keeping;
   if (!keeping_ && pass_) passOver();
+  // Connected by hand: every letter is kept again.
+  if (keeping_) seen_.clear();
   showCount();
 }
 
-bool LetterKeeper::connected(const net::PassItem& item) const {
+LetterKeeper::LetterState LetterKeeper::stateOf(const net::PassItem& item) {
   std::string remote;
-  return g_.svc.network.getConnection(item.localName, remote) == 0 &&
-         app::lowerCase(remote) == app::lowerCase(item.path);
+  const int code = g_.svc.network.getConnection(item.localName, remote);
+  if (code == platform::neterr::kOk && app::lowerCase(remote) == app::lowerCase(item.path)) {
+    seen_.insert(item.localName);
+    return LetterState::Connected;
+  }
+  // Seen connected, then disconnected outright: someone meant it (the
+  // command line, another program). A share that went away is still
+  // remembered by its letter.
+  if (code == platform::neterr::kNotConnected && seen_.count(item.localName) != 0) {
+    return LetterState::Dropped;
+  }
+  return LetterState::Missing;
 }
 
 void LetterKeeper::check() {
@@ -78,7 +90,8 @@ void LetterKeeper::check() {
   for (auto& item : items) {
     auto refused = refused_.find(item.localName);
     if (refused != refused_.end() && refused->second != entryKey(item)) refused_.erase(refused);
-    item.active = item.active && refused_.count(item.localName) == 0 && !connected(item);
+    item.active =
+        item.active && refused_.count(item.localName) == 0 && stateOf(item) == LetterState::Missing;
     any = any || item.active;
   }
   if (!any) {
@@ -119,7 +132,7 @@ void LetterKeeper::passOver() {
 
 void LetterKeeper::finished(const net::PassSummary& summary) {
   for (const auto& item : net::automaticItems(g_)) {
-    if (item.active && connected(item)) told_.erase(item.localName);
+    if (item.active && stateOf(item) == LetterState::Connected) told_.erase(item.localName);
   }
   for (const auto& f : summary.notConnected) {
     const std::string& letter = f.item->localName;
@@ -138,7 +151,7 @@ void LetterKeeper::showCount() {
   for (const auto& item : net::automaticItems(g_)) {
     if (!item.active) continue;
     ++active;
-    if (connected(item)) ++up;
+    if (stateOf(item) == LetterState::Connected) ++up;
   }
   g_.svc.toolkit.setTrayTip(
       iconOwner_, iconId_,

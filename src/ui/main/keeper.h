@@ -3,6 +3,7 @@
 // sleep, those that are not connected are connected again, silently; those
 // the network does not reach yet are tried again at growing intervals for
 // two minutes. A refused login is not tried again until its entry changes.
+// A letter disconnected outright by someone else is left alone.
 // The icon's tip tells how many letters are connected; a desktop
 // notification tells a letter that failed for good, once until it comes back.
 #pragma once
@@ -50,7 +51,8 @@ class LetterKeeper : private net::PassObserver {
   void retryDue();
   void passOver();
   void showCount();
-  [[nodiscard]] bool connected(const net::PassItem& item) const;
+  enum class LetterState { Connected, Missing, Dropped };
+  LetterState stateOf(const net::PassItem& item);
   // What a refused login is remembered by: a changed entry is tried again.
   [[nodiscard]] static std::size_t entryKey(const net::PassItem& item);
 
@@ -64,6 +66,7 @@ class LetterKeeper : private net::PassObserver {
   std::unique_ptr<net::ConnectPass> pass_;
   std::map<std::string, std::size_t> refused_;  // letter -> entry refused
   std::set<std::string> told_;                  // letters whose failure was told
+  std::set<std::string> seen_;                  // letters seen connected
 };
 
 }  // namespace quilbert::ui

@@ -192,7 +192,7 @@ TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFi
 // machine waking from sleep tries again at once, not at the next retry.
 TEST(ProgramUnderWine, TheWaitingAutomaticRunConnectsWhenTheMachineWakes) {
   DemoUnderWine demo;
-  SetEnvironmentVariableW(L"QUILBERT_NETWORK_WAIT", L"60000");
+  SetEnvironmentVariableW(L"QUILBERT_NETWORK_WAIT", L"60");
   StartedProgram automatic(demo.dir.path(), L"/a", L"quilbert.exe");
   std::string remote;
   const auto connectedWithin = [&](const char* letter, DWORD ms) {

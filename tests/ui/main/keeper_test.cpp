@@ -1,6 +1,7 @@
 // Staying resident after the automatic run: network changes bring the
 // letters back by themselves, but never a refused login nor a letter the
-// person disconnected, and a letter that cannot come back is told once.
+// person or someone else disconnected, and a letter that cannot come back
+// is told once.
 #include <gtest/gtest.h>
 
 #include "app/catalogue.h"
@@ -42,6 +43,11 @@ TEST(LetterKeeper, ResidentProgramKeepsItsLettersConnected) {
   EXPECT_EQ(p.tk.notifications()[0].rfind(p.g->msg(app::kMsgLetterLost) + ": N: \\\\NOWHERE\\x", 0),
             0U)
       << p.tk.notifications()[0];
+
+  // Disconnected outright elsewhere (the command line): left alone too.
+  ASSERT_EQ(p.network->cancelConnection("H:", 0, true), 0);
+  p.network->setReachable("OFF", true);
+  EXPECT_EQ(p.connectedTo('H'), "");
 
   // Disconnected by hand: nothing comes back behind the person's back.
   p.recordStatuses(1);
