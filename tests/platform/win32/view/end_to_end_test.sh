@@ -51,15 +51,9 @@ timeout 120 wine "$exe" >"$work/out.txt" 2>&1 &
 program=$!
 window=$(timeout 30 xdotool search --sync --onlyvisible --name 'Connecteurs de lecteurs' | head -1)
 [[ -n $window ]] || { echo "FAIL: the main window did not open" >&2; exit 1; }
-# The main window has the keyboard at start-up and whenever a window of ours
-# closes over it: no click needed before typing.
-keyboard_back() {
-  for _ in $(seq 50); do
-    [[ $(xdotool getactivewindow 2>/dev/null) == "$window" ]] && return 0
-    sleep 0.1
-  done
-  fail "$1: the keyboard went to $(xdotool getactivewindow getwindowname 2>/dev/null)"
-}
+# Ours has the keyboard at start-up and when a window of ours closes over it.
+keyboard_back() { timeout 5 bash -c "until [[ \$(xdotool getactivewindow) == $window ]]; do sleep 0.1; done" ||
+  fail "$1: the keyboard is with $(xdotool getactivewindow getwindowname 2>/dev/null)"; }
 keyboard_back "at start-up"
 X=$(xwininfo -id "$window" | awk '/Absolute upper-left X/ {print $4}')
 Y=$(xwininfo -id "$window" | awk '/Absolute upper-left Y/ {print $4}')
