@@ -80,6 +80,10 @@ class Toolkit {
   [[nodiscard]] int toTwips(double pixels) const;
   // Size, in twips, of a single-line or multi-line (CR LF or LF) text.
   [[nodiscard]] virtual Size measureText(const Font& font, std::string_view text) const = 0;
+  // Outer width, in twips, a window needs to show this caption whole in its
+  // title bar beside the bar's icon and buttons, as many as a window manager
+  // may draw; 0 where there is no title bar to fit.
+  [[nodiscard]] virtual int titleBarWidth(std::string_view /*caption*/) const { return 0; }
   // Loads a picture file; nullopt when it is missing or unreadable.
   [[nodiscard]] virtual std::optional<Picture> loadPicture(const std::string& file) const = 0;
 

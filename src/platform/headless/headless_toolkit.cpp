@@ -206,6 +206,10 @@ forms::Size HeadlessToolkit::measureText(const forms::Font& font, std::string_vi
   return {static_cast<int>(longest) * charW, lines * lineH};
 }
 
+int HeadlessToolkit::titleBarWidth(std::string_view caption) const {
+  return measureText({"", 8.25, true, false}, caption).width + 4 * 300 + 120;
+}
+
 std::optional<forms::Picture> HeadlessToolkit::loadPicture(const std::string& file) const {
   std::ifstream in(platform::pathFromUtf8(file), std::ios::binary);
   if (!in) return std::nullopt;

@@ -98,6 +98,8 @@ class HeadlessToolkit : public forms::Toolkit {
   [[nodiscard]] forms::Size frameExtra(const Form& form) const override;
   [[nodiscard]] forms::Size screenSize() const override;
   [[nodiscard]] forms::Size workArea() const override;
+  // The caption in a bold 8.25-point font, an icon and three buttons of 300 twips, the frame.
+  [[nodiscard]] int titleBarWidth(std::string_view caption) const override;
   [[nodiscard]] forms::Size measureText(const forms::Font& font,
                                         std::string_view text) const override;
   [[nodiscard]] std::optional<forms::Picture> loadPicture(const std::string& file) const override;

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QStyle>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QWidget>
@@ -272,6 +273,18 @@ forms::Size QtToolkit::measureText(const forms::Font& font, std::string_view tex
   const QRect r = fm.boundingRect(QRect(0, 0, 1 << 20, 1 << 20), Qt::AlignLeft | Qt::AlignTop,
                                   toDisplayText(text));
   return {toTwips(r.width()), toTwips(std::max(r.height(), fm.height()))};
+}
+
+int QtToolkit::titleBarWidth(std::string_view caption) const {
+  // The window manager's font and buttons are its own: the desktop's font in
+  // bold, and square buttons as high as the bar, stand for them.
+  QFont font = QGuiApplication::font();
+  font.setBold(true);
+  const QFontMetrics fm(font);
+  const int bar = QApplication::style()->pixelMetric(QStyle::PM_TitleBarHeight);
+  // An icon, minimize, maximize and close; the frame and the label's margins.
+  return toTwips(fm.horizontalAdvance(toQString(caption)) + 4 * std::max(bar, fm.height()) +
+                 4 * fm.averageCharWidth());
 }
 
 std::optional<forms::Picture> QtToolkit::loadPicture(const std::string& file) const {

@@ -212,6 +212,13 @@ void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
     buttonsTop(rounded(okCentreY + excess - ok.height() / 2.0));
     centreButtons();
   }
+  // Wide enough for its title, which a narrower title bar cuts ("Conne… eau"),
+  // as far as the work area allows.
+  const int titled = std::min(tk.titleBarWidth(title + "  "), area.width);
+  if (titled > d.width()) {
+    d.setWidth(titled);
+    centreButtons();
+  }
 
   auto showButton = [](PushButton& b, bool shown) {
     b.setVisible(shown);

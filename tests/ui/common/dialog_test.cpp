@@ -21,7 +21,7 @@ struct Shown {
 };
 
 Shown show(TestProgram& p, const std::string& text, int kind,
-           const std::function<void(DialogForm&)>& act) {
+           const std::function<void(DialogForm&)>& act, const std::string& title = "Titre") {
   Shown s;
   p.tk.expectModal("Dialog", [&](forms::Form& f) {
     auto& d = dynamic_cast<DialogForm&>(f);
@@ -39,7 +39,7 @@ Shown show(TestProgram& p, const std::string& text, int kind,
          d.caption()};
     act(d);
   });
-  ShowDialog(*p.g, text, kind, kIconWarning, "Titre");
+  ShowDialog(*p.g, text, kind, kIconWarning, title);
   return s;
 }
 
@@ -72,6 +72,15 @@ TEST_F(DialogTest, WideMessageGrowsTheFormToTheRightAndCentresTheButtons) {
   EXPECT_EQ(s.non.left, s.oui.left + 1350);
   EXPECT_EQ(s.non.left - (s.oui.left + s.oui.width), 135);
   EXPECT_EQ(p.g->DialogResult, kAnswerNo);
+}
+
+TEST_F(DialogTest, ALongTitleWidensAShortMessageSoThatTheTitleBarShowsItWhole) {
+  const std::string title = "Connecteurs de lecteurs réseau";
+  const auto s = show(
+      p, "Court", kDialogOk, [](DialogForm& d) { d.OKButton.click(); }, title);
+  EXPECT_EQ(s.width, p.tk.titleBarWidth(title + "  "));
+  EXPECT_GT(s.width, w0);
+  EXPECT_EQ(s.ok.left, s.width / 2 - 607);  // OK stays centred
 }
 
 TEST_F(DialogTest, TallMessageMovesTheButtonsDownByTheExcess) {

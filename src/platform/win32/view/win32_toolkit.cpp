@@ -476,6 +476,27 @@ forms::Size Win32Toolkit::measureText(const forms::Font& f, std::string_view tex
   return {toTwips(r.right - r.left), toTwips(std::max<LONG>(r.bottom - r.top, tm.tmHeight))};
 }
 
+int Win32Toolkit::titleBarWidth(std::string_view caption) const {
+  NONCLIENTMETRICSW metrics{};
+  metrics.cbSize = sizeof metrics;
+  if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0) == FALSE) {
+    return 0;
+  }
+  HFONT font = CreateFontIndirectW(&metrics.lfCaptionFont);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  const std::wstring wide = widen(caption);
+  SIZE text{};
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &text);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  // An icon, minimize, maximize and close, as a window manager under Wine
+  // draws them whatever the style; the frame and the caption's margins.
+  const int frame = 2 * (GetSystemMetrics(SM_CXFIXEDFRAME) + GetSystemMetrics(SM_CXBORDER));
+  return toTwips(text.cx + 4 * metrics.iCaptionWidth + frame + 2 * metrics.iBorderWidth + 8);
+}
+
 const Win32Toolkit::Image& Win32Toolkit::image(const std::string& file) const {
   auto it = images_.find(file);
   if (it != images_.end()) return it->second;

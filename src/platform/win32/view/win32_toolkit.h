@@ -58,6 +58,7 @@ class Win32Toolkit : public forms::Toolkit {
   [[nodiscard]] forms::Size frameExtra(const forms::Form& form) const override;
   [[nodiscard]] forms::Size screenSize() const override;
   [[nodiscard]] forms::Size workArea() const override;
+  [[nodiscard]] int titleBarWidth(std::string_view caption) const override;
   [[nodiscard]] forms::Size measureText(const forms::Font& font,
                                         std::string_view text) const override;
   [[nodiscard]] std::optional<forms::Picture> loadPicture(const std::string& file) const override;
