@@ -5,28 +5,34 @@
 namespace quilbert::smb {
 
 namespace {
+
 struct BusRequest;
-}
+
+// A signal subscription on a bus that comes asynchronously.
+struct BusWatch {
+  GDBusConnection* bus = nullptr;
+  guint subscription = 0;
+  BusRequest* pending = nullptr;  // the bus is on its way
+};
+
+}  // namespace
 
 struct NetworkMonitor::Gio {
   GNetworkMonitor* monitor = nullptr;
   gulong changedHandler = 0;
-  GDBusConnection* systemBus = nullptr;
-  guint sleepSubscription = 0;
-  BusRequest* pending = nullptr;  // the system bus is on its way
-  GDBusConnection* sessionBus = nullptr;
-  guint unmountSubscription = 0;
-  BusRequest* sessionPending = nullptr;
+  BusWatch sleep;    // logind, on the system bus
+  BusWatch unmount;  // gvfs, on the session bus
   guint unmountTimer = 0;
   NetworkMonitor* owner = nullptr;
 };
 
 namespace {
 
-// What the system bus, once there, is for; the monitor may be gone by then.
+// What a bus, once there, is for; the monitor may be gone by then.
 struct BusRequest {
-  NetworkMonitor* owner;
-  NetworkMonitor::Gio* gio;
+  BusWatch* watch;  // null once the monitor is gone
+  guint (*subscribe)(GDBusConnection* bus, gpointer data);
+  gpointer data;
 };
 
 void onNetworkChanged(GNetworkMonitor* /*monitor*/, gboolean /*available*/, gpointer self) {
@@ -66,16 +72,15 @@ void onUnmounted(GDBusConnection* /*bus*/, const gchar* /*sender*/, const gchar*
       gio);
 }
 
-void onSessionBus(GObject* /*source*/, GAsyncResult* result, gpointer data) {
+void onBus(GObject* /*source*/, GAsyncResult* result, gpointer data) {
   auto* request = static_cast<BusRequest*>(data);
+  // Without the bus (no logind, no session) there is simply nothing to tell.
   GDBusConnection* bus = g_bus_get_finish(result, nullptr);
-  if (request->gio != nullptr) {
-    request->gio->sessionPending = nullptr;
+  if (request->watch != nullptr) {
+    request->watch->pending = nullptr;
     if (bus != nullptr) {
-      request->gio->sessionBus = bus;
-      request->gio->unmountSubscription = g_dbus_connection_signal_subscribe(
-          bus, nullptr, "org.gtk.vfs.MountTracker", "Unmounted", nullptr, nullptr,
-          G_DBUS_SIGNAL_FLAGS_NONE, onUnmounted, request->gio, nullptr);
+      request->watch->bus = bus;
+      request->watch->subscription = request->subscribe(bus, request->data);
       bus = nullptr;
     }
   }
@@ -83,23 +88,17 @@ void onSessionBus(GObject* /*source*/, GAsyncResult* result, gpointer data) {
   delete request;
 }
 
-void onSystemBus(GObject* /*source*/, GAsyncResult* result, gpointer data) {
-  auto* request = static_cast<BusRequest*>(data);
-  // Without a system bus (no logind) there is simply no wake-up to tell.
-  GDBusConnection* bus = g_bus_get_finish(result, nullptr);
-  if (request->gio != nullptr) {
-    request->gio->pending = nullptr;
-    if (bus != nullptr) {
-      request->gio->systemBus = bus;
-      request->gio->sleepSubscription = g_dbus_connection_signal_subscribe(
-          bus, "org.freedesktop.login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
-          "/org/freedesktop/login1", nullptr, G_DBUS_SIGNAL_FLAGS_NONE, onPrepareForSleep,
-          request->owner, nullptr);
-      bus = nullptr;
-    }
-  }
-  if (bus != nullptr) g_object_unref(bus);
-  delete request;
+void watchBus(GBusType type, BusWatch& watch,
+              guint (*subscribe)(GDBusConnection* bus, gpointer data), gpointer data) {
+  watch.pending = new BusRequest{&watch, subscribe, data};
+  g_bus_get(type, nullptr, onBus, watch.pending);
+}
+
+void unwatch(BusWatch& watch) {
+  if (watch.pending != nullptr) watch.pending->watch = nullptr;
+  if (watch.bus == nullptr) return;
+  g_dbus_connection_signal_unsubscribe(watch.bus, watch.subscription);
+  g_object_unref(watch.bus);
 }
 
 }  // namespace
@@ -109,26 +108,31 @@ NetworkMonitor::NetworkMonitor() : gio_(new Gio) {
   gio_->monitor = G_NETWORK_MONITOR(g_object_ref(g_network_monitor_get_default()));
   gio_->changedHandler =
       g_signal_connect(gio_->monitor, "network-changed", G_CALLBACK(onNetworkChanged), this);
-  gio_->pending = new BusRequest{this, gio_};
-  g_bus_get(G_BUS_TYPE_SYSTEM, nullptr, onSystemBus, gio_->pending);
-  gio_->sessionPending = new BusRequest{this, gio_};
-  g_bus_get(G_BUS_TYPE_SESSION, nullptr, onSessionBus, gio_->sessionPending);
+  watchBus(
+      G_BUS_TYPE_SYSTEM, gio_->sleep,
+      [](GDBusConnection* bus, gpointer self) {
+        return g_dbus_connection_signal_subscribe(
+            bus, "org.freedesktop.login1", "org.freedesktop.login1.Manager", "PrepareForSleep",
+            "/org/freedesktop/login1", nullptr, G_DBUS_SIGNAL_FLAGS_NONE, onPrepareForSleep, self,
+            nullptr);
+      },
+      this);
+  watchBus(
+      G_BUS_TYPE_SESSION, gio_->unmount,
+      [](GDBusConnection* bus, gpointer gio) {
+        return g_dbus_connection_signal_subscribe(
+            bus, nullptr, "org.gtk.vfs.MountTracker", "Unmounted", nullptr, nullptr,
+            G_DBUS_SIGNAL_FLAGS_NONE, onUnmounted, gio, nullptr);
+      },
+      gio_);
 }
 
 NetworkMonitor::~NetworkMonitor() {
   g_signal_handler_disconnect(gio_->monitor, gio_->changedHandler);
   g_object_unref(gio_->monitor);
-  if (gio_->pending != nullptr) gio_->pending->gio = nullptr;
-  if (gio_->sessionPending != nullptr) gio_->sessionPending->gio = nullptr;
   if (gio_->unmountTimer != 0) g_source_remove(gio_->unmountTimer);
-  if (gio_->sessionBus != nullptr) {
-    g_dbus_connection_signal_unsubscribe(gio_->sessionBus, gio_->unmountSubscription);
-    g_object_unref(gio_->sessionBus);
-  }
-  if (gio_->systemBus != nullptr) {
-    g_dbus_connection_signal_unsubscribe(gio_->systemBus, gio_->sleepSubscription);
-    g_object_unref(gio_->systemBus);
-  }
+  unwatch(gio_->sleep);
+  unwatch(gio_->unmount);
   delete gio_;
 }
 

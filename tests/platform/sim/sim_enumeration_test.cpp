@@ -1,6 +1,7 @@
 // Enumeration lists the network level by level in the records Windows gives,
 // in batches bounded by the caller's buffer.
 #include <chrono>
+#include <ctime>
 
 #include "sim_test_support.h"
 
@@ -290,17 +291,22 @@ TEST(SimEmptyContainer, AnswersNoMoreItemsAtOnce) {
 // --- a large network -----------------------------------------------------------
 
 TEST(SimLargeNetwork, AHundredThousandSharesAreWalkedInWellUnderFiveSeconds) {
-  const auto start = std::chrono::steady_clock::now();
+  // Processor time where the C library counts it (Linux): what the walk
+  // costs, however busy the machine running the tests is.
+  const std::clock_t start = std::clock();
   SimNetwork net(generatedNetwork(10, 100, 100));
   Walk w = walkNetwork(net);
-  const auto elapsed = std::chrono::steady_clock::now() - start;
+  const auto elapsed = std::chrono::milliseconds((std::clock() - start) * 1000 / CLOCKS_PER_SEC);
   EXPECT_EQ(w.found.size(), 1U + 10 + 1000 + 100'000);
   EXPECT_EQ(w.failedOpens, 100'000) << "only the shares are no containers";
   EXPECT_EQ(w.found.back().remoteName, R"(\\GEN10-SRV100\share100)");
-  EXPECT_LT(elapsed, std::chrono::seconds(5));
-  RecordProperty(
-      "walk_ms",
-      static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count()));
+#if defined(__SANITIZE_ADDRESS__)
+  constexpr int kSlowerChecked = 3;  // the sanitizers' checks on every access
+#else
+  constexpr int kSlowerChecked = 1;
+#endif
+  EXPECT_LT(elapsed, std::chrono::seconds(5) * kSlowerChecked);
+  RecordProperty("walk_ms", static_cast<int>(elapsed.count()));
 }
 
 TEST(SimLargeNetwork, CanBeDescribedInAFewLines) {
