@@ -492,9 +492,12 @@ int Win32Toolkit::titleBarWidth(std::string_view caption) const {
   ReleaseDC(nullptr, dc);
   DeleteObject(font);
   // An icon, minimize, maximize and close, as a window manager under Wine
-  // draws them whatever the style; the frame and the caption's margins.
+  // draws them whatever the style; the frame and the caption's margins. Such
+  // a window manager writes the title in its own font, half as wide again as
+  // the caption font here (openbox's DejaVu Sans Bold against Tahoma Bold).
   const int frame = 2 * (GetSystemMetrics(SM_CXFIXEDFRAME) + GetSystemMetrics(SM_CXBORDER));
-  return toTwips(text.cx + 4 * metrics.iCaptionWidth + frame + 2 * metrics.iBorderWidth + 8);
+  return toTwips(text.cx * 3 / 2 + 4 * metrics.iCaptionWidth + frame + 2 * metrics.iBorderWidth +
+                 8);
 }
 
 const Win32Toolkit::Image& Win32Toolkit::image(const std::string& file) const {
