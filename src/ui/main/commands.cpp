@@ -19,6 +19,8 @@ constexpr const char* kCrLf = "\r\n";
 
 void ConnectWindow::connection_Click() {
   auto& tk = g_.svc.toolkit;
+  // The person's pass alone: a waiting one of the keeper's would meet it.
+  if (keeper_) keeper_->setKeeping(false);
   tk.setMousePointer(forms::MousePointer::Hourglass);
   const std::string login = app::trimSpaces(nomuser.text());
   const std::string pass = app::trimSpaces(password.text());

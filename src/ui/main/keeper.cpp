@@ -50,7 +50,11 @@ void LetterKeeper::start(const std::vector<std::string>& refused) {
 
 void LetterKeeper::setKeeping(bool keeping) {
   keeping_ = keeping;
-  if (!keeping_ && pass_) passOver();
+  if (!keeping_) {
+    // The person took over: nothing of this pass is told.
+    retry_.setTimerEnabled(false);
+    pass_.reset();
+  }
   // Connected by hand: every letter is kept again.
   if (keeping_) seen_.clear();
   showCount();
@@ -74,15 +78,15 @@ LetterKeeper::LetterState LetterKeeper::stateOf(const net::PassItem& item) {
 
 void LetterKeeper::check() {
   if (!keeping_ || g_.ResidentMode != "ores") return;
+  // No attempt inside the person's Test or a dialog: looked at again after it.
+  if (g_.svc.toolkit.activeModal() != nullptr) {
+    if (!pass_) retry_.setInterval(kBusyRetryMs);
+    retry_.setTimerEnabled(true);
+    return;
+  }
   if (pass_) {
     pass_->networkChanged();
     if (!pass_->waiting()) passOver();
-    return;
-  }
-  // No pass inside a pass: the person's Connect, Test or a dialog first.
-  if (g_.svc.toolkit.activeModal() != nullptr) {
-    retry_.setInterval(kBusyRetryMs);
-    retry_.setTimerEnabled(true);
     return;
   }
   std::array<net::PassItem, 27> items = net::automaticItems(g_);
@@ -116,6 +120,7 @@ void LetterKeeper::retryDue() {
     check();
     return;
   }
+  if (g_.svc.toolkit.activeModal() != nullptr) return;  // the same delay once more
   pass_->retryDue();
   if (pass_->waiting()) {
     retry_.setInterval(pass_->nextRetryMs());
