@@ -3,10 +3,12 @@
 #include <iostream>
 #include <string>
 
+#include "app/catalogue.h"
 #include "app/globals.h"
 #include "network_hooks.h"
 #include "platform/linux/chosen_network.h"
 #include "platform/linux/file_registry.h"
+#include "platform/linux/linux_domain.h"
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
 #include "ui/main/connect_window.h"
@@ -30,9 +32,13 @@ int main(int argc, char** argv) {
   platform::Network& network = *chosen.network;
   platform::Drives& drives = *chosen.drives;
   qtview::QtToolkit toolkit(argc, argv, &network);
-  app::Globals g(
-      app::Services{toolkit, network, drives, registry, process, &std::cout, chosen.events});
+  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout,
+                               chosen.events, chosen.passwords.get()});
+  platform::LinuxDomain domain;
+  g.svc.domain = &domain;
   program = &g;
+  // Here the program starts with the desktop session, not with Windows.
+  app::UseSessionWording(g);
   g.CommandLine = process.commandLine();
   g.networkWaitFromEnvironment();
   // The windows take their pictures as they are built, before Form_Load sets
@@ -43,11 +49,15 @@ int main(int argc, char** argv) {
   ui::ProgramWindows windows(g, window);
   // Closing the main window by its close box ends the program once it is gone.
   window.onUnload = [&toolkit] { toolkit.quit(0); };
+  // Once this is the running instance, a later start brings the window back,
+  // from the automatic run's wait on.
+  window.listenForLaterStarts = [&] {
+    process.listenForActivation([&window] { window.bringBack(); });
+    if (const int fd = process.activationDescriptor(); fd >= 0)
+      toolkit.watchReadable(fd, [&process] { process.serviceActivation(); });
+  };
   window.load();
-
-  // This is the running instance: a later start brings the window back.
-  process.listenForActivation([&window] { window.bringBack(); });
-  if (const int fd = process.activationDescriptor(); fd >= 0)
-    toolkit.watchReadable(fd, [&process] { process.serviceActivation(); });
+  // The command line connected or disconnected letters: shown at once.
+  process.listenForConnectionChanges([&window] { window.connectionsChanged(); });
   return toolkit.runMainLoop();
 }

@@ -9,6 +9,8 @@
 #include "app/globals.h"
 #include "net/computer_finder.h"
 #include "platform/win32/view/win32_toolkit.h"
+#include "platform/win32/win32_credentials.h"
+#include "platform/win32/win32_domain.h"
 #include "platform/win32/win32_drives.h"
 #include "platform/win32/win32_network.h"
 #include "platform/win32/win32_network_events.h"
@@ -23,14 +25,23 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   platform::Win32Process process;
   platform::Win32Registry registry;
   app::Globals* program = nullptr;  // names the entry of the computers found
-  platform::Win32Network network(net::computerFinder(), [&program] {
-    return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
-  });
+  platform::Win32Network network(
+      net::computerFinder(),
+      [&program] {
+        return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
+      },
+      [&program] {
+        return program != nullptr ? program->msg(app::kMsgMoreComputersAnswered) : std::string();
+      });
   platform::Win32Drives drives(network);
   win32view::Win32Toolkit toolkit;
   platform::Win32NetworkEvents events;
   // The automatic mode's status lines go to standard output when there is one.
-  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout, &events});
+  platform::Win32Credentials credentials;
+  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout, &events,
+                               &credentials});
+  platform::Win32Domain domain;
+  g.svc.domain = &domain;
   program = &g;
   g.CommandLine = process.commandLine();
   g.networkWaitFromEnvironment();
@@ -39,10 +50,14 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   ui::ProgramWindows windows(g, window);
   // Closing the main window by its close box ends the program once it is gone.
   window.onUnload = [&toolkit] { toolkit.quit(0); };
+  // Once this is the running instance, a later start brings the window back,
+  // from the automatic run's wait on.
+  window.listenForLaterStarts = [&] {
+    process.listenForActivation([&window] { window.bringBack(); });
+  };
   window.load();
-
-  // This is the running instance: a later start brings the window back.
-  process.listenForActivation([&window] { window.bringBack(); });
+  // The command line connected or disconnected letters: shown at once.
+  process.listenForConnectionChanges([&window] { window.connectionsChanged(); });
   const int code = toolkit.runMainLoop();
   std::cout.flush();
   return code;

@@ -27,6 +27,15 @@ inline smb::ModuleHooks networkHooks(const app::Globals* const& program) {
   hooks.foundComputersName = [&program] {
     return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
   };
+  hooks.foundComputersMore = [&program] {
+    return program != nullptr ? program->msg(app::kMsgMoreComputersAnswered) : std::string();
+  };
+  hooks.providerName = [&program] {
+    return program != nullptr ? program->msg(app::kMsgSmbNetwork) : std::string();
+  };
+  hooks.otherServersName = [&program] {
+    return program != nullptr ? program->msg(app::kMsgOtherServers) : std::string();
+  };
   hooks.findComputers = net::computerFinder();
   return hooks;
 }

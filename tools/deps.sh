@@ -4,6 +4,8 @@ QUILBERT_PACKAGES=(
   g++ cmake make pkg-config
   qt6-base-dev libgl-dev fonts-dejavu-core
   libtomlplusplus-dev libpugixml-dev
+  # the cipher of the passwords in a domain's drive maps (libcrypto)
+  libssl-dev
   # quilbert-cli: its options, and its answers in JSON
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
@@ -16,6 +18,12 @@ QUILBERT_PACKAGES=(
   libglib2.0-dev libsmbclient-dev libavahi-client-dev
   gvfs-backends gvfs-fuse dbus dbus-user-session
   samba smbclient libnss-wrapper iproute2 nftables avahi-daemon
+  # passwords the desktop's keyring keeps: libsecret, and a real Secret
+  # Service with its command-line client for the tests
+  libsecret-1-dev gnome-keyring libsecret-tools
+  # a domain's Kerberos tickets: libkrb5's headers, and a Samba domain
+  # controller with the client tools for the tests
+  libkrb5-dev samba-ad-dc samba-ad-provision krb5-user
   # a computer announcing itself by WS-Discovery, for the discovery's tests
   wsdd
   # the Windows program: cross compiler, GoogleTest's sources, Wine and a

@@ -2,6 +2,9 @@
 // language file with its four-character label cut off.
 #pragma once
 
+#include <array>
+#include <utility>
+
 #include "app/globals.h"
 
 namespace quilbert::app {
@@ -17,10 +20,31 @@ inline constexpr int kMsgConfigUnreadable = 174;
 inline constexpr int kMsgWaitingForNetwork = 151;
 inline constexpr int kMsgNewPasswordNeeded = 152;
 inline constexpr int kMsgLetterLost = 154;
+// The waiting window's time left and how to stop it; a connected letter
+// whose server no longer answers.
+inline constexpr int kMsgTimeLeft = 295;
+inline constexpr int kMsgClickStopsWaiting = 296;
+inline constexpr int kMsgConnectedServerSilent = 297;
+inline constexpr int kMsgServerSilent = 298;
 // Start with Windows switched off, but a value this user may not remove stays.
 inline constexpr int kMsgStartupNotRemoved = 15;
 // The entry of the network listing the computers found by WS-Discovery.
 inline constexpr int kMsgFoundComputers = 132;
+
+// Passwords kept where the desktop keeps them: why a letter cannot have its
+// password now, where each letter's credentials come from, and the setting.
+inline constexpr int kMsgKeyringLocked = 255;
+inline constexpr int kMsgNoKeyring = 256;
+inline constexpr int kMsgSourceFile = 257;
+inline constexpr int kMsgSourceKeyring = 258;
+inline constexpr int kMsgSourceCredentialManager = 259;
+inline constexpr int kMsgSourceTicket = 260;
+inline constexpr int kMsgSourceGuest = 261;
+inline constexpr int kMsgKeepInKeyring = 262;
+inline constexpr int kMsgMoveBackAsk = 263;
+inline constexpr int kMsgPasswordsMoved = 264;  // %1 moved, %2 not moved
+inline constexpr int kMsgCredentials = 265;
+inline constexpr int kMsgSettingRefused = 266;
 
 // The command line's own words: a letter's state, and what it refuses.
 inline constexpr int kMsgConnected = 134;
@@ -28,6 +52,8 @@ inline constexpr int kMsgDisconnected = 135;
 inline constexpr int kMsgNoConfiguration = 136;
 inline constexpr int kMsgNotALetter = 137;
 inline constexpr int kMsgNoPath = 138;
+// "Local storage device", before the drive's type (entries 64 to 69).
+inline constexpr int kMsgLocalDevice = 62;
 
 // Save's refusal, one line per field; what the Windows network calls cannot
 // carry; why no notification icon shows.
@@ -42,9 +68,35 @@ inline constexpr int kMsgReasonScrambled = 165;
 inline constexpr int kMsgNotCarried = 166;    // %1: the characters
 inline constexpr int kMsgFieldRefused = 167;  // %1 field, %2 why
 inline constexpr int kMsgNoNotificationArea = 169;
+inline constexpr int kMsgMoreComputersAnswered = 200;
 
-// Reads LangDir + LanguageFile into Catalogue. A missing or short file leaves
-// the entries it lacks empty; nothing is reported.
+// The real network's two entries of its own: the network itself, and the
+// group of the servers announced by mDNS or named in the configuration.
+inline constexpr int kMsgSmbNetwork = 345;
+inline constexpr int kMsgOtherServers = 346;
+
+// Where the program starts with the user's desktop session rather than with
+// Windows, the entries that name Windows read these instead (same meaning).
+inline constexpr std::array<std::pair<int, int>, 6> kSessionWording = {
+    {{2, 347}, {15, 348}, {49, 349}, {148, 350}, {170, 351}, {172, 352}}};
+void UseSessionWording(Globals& g);
+
+// Refused logins that a new password alone does not mend, each in its words.
+inline constexpr int kMsgAccountLockedOut = 220;
+inline constexpr int kMsgPasswordExpired = 221;
+inline constexpr int kMsgAccountDisabled = 222;
+inline constexpr int kMsgPasswordMustChange = 223;
+inline constexpr int kMsgAccountRestriction = 224;
+inline constexpr int kMsgInvalidLogonHours = 225;
+inline constexpr int kMsgAccountExpired = 226;
+// The configuration beside the program is ignored; %1: why.
+inline constexpr int kMsgBesideProgramRefused = 227;
+
+// Reads LangDir + LanguageFile into Catalogue, and its companion (the same name
+// with ".txt" replaced by ".more.txt", or ".more" appended) into CatalogueMore:
+// the program's own texts, numbered from 200, kept apart so that the 200-line
+// file stays as every copy of the program reads it. A missing or short file
+// leaves the entries it lacks empty; nothing is reported.
 void LoadCatalogue(Globals& g);
 
 }  // namespace quilbert::app

@@ -7,8 +7,15 @@ namespace quilbert::app {
 
 const std::string& Globals::msg(int n) const {
   static const std::string kEmpty;
-  if (n < 0 || n >= kCatalogueSize) return kEmpty;
-  return Catalogue[static_cast<std::size_t>(n)];
+  if (const auto other = Reworded.find(n); other != Reworded.end()) {
+    const std::string& text = msg(other->second);
+    if (!text.empty()) return text;
+  }
+  if (n >= 0 && n < kCatalogueSize) return Catalogue[static_cast<std::size_t>(n)];
+  if (n >= kCatalogueMoreFirst && n < kCatalogueMoreFirst + kCatalogueMoreSize) {
+    return CatalogueMore[static_cast<std::size_t>(n - kCatalogueMoreFirst)];
+  }
+  return kEmpty;
 }
 
 std::string Globals::msg(int n, std::initializer_list<std::string> texts) const {

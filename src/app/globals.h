@@ -7,9 +7,12 @@
 #include <array>
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <ostream>
 #include <string>
 
+#include "platform/credentials.h"
+#include "platform/domain.h"
 #include "platform/drives.h"
 #include "platform/forms/toolkit.h"
 #include "platform/network.h"
@@ -40,11 +43,20 @@ struct Services {
   std::ostream* statusLog = nullptr;
   // Network changes and waking from sleep (null: none are told).
   platform::NetworkEvents* networkEvents = nullptr;
+  // Where passwords are kept outside the file (null: only in the file).
+  platform::PasswordStore* passwords = nullptr;
+  // The log-on's names and the policy files' cipher (null: none; an imported
+  // drive map then has no variable expanded and no password read).
+  platform::Domain* domain = nullptr;
 };
 
 inline constexpr int kDriveCount = 26;
 inline constexpr int kConfigLineCount = 30;
 inline constexpr int kCatalogueSize = 200;
+// The program's own texts beyond the 200: entries 200 to 499, from the
+// language file's companion (see LoadCatalogue).
+inline constexpr int kCatalogueMoreFirst = 200;
+inline constexpr int kCatalogueMoreSize = 300;
 
 struct Globals {
   explicit Globals(Services s) : svc(s) {}
@@ -61,6 +73,7 @@ struct Globals {
   std::string ResidentMode;
 
   std::array<std::string, kCatalogueSize> Catalogue{};
+  std::array<std::string, kCatalogueMoreSize> CatalogueMore{};
 
   std::string CommandLine;
   std::string AppDir;
@@ -74,6 +87,9 @@ struct Globals {
   // The configuration file exists but could not be read: the defaults in
   // memory must never be written over what it holds.
   bool ConfigUnreadable = false;
+  // Why the configuration file beside the program was not used (empty: it
+  // was, or there is none).
+  std::string BesideProgramRefused;
   std::string AutoRunState;
   std::string TrackEdits;
 
@@ -90,7 +106,11 @@ struct Globals {
   // The main window, once it exists (dialogs repaint it when they close).
   forms::Form* MainWindow = nullptr;
 
-  // Catalogue entry n, or "" when n is out of range.
+  // Entries read as another entry on this platform (see UseSessionWording).
+  std::map<int, int> Reworded;
+
+  // Catalogue entry n (or the entry it is reworded to, when that one is not
+  // empty), or "" when n is out of range.
   [[nodiscard]] const std::string& msg(int n) const;
   // Catalogue entry n with "%1", "%2"... replaced by the texts given.
   [[nodiscard]] std::string msg(int n, std::initializer_list<std::string> texts) const;

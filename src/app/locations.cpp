@@ -30,7 +30,7 @@ std::string withSeparator(std::string dir) {
 // already beside the program (a portable copy, or one an earlier start put
 // there) stays in use; else the folder "Local Settings" became, which a
 // standard user can write, unlike the program's folder under Program Files.
-std::string settingsFolder(const Globals& g) {
+std::string settingsFolder(Globals& g) {
   auto shellFolder = [&g](const char* name) {
     return trimSpaces(
         ReadRegString(g.svc.registry, platform::kHkeyCurrentUser, kShellFoldersKey, name));
@@ -38,8 +38,12 @@ std::string settingsFolder(const Globals& g) {
   std::string dir = shellFolder("Local Settings");
   if (dir.empty()) {
     std::error_code ec;
-    const bool besideProgram =
-        std::filesystem::is_regular_file(platform::pathFromUtf8(g.AppDir + g.ConfigFileName), ec);
+    const std::string beside = g.AppDir + g.ConfigFileName;
+    bool besideProgram = std::filesystem::is_regular_file(platform::pathFromUtf8(beside), ec);
+    // Settings anyone else could have written (a folder open to all users)
+    // would choose the letters, logins and paths of this user's log-on.
+    if (besideProgram) g.BesideProgramRefused = g.svc.process.untrustedFile(beside);
+    besideProgram = besideProgram && g.BesideProgramRefused.empty();
     dir = besideProgram ? g.AppDir : shellFolder("Local AppData");
   }
   return withSeparator(dir.empty() ? g.AppDir : dir);
@@ -53,6 +57,7 @@ void LocateFiles(Globals& g, const std::string& user) {
   g.IconPrefix = g.AppDir + "ico" + sep;
   g.LangDir = g.AppDir + "lang" + sep;
   g.ConfigFileName = isBlank(user) ? "connect.ini" : fileNameSafe(user) + ".ini";
+  g.BesideProgramRefused.clear();
   g.SettingsDir = settingsFolder(g);
 }
 

@@ -82,6 +82,28 @@ std::optional<std::string> utf8ToCp1252(std::string_view utf8) {
   return out;
 }
 
+std::optional<std::string> utf16leToUtf8(std::string_view bytes) {
+  if (bytes.size() % 2 != 0) return std::nullopt;
+  std::string out;
+  const auto unit = [&](std::size_t i) {
+    return static_cast<char32_t>(static_cast<unsigned char>(bytes[i]) |
+                                 (static_cast<unsigned char>(bytes[i + 1]) << 8U));
+  };
+  for (std::size_t i = 0; i < bytes.size(); i += 2) {
+    char32_t c = unit(i);
+    if (c >= 0xDC00 && c <= 0xDFFF) return std::nullopt;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+      if (i + 3 >= bytes.size()) return std::nullopt;
+      const char32_t low = unit(i + 2);
+      if (low < 0xDC00 || low > 0xDFFF) return std::nullopt;
+      c = 0x10000 + ((c - 0xD800) << 10U) + (low - 0xDC00);
+      i += 2;
+    }
+    appendUtf8(out, c);
+  }
+  return out;
+}
+
 std::string trimSpaces(std::string_view s) {
   const auto first = s.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};

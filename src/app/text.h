@@ -15,6 +15,10 @@ std::string cp1252ToUtf8(std::string_view bytes);
 // UTF-8 is malformed).
 std::optional<std::string> utf8ToCp1252(std::string_view utf8);
 
+// UTF-16 little-endian bytes to UTF-8; nullopt for an odd length or a
+// lone surrogate.
+std::optional<std::string> utf16leToUtf8(std::string_view bytes);
+
 // Leading and trailing spaces (code 32) removed; tabs stay.
 std::string trimSpaces(std::string_view s);
 // Empty or only spaces.

@@ -5,6 +5,7 @@
 #include "app/text.h"
 #include "cli/commands.h"
 #include "net/primitives.h"
+#include "platform/shown_text.h"
 #include "ui/report/net_resources.h"
 
 namespace quilbert::cli {
@@ -31,10 +32,11 @@ std::string heading(const app::Globals& g, std::uint32_t displayType) {
   return n != 0 ? g.msg(n) + " " : std::string();
 }
 
-// "[Server] \\ATLAS (File server)": the report's heading, the name and the comment.
+// "[Server] \\ATLAS (File server)": the report's heading, the name and the
+// comment, as other hosts gave them made fit for a terminal.
 std::string describe(const app::Globals& g, const NetResource& r) {
-  std::string line = heading(g, r.displayType) + r.remoteName.value_or("");
-  if (r.comment && !r.comment->empty()) line += " (" + *r.comment + ")";
+  std::string line = heading(g, r.displayType) + platform::shownText(r.remoteName.value_or(""));
+  if (r.comment && !r.comment->empty()) line += " (" + platform::shownText(*r.comment) + ")";
   return line;
 }
 
@@ -85,10 +87,11 @@ int Workgroups(app::Globals& g, Output& o) {
         toVisit.push_back(std::move(child));
       }
     }
-    // A workgroup is listed even when empty; a container of workgroups
+    // A workgroup (or group of servers) is listed even when empty; a container of workgroups
     // (a provider, the computers found) only through them.
-    if (!group.servers.empty() ||
-        (container.displayType == platform::kDisplayDomain && !holdsGroups)) {
+    if (!group.servers.empty() || ((container.displayType == platform::kDisplayDomain ||
+                                    container.displayType == platform::kDisplayGroup) &&
+                                   !holdsGroups)) {
       groups.push_back(std::move(group));
     }
   }

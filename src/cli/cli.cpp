@@ -1,12 +1,17 @@
 #include "cli/cli.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <array>
+#include <iterator>
 #include <ostream>
 
 #include "app/catalogue.h"
 #include "app/config.h"
 #include "app/locations.h"
+#include "cli/cli_texts.h"
 #include "cli/commands.h"
+#include "cli/drive_maps.h"
 #include "net/primitives.h"
 
 namespace quilbert::cli {
@@ -21,56 +26,112 @@ char letterOf(const std::string& text) {
   return c >= 'A' && c <= 'Z' ? c : 0;
 }
 
-// "\\SERVER", "//SERVER" or "SERVER" as "\\SERVER".
+// "\\SERVER", "//SERVER", "SERVER", or "\SERVER" as a shell's double quotes
+// leave "\\SERVER", as "\\SERVER".
 std::string serverName(std::string text) {
   for (char& c : text) {
     if (c == '/') c = '\\';
   }
   while (!text.empty() && text.back() == '\\') text.pop_back();
-  if (text.rfind("\\\\", 0) != 0) text = "\\\\" + text;
-  return text;
+  const auto name = text.find_first_not_of('\\');
+  return "\\\\" + (name == std::string::npos ? std::string() : text.substr(name));
 }
 
 }  // namespace
 
-std::optional<int> ParseArguments(int argc, const char* const* argv, Command& command,
-                                  std::ostream& out, std::ostream& err) {
-  CLI::App app{"Quilbert's network drive letters, for scripts.", "quilbert-cli"};
+namespace {
+
+constexpr std::array<const char*, 7> kCommands = {"status", "connect", "disconnect", "browse",
+                                                  "import", "export",  "passwords"};
+
+bool isCommand(const std::string& word) {
+  return std::any_of(kCommands.begin(), kCommands.end(),
+                     [&word](const char* c) { return word == c; });
+}
+
+bool isOption(const std::string& word) {
+  for (const char* o : {"--json", "--dry-run", "--include-filtered", "--to-keyring", "--to-file"}) {
+    if (word == o) return true;
+  }
+  return false;
+}
+
+// What went wrong, in the catalogue's words, naming what the person typed:
+// CLI11's own messages are English only.
+std::string usageError(const app::Globals& g, const std::vector<std::string>& args) {
+  const auto first = std::find_if(args.begin(), args.end(),
+                                  [](const std::string& a) { return a.empty() || a[0] != '-'; });
+  if (first == args.end()) return g.msg(kMsgCommandNeeded);
+  if (!isCommand(*first)) return g.msg(kMsgUnknownCommand, {*first});
+  for (const std::string& a : args) {
+    if (!a.empty() && a[0] == '-' && !isOption(a)) return g.msg(kMsgBadOption, {a});
+  }
+  std::string extra;
+  for (auto it = std::next(first); it != args.end(); ++it) {
+    extra += (extra.empty() ? "" : " ") + *it;
+  }
+  return g.msg(kMsgUnexpected, {extra.empty() ? *first : extra});
+}
+
+}  // namespace
+
+std::optional<int> ParseArguments(const app::Globals& g, int argc, const char* const* argv,
+                                  Command& command, std::ostream& out, std::ostream& err) {
+  CLI::App app{g.msg(kMsgAbout), "quilbert-cli"};
+  app.set_help_flag("-h,--help", g.msg(kMsgHelpOption));  // before the commands, which copy it
+  auto formatter = app.get_formatter();
+  formatter->label("Usage", g.msg(kMsgUsage));
+  formatter->label("OPTIONS", g.msg(kMsgOptions));
+  formatter->label("SUBCOMMAND", g.msg(kMsgCommands));
+  formatter->label("Positionals", g.msg(kMsgArguments));
+  app.option_defaults()->group(g.msg(kMsgOptions));
   app.require_subcommand(1);
   bool json = false;
-  app.add_flag("--json", json, "answer in JSON on standard output");
-  auto* status = app.add_subcommand("status",
-                                    "every active letter: connected or not, to what, and why not "
-                                    "(exit code: the number not connected)");
-  auto* connect =
-      app.add_subcommand("connect", "connect the letters named, or every active one, as at log-on");
-  connect->add_option("letters", command.letters, "drive letters (F or F:)");
-  auto* disconnect =
-      app.add_subcommand("disconnect", "disconnect the letters named, or all of them");
-  disconnect->add_option("letters", command.letters, "drive letters (F or F:)");
-  auto* browse = app.add_subcommand(
-      "browse", "list the workgroups and their servers, or the shares of one server");
-  browse->add_option("server", command.server, "a server (\\\\SERVER)");
-  // --json is taken after the command too.
-  for (auto* sub : {status, connect, disconnect, browse}) {
-    sub->add_flag("--json", json, "answer in JSON on standard output");
+  app.add_flag("--json", json, g.msg(kMsgJsonOption));
+  auto* status = app.add_subcommand("status", g.msg(kMsgStatusHelp));
+  auto* connect = app.add_subcommand("connect", g.msg(kMsgConnectHelp));
+  connect->add_option("letters", command.letters, g.msg(kMsgLettersHelp))->type_name("");
+  auto* disconnect = app.add_subcommand("disconnect", g.msg(kMsgDisconnectHelp));
+  disconnect->add_option("letters", command.letters, g.msg(kMsgLettersHelp))->type_name("");
+  auto* browse = app.add_subcommand("browse", g.msg(kMsgBrowseHelp));
+  browse->add_option("server", command.server, g.msg(kMsgServerHelp))->type_name("");
+  const auto [import, exported] = addDriveMapCommands(g, app, command);
+  auto* passwords = app.add_subcommand("passwords", g.msg(kMsgPasswordsHelp));
+  // One way or the other, exactly.
+  auto* direction = passwords->add_option_group("direction");
+  direction->add_flag("--to-keyring", command.toStore, g.msg(kMsgToKeyringHelp));
+  bool toFile = false;
+  direction->add_flag("--to-file", toFile, g.msg(kMsgToFileHelp));
+  direction->require_option(1);
+  for (auto* sub : {status, connect, disconnect, browse, import, exported, passwords}) {
+    sub->group(g.msg(kMsgCommands));
+    sub->option_defaults()->group(g.msg(kMsgOptions));
+    // --json is taken after the command too.
+    sub->add_flag("--json", json, g.msg(kMsgJsonOption))->group(g.msg(kMsgOptions));
   }
   try {
     app.parse(argc, argv);
-  } catch (const CLI::ParseError& e) {
+  } catch (const CLI::CallForHelp& e) {
     return app.exit(e, out, err);
+  } catch (const CLI::ParseError& e) {
+    const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+    err << "quilbert-cli: " << usageError(g, args) << "\n" << g.msg(kMsgSeeHelp) << "\n";
+    return e.get_exit_code();
   }
   command.name = app.get_subcommands().front()->get_name();
   command.json = json;
   return std::nullopt;
 }
 
-int Execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err) {
+void LoadSettings(app::Globals& g) {
   app::LocateFiles(g, net::LogonUserForFiles(g));
   g.ConfigCreated = false;
   app::ReadConfiguration(g, false);
   app::LoadCatalogue(g);
   app::TakeApartDriveLines(g);
+}
+
+int Execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err) {
   const std::string configFile = g.SettingsDir + g.ConfigFileName;
   if (g.ConfigUnreadable) {
     err << g.msg(app::kMsgConfigUnreadable) << " (" << configFile << ")\n";
@@ -78,6 +139,8 @@ int Execute(app::Globals& g, const Command& command, std::ostream& out, std::ost
   }
   if (g.ConfigCreated && command.name != "browse") {
     err << g.msg(app::kMsgNoConfiguration) << " (" << configFile << ")\n";
+    // Nothing to move, and no file to create here.
+    if (command.name == "passwords") return kExitCannotRun;
   }
   std::vector<char> letters;
   for (const std::string& text : command.letters) {
@@ -90,8 +153,14 @@ int Execute(app::Globals& g, const Command& command, std::ostream& out, std::ost
   }
   Output o{out, err, command.json};
   if (command.name == "status") return Status(g, o);
-  if (command.name == "connect") return Connect(g, o, letters);
-  if (command.name == "disconnect") return Disconnect(g, o, letters);
+  if (command.name == "connect" || command.name == "disconnect") {
+    const int left = command.name == "connect" ? Connect(g, o, letters) : Disconnect(g, o, letters);
+    // A running program shows its letters as they are now.
+    g.svc.process.tellConnectionsChanged();
+    return left;
+  }
+  if (command.name == "import" || command.name == "export") return DriveMaps(g, o, command);
+  if (command.name == "passwords") return MovePasswords(g, o, command.toStore);
   return Browse(g, o, command.server.empty() ? "" : serverName(command.server));
 }
 

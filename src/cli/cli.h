@@ -1,5 +1,6 @@
 // quilbert-cli: the arguments, then one command on the user's configuration,
-// read and never written, with the catalogue of its language.
+// read and, but for `passwords`, never written, with the catalogue of its
+// language.
 #pragma once
 
 #include <iosfwd>
@@ -12,20 +13,28 @@
 namespace quilbert::cli {
 
 struct Command {
-  std::string name;                  // status, connect, disconnect, browse
+  std::string name;                  // status, connect, disconnect, browse, import, export,
+                                     // passwords
   std::vector<std::string> letters;  // as given
   std::string server;                // browse's, as given
+  std::string file;                  // import's and export's Drives.xml
+  bool dryRun = false;               // import: tell, write nothing
+  bool includeFiltered = false;      // import: items with targeting too
   bool json = false;
+  bool toStore = false;  // passwords --to-keyring (else --to-file)
 };
 
-// Parses the arguments (UTF-8). Returns the exit code when the run ends here
-// (help, or a usage error, told on `out` or `err`), nothing when `command`
-// is to run.
-std::optional<int> ParseArguments(int argc, const char* const* argv, Command& command,
-                                  std::ostream& out, std::ostream& err);
-
 // Finds and reads the configuration and the catalogue as the program does,
-// without creating or changing any file, then runs the command.
+// without creating or changing any file.
+void LoadSettings(app::Globals& g);
+
+// Parses the arguments (UTF-8), the help and the usage errors in the words
+// of g's catalogue. Returns the exit code when the run ends here (help, or a
+// usage error, told on `out` or `err`), nothing when `command` is to run.
+std::optional<int> ParseArguments(const app::Globals& g, int argc, const char* const* argv,
+                                  Command& command, std::ostream& out, std::ostream& err);
+
+// Runs the command on the settings LoadSettings read.
 int Execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err);
 
 }  // namespace quilbert::cli

@@ -15,6 +15,8 @@ namespace quilbert::cli {
 // Exit code when a command cannot run at all (bad letter, unreadable
 // settings, no network service); above the letter counts (0 to 26).
 inline constexpr int kExitCannotRun = 64;
+// Added to status's count when a connected letter's server no longer answers.
+inline constexpr int kExitServerSilent = 32;
 
 struct Output {
   std::ostream& out;
@@ -22,8 +24,10 @@ struct Output {
   bool json = false;
 };
 
-// Every active letter: connected to its path or not, to what, and why not.
-// Returns the number of active letters not connected.
+// Every active letter: connected to its path or not, to what, and why not;
+// a connected letter's server is asked whether it still answers. Returns the
+// number of active letters not connected, plus kExitServerSilent when a
+// connected letter's server does not answer.
 int Status(app::Globals& g, Output& o);
 
 // The workgroups and their servers (server empty), or one server's disk
@@ -39,6 +43,11 @@ int Connect(app::Globals& g, Output& o, const std::vector<char>& letters);
 // Disconnects the letters given (upper case), or all 26 when none, without
 // forcing open files. Returns the number of letters left connected.
 int Disconnect(app::Globals& g, Output& o, const std::vector<char>& letters);
+
+// Moves the file's passwords into the system's store (toStore) or back, and
+// records the choice as the program's setting. Returns the number of
+// passwords not moved; kExitCannotRun without a store.
+int MovePasswords(app::Globals& g, Output& o, bool toStore);
 
 // The display of one JSON answer.
 void Print(Output& o, const nlohmann::json& answer, const std::string& lines);

@@ -1,5 +1,7 @@
 // quilbert-cli connect [LETTER...]
 #include <map>
+#include <optional>
+#include <set>
 
 #include "app/catalogue.h"
 #include "app/config.h"
@@ -27,7 +29,12 @@ class ScriptObserver final : public net::PassObserver {
   // The pass here is given no time to wait for the network: never called.
   void waitForNetwork(net::ConnectPass& /*pass*/) override {}
   void waitingChanged(const std::string& /*text*/) override {}
-  void finished(const net::PassSummary& summary) override { result = summary.result; }
+  void finished(const net::PassSummary& summary) override {
+    result = summary.result;
+    // A letter the pass did not try (its login was just refused on that
+    // server) is told with the code that stopped it.
+    for (const auto& f : summary.notConnected) codes.emplace(f.item->localName, f.code);
+  }
 
   std::map<std::string, std::int32_t> codes;  // by local name, the last attempt's
   net::PassResult result;
@@ -35,6 +42,17 @@ class ScriptObserver final : public net::PassObserver {
  private:
   std::ostream& err_;
 };
+
+// What a local drive holding the letter is ("Local storage device : Fixed
+// disk"), or nothing for a free letter or a network drive: the window greys
+// such a row and never connects it.
+std::optional<std::string> localDrive(app::Globals& g, char letter) {
+  constexpr int kNetworkDrive = 3;
+  const auto drive = g.svc.drives.getDrive(letter);
+  if (!drive || drive->type == kNetworkDrive) return std::nullopt;
+  const bool known = drive->type >= 0 && drive->type <= 5;
+  return g.msg(app::kMsgLocalDevice) + " : " + (known ? g.msg(64 + drive->type) : std::string());
+}
 
 }  // namespace
 
@@ -47,8 +65,16 @@ int Connect(app::Globals& g, Output& o, const std::vector<char>& letters) {
     // Only the letters named, ticked or not; each dropped first, as the
     // automatic run drops every letter.
     for (auto& item : items) item.active = false;
+    std::set<char> named;
     for (const char letter : letters) {
+      // A letter named twice is one letter: told and counted once.
+      if (!named.insert(letter).second) continue;
       net::PassItem& item = items[static_cast<std::size_t>(letter - 'A' + 1)];
+      if (const auto local = localDrive(g, letter)) {
+        o.err << *local << " (" << item.localName << ")\n";
+        ++unusable;
+        continue;
+      }
       if (app::isBlank(item.path)) {
         o.err << g.msg(app::kMsgNoPath) << " (" << item.localName << ")\n";
         ++unusable;

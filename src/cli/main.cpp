@@ -9,12 +9,11 @@
 #include "platform/headless/headless_toolkit.h"
 #include "platform/linux/chosen_network.h"
 #include "platform/linux/file_registry.h"
+#include "platform/linux/linux_domain.h"
 #include "platform/linux/linux_process.h"
 
 int main(int argc, char** argv) {
   using namespace quilbert;
-  cli::Command command;
-  if (auto code = cli::ParseArguments(argc, argv, command, std::cout, std::cerr)) return *code;
   platform::LinuxProcess::forbidCoreDumps();
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
@@ -29,8 +28,16 @@ int main(int argc, char** argv) {
   }
   // The windowless backend of the form model: the commands show nothing.
   headless::HeadlessToolkit toolkit;
-  app::Globals g(
-      app::Services{toolkit, *chosen.network, *chosen.drives, registry, process, nullptr});
+  app::Globals g(app::Services{toolkit, *chosen.network, *chosen.drives, registry, process, nullptr,
+                               nullptr, chosen.passwords.get()});
+  platform::LinuxDomain domain;
+  g.svc.domain = &domain;
   program = &g;
+  // The help and the usage errors speak the configuration's language too.
+  cli::LoadSettings(g);
+  cli::Command command;
+  if (auto code = cli::ParseArguments(g, argc, argv, command, std::cout, std::cerr)) {
+    return *code;
+  }
   return cli::Execute(g, command, std::cout, std::cerr);
 }

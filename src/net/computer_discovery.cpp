@@ -6,6 +6,7 @@
 #include <string>
 #include <tuple>
 
+#include "net/host_address.h"
 #include "net/http_exchange.h"
 #include "net/wsd_messages.h"
 
@@ -22,28 +23,35 @@ namespace {
 constexpr int kRepeatAfterMs = 100;
 constexpr int kGetMs = 500;
 
-// The address to ask for a device's description: an IPv4 one first; a
-// link-local IPv6 one gets the zone its answer came in on.
+// Any host of the link may answer, as often and as many as it likes: the
+// discovery takes so many devices, and asks so many times, at most. Each Get
+// gives one computer at most, which bounds the computers kept.
+constexpr std::size_t kMostMatches = 64;
+constexpr std::size_t kMostResolves = 16;
+constexpr std::size_t kMostGets = 32;
+
+// Where to ask for a device's description: at the address its answer came
+// from, and only when one of its addresses names that host (a device vouches
+// for itself, not for another host). A link-local IPv6 address keeps the
+// zone its answer came in on. `refused`: it named only other hosts.
 std::optional<http::Url> descriptionUrl(const std::vector<std::string>& xaddrs,
-                                        const std::string& from) {
-  std::optional<http::Url> chosen;
+                                        const std::string& from, bool& refused) {
+  refused = false;
+  const auto sender = parseAddress(from);
   for (const std::string& x : xaddrs) {
     auto url = http::parseUrl(x);
     if (!url) continue;
-    const bool v6 = url->host.find(':') != std::string::npos;
-    if (v6 && url->host.find('%') == std::string::npos && from.find('%') != std::string::npos &&
-        url->host.rfind("fe80:", 0) == 0) {
-      url->host += from.substr(from.find('%'));
-    }
-    if (!v6) return url;
-    if (!chosen) chosen = url;
+    refused = true;
+    if (!sender || !reachable(*sender) || parseAddress(url->host) != sender) continue;
+    url->host = from;
+    return url;
   }
-  return chosen;
+  return std::nullopt;
 }
 
 }  // namespace
 
-std::vector<FoundComputer> discoverComputers(platform::DiscoverySockets& sockets, int boundMs) {
+platform::Discovery discoverComputers(platform::DiscoverySockets& sockets, int boundMs) {
   const std::int64_t start = sockets.nowMs();
   const std::int64_t end = start + boundMs;
   const std::int64_t listenEnd = start + boundMs / 2;
@@ -52,9 +60,10 @@ std::vector<FoundComputer> discoverComputers(platform::DiscoverySockets& sockets
   if (!sockets.multicast(probe)) return {};
   bool repeated = false;
   std::set<std::string> ours{probeId};  // the messages whose answers we take
+  std::set<std::string> taken;          // devices whose matches are read
   std::set<std::string> described;      // devices asked for their description
   std::set<std::string> resolving;      // devices asked for an address
-  std::vector<FoundComputer> found;
+  platform::Discovery out;
 
   // Past the listening half, only the answers already in are read.
   for (std::int64_t now = sockets.nowMs(); now < end; now = sockets.nowMs()) {
@@ -74,14 +83,30 @@ std::vector<FoundComputer> discoverComputers(platform::DiscoverySockets& sockets
     if (!reply || ours.count(reply->relatesTo) == 0) continue;
     for (const wsd::Match& match : reply->matches) {
       if (described.count(match.endpoint) != 0) continue;
-      const auto url = descriptionUrl(match.xaddrs, from);
+      if (taken.count(match.endpoint) == 0) {
+        if (taken.size() >= kMostMatches) {
+          out.more = true;
+          continue;
+        }
+        taken.insert(match.endpoint);
+      }
+      bool refused = false;
+      const auto url = descriptionUrl(match.xaddrs, from, refused);
       if (!url) {
         // Matches often leave the address out: ask for it once.
-        if (resolving.insert(match.endpoint).second) {
-          const std::string id = wsd::newMessageId();
-          ours.insert(id);
-          sockets.multicast(wsd::resolve(id, match.endpoint));
+        if (refused || resolving.count(match.endpoint) != 0) continue;
+        if (resolving.size() >= kMostResolves) {
+          out.more = true;
+          continue;
         }
+        resolving.insert(match.endpoint);
+        const std::string id = wsd::newMessageId();
+        ours.insert(id);
+        sockets.multicast(wsd::resolve(id, match.endpoint));
+        continue;
+      }
+      if (described.size() >= kMostGets) {
+        out.more = true;
         continue;
       }
       described.insert(match.endpoint);
@@ -98,10 +123,11 @@ std::vector<FoundComputer> discoverComputers(platform::DiscoverySockets& sockets
       auto computer = body ? wsd::readComputer(*body) : std::nullopt;
       if (!computer) continue;  // a printer, a scanner, or no answer we can read
       computer->address = url->host;
-      found.push_back(std::move(*computer));
+      out.computers.push_back(std::move(*computer));
     }
   }
 
+  std::vector<FoundComputer>& found = out.computers;
   std::stable_sort(found.begin(), found.end(), [](const FoundComputer& a, const FoundComputer& b) {
     return std::tie(a.group, a.name) < std::tie(b.group, b.name);
   });
@@ -111,7 +137,7 @@ std::vector<FoundComputer> discoverComputers(platform::DiscoverySockets& sockets
                             return a.group == b.group && a.name == b.name;
                           }),
               found.end());
-  return found;
+  return out;
 }
 
 }  // namespace quilbert::net

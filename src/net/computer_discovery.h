@@ -5,7 +5,7 @@
 // workgroup or domain. Only devices that are computers are kept.
 //
 //   auto sockets = platform::openDiscoverySockets();
-//   for (const auto& c : net::discoverComputers(*sockets)) ...
+//   for (const auto& c : net::discoverComputers(*sockets).computers) ...
 #pragma once
 
 #include <vector>
@@ -18,9 +18,10 @@ namespace quilbert::net {
 inline constexpr int kDiscoveryBoundMs = 2000;
 
 // The computers found within `boundMs`, sorted by group and name, each once
-// (with the address it answered on first).
+// (with the address it answered on first). A device is only asked at the
+// address it answered from, and only when it names that address itself.
 // Nothing is sent or kept before or after the call.
-std::vector<platform::FoundComputer> discoverComputers(platform::DiscoverySockets& sockets,
-                                                       int boundMs = kDiscoveryBoundMs);
+platform::Discovery discoverComputers(platform::DiscoverySockets& sockets,
+                                      int boundMs = kDiscoveryBoundMs);
 
 }  // namespace quilbert::net

@@ -11,22 +11,11 @@ namespace quilbert::net {
 
 namespace {
 constexpr const char* kCrLf = "\r\n";
-
-std::string serverOf(const std::string& path) {
-  const std::size_t start = path.find_first_not_of('\\');
-  if (start == std::string::npos) return {};
-  const std::size_t end = path.find('\\', start);
-  return path.substr(start, end == std::string::npos ? std::string::npos : end - start);
-}
 }  // namespace
 
 bool waitsForNetwork(std::int32_t code) {
   return code == platform::neterr::kNetworkUnreachable || code == platform::neterr::kBadNetPath ||
-         code == platform::neterr::kNoNetwork;
-}
-
-bool loginRefused(std::int32_t code) {
-  return code == platform::neterr::kLogonFailure || code == platform::neterr::kInvalidPassword;
+         code == platform::neterr::kNoNetwork || code == platform::neterr::kKeyringLocked;
 }
 
 void cancelAllLetters(app::Globals& g) {
@@ -39,12 +28,13 @@ std::string summaryText(const app::Globals& g, const PassResult& r) {
 }
 
 ConnectPass::ConnectPass(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind,
-                         PassObserver& observer, int waitLimitMs)
-    : g_(g), items_(items), kind_(kind), observer_(observer), waitLimitMs_(waitLimitMs) {}
-
-std::string ConnectPass::loginKey(const PassItem& item) const {
-  return app::lowerCase(item.login) + "\n" + app::lowerCase(serverOf(item.path));
-}
+                         PassObserver& observer, int waitLimitMs, LoginGuard* guard)
+    : g_(g),
+      items_(items),
+      kind_(kind),
+      observer_(observer),
+      waitLimitMs_(waitLimitMs),
+      guard_(guard != nullptr ? *guard : ownGuard_) {}
 
 PassResult ConnectPass::run() {
   if (start()) {
@@ -63,11 +53,13 @@ bool ConnectPass::start() {
     attempt(i, true);
   }
   if (!skipped_.empty()) {
+    // A new password mends a wrong one; a locked or disabled account is
+    // told by its own sentence.
     std::string letters;
     for (std::size_t i = 1; i <= app::kDriveCount; ++i) {
-      if (items_[i].active && loginRefused(codes_[i])) letters += " " + items_[i].label;
+      if (items_[i].active && wrongPassword(codes_[i])) letters += " " + items_[i].label;
     }
-    observer_.passwordsNeeded(g_.msg(app::kMsgNewPasswordNeeded) + letters);
+    if (!letters.empty()) observer_.passwordsNeeded(g_.msg(app::kMsgNewPasswordNeeded) + letters);
   }
   if (setAside_.empty()) return false;
   state_ = State::Waiting;
@@ -77,18 +69,19 @@ bool ConnectPass::start() {
 void ConnectPass::attempt(std::size_t i, bool firstTry) {
   const PassItem& item = items_[i];
   std::int32_t code = 0;
-  // Unattended passes only: the person at the Connect button sees each refusal.
-  const bool guarded = kind_ != PassKind::Interactive && refused_.count(loginKey(item)) != 0;
+  const std::int32_t refusedWith = guard_.refused(item);
+  const bool guarded = refusedWith != 0;
   if (guarded) {
-    // Another try with a login the server just refused could lock the account.
-    code = platform::neterr::kLogonFailure;
+    // Another try with a login a server just refused could lock the account,
+    // whichever server, whatever pass: the person's Connect included.
+    code = refusedWith;
     if (firstTry) skipped_.push_back(i);
   } else {
     g_.LastNetError = 0;
     AddDriveConnection(g_, item.localName, item.path, item.login, item.password);
     code = g_.LastNetError;
     observer_.attempted(item, code);
-    if (loginRefused(code)) refused_.insert(loginKey(item));
+    guard_.note(item, code);
   }
   codes_[i] = code;
   if (code == 0) {
@@ -192,11 +185,6 @@ std::array<PassItem, 27> automaticItems(app::Globals& g) {
     item.password = app::trimSpaces(e.Password);
   }
   return items;
-}
-
-PassResult AutomaticRun(app::Globals& g, PassObserver& observer) {
-  cancelAllLetters(g);
-  return ConnectPass(g, automaticItems(g), PassKind::Automatic, observer, g.NetworkWaitMs).run();
 }
 
 }  // namespace quilbert::net

@@ -9,11 +9,11 @@
 #pragma once
 
 #include <array>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "app/globals.h"
+#include "net/login_guard.h"
 #include "net/pass_observer.h"
 
 namespace quilbert::net {
@@ -22,17 +22,17 @@ namespace quilbert::net {
 // until the wait's limit; with the longest wait, two minutes, they add up to it.
 inline constexpr std::array<int, 5> kRetryDelaysMs = {2000, 4000, 8000, 16000, 30000};
 
-// Codes that mean the network or the server is not there yet.
+// Codes that mean the network or the server is not there yet, or the
+// keyring holding the password is not unlocked yet.
 [[nodiscard]] bool waitsForNetwork(std::int32_t code);
-// Codes that mean the login was refused: never retried without the user.
-[[nodiscard]] bool loginRefused(std::int32_t code);
 
 class ConnectPass {
  public:
   // The letters the network does not reach yet are set aside for at most
-  // `waitLimitMs` (the automatic run); with 0 they fail at once.
+  // `waitLimitMs` (the automatic run); with 0 they fail at once. `guard`: the
+  // refused logins to keep beyond the pass (null: the pass's own).
   ConnectPass(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind,
-              PassObserver& observer, int waitLimitMs);
+              PassObserver& observer, int waitLimitMs, LoginGuard* guard = nullptr);
 
   // The whole pass: every active letter once, the wait, the summary.
   PassResult run();
@@ -60,7 +60,6 @@ class ConnectPass {
   enum class State { Idle, Waiting, Done };
   void attempt(std::size_t i, bool firstTry);
   void retrySetAside();
-  [[nodiscard]] std::string loginKey(const PassItem& item) const;
 
   app::Globals& g_;
   std::array<PassItem, 27> items_;
@@ -73,8 +72,9 @@ class ConnectPass {
   std::array<std::int32_t, 27> codes_{};
   std::vector<std::size_t> setAside_;
   std::size_t retries_ = 0;
-  // Logins ("login" LF "server") a server refused: no letter tries them again.
-  std::set<std::string> refused_;
+  // Logins a server refused: no letter offers them again, to any server.
+  LoginGuard ownGuard_;
+  LoginGuard& guard_;
   std::vector<std::size_t> skipped_;
 };
 
@@ -90,11 +90,6 @@ PassResult connectItems(app::Globals& g, const std::array<PassItem, 27>& items, 
 // The drive table's active entries as a pass's items, with their own
 // credentials (drive lines taken apart first).
 std::array<PassItem, 27> automaticItems(app::Globals& g);
-
-// The automatic run: cancel all letters, take the drive lines apart, connect
-// the active entries, waiting for the network up to g.NetworkWaitMs, show the
-// summary.
-PassResult AutomaticRun(app::Globals& g, PassObserver& observer);
 
 // The summary text of a connect pass.
 std::string summaryText(const app::Globals& g, const PassResult& r);

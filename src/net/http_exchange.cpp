@@ -1,7 +1,7 @@
 #include "net/http_exchange.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <string_view>
 
 namespace quilbert::net::http {
@@ -49,33 +49,69 @@ bool chunked(std::string_view head) {
   return te && te->find("chunked") != std::string_view::npos;
 }
 
-// The de-chunked body, or nullopt while (or when) its chunks are not whole.
-std::optional<std::string> dechunk(std::string_view body) {
-  std::string out;
+// A chunk's size line: hexadecimal digits, then perhaps an extension. Sizes
+// beyond the answer's cap are refused before any sum can wrap.
+std::optional<std::size_t> chunkSize(std::string_view line) {
+  std::size_t n = 0;
+  std::size_t digits = 0;
+  for (; digits < line.size(); ++digits) {
+    const char c = line[digits];
+    const int v = c >= '0' && c <= '9'   ? c - '0'
+                  : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                  : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                         : -1;
+    if (v < 0) break;
+    n = n * 16 + static_cast<std::size_t>(v);
+    if (n > kMostAnswer) return std::nullopt;
+  }
+  if (digits == 0) return std::nullopt;
+  const std::string_view rest = line.substr(digits);
+  if (!rest.empty() && rest.front() != ';' && rest.front() != ' ' && rest.front() != '\t') {
+    return std::nullopt;
+  }
+  return n;
+}
+
+enum class Chunks { kWhole, kPartial, kMalformed };
+
+// Walks the chunks of `body`, appending their data to `out` when given: the
+// completeness test walks without copying, as it runs after every read.
+Chunks dechunk(std::string_view body, std::string* out) {
   for (;;) {
     const std::size_t eol = body.find("\r\n");
-    if (eol == std::string_view::npos) return std::nullopt;
-    char* end = nullptr;
-    const std::string size(body.substr(0, eol));
-    const unsigned long n = std::strtoul(size.c_str(), &end, 16);
-    if (end == size.c_str()) return std::nullopt;
+    if (eol == std::string_view::npos) return Chunks::kPartial;
+    const auto n = chunkSize(body.substr(0, eol));
+    if (!n) return Chunks::kMalformed;
     body.remove_prefix(eol + 2);
-    if (n == 0) return out;
-    if (body.size() < n + 2) return std::nullopt;
-    out.append(body.substr(0, n));
-    body.remove_prefix(n + 2);
+    if (*n == 0) return Chunks::kWhole;
+    if (body.size() < *n || body.size() - *n < 2) return Chunks::kPartial;
+    if (body.substr(*n, 2) != "\r\n") return Chunks::kMalformed;
+    if (out != nullptr) out->append(body.substr(0, *n));
+    body.remove_prefix(*n + 2);
   }
 }
 
+// The announced length, or one past the cap for any larger one (the digits
+// are not summed past it).
 std::optional<std::size_t> contentLength(std::string_view head) {
   const auto value = header(head, "Content-Length");
   if (!value || value->empty()) return std::nullopt;
   std::size_t n = 0;
   for (char c : *value) {
     if (c < '0' || c > '9') return std::nullopt;
-    n = n * 10 + static_cast<std::size_t>(c - '0');
+    n = std::min(n * 10 + static_cast<std::size_t>(c - '0'), kMostAnswer + 1);
   }
   return n;
+}
+
+// "HTTP/1.0 200" or "HTTP/1.1 200", then the end of the line or a reason.
+bool statusOk(std::string_view head) {
+  const std::string_view line = head.substr(0, head.find("\r\n"));
+  constexpr std::string_view kOk10 = "HTTP/1.0 200";
+  constexpr std::string_view kOk11 = "HTTP/1.1 200";
+  const std::string_view start = line.substr(0, kOk11.size());
+  if (start != kOk10 && start != kOk11) return false;
+  return line.size() == kOk11.size() || line[kOk11.size()] == ' ';
 }
 
 }  // namespace
@@ -90,6 +126,9 @@ std::optional<Url> parseUrl(const std::string& url) {
   std::string_view authority = rest.substr(0, slash);
   Url out;
   out.path = slash == std::string_view::npos ? "/" : std::string(rest.substr(slash));
+  for (const char c : out.path) {
+    if (static_cast<unsigned char>(c) <= ' ' || c == 0x7f) return std::nullopt;
+  }
   std::string_view port;
   if (!authority.empty() && authority.front() == '[') {
     const std::size_t close = authority.find(']');
@@ -126,27 +165,28 @@ std::string soapPost(const Url& url, const std::string& body) {
 }
 
 bool complete(const std::string& response) {
+  if (response.size() > kMostAnswer) return true;  // nothing more is read: okBody refuses it
   const std::size_t end = response.find(kHeaderEnd);
   if (end == std::string::npos) return false;
   const std::string_view head = std::string_view(response).substr(0, end);
   const std::string_view body = std::string_view(response).substr(end + kHeaderEnd.size());
-  if (chunked(head)) return dechunk(body).has_value();
+  if (chunked(head)) return dechunk(body, nullptr) != Chunks::kPartial;
   if (const auto length = contentLength(head)) return body.size() >= *length;
   return false;
 }
 
 std::optional<std::string> okBody(const std::string& response) {
+  if (response.size() > kMostAnswer) return std::nullopt;
   const std::size_t end = response.find(kHeaderEnd);
   if (end == std::string::npos) return std::nullopt;
   const std::string_view head = std::string_view(response).substr(0, end);
   const std::string_view body = std::string_view(response).substr(end + kHeaderEnd.size());
-  // "HTTP/1.1 200 OK"
-  const std::size_t space = head.find(' ');
-  if (head.substr(0, 5) != "HTTP/" || space == std::string_view::npos ||
-      head.substr(space + 1, 3) != "200") {
-    return std::nullopt;
+  if (!statusOk(head)) return std::nullopt;
+  if (chunked(head)) {
+    std::string out;
+    if (dechunk(body, &out) != Chunks::kWhole) return std::nullopt;
+    return out;
   }
-  if (chunked(head)) return dechunk(body);
   if (const auto length = contentLength(head)) {
     if (body.size() < *length) return std::nullopt;
     return std::string(body.substr(0, *length));

@@ -4,6 +4,8 @@
 
 #include "app/catalogue.h"
 #include "app/text.h"
+#include "net/credential_source.h"
+#include "platform/secret.h"
 
 namespace quilbert::net {
 
@@ -22,7 +24,9 @@ void AddDriveConnection(app::Globals& g, const std::string& localName,
   r.remoteName = remoteName;
   r.comment = std::nullopt;
   r.provider = std::string();
-  const int rc = g.svc.network.addConnection(r, password, userName, 0);
+  LetterCredentials c = letterCredentials(g, remoteName, userName, password);
+  const int rc = c.code != 0 ? c.code : g.svc.network.addConnection(r, c.password, userName, 0);
+  platform::wipe(c.password);
   if (rc != 0) g.LastNetError = rc;
 }
 
@@ -50,11 +54,50 @@ std::string LogonUserForFiles(app::Globals& g) {
 
 int errorMessageNumber(std::int32_t code) {
   static constexpr std::pair<std::int32_t, int> kTable[] = {
-      {5, 81},     {53, 80},    {67, 80},    {85, 101},   {86, 102},   {1200, 85},  {1201, 86},
-      {1202, 87},  {1203, 88},  {1204, 89},  {1205, 90},  {1206, 91},  {1207, 92},  {1208, 93},
-      {1209, 94},  {1210, 95},  {1211, 96},  {1212, 97},  {1213, 98},  {1214, 99},  {1215, 100},
-      {1216, 103}, {1217, 104}, {1218, 105}, {1219, 106}, {1220, 107}, {1221, 108}, {1222, 109},
-      {1231, 109}, {1326, 102}, {2202, 81},  {2250, 82},  {2401, 83},  {2404, 84}};
+      {5, 81},
+      {53, 80},
+      {67, 80},
+      {85, 101},
+      {86, 102},
+      {1200, 85},
+      {1201, 86},
+      {1202, 87},
+      {1203, 88},
+      {1204, 89},
+      {1205, 90},
+      {1206, 91},
+      {1207, 92},
+      {1208, 93},
+      {1209, 94},
+      {1210, 95},
+      {1211, 96},
+      {1212, 97},
+      {1213, 98},
+      {1214, 99},
+      {1215, 100},
+      {1216, 103},
+      {1217, 104},
+      {1218, 105},
+      {1219, 106},
+      {1220, 107},
+      {1221, 108},
+      {1222, 109},
+      {1231, 109},
+      {1326, 102},
+      {2202, 81},
+      {2250, 82},
+      {2401, 83},
+      {2404, 84},
+      // The refusals a new password does not mend, which Windows tells apart.
+      {1327, app::kMsgAccountRestriction},
+      {1328, app::kMsgInvalidLogonHours},
+      {1330, app::kMsgPasswordExpired},
+      {1331, app::kMsgAccountDisabled},
+      {1793, app::kMsgAccountExpired},
+      {1907, app::kMsgPasswordMustChange},
+      {1909, app::kMsgAccountLockedOut}};
+  if (code == platform::neterr::kKeyringLocked) return app::kMsgKeyringLocked;
+  if (code == platform::neterr::kNoKeyring) return app::kMsgNoKeyring;
   if (code == 0) return -1;
   for (const auto& [c, n] : kTable) {
     if (c == code) return n;

@@ -133,6 +133,26 @@ bool parse(const std::string& xml, Parsed& p) {
   return p.header && p.body;
 }
 
+// How far below the body the walk looks for the host: it stands four levels
+// down (Metadata, MetadataSection, Relationship, Host).
+constexpr int kHostDepth = 6;
+
+// "NAME/Workgroup:GROUP" or "NAME/Domain:DOMAIN". A name that holds a
+// backslash would make another path of "\\NAME": none is taken.
+std::optional<platform::FoundComputer> computerOf(const std::string& value) {
+  const std::size_t slash = value.find('/');
+  platform::FoundComputer computer;
+  computer.name = value.substr(0, slash);
+  if (computer.name.empty() || computer.name.find('\\') != std::string::npos) return std::nullopt;
+  if (slash != std::string::npos) {
+    const std::string rest = value.substr(slash + 1);
+    const std::size_t colon = rest.find(':');
+    computer.domain = rest.substr(0, colon) == "Domain";
+    if (colon != std::string::npos) computer.group = rest.substr(colon + 1);
+  }
+  return computer;
+}
+
 }  // namespace
 
 std::string newMessageId() {
@@ -196,32 +216,24 @@ std::optional<platform::FoundComputer> readComputer(const std::string& response)
   Parsed p;
   if (!parse(response, p)) return std::nullopt;
   // Metadata / MetadataSection / Relationship / Host, wherever the sections
-  // stand: the host that is a computer names it.
-  std::optional<platform::FoundComputer> found;
-  const auto visit = [&](const pugi::xml_node& n, const auto& self) -> void {
-    for (pugi::xml_node c : n.children()) {
-      if (found) return;
-      if (is(c, kDevices, "Host") &&
-          listsType(child(c, kDevices, "Types"), kPublication, "Computer")) {
-        const std::string value = trimmed(child(c, kPublication, "Computer").text().get());
-        const std::size_t slash = value.find('/');
-        platform::FoundComputer computer;
-        computer.name = value.substr(0, slash);
-        if (slash != std::string::npos) {
-          const std::string rest = value.substr(slash + 1);
-          const std::size_t colon = rest.find(':');
-          const std::string kind = rest.substr(0, colon);
-          computer.domain = kind == "Domain";
-          if (colon != std::string::npos) computer.group = rest.substr(colon + 1);
+  // stand: the host that is a computer names it. The walk keeps to a few
+  // levels below the body, without recursion: a peer may nest thousands.
+  std::vector<pugi::xml_node> level{p.body};
+  for (int depth = 0; depth < kHostDepth && !level.empty(); ++depth) {
+    std::vector<pugi::xml_node> next;
+    for (const pugi::xml_node& n : level) {
+      for (pugi::xml_node c : n.children()) {
+        if (c.type() != pugi::node_element) continue;
+        if (is(c, kDevices, "Host") &&
+            listsType(child(c, kDevices, "Types"), kPublication, "Computer")) {
+          return computerOf(trimmed(child(c, kPublication, "Computer").text().get()));
         }
-        if (!computer.name.empty()) found = std::move(computer);
-        return;
+        next.push_back(c);
       }
-      self(c, self);
     }
-  };
-  visit(p.body, visit);
-  return found;
+    level = std::move(next);
+  }
+  return std::nullopt;
 }
 
 }  // namespace quilbert::net::wsd

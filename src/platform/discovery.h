@@ -19,8 +19,15 @@ struct FoundComputer {
   friend bool operator==(const FoundComputer&, const FoundComputer&) = default;
 };
 
+// What one discovery found; `more` when more devices answered than it
+// would take (it keeps to fixed counts: any host may answer).
+struct Discovery {
+  std::vector<FoundComputer> computers;
+  bool more = false;
+};
+
 // One bounded discovery, as a network service asks for it.
-using ComputerFinder = std::function<std::vector<FoundComputer>()>;
+using ComputerFinder = std::function<Discovery()>;
 // The name, in the user's language, of the container the computers found are
 // listed under.
 using ContainerName = std::function<std::string()>;

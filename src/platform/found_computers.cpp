@@ -31,8 +31,8 @@ std::optional<NetResource> FoundComputers::container() const {
   return record(displayType_, containerName());
 }
 
-const std::vector<FoundComputer>& FoundComputers::lastOrFind() {
-  if (!last_) last_ = find_ ? find_() : std::vector<FoundComputer>{};
+const Discovery& FoundComputers::lastOrFind() {
+  if (!last_) last_ = find_ ? find_() : Discovery{};
   return *last_;
 }
 
@@ -42,16 +42,22 @@ bool FoundComputers::children(const NetResource& parent, std::vector<NetResource
   if (name == containerName() && parent.displayType == displayType_) {
     last_.reset();  // each opening looks again
     std::vector<std::string> groups;
-    for (const FoundComputer& c : lastOrFind()) {
+    const Discovery& found = lastOrFind();
+    std::optional<std::string> note;
+    if (found.more) {
+      note = moreNote_ ? moreNote_() : std::string();
+      if (note->empty()) note = kMoreAnswered;
+    }
+    for (const FoundComputer& c : found.computers) {
       if (std::find(groups.begin(), groups.end(), c.group) == groups.end()) {
         groups.push_back(c.group);
-        out.push_back(record(kDisplayDomain, c.group));
+        out.push_back(record(kDisplayDomain, c.group, note));
       }
     }
     return true;
   }
   if (parent.displayType != kDisplayDomain) return false;
-  for (const FoundComputer& c : lastOrFind()) {
+  for (const FoundComputer& c : lastOrFind().computers) {
     if (c.group == name) out.push_back(record(kDisplayServer, "\\\\" + c.name, c.address));
   }
   return true;
@@ -60,7 +66,7 @@ bool FoundComputers::children(const NetResource& parent, std::vector<NetResource
 std::string FoundComputers::addressOf(const NetResource& computer) {
   if (!owns(computer) || computer.displayType != kDisplayServer) return {};
   const std::string remote = computer.remoteName.value_or("");
-  for (const FoundComputer& c : lastOrFind()) {
+  for (const FoundComputer& c : lastOrFind().computers) {
     if ("\\\\" + c.name == remote) return c.address;
   }
   return {};

@@ -16,15 +16,22 @@ namespace quilbert::platform {
 
 // The container's name when no other is given.
 inline constexpr char kFoundComputers[] = "Computers found on the network";
+// The note each group carries when more devices answered than were kept.
+inline constexpr char kMoreAnswered[] = "More computers answered than are listed";
 // The provider of every record of this part, which tells them apart from
 // the service's own workgroups and servers of the same names.
 inline constexpr char kFoundProvider[] = "Web Services Discovery";
 
 class FoundComputers {
  public:
-  // `find` may be empty: then there is no container to list.
-  FoundComputers(ComputerFinder find, std::uint32_t containerDisplayType, ContainerName name = {})
-      : find_(std::move(find)), name_(std::move(name)), displayType_(containerDisplayType) {}
+  // `find` may be empty: then there is no container to list. `moreNote`
+  // gives kMoreAnswered in the user's language.
+  FoundComputers(ComputerFinder find, std::uint32_t containerDisplayType, ContainerName name = {},
+                 ContainerName moreNote = {})
+      : find_(std::move(find)),
+        name_(std::move(name)),
+        moreNote_(std::move(moreNote)),
+        displayType_(containerDisplayType) {}
 
   // The container, or nullopt when nothing finds computers.
   [[nodiscard]] std::optional<NetResource> container() const;
@@ -39,13 +46,14 @@ class FoundComputers {
   std::string addressOf(const NetResource& computer);
 
  private:
-  const std::vector<FoundComputer>& lastOrFind();
+  const Discovery& lastOrFind();
   [[nodiscard]] std::string containerName() const;
 
   ComputerFinder find_;
   ContainerName name_;
+  ContainerName moreNote_;
   std::uint32_t displayType_;
-  std::optional<std::vector<FoundComputer>> last_;
+  std::optional<Discovery> last_;
 };
 
 }  // namespace quilbert::platform

@@ -32,10 +32,22 @@ inline constexpr int kSessionCredentialConflict = 1219;
 inline constexpr int kNoNetwork = 1222;
 inline constexpr int kNetworkUnreachable = 1231;
 inline constexpr int kLogonFailure = 1326;
+// Refused logins that a new password alone does not mend.
+inline constexpr int kAccountRestriction = 1327;
+inline constexpr int kInvalidLogonHours = 1328;
+inline constexpr int kPasswordExpired = 1330;
+inline constexpr int kAccountDisabled = 1331;
+inline constexpr int kAccountExpired = 1793;
+inline constexpr int kPasswordMustChange = 1907;
+inline constexpr int kAccountLockedOut = 1909;
 inline constexpr int kNotConnected = 2250;
 inline constexpr int kOpenFiles = 2401;
 inline constexpr int kInvalidHandle = 6;
 inline constexpr int kInvalidParameter = 87;
+// The program's own (Windows' application bit): a letter's password is in a
+// keyring not unlocked yet; no keyring answers for a letter's password.
+inline constexpr int kKeyringLocked = 0x20000001;
+inline constexpr int kNoKeyring = 0x20000002;
 }  // namespace neterr
 
 // NETRESOURCE constants.
@@ -51,6 +63,7 @@ inline constexpr std::uint32_t kDisplayGeneric = 0;
 inline constexpr std::uint32_t kDisplayDomain = 1;
 inline constexpr std::uint32_t kDisplayServer = 2;
 inline constexpr std::uint32_t kDisplayShare = 3;
+inline constexpr std::uint32_t kDisplayGroup = 5;
 inline constexpr std::uint32_t kDisplayNetwork = 6;
 // CONNECT_UPDATE_PROFILE
 inline constexpr std::uint32_t kConnectUpdateProfile = 1;

@@ -26,11 +26,22 @@ class Process {
   // the requests reach the window's thread is the platform's business (the
   // composition root wires it up).
   virtual void listenForActivation(std::function<void()> onActivate) = 0;
+  // Tells the running instance, when there is one, that the connections
+  // changed (the command line connected or disconnected letters). Never
+  // takes the single-instance claim and never waits for an instance to start.
+  virtual void tellConnectionsChanged() = 0;
+  // What the instance that listens for activation does when told so.
+  virtual void listenForConnectionChanges(std::function<void()> onChanged) = 0;
   // Replaces a file atomically (temporary file beside it, flushed to disk,
   // renamed over it); ownerOnly creates it readable by its owner only. Returns
   // an empty string on success, else what went wrong; the old file is intact.
   virtual std::string replaceFile(const std::string& path, const std::string& bytes,
                                   bool ownerOnly) = 0;
+  // Why settings read from the file at `path` could be someone else's: the
+  // file or its folder owned by neither the user nor the administrators, or
+  // writable by anyone else. Empty when they can be trusted (the default of
+  // a platform without owners).
+  virtual std::string untrustedFile(const std::string& /*path*/) { return {}; }
 };
 
 }  // namespace quilbert::platform

@@ -138,9 +138,16 @@ TEST(Catalogue, EntriesComeFromTheFifthCharacterOfTheirLine) {
   writeFile(p.dir.path() / "lang" / "x.txt", bytes);
   LoadCatalogue(*p.g);
   EXPECT_EQ(p.g->msg(199), "line 199");
+  EXPECT_EQ(p.g->msg(200), "");  // the 201st line is never read
+  // The program's own entries come from the companion file only.
+  writeFile(p.dir.path() / "lang" / "x.more.txt", "200 more\r\n201 \r\n");
+  LoadCatalogue(*p.g);
+  EXPECT_EQ(p.g->msg(200), "more");
+  EXPECT_EQ(p.g->msg(201), "");
   p.g->LanguageFile = "missing.txt";
   LoadCatalogue(*p.g);
   EXPECT_EQ(p.g->msg(0), "");
+  EXPECT_EQ(p.g->msg(200), "");
 }
 
 TEST(Catalogue, BadLanguageFilesGiveWhatTheyCanAndNeverCrash) {

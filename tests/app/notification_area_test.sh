@@ -2,7 +2,9 @@
 # The program on a desktop without a notification area: "Réduire" leaves the
 # window iconic (the task list leads back), not withdrawn; a resident
 # automatic start tells its outcome through the desktop's notifications.
-# With one (trayer) the icon appears and the window hides. 77: no X server.
+# With one (trayer) the icon appears and the window hides; an automatic start
+# whose server is off waits behind it after a few seconds, and a later start
+# meanwhile shows the main window at once. 77: no X server.
 set -euo pipefail
 program=$(realpath "$1")
 command -v Xvfb >/dev/null || { echo "SKIP: no X server (Xvfb) to start"; exit 77; }
@@ -36,8 +38,10 @@ dbus-monitor "interface='org.freedesktop.Notifications'" >"$work/notifications.l
 mkdir -p "$work/config/quilbert" "$work/run"
 chmod 700 "$work/run"
 printf 'user = "Claire"\n[[server]]\nname = "SRV"\n[[server.share]]\nname = "docs"\n' >"$work/net.toml"
-config() {  # row A active on \\SRV\docs; $1 the resident setting
-  { printf '1\tA\t\t\t\\\\SRV\\docs\r\n'; for c in {B..Z}; do printf '0\t%s\t\t\t\r\n' "$c"; done
+printf '[[server]]\nname = "OFF"\nreachable = false\n[[server.share]]\nname = "x"\n' >>"$work/net.toml"
+config() {  # row A active on \\SRV\docs, row B on \\OFF\x active with $2; $1 the resident setting
+  { printf '1\tA\t\t\t\\\\SRV\\docs\r\n%s\tB\t\t\t\\\\OFF\\x\r\n' "${2:-0}"
+    for c in {C..Z}; do printf '0\t%s\t\t\t\r\n' "$c"; done
     printf 'ide\r\nwindows\r\nlangage_fr.txt\r\n%s\r\n' "$1"; } >"$work/config/quilbert/claire.ini"
 }
 start() {  # the program with the given arguments; sets $main to its window
@@ -55,6 +59,12 @@ wm_state() {  # of the window titled so now (changing its type may make it anew)
   xprop -id "$main" WM_STATE 2>/dev/null | awk '/window state/ {print $3}'
 }
 is_state() { [[ $(wm_state) == "$1" ]]; }
+windows_of() {  # the shown windows of process $1, its notification icon left out
+  for w in $(xdotool search --onlyvisible --pid "$1"); do
+    xdotool getwindowgeometry "$w" | grep -qE 'Geometry: [0-9]{3,}x' && echo "$w"
+  done
+  return 0
+}
 reduce() {  # the "Réduire" button, as a person clicks it, below the menu bar
   local h=$(xdotool getwindowgeometry "$main" | awk -F'[x ]' '/Geometry/ {print $NF}')
   xdotool mousemove --window "$main" 512 $((h - 575 + 477)) click 1
@@ -80,6 +90,20 @@ within 100 is_state Iconic || fail "the resident automatic start left the window
 within 50 grep -q 'Connexions' "$work/notifications.log" || fail "no notification of the outcome"
 stop
 
+# Waiting without one: after a few seconds in a window that no longer stays
+# on top, and a click on it ends the wait.
+config nres 1
+QUILBERT_NETWORK="sim:$work/net.toml" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+  QUILBERT_NETWORK_WAIT=60 "$program" /a >>"$work/program.log" 2>&1 &
+pid=$!
+pids+=("$pid")
+sleep 7
+behind=$(windows_of "$pid" | head -1)
+[[ -n $behind ]] || fail "no waiting window without a notification area"
+xprop -id "$behind" _NET_WM_STATE | grep -q ABOVE && fail "the waiting window stays on top"
+xdotool mousemove --window "$behind" 40 50 click 1
+within 50 bash -c "! kill -0 $pid 2>/dev/null" || fail "a click on the waiting window did not end the wait"
+
 # With a notification area: the icon appears and Réduire hides the window.
 trayer --expand false --width 60 --widthtype pixel >"$work/trayer.log" 2>&1 & pids+=($!)
 within 50 bash -c 'xdotool search --class trayer | grep -q .' || fail "trayer did not start"
@@ -92,4 +116,24 @@ within 50 bash -c "! xdotool search --onlyvisible --name '^Connecteurs' | grep -
 xdotool search --onlyvisible --name '^QUILBERT' | grep -q . && fail "a word about no notification area"
 icons=$(xwininfo -root -tree | grep -c -i 'quilbert' || true)
 ((icons >= 1)) || fail "no icon in the notification area"
-echo "PASS: minimized without a notification area, told the outcome, hidden behind the icon with one"
+stop
+
+# Waiting for a server that is off: in the way a few seconds only, then behind
+# the icon; a later start shows the window; the end is told in a notification.
+config nres 1
+QUILBERT_NETWORK="sim:$work/net.toml" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+  QUILBERT_NETWORK_WAIT=20 "$program" /a >>"$work/program.log" 2>&1 &
+pid=$!
+pids+=("$pid")
+within 50 bash -c "xdotool search --onlyvisible --pid $pid | grep -q ." || fail "no waiting window"
+sleep 2
+[[ -n $(windows_of "$pid") ]] || fail "no waiting window"
+for _ in {1..80}; do [[ -z $(windows_of "$pid") ]] && break; sleep 0.1; done
+[[ -z $(windows_of "$pid") ]] || fail "the waiting window still stands in the way after 8 s"
+QUILBERT_NETWORK="sim:$work/net.toml" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run" \
+  timeout 20 "$program" >>"$work/program.log" 2>&1 || fail "the second start did not end by itself"
+within 50 bash -c "xdotool search --onlyvisible --name '^Connecteurs' | grep -q ." ||
+  fail "a second start during the wait showed no main window"
+within 250 grep -q '1/2' "$work/notifications.log" || fail "no notification of the letter not connected"
+kill -0 "$pid" || fail "the program a later start asked for ended with its automatic run"
+echo "PASS: minimized without a notification area, told the outcome, hidden behind the icon with one, waited behind it"

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "app/catalogue.h"
+
 namespace {
 
 constexpr int kEntries = 200;
@@ -207,6 +209,52 @@ INSTANTIATE_TEST_SUITE_P(Both, LanguageFiles, ::testing::Values("langage_fr.txt"
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param).substr(8, 2);
                          });
+
+// The companion files of the program's own entries (200 to 499): the same form,
+// and no entry written in one language only.
+// Where the program starts with the session, each entry that names Windows
+// reads an entry of the companion that says the same without naming it.
+TEST_P(LanguageFiles, TheSessionWordingReplacesEveryMentionOfStartingWithWindows) {
+  std::string more = GetParam();
+  more.replace(more.size() - 4, 4, ".more.txt");
+  const LanguageFile companion = load(more);
+  for (const auto& [windows, session] : quilbert::app::kSessionWording) {
+    EXPECT_NE(entry(file, windows).find("Windows"), std::string::npos) << windows;
+    const std::string text = entry(companion, session - 200);
+    EXPECT_FALSE(text.empty()) << session;
+    EXPECT_EQ(text.find("Windows"), std::string::npos) << session;
+  }
+  std::set<int> reworded;
+  for (const auto& pair : quilbert::app::kSessionWording) reworded.insert(pair.first);
+  for (int n : usedEntries()) {
+    const std::string text = entry(file, n);
+    // Only the start with Windows is reworded: the icons and the network
+    // calls are Windows' own names.
+    if (text.find("avec Windows") != std::string::npos ||
+        text.find("with Windows") != std::string::npos ||
+        text.find("session Windows") != std::string::npos ||
+        text.find("on to Windows") != std::string::npos) {
+      EXPECT_TRUE(reworded.count(n) != 0) << n << " " << text;
+    }
+  }
+}
+
+TEST(LanguageFilesTogether, CompanionsHaveEveryEntryInBothLanguages) {
+  LanguageFile fr = load("langage_fr.more.txt");
+  LanguageFile gb = load("langage_gb.more.txt");
+  ASSERT_EQ(fr.lines.size(), 300U);
+  ASSERT_EQ(gb.lines.size(), 300U);
+  for (int n = 0; n < 300; ++n) {
+    char label[5];
+    std::snprintf(label, sizeof label, "%03d ", n + 200);
+    for (const LanguageFile* f : {&fr, &gb}) {
+      EXPECT_EQ(f->lines[static_cast<std::size_t>(n)].substr(0, 4), label) << f->name;
+      for (unsigned char c : f->lines[static_cast<std::size_t>(n)])
+        EXPECT_GE(c, 0x20) << f->name << " " << label;
+    }
+    EXPECT_EQ(entry(fr, n).empty(), entry(gb, n).empty()) << "entry " << n + 200;
+  }
+}
 
 TEST(LanguageFilesTogether, EnglishIsATranslationNotACopy) {
   LanguageFile fr = load("langage_fr.txt");

@@ -24,16 +24,18 @@ inline void check(bool ok, const std::string& what) {
 
 // A folder of this process's own, made at the first call.
 inline const std::filesystem::path& scratch() {
-  static const std::filesystem::path folder = [] {
+  // Never destroyed: the removal at exit runs after the statics' destructors,
+  // so the folder's name must outlive them.
+  static const auto* folder = [] {
     std::filesystem::path base = std::filesystem::exists("/dev/shm")
                                      ? std::filesystem::path("/dev/shm")
                                      : std::filesystem::temp_directory_path();
     std::string pattern = (base / "quilbert-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) fail("cannot make a scratch folder");
     std::atexit([] { std::filesystem::remove_all(scratch()); });
-    return std::filesystem::path(pattern);
+    return new std::filesystem::path(pattern);
   }();
-  return folder;
+  return *folder;
 }
 
 inline void writeFile(const std::filesystem::path& p, const std::string& bytes) {

@@ -76,7 +76,9 @@ class ScriptedSockets : public platform::DiscoverySockets {
     }
     now = std::max(now, inbox_.front().first);
     datagram = inbox_.front().second;
-    from = "10.0.0.1";
+    std::smatch sender;  // each device answers from the address it names
+    std::regex_search(datagram, sender, std::regex("XAddrs>http://([^:]+):"));
+    from = sender[1];
     inbox_.pop_front();
     return true;
   }
@@ -142,7 +144,7 @@ TEST(ComputerDiscovery, KeepsTheComputersThatAnswerOursWithinTheBound) {
   };
   for (const Case& c : cases) {
     ScriptedSockets sockets(c.devices);
-    EXPECT_EQ(discoverComputers(sockets), c.found) << c.fault;
+    EXPECT_EQ(discoverComputers(sockets).computers, c.found) << c.fault;
     EXPECT_EQ(sockets.asked, c.asked) << c.fault;
     EXPECT_LE(sockets.now, 1000 + kDiscoveryBoundMs) << c.fault;
   }

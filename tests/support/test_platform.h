@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/domain.h"
 #include "platform/process.h"
 #include "platform/registry.h"
 
@@ -28,6 +29,10 @@ class TestProcess : public platform::Process {
   bool claimSingleInstance() override { return native_->claimSingleInstance(); }
   void listenForActivation(std::function<void()> onActivate) override {
     native_->listenForActivation(std::move(onActivate));
+  }
+  void tellConnectionsChanged() override { native_->tellConnectionsChanged(); }
+  void listenForConnectionChanges(std::function<void()> onChanged) override {
+    native_->listenForConnectionChanges(std::move(onChanged));
   }
   std::string replaceFile(const std::string& path, const std::string& bytes,
                           bool ownerOnly) override {
@@ -71,6 +76,9 @@ class TestRegistry : public platform::Registry {
   std::unique_ptr<Native> native_;
   platform::Registry* real_ = nullptr;  // native_, seen as the service it is
 };
+
+// The platform's own domain service (log-on names, the system's cipher).
+std::unique_ptr<platform::Domain> nativeDomain();
 
 // Whether only the file's owner may read it (POSIX: mode 0600; Windows: an
 // access list that lets in the current user and the system alone).

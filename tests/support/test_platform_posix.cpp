@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "platform/linux/file_registry.h"
+#include "platform/linux/linux_domain.h"
 #include "platform/linux/linux_process.h"
 #include "support/test_platform.h"
 
@@ -21,6 +22,10 @@ TestProcess::TestProcess(std::string commandLine, std::string appDir,
 }
 
 TestProcess::~TestProcess() = default;
+
+std::unique_ptr<platform::Domain> nativeDomain() {
+  return std::make_unique<platform::LinuxDomain>();
+}
 
 struct TestRegistry::Native : platform::FileRegistry {
   using FileRegistry::FileRegistry;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/paths.h"
+#include "platform/win32/win32_domain.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
 #include "platform/win32/win32_text.h"
@@ -26,6 +27,10 @@ std::string scopeName(const std::filesystem::path& scope) {
 }
 
 }  // namespace
+
+std::unique_ptr<platform::Domain> nativeDomain() {
+  return std::make_unique<platform::Win32Domain>();
+}
 
 TestProcess::TestProcess(std::string commandLine, std::string appDir,
                          const std::filesystem::path& scope)

@@ -65,8 +65,10 @@ def splash():
     _band(c, 42)
     c.fill(rect(0, 41, 222, 43), ORANGE)
     _logo(c, 8, 5, 20)
-    sub = text.label("network drives", "oblique", 9)
-    _text(c, sub, 10, 28, rgb("bcd3f0"))
+    # Three network drives under the name rather than words: the status
+    # window speaks the configuration's language, the picture none.
+    for i in range(3):
+        _drive(c, 12 + i * 22, 29, 18, 8)
     nodes = [(190, 20), (170, 8), (212, 9), (211, 33), (170, 33), (156, 20)]
     links = [(0, 1), (0, 2), (0, 3), (0, 4), (1, 5), (4, 5), (2, 3)]
     _network(c, nodes, links, rgb("8fb7ea"), rgb("ffb347"), rgb("0b2a5c"))

@@ -114,6 +114,13 @@ class Toolkit {
   // Runs the network folder browser; the chosen path, or nullopt if cancelled.
   virtual std::optional<std::string> browseForFolder(Form& owner,
                                                      const FolderBrowseRequest& request) = 0;
+  // Asks the person for a file (the system's own dialog): one to write when
+  // `save` (replacing one is confirmed there), else one to read; `suggested`
+  // its name. The chosen path in UTF-8, or nullopt when cancelled.
+  virtual std::optional<std::string> chooseFile(Form& /*owner*/, const std::string& /*title*/,
+                                                bool /*save*/, const std::string& /*suggested*/) {
+    return std::nullopt;
+  }
   // Keeps the program off the task list.
   virtual void hideFromTaskList() = 0;
   // Ends the process at once: no window event runs.

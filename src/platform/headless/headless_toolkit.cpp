@@ -278,6 +278,13 @@ std::optional<std::string> HeadlessToolkit::browseForFolder(
   return browser_(request, handle);
 }
 
+std::optional<std::string> HeadlessToolkit::chooseFile(Form& /*owner*/, const std::string& title,
+                                                       bool save,
+                                                       const std::string& /*suggested*/) {
+  if (!fileChooser_) throw UnexpectedModal("file dialog opened without a script");
+  return fileChooser_(title, save);
+}
+
 void HeadlessToolkit::endProcess(int exitCode) {
   throw forms::ProcessEnded{exitCode};
 }

@@ -63,6 +63,9 @@ class HeadlessToolkit : public forms::Toolkit {
   using BrowserScript = std::function<std::optional<std::string>(const forms::FolderBrowseRequest&,
                                                                  HeadlessFolderBrowser&)>;
   void setFolderBrowser(BrowserScript script) { browser_ = std::move(script); }
+  // ---- the file dialog stand-in: (title, save) to the path chosen.
+  using FileScript = std::function<std::optional<std::string>(const std::string&, bool)>;
+  void setFileChooser(FileScript script) { fileChooser_ = std::move(script); }
 
   // ---- records
   struct TrayIcon {
@@ -118,6 +121,8 @@ class HeadlessToolkit : public forms::Toolkit {
   bool setTopMost(Form& form, bool onTop) override;
   std::optional<std::string> browseForFolder(Form& owner,
                                              const forms::FolderBrowseRequest& request) override;
+  std::optional<std::string> chooseFile(Form& owner, const std::string& title, bool save,
+                                        const std::string& suggested) override;
   void hideFromTaskList() override { hiddenFromTaskList_ = true; }
   [[noreturn]] void endProcess(int exitCode) override;
 
@@ -139,6 +144,7 @@ class HeadlessToolkit : public forms::Toolkit {
   std::vector<Scheduled> timers_;
   std::deque<Expectation> expectations_;
   BrowserScript browser_;
+  FileScript fileChooser_;
   int beeps_ = 0;
   forms::MousePointer pointer_ = forms::MousePointer::Default;
   std::vector<forms::MousePointer> pointers_;

@@ -11,6 +11,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -39,6 +40,7 @@ constexpr std::size_t kPeerLimit = 16;
 // window's thread away from its other events.
 constexpr int kConnectionsPerService = 32;
 const std::string kActivateRequest = "activate";
+const std::string kChangedRequest = "changed";
 
 int remainingMs(Clock::time_point deadline) {
   auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
@@ -187,7 +189,7 @@ bool LinuxProcess::claimSingleInstance() {
   while (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;
     if (errno == EWOULDBLOCK) {
-      requestActivation();
+      sendRequest(kActivateRequest, kActivationTimeout);
       return false;
     }
     report("cannot check for another running instance: " + lockPath_ + ": " +
@@ -203,15 +205,15 @@ bool LinuxProcess::claimSingleInstance() {
   return true;
 }
 
-void LinuxProcess::requestActivation() const {
+void LinuxProcess::sendRequest(const std::string& text, std::chrono::milliseconds patience) const {
   sockaddr_un address{};
   if (!fillAddress(socketPath_, address)) return;
-  auto deadline = Clock::now() + kActivationTimeout;
+  auto deadline = Clock::now() + patience;
   for (;;) {
     posix::UniqueFd fd(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
     if (!fd) return;
     if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-      std::string request = kActivateRequest + "\n";
+      std::string request = text + "\n";
       pollfd ready{fd.get(), POLLOUT, 0};
       if (::poll(&ready, 1, remainingMs(deadline)) > 0) {
         [[maybe_unused]] ssize_t sent =
@@ -224,6 +226,16 @@ void LinuxProcess::requestActivation() const {
     if (Clock::now() >= deadline) return;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
+}
+
+void LinuxProcess::tellConnectionsChanged() {
+  // Only the user's own folder is asked: nothing is created or claimed here.
+  if (!prepareRuntimeFolder().empty()) return;
+  sendRequest(kChangedRequest, std::chrono::milliseconds(0));
+}
+
+void LinuxProcess::listenForConnectionChanges(std::function<void()> onChanged) {
+  onChanged_ = std::move(onChanged);
 }
 
 void LinuxProcess::listenForActivation(std::function<void()> onActivate) {
@@ -266,7 +278,7 @@ void LinuxProcess::listenForActivation(std::function<void()> onActivate) {
 
 void LinuxProcess::serviceActivation() {
   if (!listener_) return;
-  int requests = 0;
+  Requests requests;
   std::array<epoll_event, 32> events{};
   int ready = ::epoll_wait(poller_.get(), events.data(), static_cast<int>(events.size()), 0);
   for (int i = 0; i < ready; ++i) {
@@ -293,13 +305,17 @@ void LinuxProcess::serviceActivation() {
   }
   // Last, as the callback may run a nested loop that comes back here. However
   // many asked since the last wake-up, bringing the window back once answers all.
-  if (requests > 0) {
-    auto callback = onActivate_;  // the callback may replace itself
+  if (requests.changed > 0) {
+    auto callback = onChanged_;  // the callback may replace itself
+    if (callback) callback();
+  }
+  if (requests.activate > 0) {
+    auto callback = onActivate_;
     if (callback) callback();
   }
 }
 
-void LinuxProcess::acceptPeers(int& requests) {
+void LinuxProcess::acceptPeers(Requests& requests) {
   for (int i = 0; i < kConnectionsPerService; ++i) {
     posix::UniqueFd connection(
         ::accept4(listener_.get(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
@@ -325,32 +341,47 @@ void LinuxProcess::acceptPeers(int& requests) {
   }
 }
 
-bool LinuxProcess::readPeer(Peer& peer, int& requests) {
+bool LinuxProcess::readPeer(Peer& peer, Requests& requests) {
   // One request per peer, read for a bounded number of bytes: a peer that
   // floods the socket costs no more than one that asks once.
-  std::string buffer(kActivateRequest.size() + 1 - peer.text.size(), '\0');
+  const std::size_t longest = std::max(kActivateRequest.size(), kChangedRequest.size()) + 1;
+  std::string buffer(longest - peer.text.size(), '\0');
   const std::size_t room = buffer.size();
   ssize_t got = -1;
   do {
     got = ::read(peer.fd.get(), buffer.data(), room);
   } while (got < 0 && errno == EINTR);
   if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return true;
-  if (got <= 0) {
-    // Hung up (or failed): a last request may lack its line break.
-    if (peer.text == kActivateRequest) ++requests;
-    return false;
+  // Hung up (or failed): a last request may lack its line break.
+  const bool done = got <= 0;
+  if (!done) peer.text.append(buffer.data(), static_cast<std::size_t>(got));
+  std::string text = peer.text;
+  if (!done) {
+    if (text.empty() || text.back() != '\n') {
+      auto begins = [&text](const std::string& r) { return r.compare(0, text.size(), text) == 0; };
+      return begins(kActivateRequest) || begins(kChangedRequest);
+    }
+    text.pop_back();
   }
-  peer.text.append(buffer.data(), static_cast<std::size_t>(got));
-  if (peer.text == kActivateRequest + "\n") {
-    ++requests;
-    return false;
-  }
-  return kActivateRequest.compare(0, peer.text.size(), peer.text) == 0;
+  if (text == kActivateRequest) ++requests.activate;
+  if (text == kChangedRequest) ++requests.changed;
+  return false;
 }
 
 void LinuxProcess::dropPeer(int fd) {
   // Closing the descriptor also takes it out of the poller.
   peers_.erase(fd);
+}
+
+std::string LinuxProcess::untrustedFile(const std::string& path) {
+  const std::string folder = path.substr(0, std::max<std::size_t>(path.find_last_of('/'), 1));
+  for (const std::string& p : {path, folder}) {
+    struct stat st {};
+    if (::lstat(p.c_str(), &st) != 0) return p + ": " + std::strerror(errno);
+    if (st.st_uid != ::getuid() && st.st_uid != 0) return p + ": owned by another user";
+    if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return p + ": others may write to it";
+  }
+  return {};
 }
 
 std::string LinuxProcess::replaceFile(const std::string& path, const std::string& bytes,

@@ -33,8 +33,11 @@ class LinuxProcess : public Process {
   std::string commandLine() override;
   bool claimSingleInstance() override;
   void listenForActivation(std::function<void()> onActivate) override;
+  void tellConnectionsChanged() override;
+  void listenForConnectionChanges(std::function<void()> onChanged) override;
   std::string replaceFile(const std::string& path, const std::string& bytes,
                           bool ownerOnly) override;
+  std::string untrustedFile(const std::string& path) override;
 
   // What the window's loop watches once listening (-1 before, or when this
   // instance does not listen): readable whenever a peer connects, writes or
@@ -51,16 +54,23 @@ class LinuxProcess : public Process {
 
  private:
   [[nodiscard]] std::string prepareRuntimeFolder() const;
-  void requestActivation() const;
+  // Sends `request` to the running instance, trying again for `patience`
+  // while it does not listen yet.
+  void sendRequest(const std::string& request, std::chrono::milliseconds patience) const;
+  // What a peer asked, counted until the window's thread answers them.
+  struct Requests {
+    int activate = 0;
+    int changed = 0;
+  };
   struct Peer {
     posix::UniqueFd fd;
     std::string text;
     std::chrono::steady_clock::time_point since;
   };
-  void acceptPeers(int& requests);
+  void acceptPeers(Requests& requests);
   // Reads what the peer has sent so far; false when it is done with (or
   // sent something that is no request) and must be dropped.
-  static bool readPeer(Peer& peer, int& requests);
+  static bool readPeer(Peer& peer, Requests& requests);
   void dropPeer(int fd);
   void report(const std::string& message) const;
 
@@ -75,6 +85,7 @@ class LinuxProcess : public Process {
   // Connected peers whose request is not complete yet, by descriptor.
   std::map<int, Peer> peers_;
   std::function<void()> onActivate_;
+  std::function<void()> onChanged_;
 };
 
 }  // namespace quilbert::platform

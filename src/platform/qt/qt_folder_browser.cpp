@@ -9,6 +9,7 @@
 #include <deque>
 
 #include "platform/qt/qt_convert.h"
+#include "platform/shown_text.h"
 
 namespace quilbert::qtview {
 
@@ -65,7 +66,7 @@ QString displayName(const NetResource& r) {
     name = last <= 1 ? name.substr(2) : name.substr(last + 1);
   }
   if (name.empty()) name = r.provider.value_or("?");
-  return toQString(name);
+  return toQString(platform::shownText(name));
 }
 
 class FolderBrowserDialog : public QDialog, public forms::FolderBrowserHandle {
@@ -154,7 +155,8 @@ class FolderBrowserDialog : public QDialog, public forms::FolderBrowserHandle {
     for (const NetResource& r : children) {
       auto* item = parent != nullptr ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
       item->setText(0, displayName(r));
-      if (r.comment && !r.comment->empty()) item->setToolTip(0, toQString(*r.comment));
+      if (r.comment && !r.comment->empty())
+        item->setToolTip(0, toQString(platform::shownText(*r.comment)));
       item->setData(0, kIndexRole, static_cast<qulonglong>(resources_.size()));
       const bool container =
           (r.usage & platform::kUsageContainer) != 0 || r.displayType == platform::kDisplayShare;

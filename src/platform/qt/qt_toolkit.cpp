@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QEventLoop>
+#include <QFileDialog>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QImageReader>
@@ -462,6 +463,18 @@ bool QtToolkit::setTopMost(Form& form, bool onTop) {
 std::optional<std::string> QtToolkit::browseForFolder(Form& owner,
                                                       const forms::FolderBrowseRequest& request) {
   return runFolderBrowser(windowOf(owner), network_, request);
+}
+
+std::optional<std::string> QtToolkit::chooseFile(Form& owner, const std::string& title, bool save,
+                                                 const std::string& suggested) {
+  const QString caption = QString::fromStdString(title);
+  const QString filter = QStringLiteral("XML (*.xml)");
+  const QString name = save
+                           ? QFileDialog::getSaveFileName(windowOf(owner), caption,
+                                                          QString::fromStdString(suggested), filter)
+                           : QFileDialog::getOpenFileName(windowOf(owner), caption, {}, filter);
+  if (name.isEmpty()) return std::nullopt;
+  return name.toStdString();
 }
 
 void QtToolkit::hideFromTaskList() {

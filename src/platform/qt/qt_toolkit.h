@@ -88,6 +88,8 @@ class QtToolkit : public forms::Toolkit {
   bool setTopMost(forms::Form& form, bool onTop) override;
   std::optional<std::string> browseForFolder(forms::Form& owner,
                                              const forms::FolderBrowseRequest& request) override;
+  std::optional<std::string> chooseFile(forms::Form& owner, const std::string& title, bool save,
+                                        const std::string& suggested) override;
   void hideFromTaskList() override;
   [[noreturn]] void endProcess(int exitCode) override;
   // Watches a file descriptor for input and calls back on the UI thread.

@@ -59,18 +59,18 @@ void SimNetwork::clearFaults() {
   faults_.fill(Fault{});
 }
 
-bool SimNetwork::setReachable(std::string_view server, bool reachable) {
+bool SimNetwork::setReachable(std::string_view server, bool reachable, bool told) {
   const NodeId id =
       net_.findPath(isUnc(server) ? std::string(server) : "\\\\" + std::string(server));
   if (id == kNoNode || net_.node(id).kind != NodeKind::Server) return false;
   net_.node(id).reachable = reachable;
-  if (auto tell = listener_) tell(platform::NetworkEvent::Changed);
+  if (told) tell(platform::NetworkEvent::Changed);
   return true;
 }
 
 void SimNetwork::setNetworkPresent(bool present) {
   present_ = present;
-  if (auto tell = listener_) tell(platform::NetworkEvent::Changed);
+  tell(platform::NetworkEvent::Changed);
 }
 
 bool SimNetwork::setOpenFiles(std::string_view share, int openFiles) {

@@ -105,8 +105,9 @@ class SimNetwork final : public platform::Network,
 
   // Changes to the network while it runs (a server going down, files being
   // closed); false when no such server or share exists. A server coming or
-  // going and the network coming or going are told to the listener.
-  bool setReachable(std::string_view server, bool reachable);
+  // going and the network coming or going are told to the listener, unless
+  // `told` is false: a server switched on elsewhere changes nothing here.
+  bool setReachable(std::string_view server, bool reachable, bool told = true);
   bool setOpenFiles(std::string_view share, int openFiles);  // share as "\\SERVER\share"
   void setNetworkPresent(bool present);
   // Calls that carry only characters up to `highest` (U+00FF: Latin-1, as the
@@ -115,7 +116,6 @@ class SimNetwork final : public platform::Network,
   void setHighestCarried(char32_t highest) { highestCarried_ = highest; }
 
   // platform::NetworkEvents: the changes above, as they are made.
-  void setListener(Listener listener) override { listener_ = std::move(listener); }
   [[nodiscard]] std::string uncarried(std::string_view text) const override;
 
   const std::filesystem::path& statePath() const { return state_.path(); }
@@ -154,7 +154,6 @@ class SimNetwork final : public platform::Network,
   std::array<int, kCallKinds> calls_{};
   std::unordered_map<platform::EnumHandle, Cursor> enums_;
   platform::EnumHandle nextHandle_ = 1;
-  Listener listener_;
 };
 
 }  // namespace quilbert::sim

@@ -1,6 +1,8 @@
 #include "platform/smb/drives_folder.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +19,7 @@ namespace {
 
 constexpr std::string_view kShareMount = "smb-share:";
 constexpr char kMountsFile[] = ".mounts";
+constexpr char kMountsLock[] = ".mounts.lock";
 
 std::string lastPart(const std::string& path) {
   return path.substr(path.find_last_of('/') + 1);
@@ -85,8 +88,9 @@ bool parseSharePath(const std::string& path, ShareLink& out) {
   return true;
 }
 
-DrivesFolder::DrivesFolder(std::string folder, std::string fuseRoot)
-    : folder_(std::move(folder)), fuseRoot_(std::move(fuseRoot)) {
+DrivesFolder::DrivesFolder(std::string folder, std::string fuseRoot,
+                           std::function<std::string()> session)
+    : folder_(std::move(folder)), fuseRoot_(std::move(fuseRoot)), session_(std::move(session)) {
   while (folder_.size() > 1 && folder_.back() == '/') folder_.pop_back();
   while (fuseRoot_.size() > 1 && fuseRoot_.back() == '/') fuseRoot_.pop_back();
 }
@@ -199,11 +203,24 @@ std::string DrivesFolder::unlink(char letter) const {
   return {};
 }
 
-std::vector<std::string> DrivesFolder::mounts() const {
+std::vector<std::string> DrivesFolder::listedMounts() const {
   std::vector<std::string> names;
-  if (!open(false).empty()) return names;
+  // The FUSE root's own listing is gvfs's list of mounts: no server is asked.
+  DIR* root = ::opendir(fuseRoot_.c_str());
+  if (root == nullptr) return names;
+  while (const dirent* entry = ::readdir(root)) {
+    if (std::string_view(entry->d_name).rfind(kShareMount, 0) == 0)
+      names.emplace_back(entry->d_name);
+  }
+  ::closedir(root);
+  return names;
+}
+
+std::vector<std::pair<std::string, std::string>> DrivesFolder::records() const {
+  std::vector<std::pair<std::string, std::string>> found;
+  if (!open(false).empty()) return found;
   const int fd = ::openat(fd_, kMountsFile, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) return names;
+  if (fd < 0) return found;
   std::string text;
   std::array<char, 4096> buffer{};
   ssize_t n = 0;
@@ -214,8 +231,23 @@ std::vector<std::string> DrivesFolder::mounts() const {
   for (std::size_t start = 0; start < text.size();) {
     std::size_t end = text.find('\n', start);
     if (end == std::string::npos) end = text.size();
-    if (end > start) names.push_back(text.substr(start, end - start));
+    const std::string line = text.substr(start, end - start);
+    // "name TAB session"; a line without a session is of an earlier one.
+    const std::size_t tab = line.find('\t');
+    if (!line.empty()) {
+      found.emplace_back(line.substr(0, tab),
+                         tab == std::string::npos ? std::string() : line.substr(tab + 1));
+    }
     start = end + 1;
+  }
+  return found;
+}
+
+std::vector<std::string> DrivesFolder::mounts() const {
+  std::vector<std::string> names;
+  const std::string session = session_ ? session_() : std::string();
+  for (auto& [name, of] : records()) {
+    if (!session.empty() && of == session) names.push_back(name);
   }
   return names;
 }
@@ -226,27 +258,37 @@ bool DrivesFolder::mountedHere(const std::string& mountRoot) const {
 }
 
 void DrivesFolder::rememberMount(const std::string& mountRoot, bool mountedHere) const {
-  std::vector<std::string> names = mounts();
-  const std::string name = lastPart(mountRoot);
-  const auto found = std::find(names.begin(), names.end(), name);
-  if ((found != names.end()) == mountedHere || !open(mountedHere).empty()) return;
-  if (mountedHere) {
-    names.push_back(name);
-  } else {
-    names.erase(found);
+  const std::string session = session_ ? session_() : std::string();
+  if (session.empty() || !open(mountedHere).empty()) return;
+  // The command line and the resident program may both write the record.
+  const int lock = ::openat(fd_, kMountsLock, O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (lock < 0) return;
+  while (::flock(lock, LOCK_EX) != 0 && errno == EINTR) {
   }
+  // Only this session's mounts that gvfs still lists are kept: a name of an
+  // earlier session may be the file manager's mount of the share by now.
+  const std::vector<std::string> listed = listedMounts();
+  std::vector<std::string> names;
+  for (const std::string& name : mounts()) {
+    if (std::find(listed.begin(), listed.end(), name) != listed.end()) names.push_back(name);
+  }
+  const std::string name = lastPart(mountRoot);
+  names.erase(std::remove(names.begin(), names.end(), name), names.end());
+  if (mountedHere) names.push_back(name);
   std::string text;
-  for (const std::string& n : names) text += n + "\n";
+  for (const std::string& n : names) text += n + "\t" + session + "\n";
   // Written beside and renamed into place: a reader never sees half a list.
   const std::string temporary = std::string(kMountsFile) + ".new";
   const int fd =
       ::openat(fd_, temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (fd < 0) return;
-  const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-  ::close(fd);
-  if (!written || ::renameat(fd_, temporary.c_str(), fd_, kMountsFile) != 0) {
-    ::unlinkat(fd_, temporary.c_str(), 0);
+  if (fd >= 0) {
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    ::close(fd);
+    if (!written || ::renameat(fd_, temporary.c_str(), fd_, kMountsFile) != 0) {
+      ::unlinkat(fd_, temporary.c_str(), 0);
+    }
   }
+  ::close(lock);
 }
 
 }  // namespace quilbert::smb

@@ -11,7 +11,9 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quilbert::smb {
@@ -41,8 +43,10 @@ struct LetterEntry {
 
 class DrivesFolder {
  public:
-  // `fuseRoot`: the folder in which gvfs's FUSE daemon shows its mounts.
-  DrivesFolder(std::string folder, std::string fuseRoot);
+  // `fuseRoot`: the folder in which gvfs's FUSE daemon shows its mounts;
+  // `session`: names the desktop session (asked only when the mounts'
+  // record is used; empty: none, and no mount is taken as this program's).
+  DrivesFolder(std::string folder, std::string fuseRoot, std::function<std::string()> session = {});
   ~DrivesFolder();
   DrivesFolder(const DrivesFolder&) = delete;
   DrivesFolder& operator=(const DrivesFolder&) = delete;
@@ -62,17 +66,24 @@ class DrivesFolder {
   // Removes the letter's link; an empty string or what went wrong.
   [[nodiscard]] std::string unlink(char letter) const;
 
-  // The mounts this program made (by the name of their FUSE folder), kept in
-  // the folder beside the links: only those are ever unmounted, never one the
-  // file manager or the user had made before.
+  // The mounts this program made in this session (by the name of their FUSE
+  // folder), kept in the folder beside the links: only those are ever
+  // unmounted, never one the file manager or the user had made before. The
+  // record is rewritten under a lock, without the mounts gvfs no longer
+  // lists nor those of an earlier session.
   [[nodiscard]] bool mountedHere(const std::string& mountRoot) const;
   void rememberMount(const std::string& mountRoot, bool mountedHere) const;
+  // The share mounts gvfs lists now (the names of their FUSE folders).
+  [[nodiscard]] std::vector<std::string> listedMounts() const;
 
  private:
   [[nodiscard]] std::vector<std::string> mounts() const;
+  // The record's lines: mount name and session.
+  [[nodiscard]] std::vector<std::pair<std::string, std::string>> records() const;
 
   std::string folder_;
   std::string fuseRoot_;
+  std::function<std::string()> session_;
   mutable int fd_ = -1;
 };
 

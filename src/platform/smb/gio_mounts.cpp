@@ -181,6 +181,19 @@ MountResult GioMounts::mount(const std::string& uri, const Credentials& credenti
   return r;
 }
 
+std::string GioMounts::sessionId() {
+  GError* error = nullptr;
+  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error);
+  if (bus == nullptr) {
+    g_clear_error(&error);
+    return {};
+  }
+  const gchar* guid = g_dbus_connection_get_guid(bus);
+  std::string id = guid != nullptr ? guid : "";
+  g_object_unref(bus);
+  return id;
+}
+
 std::string GioMounts::fuseRoot() {
   // Where gvfsd starts its FUSE daemon: the runtime folder, or the cache
   // folder without one, as GLib picks it.

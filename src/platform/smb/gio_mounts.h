@@ -48,6 +48,9 @@ class GioMounts {
   // telling later whether gvfs completed it). A share already mounted counts
   // as mounted.
   static MountResult mount(const std::string& uri, const Credentials& credentials, int timeoutMs);
+  // Names the session bus, on which gvfs holds the mounts: a new one is a new
+  // session, whose mounts owe nothing to the last. Empty without a bus.
+  static std::string sessionId();
   // The folder in which gvfs's FUSE daemon shows the mounts.
   static std::string fuseRoot();
   // The FUSE path of a location inside a mount; empty when gvfs offers none.

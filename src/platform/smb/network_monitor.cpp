@@ -22,6 +22,7 @@ struct NetworkMonitor::Gio {
   gulong changedHandler = 0;
   BusWatch sleep;    // logind, on the system bus
   BusWatch unmount;  // gvfs, on the session bus
+  BusWatch keyring;  // the Secret Service's collections, on the session bus
   guint unmountTimer = 0;
   NetworkMonitor* owner = nullptr;
 };
@@ -70,6 +71,14 @@ void onUnmounted(GDBusConnection* /*bus*/, const gchar* /*sender*/, const gchar*
         return G_SOURCE_REMOVE;
       },
       gio);
+}
+
+// A collection of the keyring changed (unlocked at log-on, most often): a
+// letter waiting for its password may now have it.
+void onKeyringChanged(GDBusConnection* /*bus*/, const gchar* /*sender*/, const gchar* /*path*/,
+                      const gchar* /*interface*/, const gchar* /*signal*/, GVariant* /*parameters*/,
+                      gpointer self) {
+  static_cast<NetworkMonitor*>(self)->tell(platform::NetworkEvent::Changed);
 }
 
 void onBus(GObject* /*source*/, GAsyncResult* result, gpointer data) {
@@ -125,6 +134,15 @@ NetworkMonitor::NetworkMonitor() : gio_(new Gio) {
             G_DBUS_SIGNAL_FLAGS_NONE, onUnmounted, gio, nullptr);
       },
       gio_);
+  watchBus(
+      G_BUS_TYPE_SESSION, gio_->keyring,
+      [](GDBusConnection* bus, gpointer self) {
+        return g_dbus_connection_signal_subscribe(
+            bus, nullptr, "org.freedesktop.DBus.Properties", "PropertiesChanged", nullptr,
+            "org.freedesktop.Secret.Collection", G_DBUS_SIGNAL_FLAGS_NONE, onKeyringChanged, self,
+            nullptr);
+      },
+      this);
 }
 
 NetworkMonitor::~NetworkMonitor() {
@@ -133,11 +151,8 @@ NetworkMonitor::~NetworkMonitor() {
   if (gio_->unmountTimer != 0) g_source_remove(gio_->unmountTimer);
   unwatch(gio_->sleep);
   unwatch(gio_->unmount);
+  unwatch(gio_->keyring);
   delete gio_;
-}
-
-void NetworkMonitor::tell(platform::NetworkEvent event) {
-  if (auto listener = listener_) listener(event);
 }
 
 }  // namespace quilbert::smb

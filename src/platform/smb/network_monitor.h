@@ -17,16 +17,13 @@ class NetworkMonitor final : public platform::NetworkEvents {
   NetworkMonitor(const NetworkMonitor&) = delete;
   NetworkMonitor& operator=(const NetworkMonitor&) = delete;
 
-  void setListener(Listener listener) override { listener_ = std::move(listener); }
-
-  // Tells the listener, as the signals do (public for the C callbacks).
-  void tell(platform::NetworkEvent event);
+  // Tells the listeners, as the signals do (public for the C callbacks).
+  using platform::NetworkEvents::tell;
 
   struct Gio;  // the GIO objects, known to the callbacks only
 
  private:
   Gio* gio_;
-  Listener listener_;
 };
 
 }  // namespace quilbert::smb

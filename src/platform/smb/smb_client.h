@@ -14,6 +14,8 @@ struct Credentials {
   std::string user;  // empty with an empty password: anonymous (guest)
   std::string domain;
   std::string password;
+  // The user's Kerberos ticket first; the password, if any, only after it.
+  bool kerberos = false;
 
   Credentials() = default;
   Credentials(const Credentials&) = default;
@@ -52,9 +54,11 @@ class SmbClient {
 };
 
 // Whether something accepts TCP connections at one of `addresses` (numeric,
-// tried in order) on `port`, all within the bound: 0, or the errno of the
-// failure (ETIMEDOUT for no answer in time). `answered` gets the index of the
-// address that answered (connected or refused).
+// in the resolver's order, each started a short delay after the one before
+// unless it failed sooner) on `port`, all within the bound: 0, ECONNREFUSED
+// when none connects and one refused, or the errno of the failure (ETIMEDOUT
+// for no answer in time). `answered` gets the index of the address that
+// connected, else of the first that refused.
 int probeTcp(const std::vector<std::string>& addresses, int port, int timeoutMs,
              std::size_t* answered = nullptr);
 

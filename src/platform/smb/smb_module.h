@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/credentials.h"
 #include "platform/discovery.h"
 #include "platform/drives.h"
 #include "platform/network.h"
@@ -26,6 +27,8 @@ struct OpenedNetwork {
   // The machine's network changes and wake-ups, when the network tells them.
   std::unique_ptr<platform::NetworkEvents> ownEvents;
   platform::NetworkEvents* events = nullptr;
+  // Where passwords are kept outside the file (null: only in the file).
+  std::unique_ptr<platform::PasswordStore> passwords;
 };
 
 // What the program lends the real network.
@@ -37,6 +40,11 @@ struct ModuleHooks {
   platform::ComputerFinder findComputers;
   // The name of the entry they are listed under; may be empty.
   platform::ContainerName foundComputersName;
+  // The note of their groups when more answered than were kept; may be empty.
+  platform::ContainerName foundComputersMore;
+  // The names of the network's own entries in the program's language; may be empty.
+  platform::ContainerName providerName;
+  platform::ContainerName otherServersName;
 };
 
 // The module's entry: the real network as the environment sets it up

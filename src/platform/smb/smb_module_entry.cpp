@@ -1,6 +1,7 @@
 // The one symbol the real network's module exports.
 #include <type_traits>
 
+#include "platform/smb/keyring.h"
 #include "platform/smb/network_monitor.h"
 #include "platform/smb/smb_module.h"
 #include "platform/smb/smb_network.h"
@@ -11,6 +12,10 @@ extern "C" __attribute__((visibility("default"))) void quilbert_smb_open(
   options.configuredRemotes = hooks.configuredRemotes;
   options.findComputers = hooks.findComputers;
   options.foundComputersName = hooks.foundComputersName;
+  options.foundComputersMore = hooks.foundComputersMore;
+  options.providerName = hooks.providerName;
+  options.otherServersName = hooks.otherServersName;
+  out.passwords = std::make_unique<quilbert::smb::Keyring>(options.port);
   auto network = std::make_unique<quilbert::smb::SmbNetwork>(std::move(options));
   out.drives = network.get();
   out.network = std::move(network);

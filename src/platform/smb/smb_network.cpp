@@ -17,6 +17,7 @@
 
 #include "platform/smb/bounded.h"
 #include "platform/smb/gio_mounts.h"
+#include "platform/smb/kerberos_ticket.h"
 #include "platform/smb/mdns.h"
 #include "platform/smb/name_lookup.h"
 #include "platform/smb/smbclient_library.h"
@@ -195,9 +196,14 @@ SmbOptions SmbOptions::fromEnvironment() {
 SmbNetwork::SmbNetwork(SmbOptions options)
     : options_(std::move(options)),
       fuseRoot_(GioMounts::fuseRoot()),
-      drives_(options_.drivesFolder, fuseRoot_),
+      drives_(options_.drivesFolder, fuseRoot_,
+              [this] {
+                if (!session_) session_ = GioMounts::sessionId();
+                return *session_;
+              }),
       client_(options_.port, options_.timeoutMs),
-      found_(options_.findComputers, platform::kDisplayDomain, options_.foundComputersName) {}
+      found_(options_.findComputers, platform::kDisplayDomain, options_.foundComputersName,
+             options_.foundComputersMore) {}
 
 std::string SmbNetwork::effectiveUser(const std::string& login) const {
   const std::string& name = login.empty() ? options_.logonUser : login;
@@ -269,12 +275,18 @@ SmbNetwork::Reached SmbNetwork::reach(const std::string& server) {
 int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials,
                            const Reached& reached) {
   const bool unresolved = reached.code == kUnresolved;
-  // libsmbclient is handed the address found, so that it looks up nothing.
-  const std::string& host = unresolved ? remote.server : reached.address;
+  // libsmbclient is handed the address found, so that it looks up nothing;
+  // but a Kerberos ticket is for a server's name, never for an address.
+  const std::string& host = unresolved || credentials.kerberos ? remote.server : reached.address;
   const std::string server = serverUrl(host);
-  int error =
-      client_.check(server + "/" + uriPart(remote.share) + uriPath(remote.folder), credentials);
-  if (error == 0) return neterr::kOk;
+  const std::string shareUrl = server + "/" + uriPart(remote.share) + uriPath(remote.folder);
+  // The login first, on the server's IPC$ (no RPC service needed): a refused
+  // one costs the account one failed logon, and a share that refuses a good
+  // one is told apart from it without offering the password a second time.
+  // Samba refuses the IPC$ folder itself after a good login: only a refusal
+  // of access says the login failed. A name only NetBIOS knows has its share
+  // asked at once, and any refusal is the login's.
+  int error = client_.check(unresolved ? shareUrl : server + "/IPC$", credentials);
   if (error == EOVERFLOW) {
     std::cerr << "quilbert: \\\\" << remote.server << "\\" << remote.share
               << ": the login or password is longer than the SMB library can pass on (255 "
@@ -282,21 +294,25 @@ int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials,
     return neterr::kInvalidPasswordName;
   }
   // Not found by libsmbclient either: no such server, whatever it says.
-  if (unresolved && (error == EINVAL || error == ECONNREFUSED || error == ETIMEDOUT ||
-                     error == EHOSTUNREACH || error == ENETUNREACH || error == ENOENT)) {
+  if (unresolved && (error == ECONNREFUSED || error == ETIMEDOUT || error == EHOSTUNREACH ||
+                     error == ENETUNREACH || error == EINVAL || error == ENOENT)) {
     remember(remote.server, neterr::kBadNetPath);
     return neterr::kBadNetPath;
   }
-  if (error == ENOENT || error == ENOTDIR || error == ENODEV) return neterr::kBadNetName;
-  if (error == EACCES || error == EPERM || error == EINVAL) {
-    // Refused at the share or at the login: a session on IPC$ tells. Samba
-    // refuses the IPC$ folder itself even after a good login, so only a
-    // refusal of access (or libsmbclient's own refusal to log on a user
-    // without a password) means the login failed.
-    const int login = client_.check(server + "/IPC$", credentials);
-    return login == EACCES || login == EPERM || login == EINVAL ? neterr::kLogonFailure
-                                                                : neterr::kAccessDenied;
+  // libsmbclient gives one errno for every refused logon (a wrong password, a
+  // locked, disabled or expired account), and EINVAL when it will not log a
+  // user on without a password: all are told as a wrong login.
+  const bool noPassword = !credentials.user.empty() && credentials.password.empty();
+  if (error == EACCES || error == EPERM || (error == EINVAL && noPassword)) {
+    return neterr::kLogonFailure;
   }
+  // No answer there is none from the share either.
+  if (!unresolved && error != ETIMEDOUT) {
+    error = client_.check(shareUrl, credentials);
+    if (error == EACCES || error == EPERM || error == EINVAL) return neterr::kAccessDenied;
+  }
+  if (error == 0) return neterr::kOk;
+  if (error == ENOENT || error == ENOTDIR || error == ENODEV) return neterr::kBadNetName;
   if (error == ETIMEDOUT) remember(remote.server, neterr::kNetworkUnreachable);
   return codeOfReach(error);
 }
@@ -408,6 +424,16 @@ void SmbNetwork::releaseAbandoned() {
   }
 }
 
+std::string SmbNetwork::providerName() const {
+  std::string name = options_.providerName ? options_.providerName() : std::string();
+  return name.empty() ? kProviderName : name;
+}
+
+std::string SmbNetwork::otherServersName() const {
+  std::string name = options_.otherServersName ? options_.otherServersName() : std::string();
+  return name.empty() ? kOtherServers : name;
+}
+
 SmbNetwork::~SmbNetwork() {
   if (watch_ != 0) g_source_remove(watch_);
   // gvfs completes a mount it was handed the login for even after the
@@ -425,18 +451,10 @@ SmbNetwork::~SmbNetwork() {
 // Known by the list of gvfs's FUSE folder, which its daemon answers by itself
 // while the server is away; a share's own folder would ask the server.
 bool SmbNetwork::mountGone(const ShareLink& link) {
-  DIR* root = ::opendir(fuseRoot_.c_str());
-  if (root == nullptr) return false;  // no FUSE daemon: nothing known
-  const std::string name = link.mountRoot.substr(link.mountRoot.find_last_of('/') + 1);
-  bool listed = false;
-  while (const dirent* entry = ::readdir(root)) {
-    if (name == entry->d_name) {
-      listed = true;
-      break;
-    }
-  }
-  ::closedir(root);
-  return !listed;
+  if (::access(fuseRoot_.c_str(), F_OK) != 0) return false;  // no FUSE daemon: nothing known
+  const auto listed = drives_.listedMounts();
+  return std::find(listed.begin(), listed.end(),
+                   link.mountRoot.substr(link.mountRoot.find_last_of('/') + 1)) == listed.end();
 }
 
 // Whether this process lacks what connecting needs: the desktop's mount
@@ -490,6 +508,9 @@ int SmbNetwork::addConnection(const NetResource& resource, const std::string& pa
     }
     uriUser += uriPart(credentials.user);
   }
+  // The user's Kerberos ticket first when one serves the login (any ticket,
+  // for a letter with neither login nor password).
+  credentials.kerberos = (!userName.empty() || password.empty()) && kerberosTicketFor(userName);
 
   // One user per server, as Windows holds it.
   for (const LetterEntry& e : drives_.readAll()) {
@@ -502,9 +523,13 @@ int SmbNetwork::addConnection(const NetResource& resource, const std::string& pa
 
   const Reached reached = reach(remote.server);
   if (reached.code != neterr::kOk && reached.code != kUnresolved) return reached.code;
-  if (const int code = checkShare(remote, credentials, reached); code != neterr::kOk) {
-    return code;
+  int code = checkShare(remote, credentials, reached);
+  if (code != neterr::kOk && credentials.kerberos && userName.empty()) {
+    // A ticket this server does not take: a guest, as without one.
+    credentials.kerberos = false;
+    code = checkShare(remote, credentials, reached);
   }
+  if (code != neterr::kOk) return code;
   return mountAndLink(letter, remote, credentials, uriUser);
 }
 
@@ -667,7 +692,7 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
       r.usage = platform::kUsageConnectable;
       r.localName = std::string(1, static_cast<char>('A' + i)) + ":";
       r.remoteName = remoteName(entries[i].link);
-      r.provider = kProviderName;
+      r.provider = providerName();
       cursor.records.push_back(std::move(r));
     }
     handle = nextHandle_++;
@@ -675,7 +700,9 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
     return neterr::kOk;
   }
   if (scope != platform::kScopeGlobalNet) return neterr::kInvalidParameter;
-  auto record = [](std::uint32_t display, std::string remote, std::string comment) {
+  const std::string provider = providerName();
+  const std::string others = otherServersName();
+  auto record = [&provider](std::uint32_t display, std::string remote, std::string comment) {
     NetResource r;
     r.scope = platform::kScopeGlobalNet;
     r.displayType = display;
@@ -684,13 +711,13 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
                                                  : platform::kUsageContainer;
     r.remoteName = std::move(remote);
     if (!comment.empty()) r.comment = std::move(comment);
-    r.provider = kProviderName;
+    r.provider = provider;
     return r;
   };
   std::vector<ListEntry> entries;
   const std::string remote = container != nullptr ? container->remoteName.value_or("") : "";
   if (container == nullptr) {
-    cursor.records.push_back(record(platform::kDisplayNetwork, kProviderName, ""));
+    cursor.records.push_back(record(platform::kDisplayNetwork, provider, ""));
   } else if (found_.children(*container, cursor.records)) {
     // the workgroups and domains found, or a group's computers
   } else if (remote.rfind("\\\\", 0) == 0) {
@@ -717,7 +744,7 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
       if (e.type != SMBC_FILE_SHARE || e.name.empty() || e.name.back() == '$') continue;
       cursor.records.push_back(record(platform::kDisplayShare, remote + "\\" + e.name, e.comment));
     }
-  } else if (container->displayType == platform::kDisplayNetwork || remote == kProviderName) {
+  } else if (container->displayType == platform::kDisplayNetwork || remote == provider) {
     if (listing("smb://", entries) == neterr::kOk) {
       for (const ListEntry& e : entries) {
         if (e.type == SMBC_WORKGROUP) {
@@ -725,9 +752,10 @@ int SmbNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
         }
       }
     }
-    cursor.records.push_back(record(platform::kDisplayDomain, kOtherServers, ""));
+    // A group of servers, not a domain: the report heads it as such.
+    cursor.records.push_back(record(platform::kDisplayGroup, others, ""));
     if (auto found = found_.container()) cursor.records.push_back(std::move(*found));
-  } else if (remote == kOtherServers) {
+  } else if (remote == others) {
     for (const std::string& server : otherServers()) {
       cursor.records.push_back(record(platform::kDisplayServer, "\\\\" + server, ""));
     }

@@ -44,6 +44,9 @@ struct SmbOptions {
   // beside the announced servers when set.
   platform::ComputerFinder findComputers;
   platform::ContainerName foundComputersName;  // default: kFoundComputers
+  platform::ContainerName foundComputersMore;  // default: kMoreAnswered
+  platform::ContainerName providerName;        // default: kProviderName
+  platform::ContainerName otherServersName;    // default: kOtherServers
 
   // QUILBERT_DRIVES (default ~/Drives, the home folder taken from the password
   // database when HOME is unset), QUILBERT_SMB_PORT,
@@ -108,6 +111,9 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   const DrivesFolder& drivesFolder() const { return drives_; }
 
  private:
+  // The names of its own entries, in the program's language when it lends them.
+  [[nodiscard]] std::string providerName() const;
+  [[nodiscard]] std::string otherServersName() const;
   struct Cursor {
     std::vector<platform::NetResource> records;
     std::size_t next = 0;
@@ -143,6 +149,7 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
 
   SmbOptions options_;
   std::string fuseRoot_;
+  std::optional<std::string> session_;  // the session bus's name, once asked
   DrivesFolder drives_;
   std::optional<OpenFiles> openFiles_;
   bool inPass_ = false;

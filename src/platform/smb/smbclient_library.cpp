@@ -20,6 +20,8 @@ Loaded load() {
   library.take("smbc_free_context", c.freeContext);
   library.take("smbc_init_context", c.initContext);
   library.take("smbc_setOptionNoAutoAnonymousLogin", c.setNoAutoAnonymousLogin);
+  library.take("smbc_setOptionUseKerberos", c.setUseKerberos);
+  library.take("smbc_setOptionFallbackAfterKerberos", c.setFallbackAfterKerberos);
   library.take("smbc_setOptionUserData", c.setUserData);
   library.take("smbc_getOptionUserData", c.getUserData);
   library.take("smbc_setFunctionAuthDataWithContext", c.setAuthFunction);

@@ -15,6 +15,8 @@ struct SmbClientCalls {
   decltype(&smbc_free_context) freeContext;
   decltype(&smbc_init_context) initContext;
   decltype(&smbc_setOptionNoAutoAnonymousLogin) setNoAutoAnonymousLogin;
+  decltype(&smbc_setOptionUseKerberos) setUseKerberos;
+  decltype(&smbc_setOptionFallbackAfterKerberos) setFallbackAfterKerberos;
   decltype(&smbc_setOptionUserData) setUserData;
   decltype(&smbc_getOptionUserData) getUserData;
   decltype(&smbc_setFunctionAuthDataWithContext) setAuthFunction;

@@ -1,6 +1,9 @@
 #include "platform/win32/win32_network.h"
 
+// winsock2.h must come before windows.h.
 #include <windows.h>
+#include <winsock2.h>
+#include <ws2tcpip.h>
 // winnetwk.h needs the types of windows.h first.
 #include <winnetwk.h>
 // lm.h needs the types of windows.h first.
@@ -27,6 +30,42 @@ constexpr int kNoAnsiForm = ERROR_NO_UNICODE_TRANSLATION;
 // are read into a buffer far larger than any record and handed out from
 // here in the caller's batch sizes.
 constexpr DWORD kReadBuffer = 64U * 1024U;
+
+// Whether the resolver takes `name` to `address` (numeric, perhaps with a
+// "%zone"): only then may a found computer's shares go by its name, which the
+// computer chose itself; otherwise they go by the address it answered from.
+bool nameReaches(const std::string& name, const std::string& address) {
+  WSADATA data;
+  if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return false;
+  const std::string wanted = address.substr(0, address.find('%'));
+  addrinfo hints{};
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  bool reaches = false;
+  if (getaddrinfo(name.c_str(), nullptr, &hints, &found) == 0) {
+    for (const addrinfo* a = found; a != nullptr && !reaches; a = a->ai_next) {
+      char host[INET6_ADDRSTRLEN] = {};
+      const void* raw = a->ai_family == AF_INET
+                            ? static_cast<const void*>(
+                                  &reinterpret_cast<const sockaddr_in*>(a->ai_addr)->sin_addr)
+                            : static_cast<const void*>(
+                                  &reinterpret_cast<const sockaddr_in6*>(a->ai_addr)->sin6_addr);
+      reaches = inet_ntop(a->ai_family, raw, host, sizeof host) != nullptr && wanted == host;
+    }
+    freeaddrinfo(found);
+  }
+  WSACleanup();
+  return reaches;
+}
+
+// An address as a UNC path's host: IPv6 in the literal form Windows reads
+// ("fe80--1s3.ipv6-literal.net").
+std::string uncHost(std::string address) {
+  if (address.find(':') == std::string::npos) return address;
+  std::replace(address.begin(), address.end(), ':', '-');
+  std::replace(address.begin(), address.end(), '%', 's');
+  return address + ".ipv6-literal.net";
+}
 
 // The strings of a NETRESOURCEA, kept alive while mpr reads them.
 struct AnsiResource {
@@ -106,7 +145,10 @@ int Win32Network::addConnection(const NetResource& resource, const std::string& 
   const auto pass = win32::toAnsi(password);
   const auto user = win32::toAnsi(userName);
   if (!r.ok || !pass || !user) return kNoAnsiForm;
-  return static_cast<int>(WNetAddConnection2A(&r.record, pass->c_str(), user->c_str(), flags));
+  // A login without a password: NULL, so that the SMB client takes the
+  // password the Credential Manager keeps for the server.
+  const char* given = password.empty() && !userName.empty() ? nullptr : pass->c_str();
+  return static_cast<int>(WNetAddConnection2A(&r.record, given, user->c_str(), flags));
 }
 
 std::string Win32Network::uncarried(std::string_view text) const {
@@ -272,7 +314,9 @@ int Win32Network::enumResource(EnumHandle handle, std::int32_t& count,
 }
 
 // The container of the computers found, a group of them, or the shares of
-// one (NetShareEnum at its address: its name may be known to no resolver).
+// one (NetShareEnum at the address it answered from, which discovery vetted;
+// never at the name it gave, which would send the user's logon wherever
+// that name leads).
 int Win32Network::openFound(const NetResource& container, EnumHandle& handle) {
   Enumeration e;
   e.finished = true;
@@ -280,11 +324,14 @@ int Win32Network::openFound(const NetResource& container, EnumHandle& handle) {
   if (!found_.children(container, children)) {
     const std::string address = found_.addressOf(container);
     if (address.empty()) return ERROR_BAD_NET_NAME;
-    std::wstring server = win32::widen(address);
+    std::wstring at = win32::widen(address);
+    const std::string named = container.remoteName.value_or("");
+    const std::string server =
+        nameReaches(named.substr(2), address) ? named : "\\\\" + uncHost(address);
     SHARE_INFO_1* shares = nullptr;
     DWORD read = 0;
     DWORD total = 0;
-    const NET_API_STATUS rc = NetShareEnum(server.data(), 1, reinterpret_cast<LPBYTE*>(&shares),
+    const NET_API_STATUS rc = NetShareEnum(at.data(), 1, reinterpret_cast<LPBYTE*>(&shares),
                                            MAX_PREFERRED_LENGTH, &read, &total, nullptr);
     if (rc != NERR_Success && rc != ERROR_MORE_DATA) return static_cast<int>(rc);
     for (DWORD i = 0; i < read; ++i) {
@@ -299,7 +346,7 @@ int Win32Network::openFound(const NetResource& container, EnumHandle& handle) {
       r.type = RESOURCETYPE_DISK;
       r.displayType = RESOURCEDISPLAYTYPE_SHARE;
       r.usage = RESOURCEUSAGE_CONNECTABLE;
-      r.remoteName = container.remoteName.value_or("") + "\\" + name;
+      r.remoteName = server + "\\" + name;
       if (shares[i].shi1_remark != nullptr && shares[i].shi1_remark[0] != 0) {
         r.comment = win32::narrow(shares[i].shi1_remark);
       }

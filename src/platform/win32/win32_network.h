@@ -20,8 +20,9 @@ namespace quilbert::platform {
 // address each answered from.
 class Win32Network : public Network {
  public:
-  explicit Win32Network(ComputerFinder find = {}, ContainerName name = {})
-      : found_(std::move(find), kDisplayNetwork, std::move(name)) {}
+  explicit Win32Network(ComputerFinder find = {}, ContainerName name = {},
+                        ContainerName moreNote = {})
+      : found_(std::move(find), kDisplayNetwork, std::move(name), std::move(moreNote)) {}
   ~Win32Network() override;
   Win32Network(const Win32Network&) = delete;
   Win32Network& operator=(const Win32Network&) = delete;

@@ -93,7 +93,7 @@ void Win32NetworkEvents::changed() {
 
 void Win32NetworkEvents::tell(NetworkEvent event) {
   if (event == NetworkEvent::Changed) pending_ = false;
-  if (auto listener = listener_) listener(event);
+  NetworkEvents::tell(event);
 }
 
 }  // namespace quilbert::platform

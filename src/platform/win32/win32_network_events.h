@@ -19,8 +19,6 @@ class Win32NetworkEvents final : public NetworkEvents {
   Win32NetworkEvents(const Win32NetworkEvents&) = delete;
   Win32NetworkEvents& operator=(const Win32NetworkEvents&) = delete;
 
-  void setListener(Listener listener) override { listener_ = std::move(listener); }
-
   // For the window procedure and the IP Helper callbacks.
   void changed();  // any thread: one message for a burst of changes
   void tell(NetworkEvent event);
@@ -29,7 +27,6 @@ class Win32NetworkEvents final : public NetworkEvents {
   void* window_ = nullptr;
   void* handles_[3] = {};
   std::atomic<bool> pending_{false};
-  Listener listener_;
 };
 
 }  // namespace quilbert::platform

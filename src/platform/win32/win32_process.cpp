@@ -21,6 +21,7 @@ namespace {
 constexpr wchar_t kWindowClass[] = L"QuilbertActivation";
 // Our own class's window: a private message number cannot be confused.
 constexpr UINT kActivateMessage = WM_APP + 1;
+constexpr UINT kChangedMessage = WM_APP + 2;
 // How long a second instance looks for the first one's window, which may
 // not exist yet while that one starts.
 constexpr auto kActivationTimeout = std::chrono::milliseconds(500);
@@ -87,11 +88,12 @@ LRESULT CALLBACK activationProc(HWND window, UINT message, WPARAM wParam, LPARAM
   if (message == WM_NCCREATE) {
     const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  } else if (message == kActivateMessage) {
-    const auto* onActivate =
-        reinterpret_cast<const std::function<void()>*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (onActivate != nullptr) {
-      auto callback = *onActivate;  // the callback may replace itself
+  } else if (message == kActivateMessage || message == kChangedMessage) {
+    const auto* listeners =
+        reinterpret_cast<const Win32Process::Listeners*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    if (listeners != nullptr) {
+      // A copy: the callback may replace itself.
+      auto callback = message == kActivateMessage ? listeners->activate : listeners->changed;
       if (callback) callback();
     }
     return 0;
@@ -181,34 +183,44 @@ bool Win32Process::claimSingleInstance() {
       std::fprintf(stderr, "quilbert: the single-instance lock is held by another user\n");
       return true;
     }
-    requestActivation(user);
+    post(user, kActivateMessage, true, kActivationTimeout);
     return false;
   }
   mutex_ = mutex;
   return true;
 }
 
-void Win32Process::requestActivation(const std::wstring& user) const {
-  const auto deadline = std::chrono::steady_clock::now() + kActivationTimeout;
+bool Win32Process::post(const std::wstring& user, unsigned message, bool handForeground,
+                        std::chrono::milliseconds patience) const {
+  const auto deadline = std::chrono::steady_clock::now() + patience;
   for (;;) {
-    // Only a window of the same user's process gets the foreground handed on.
+    // Only a window of the same user's process is told.
     HWND first = nullptr;
     while ((first = FindWindowExW(HWND_MESSAGE, first, kWindowClass, name_.c_str())) != nullptr) {
       if (windowUser(first) != user) continue;
       // The user started us, so we may hand the foreground on to the first one.
       DWORD pid = 0;
       GetWindowThreadProcessId(first, &pid);
-      if (pid != 0) AllowSetForegroundWindow(pid);
-      PostMessageW(first, kActivateMessage, 0, 0);
-      return;
+      if (handForeground && pid != 0) AllowSetForegroundWindow(pid);
+      PostMessageW(first, message, 0, 0);
+      return true;
     }
-    if (std::chrono::steady_clock::now() >= deadline) return;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
 }
 
+void Win32Process::tellConnectionsChanged() {
+  const std::wstring user = processUser(GetCurrentProcess());
+  if (!user.empty()) post(user, kChangedMessage, false, std::chrono::milliseconds(0));
+}
+
+void Win32Process::listenForConnectionChanges(std::function<void()> onChanged) {
+  listeners_.changed = std::move(onChanged);
+}
+
 void Win32Process::listenForActivation(std::function<void()> onActivate) {
-  onActivate_ = std::move(onActivate);
+  listeners_.activate = std::move(onActivate);
   if (window_ != nullptr || mutex_ == nullptr) return;
   HINSTANCE module = GetModuleHandleW(nullptr);
   WNDCLASSEXW cls{};
@@ -218,7 +230,7 @@ void Win32Process::listenForActivation(std::function<void()> onActivate) {
   cls.lpszClassName = kWindowClass;
   RegisterClassExW(&cls);  // fails harmlessly when already registered
   window_ = CreateWindowExW(0, kWindowClass, name_.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            module, &onActivate_);
+                            module, &listeners_);
   if (window_ == nullptr) {
     std::fprintf(stderr, "quilbert: cannot listen for activation: %s\n",
                  win32::errorText(GetLastError()).c_str());
@@ -228,10 +240,79 @@ void Win32Process::listenForActivation(std::function<void()> onActivate) {
 void Win32Process::serviceActivation() {
   if (window_ == nullptr) return;
   MSG message{};
-  while (PeekMessageW(&message, static_cast<HWND>(window_), kActivateMessage, kActivateMessage,
+  while (PeekMessageW(&message, static_cast<HWND>(window_), kActivateMessage, kChangedMessage,
                       PM_REMOVE) != FALSE) {
     DispatchMessageW(&message);
   }
+}
+
+namespace {
+
+// The owners trusted with settings: the user, the administrators, the system.
+bool trustedSid(PSID sid, PSID user) {
+  if (sid == nullptr) return false;
+  if (user != nullptr && EqualSid(sid, user) != FALSE) return true;
+  return IsWellKnownSid(sid, WinBuiltinAdministratorsSid) != FALSE ||
+         IsWellKnownSid(sid, WinLocalSystemSid) != FALSE;
+}
+
+// Why one file or folder is not trusted; empty when it is.
+std::string untrustedObject(const std::string& path, PSID user) {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const std::wstring wide = pathFromUtf8(path).wstring();
+  if (GetNamedSecurityInfoW(wide.c_str(), SE_FILE_OBJECT,
+                            OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                            &dacl, nullptr, &descriptor) != ERROR_SUCCESS) {
+    return path + ": its owner cannot be read";
+  }
+  std::string why;
+  if (!trustedSid(owner, user)) why = path + ": owned by another user";
+  // Rights that change the file, or add files to the folder.
+  constexpr DWORD kWrites = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD |
+                            DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+  if (why.empty() && dacl == nullptr) why = path + ": anyone may write to it";
+  for (DWORD i = 0; why.empty() && dacl != nullptr && i < dacl->AceCount; ++i) {
+    ACE_HEADER* ace = nullptr;
+    if (GetAce(dacl, i, reinterpret_cast<void**>(&ace)) == FALSE) continue;
+    // Inherit-only entries give nothing on this object itself.
+    if (ace->AceType != ACCESS_ALLOWED_ACE_TYPE || (ace->AceFlags & INHERIT_ONLY_ACE) != 0) {
+      continue;
+    }
+    const auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
+    PSID sid = const_cast<DWORD*>(&allowed->SidStart);
+    if ((allowed->Mask & kWrites) != 0 && !trustedSid(sid, user) &&
+        IsWellKnownSid(sid, WinCreatorOwnerSid) == FALSE) {
+      why = path + ": others may write to it";
+    }
+  }
+  LocalFree(descriptor);
+  return why;
+}
+
+}  // namespace
+
+std::string Win32Process::untrustedFile(const std::string& path) {
+  HANDLE token = nullptr;
+  std::vector<unsigned char> user;
+  if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) != FALSE) {
+    DWORD size = 0;
+    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    user.resize(size);
+    if (size == 0 || GetTokenInformation(token, TokenUser, user.data(), size, &size) == FALSE) {
+      user.clear();
+    }
+    CloseHandle(token);
+  }
+  PSID sid = user.empty() ? nullptr : reinterpret_cast<TOKEN_USER*>(user.data())->User.Sid;
+  const std::size_t cut = path.find_last_of("\\/");
+  std::string why = untrustedObject(path, sid);
+  // The folder by its own name ("C:\" for a root).
+  if (why.empty() && cut != std::string::npos) {
+    why = untrustedObject(path.substr(0, cut > 0 && path[cut - 1] == ':' ? cut + 1 : cut), sid);
+  }
+  return why;
 }
 
 std::string Win32Process::replaceFile(const std::string& path, const std::string& bytes,

@@ -4,6 +4,7 @@
 // instance of the same user.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,11 @@ namespace quilbert::platform {
 
 class Win32Process : public Process {
  public:
+  // What the activation window's messages run; the window points to them.
+  struct Listeners {
+    std::function<void()> activate;
+    std::function<void()> changed;
+  };
   // `instanceName` names the mutex (Local\<name>.instance.<user's SID>) and
   // the activation window; tests pass one of their own so that they never
   // meet a real instance.
@@ -28,8 +34,12 @@ class Win32Process : public Process {
   // Requests arrive as messages of the calling thread's message-only window:
   // the message loop that runs the windows delivers them.
   void listenForActivation(std::function<void()> onActivate) override;
+  // Posted as a message to the running instance's activation window.
+  void tellConnectionsChanged() override;
+  void listenForConnectionChanges(std::function<void()> onChanged) override;
   std::string replaceFile(const std::string& path, const std::string& bytes,
                           bool ownerOnly) override;
+  std::string untrustedFile(const std::string& path) override;
 
   // Delivers the activation requests waiting now, for a thread that runs no
   // message loop of its own.
@@ -44,13 +54,15 @@ class Win32Process : public Process {
                                  const std::wstring& programPath = {});
 
  private:
-  // Asks the running instance of `user` (its SID) to come to the front.
-  void requestActivation(const std::wstring& user) const;
+  // Posts `message` to the running instance of `user` (its SID), looking for
+  // its window while `patience` lasts; true when it was found.
+  bool post(const std::wstring& user, unsigned message, bool handForeground,
+            std::chrono::milliseconds patience) const;
 
   std::wstring name_;
   void* mutex_ = nullptr;   // HANDLE
   void* window_ = nullptr;  // HWND of the message-only activation window
-  std::function<void()> onActivate_;
+  Listeners listeners_;
 };
 
 }  // namespace quilbert::platform

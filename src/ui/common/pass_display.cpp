@@ -1,5 +1,8 @@
 #include "ui/common/pass_display.h"
 
+#include <algorithm>
+
+#include "app/catalogue.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
 #include "ui/common/splash.h"
@@ -39,10 +42,21 @@ void PassDisplay::passwordsNeeded(const std::string& text) {
   }
 }
 
+std::vector<std::string> PassDisplay::waitingDetails(const net::ConnectPass& pass,
+                                                     int leftMs) const {
+  const auto& r = pass.result();
+  return {g_.msg(60) + " : " + std::to_string(r.succeeded) + "/" + std::to_string(r.tried) +
+              "    " + g_.msg(app::kMsgTimeLeft) + " " + std::to_string((leftMs + 999) / 1000) +
+              " s",
+          g_.msg(app::kMsgClickStopsWaiting)};
+}
+
 void PassDisplay::waitForNetwork(net::ConnectPass& pass) {
   SplashForm window(g_);
   window.load();
-  window.setText(pass.waitingText());
+  leftMs_ = g_.NetworkWaitMs;
+  waitingPass_ = &pass;
+  window.setText(pass.waitingText(), waitingDetails(pass, leftMs_));
   g_.logStatus(pass.waitingText());
   window.Timer1.setInterval(pass.nextRetryMs());
   auto closeWhenDone = [&] {
@@ -58,27 +72,42 @@ void PassDisplay::waitForNetwork(net::ConnectPass& pass) {
     pass.stopWaiting();
     closeWhenDone();
   };
-  auto* events = g_.svc.networkEvents;
-  if (events != nullptr) {
-    events->setListener([&](platform::NetworkEvent) {
+  // The count-down, and the window's step back after a few seconds.
+  int shownMs = 0;
+  window.Timer3.setInterval(1000);
+  window.Timer3.onTick = [&] {
+    shownMs += 1000;
+    leftMs_ = std::max(0, leftMs_ - 1000);
+    if (shownMs >= kWaitShownMs) {
+      steppedBack_ = true;
+      window.unload();
+      return;
+    }
+    window.setText(pass.waitingText(), waitingDetails(pass, leftMs_));
+  };
+  window.Timer3.setTimerEnabled(true);
+  platform::NetworkEvents::Subscription heard;
+  if (auto* events = g_.svc.networkEvents) {
+    heard = events->subscribe([&](platform::NetworkEvent) {
       pass.networkChanged();
       closeWhenDone();
     });
   }
   waitingWindow_ = &window;
-  try {
-    window.showTimed();
-  } catch (...) {
-    waitingWindow_ = nullptr;
-    if (events != nullptr) events->setListener(nullptr);
-    throw;
-  }
-  waitingWindow_ = nullptr;
-  if (events != nullptr) events->setListener(nullptr);
+  struct Reset {
+    PassDisplay& d;
+    ~Reset() {
+      d.waitingWindow_ = nullptr;
+      d.waitingPass_ = nullptr;
+    }
+  } reset{*this};
+  window.showTimed();
 }
 
 void PassDisplay::waitingChanged(const std::string& text) {
-  if (waitingWindow_ != nullptr) waitingWindow_->setText(text);
+  if (waitingWindow_ != nullptr && waitingPass_ != nullptr) {
+    waitingWindow_->setText(text, waitingDetails(*waitingPass_, leftMs_));
+  }
   g_.logStatus(text);
 }
 
@@ -99,7 +128,8 @@ void PassDisplay::finished(const net::PassSummary& summary) {
   }
   auto lines = failureLines(summary);
   if (!passwordsText_.empty()) lines.push_back(passwordsText_);
-  ShowStatus(g_, summary.text, lines.empty() ? kSummaryMs : kSummaryWithFailuresMs, 0, lines);
+  ShowStatus(g_, summary.text, lines.empty() ? kSummaryMs : kSummaryWithFailuresMs,
+             keepProgram_ ? 1 : 0, lines);
 }
 
 }  // namespace quilbert::ui

@@ -12,6 +12,9 @@ namespace quilbert::ui {
 
 class SplashForm;
 
+// The longest the waiting status window stands in the way.
+inline constexpr int kWaitShownMs = 5000;
+
 class PassDisplay : public net::PassObserver {
  public:
   PassDisplay(app::Globals& g, net::PassKind kind) : g_(g), kind_(kind) {}
@@ -21,11 +24,21 @@ class PassDisplay : public net::PassObserver {
   void letterUnreachable(const net::PassItem& item, const std::string& sentence) override;
   void letterFailed(const net::PassItem& item, const std::string& sentence) override;
   void passwordsNeeded(const std::string& text) override;
-  // The status window says what is awaited until the pass stops waiting; a
-  // click on it, or closing it, ends the wait.
+  // The status window says, on top, what is awaited, how many letters are
+  // connected already, the time left and that a click on it ends the wait
+  // (so does closing it). It stays at most kWaitShownMs: then it steps back
+  // and returns with the pass still waiting (steppedBack()), for the caller
+  // to wait without a window in the way.
   void waitForNetwork(net::ConnectPass& pass) override;
   void waitingChanged(const std::string& text) override;
   void finished(const net::PassSummary& summary) override;
+
+  [[nodiscard]] bool steppedBack() const { return steppedBack_; }
+  // The automatic run's summary no longer ends the program.
+  void keepProgram() { keepProgram_ = true; }
+  // The lines below the waiting text: letters connected, time left, the hint.
+  [[nodiscard]] std::vector<std::string> waitingDetails(const net::ConnectPass& pass,
+                                                        int leftMs) const;
 
   // The letters ("X:") whose login the pass saw refused.
   [[nodiscard]] const std::vector<std::string>& refused() const { return refused_; }
@@ -39,6 +52,10 @@ class PassDisplay : public net::PassObserver {
   std::string passwordsText_;
   std::vector<std::string> refused_;
   SplashForm* waitingWindow_ = nullptr;
+  net::ConnectPass* waitingPass_ = nullptr;
+  int leftMs_ = 0;
+  bool steppedBack_ = false;
+  bool keepProgram_ = false;
 };
 
 }  // namespace quilbert::ui

@@ -22,6 +22,7 @@ SplashForm::SplashForm(app::Globals& g)
       Etat(add<forms::Label>("Etat", 0, &Picture1)),
       Timer1(add<forms::Timer>("Timer1")),
       Timer2(add<forms::Timer>("Timer2")),
+      Timer3(add<forms::Timer>("Timer3")),
       g_(g) {
   setBorderStyle(forms::BorderStyle::FixedSingle);
   setTitleBar(false);
@@ -39,6 +40,7 @@ SplashForm::SplashForm(app::Globals& g)
   Timer1.setTimerEnabled(false);
   Timer2.setInterval(kPaintGraceMs);
   Timer2.setTimerEnabled(false);
+  Timer3.setTimerEnabled(false);
   // The time starts once the window has been drawn.
   onPaint = [this] {
     Timer2.setTimerEnabled(false);
@@ -49,9 +51,12 @@ SplashForm::SplashForm(app::Globals& g)
     Timer2.setTimerEnabled(false);
     if (!Timer1.timerEnabled()) Timer1.setTimerEnabled(true);
   };
+  // Anywhere on the window, its text included: a person aims at the words.
   Picture1.onClick = [this] {
     if (onDismiss) onDismiss();
   };
+  Etat.onClick = Picture1.onClick;
+  onClick = Picture1.onClick;
   onQueryUnload = [this](int& cancel, forms::UnloadReason reason) {
     if (reason != forms::UnloadReason::ControlMenu || !onDismiss) return;
     cancel = 1;  // the handler closes it, once the pass has been told
@@ -79,6 +84,12 @@ void SplashForm::showTimed() {
   SetTopMost(*this, onTop);
   Timer2.setTimerEnabled(true);
   showModal();
+}
+
+void SplashForm::showBehind() {
+  bool onTop = false;
+  SetTopMost(*this, onTop);
+  show();
 }
 
 void SplashForm::Timer1_Timer() {

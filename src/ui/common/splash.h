@@ -25,6 +25,7 @@ class SplashForm : public forms::Form {
   forms::Label& Etat;
   forms::Timer& Timer1;
   forms::Timer& Timer2;  // starts Timer1 when no paint came
+  forms::Timer& Timer3;  // free for the caller; disabled
 
   // When set, Timer1's tick calls this instead of closing the window.
   std::function<void()> onTimeUp;
@@ -36,6 +37,9 @@ class SplashForm : public forms::Form {
   // Shows the window modally, on top; the time starts at the first paint, or
   // kPaintGraceMs after the window is shown.
   void showTimed();
+  // Shows the window without waiting and without keeping it on top: it stays
+  // until the caller unloads it.
+  void showBehind();
 
  private:
   void Timer1_Timer();

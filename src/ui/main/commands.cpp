@@ -1,15 +1,20 @@
 // The command buttons: connect, disconnect, test, save and quit.
+#include <map>
+
 #include "app/catalogue.h"
 #include "app/config.h"
 #include "app/text.h"
 #include "net/connect_pass.h"
+#include "net/credential_source.h"
 #include "net/primitives.h"
+#include "net/stored_passwords.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
 #include "ui/common/pass_display.h"
 #include "ui/common/splash.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/keeper.h"
+#include "ui/main/row_states.h"
 
 namespace quilbert::ui {
 
@@ -20,6 +25,7 @@ constexpr const char* kCrLf = "\r\n";
 void ConnectWindow::connection_Click() {
   auto& tk = g_.svc.toolkit;
   // The person's pass alone: a waiting one of the keeper's would meet it.
+  takeOverAutoRun();
   if (keeper_) keeper_->setKeeping(false);
   tk.setMousePointer(forms::MousePointer::Hourglass);
   const std::string login = app::trimSpaces(nomuser.text());
@@ -35,14 +41,17 @@ void ConnectWindow::connection_Click() {
     item.login = login;
     item.password = pass;
   }
-  PassDisplay display(g_, net::PassKind::Interactive);
+  lastCodes_ = {};
+  CodeRecorder display(g_, net::PassKind::Interactive, lastCodes_);
   net::connectItems(g_, items, net::PassKind::Interactive, display);
   // Connected by hand: the letters are kept again.
   if (keeper_) keeper_->setKeeping(true);
+  showConnectionStates();
 }
 
 void ConnectWindow::disconnect_Click() {
   // Disconnected by hand: not connected again behind the person's back.
+  takeOverAutoRun();
   if (keeper_) keeper_->setKeeping(false);
   const platform::NetworkPass pass(g_.svc.network);
   for (int i = 1; i <= app::kDriveCount; ++i) {
@@ -56,6 +65,8 @@ void ConnectWindow::disconnect_Click() {
                  kDialogOk, kIconWarning, g_.msg(54));
     }
   }
+  lastCodes_ = {};
+  showConnectionStates();
   // The interval stays as designed.
   ShowStatus(g_, g_.msg(61), 1000, 1);
 }
@@ -95,6 +106,8 @@ void ConnectWindow::Test_Click(int i) {
   }
   g_.LastNetError = 0;
   net::CancelDriveConnection(g_, letter + ":");
+  // The test's letter is free again whatever it held before.
+  showConnectionStates();
 }
 
 namespace {
@@ -134,14 +147,27 @@ void ConnectWindow::modif_Click() {
   note(refusal(g_, g_.msg(app::kMsgFieldPassword), plain, app::DriveField::Password));
   const std::string stored = app::ScramblePassword(plain).value_or("");
   std::array<std::string, 31> lines = g_.ConfigLines;
+  // Kept in the system's store instead, the file's field stays empty; a
+  // password the store did not confirm stays in the file. A line with no
+  // server has nowhere to keep it, and the file does not keep it either.
+  const bool toStore = !plain.empty() && !login.empty() && net::keepPasswordsInStore(g_);
+  std::map<std::string, bool> keptFor;  // server (lower case): the store confirmed
+  auto keep = [&](const std::string& path) {
+    const std::string server = app::lowerCase(net::serverOfPath(path));
+    if (server.empty()) return true;
+    auto [it, fresh] = keptFor.try_emplace(server, false);
+    if (fresh) it->second = net::storePassword(g_, path, login, plain).empty();
+    return it->second;
+  };
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const std::string letter(1, static_cast<char>('A' + i - 1));
     const std::string path = app::trimSpaces(Cheminreseau(i).text());
     note(refusal(g_, g_.msg(app::kMsgFieldPath, {letter}), path, app::DriveField::Path));
     const int v = lettreactive(i).value();
     const std::string active = v == 1 ? "1" : v == 2 ? "2" : "0";
+    const bool kept = toStore && refused.empty() && keep(path);
     lines[static_cast<std::size_t>(i)] =
-        active + "\t" + letter + "\t" + login + "\t" + stored + "\t" + path;
+        active + "\t" + letter + "\t" + login + "\t" + (kept ? "" : stored) + "\t" + path;
   }
   app::WriteOutcome check;
   if (refused.empty()) {

@@ -2,6 +2,7 @@
 
 #include "app/text.h"
 #include "platform/forms/toolkit.h"
+#include "ui/main/auto_run.h"
 #include "ui/main/keeper.h"
 
 namespace quilbert::ui {
@@ -157,6 +158,8 @@ void ConnectWindow::buildMenus() {
   app.add("demarrage", "Démarrage à l'ouverture de Windows").onClick = [this] {
     demarrage_Click();
   };
+  app.add("menu_keyring", "Garder les mots de passe dans le trousseau du système").onClick =
+      [this] { menu_keyring_Click(); };
   app.addSeparator("barre7");
   app.add("menu_resident", "Exécution en arrière plan").onClick = [this] { menu_resident_Click(); };
   app.addSeparator("barre1");
@@ -168,6 +171,9 @@ void ConnectWindow::buildMenus() {
   net.add("Rapport", "&Ressources et Connections").onClick = [this] {
     if (aux.showReport) aux.showReport();
   };
+  net.addSeparator("barre_maps");
+  net.add("menu_import", "Importer").onClick = [this] { menu_import_Click(); };
+  net.add("menu_export", "Exporter").onClick = [this] { menu_export_Click(); };
 
   auto& view = addMenu("menu_affichage", "A&ffichage");
   const char* themes[] = {"Icônes Windows XP", "Icônes Sony Vaio", "Icônes BeOS"};
@@ -225,6 +231,9 @@ void ConnectWindow::ApplyRunMode() {
     if (!admin) Parcourir(i).setPicture(ImageList3.image(3));
   }
   if (!admin) menu("Rapport").setEnabled(false);
+  // The office's drive maps are the administrator's business.
+  menu("menu_import").setEnabled(admin);
+  menu("menu_export").setEnabled(admin);
 }
 
 void ConnectWindow::ShowDriveTable() {

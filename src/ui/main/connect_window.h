@@ -14,6 +14,7 @@
 
 namespace quilbert::ui {
 
+class AutoRun;
 class LetterKeeper;
 
 // What the main window opens beside itself; each is optional so that the
@@ -66,6 +67,9 @@ class ConnectWindow : public forms::Form {
   std::string AccessMode = "none";
 
   AuxiliaryWindows aux;
+  // Runs once this instance holds the single-instance claim, before the
+  // automatic run: a later start that comes meanwhile is not lost.
+  std::function<void()> listenForLaterStarts;
 
   // ---- start-up and filling
   void Form_Load();
@@ -89,16 +93,26 @@ class ConnectWindow : public forms::Form {
   void connection_Click();
   void disconnect_Click();
   void demarrage_Click();
+  void keyringCheck();
+  void menu_keyring_Click();
   void langue_Click(int k);
   void icone_Click(int k);
   void menu_agrandir_Click();
   void menu_resident_Click();
+  // The domain's drive maps (Drives.xml), in and out (drive_maps_menu.cpp).
+  void menu_import_Click();
+  void menu_export_Click();
   void Form_MouseMove(int button, int shift, float x, float y);
   void Form_QueryUnload(int& cancel, forms::UnloadReason reason);
   void fnquitter();
   // A later start of the program asks this one to come back: shown, even
   // from behind the notification icon (a desktop may have no notification area).
   void bringBack();
+  // Each row's letter: connected to its path or not, and why not in its tip.
+  void showConnectionStates();
+  // The connections changed outside the window (the network, the command
+  // line): the resident keeper looks at its letters, the rows are shown again.
+  void connectionsChanged();
 
   // The folder browser and its callback (share level only).
   bool BrowseForShare(std::string& chosen, const std::string& hint);
@@ -120,17 +134,31 @@ class ConnectWindow : public forms::Form {
   // Brings the modal window open now to the front; false when there is none.
   bool modalBroughtForward();
   bool writeSetting(int line, const std::string& value);
+  // The automatic run; true when it goes on waiting behind the icon.
+  bool runAutomatic();
+  // `behind`: it ended after the start-up, behind the icon.
+  void autoRunOver(bool behind);
+  // The person's Connect or Disconnect ends a waiting automatic run.
+  void takeOverAutoRun();
 
   app::Globals& g_;
   bool keepLetters_ = false;
   std::vector<std::string> refusedAtStart_;  // letters the automatic run saw refused
   std::unique_ptr<LetterKeeper> keeper_;
+  platform::NetworkEvents::Subscription networkHeard_;
+  std::unique_ptr<AutoRun> autoRun_;
+  bool autoRunning_ = false;              // from the automatic run's start to its end
+  bool broughtBack_ = false;              // a later start asked for the window meanwhile
+  std::vector<std::string> toldAtStart_;  // letters the automatic run's notification told
   bool instanceChecked_ = false;
   bool unreadableTold_ = false;
+  bool besideRefusedTold_ = false;  // the ignored configuration beside the program, said once
   bool noTrayTold_ = false;
   std::string autoRunOutcome_;  // the summary of the automatic run, once made
   bool mouseBusy_ = false;
   std::int32_t lastMouseMessage_ = 0;
+  // Each row's last code from a pass of this window (0: none or connected).
+  std::array<std::int32_t, 27> lastCodes_{};
 };
 
 }  // namespace quilbert::ui

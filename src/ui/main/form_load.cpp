@@ -8,8 +8,9 @@
 #include "net/primitives.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
-#include "ui/common/pass_display.h"
+#include "ui/main/auto_run.h"
 #include "ui/main/connect_window.h"
+#include "ui/main/row_states.h"
 
 namespace quilbert::ui {
 
@@ -22,12 +23,15 @@ void ConnectWindow::Form_Load() {
   if (!instanceChecked_) {
     instanceChecked_ = true;
     if (!g.svc.process.claimSingleInstance()) tk.endProcess(0);
+    if (listenForLaterStarts) listenForLaterStarts();
   }
 
   if (g.TrackEdits != "n") BuildDriveRows();
 
   app::LocateFiles(g, net::LogonUserForFiles(g));
-  g.RunCommand = g.AppDir + g.svc.process.exeFileName() + " /a";
+  // Quoted: unquoted, a path with spaces ("C:\Program Files\...") would
+  // start whatever "C:\Program.exe" someone put there, at every log-on.
+  g.RunCommand = "\"" + g.AppDir + g.svc.process.exeFileName() + "\" /a";
 
   g.TrackEdits = "n";
   g.ConfigCreated = false;
@@ -40,17 +44,17 @@ void ConnectWindow::Form_Load() {
                g.msg(app::kMsgConfigUnreadable) + "\r\n(" + g.SettingsDir + g.ConfigFileName + ")",
                kDialogOk, kIconWarning, g.msg(app::kMsgSaveErrorTitle));
   }
+  if (!g.BesideProgramRefused.empty() && !besideRefusedTold_) {
+    besideRefusedTold_ = true;
+    ShowDialog(g, g.msg(app::kMsgBesideProgramRefused, {g.BesideProgramRefused}), kDialogOk,
+               kIconWarning, g.msg(app::kMsgSaveErrorTitle));
+  }
 
   if (g.AutoRunState != "n") {
     if (g.CommandLine != "/a") {
       g.AutoRunState = "n";
     } else if (!g.ConfigCreated) {
-      PassDisplay display(g, net::PassKind::Automatic);
-      autoRunOutcome_ = net::summaryText(g, net::AutomaticRun(g, display));
-      // Back from the summary: the program ends here unless it stays resident.
-      if (g.ResidentMode != "ores") tk.endProcess(0);
-      keepLetters_ = true;
-      refusedAtStart_ = display.refused();
+      runAutomatic();
       hide();
     }
   }
@@ -61,6 +65,7 @@ void ConnectWindow::Form_Load() {
   g.TrackEdits = "n";
   language();
   startupCheck();
+  keyringCheck();
   for (int i = 1; i <= app::kDriveCount; ++i) {
     Parcourir(i).setPicture(ImageList3.image(3));
     Parcourir(i).refresh();
@@ -86,8 +91,15 @@ void ConnectWindow::Form_Load() {
   g.TrackEdits = "o";
   tk.setMousePointer(forms::MousePointer::Arrow);
   addTrayIcon();
+  showConnectionStates();
+  // The rows follow the network's changes (the keeper hears them itself).
+  if (g.svc.networkEvents != nullptr) {
+    networkHeard_ =
+        g.svc.networkEvents->subscribe([this](platform::NetworkEvent) { showConnectionStates(); });
+  }
   tk.hideFromTaskList();
   initialWindowState();
+  if (autoRun_ && autoRun_->waiting()) autoRun_->waitBehind([this] { autoRunOver(true); });
 }
 
 }  // namespace quilbert::ui

@@ -2,14 +2,18 @@
 // letters are kept connected. At each network change and on waking from
 // sleep, those that are not connected are connected again, silently; those
 // the network does not reach yet are tried again at growing intervals for
-// two minutes. A refused login is not tried again until its entry changes.
+// two minutes. Between those events, the letters still not connected are
+// tried once more after 1, 2 and 5 minutes, then every 15 minutes, each
+// letter within the network's own bound, never while the person is in one of
+// the program's windows. A refused login is not tried again until its entry
+// changes.
 // A letter disconnected outright by someone else is left alone.
-// The icon's tip tells how many letters are connected; a desktop
+// The icon's tip tells how many letters are connected, and how many of those
+// have a server that no longer answers; a desktop
 // notification tells a letter that failed for good, once until it comes back.
 #pragma once
 
 #include <array>
-#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -31,8 +35,8 @@ class LetterKeeper : private net::PassObserver {
   LetterKeeper& operator=(const LetterKeeper&) = delete;
 
   // Starts listening; `refused`: letters ("X:") whose login the automatic
-  // run saw refused.
-  void start(const std::vector<std::string>& refused);
+  // run saw refused; `told`: those whose failure it has told already.
+  void start(const std::vector<std::string>& refused, const std::vector<std::string>& told = {});
   // The person disconnected the letters: none is kept until they connect.
   void setKeeping(bool keeping);
   // A network change or a wake-up: the letters not connected are tried.
@@ -49,12 +53,19 @@ class LetterKeeper : private net::PassObserver {
   void finished(const net::PassSummary& summary) override;
 
   void retryDue();
+  // The timed retries between events.
+  void scheduleLater();
+  void laterDue();
+  // The letters to try: active, not connected, login not refused.
+  bool missingItems(std::array<net::PassItem, 27>& items);
   void passOver();
   void showCount();
+  // Asks the connected letters' servers whether they still answer (each
+  // server once, within the network's bound): at the timed looks only, as a
+  // server that is gone may cost the whole bound.
+  void probeServers();
   enum class LetterState { Connected, Missing, Dropped };
   LetterState stateOf(const net::PassItem& item);
-  // What a refused login is remembered by: a changed entry is tried again.
-  [[nodiscard]] static std::size_t entryKey(const net::PassItem& item);
 
   app::Globals& g_;
   forms::Form& iconOwner_;
@@ -62,11 +73,18 @@ class LetterKeeper : private net::PassObserver {
   std::string title_;
   forms::Form clock_;  // never shown: holds the retry timer
   forms::Timer& retry_;
+  forms::Timer& later_;
+  platform::NetworkEvents::Subscription heard_;
+  std::size_t laterStep_ = 0;
+  bool allThere_ = false;  // the last timed look found every letter connected
   bool keeping_ = true;
   std::unique_ptr<net::ConnectPass> pass_;
-  std::map<std::string, std::size_t> refused_;  // letter -> entry refused
-  std::set<std::string> told_;                  // letters whose failure was told
-  std::set<std::string> seen_;                  // letters seen connected
+  // The logins refused, for the program's life: kept when the person
+  // disconnects and connects again; a changed password is tried.
+  net::LoginGuard refused_;
+  std::set<std::string> told_;    // letters whose failure was told
+  std::set<std::string> seen_;    // letters seen connected
+  std::set<std::string> silent_;  // their server did not answer the last look
 };
 
 }  // namespace quilbert::ui

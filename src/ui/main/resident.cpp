@@ -5,6 +5,7 @@
 #include "app/catalogue.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
+#include "ui/main/auto_run.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/keeper.h"
 
@@ -26,26 +27,60 @@ void ConnectWindow::addTrayIcon() {
   // After a resident automatic run, the letters are kept connected.
   if (keepLetters_ && !keeper_) {
     keeper_ = std::make_unique<LetterKeeper>(g_, *this, kTrayId, kTrayTip);
-    keeper_->start(refusedAtStart_);
+    keeper_->start(refusedAtStart_, toldAtStart_);
   }
+}
+
+bool ConnectWindow::runAutomatic() {
+  autoRun_ = std::make_unique<AutoRun>(g_, *this, kTrayId, kTrayTip, lastCodes_);
+  autoRunning_ = true;
+  if (autoRun_->start()) return true;
+  autoRunOver(false);
+  return false;
+}
+
+void ConnectWindow::autoRunOver(bool behind) {
+  autoRunning_ = false;
+  autoRunOutcome_ = autoRun_->outcome();
+  refusedAtStart_ = autoRun_->refused();
+  toldAtStart_ = autoRun_->told();
+  // The program ends here unless it stays resident, or a later start asked
+  // for its window meanwhile.
+  if (g_.ResidentMode != "ores" && !broughtBack_) {
+    // No icon left behind by a process that ends at once.
+    if (behind) g_.svc.toolkit.removeTrayIcon(*this, kTrayId);
+    g_.svc.toolkit.endProcess(0);
+  }
+  keepLetters_ = g_.ResidentMode == "ores";
+  if (!behind) return;  // the start-up goes on
+  if (keepLetters_ && toldAtStart_.empty() && !broughtBack_) tellWhyNoTrayIcon(autoRunOutcome_);
+  addTrayIcon();
+}
+
+void ConnectWindow::takeOverAutoRun() {
+  if (!autoRun_ || !autoRun_->waiting()) return;
+  autoRun_->drop();
+  autoRunning_ = false;
+  refusedAtStart_ = autoRun_->refused();
+  keepLetters_ = g_.ResidentMode == "ores";
+  addTrayIcon();
 }
 
 void ConnectWindow::initialWindowState() {
   auto& agrandir = menu("menu_agrandir");
   agrandir.setCaption(g_.msg(168));
   auto& resident = menu("menu_resident");
-  if (g_.ResidentMode == "ores") {
-    resident.setChecked(true);
-    if (g_.AutoRunState == "o") {
-      tellWhyNoTrayIcon(autoRunOutcome_);
-      agrandir.setCaption(g_.msg(163));
-      hide();
-      g_.AutoRunState = "n";
-    } else {
-      show();
-    }
+  // An automatic run still waiting keeps the window hidden whatever the
+  // setting; a later start asked for it meanwhile shows it.
+  const bool waiting = autoRun_ && autoRun_->waiting();
+  resident.setChecked(g_.ResidentMode == "ores");
+  if (((g_.ResidentMode == "ores" && g_.AutoRunState == "o") || waiting) && !broughtBack_) {
+    if (!waiting) tellWhyNoTrayIcon(autoRunOutcome_);
+    agrandir.setCaption(g_.msg(163));
+    hide();
+    if (!waiting) g_.AutoRunState = "n";
   } else {
-    resident.setChecked(false);
+    if (broughtBack_) g_.AutoRunState = "n";  // a reload must not run it again
     show();
   }
 }
@@ -65,6 +100,8 @@ void ConnectWindow::menu_agrandir_Click() {
   g_.AutoRunState = "n";
   auto& agrandir = menu("menu_agrandir");
   if (agrandir.caption() != g_.msg(168)) {
+    // What happened while it was hidden shows at once.
+    showConnectionStates();
     show();
     agrandir.setCaption(g_.msg(168));
   } else {
@@ -102,6 +139,12 @@ void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float
 }
 
 void ConnectWindow::bringBack() {
+  if (autoRunning_) {
+    // Shown at the latest when the pass ends, and the program then stays.
+    broughtBack_ = true;
+    g_.SplashStatusOnly = 1;  // the summary on screen now
+    if (autoRun_) autoRun_->keepProgram();
+  }
   if (modalBroughtForward()) return;
   if (menu("menu_agrandir").caption() != g_.msg(168) || !visible()) {
     menu_agrandir_Click();

@@ -1,6 +1,7 @@
 // The setting commands: language, icon theme, start with Windows.
 #include "app/catalogue.h"
 #include "app/config.h"
+#include "app/drive_maps_texts.h"
 #include "app/registry_routines.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
@@ -58,6 +59,8 @@ void ConnectWindow::language() {
   menu("demarrage").setCaption(m(2));
   menu("menu_Reseau").setCaption(m(3));
   menu("Rapport").setCaption(m(4));
+  menu("menu_import").setCaption(m(app::kMsgMapsImportMenu));
+  menu("menu_export").setCaption(m(app::kMsgMapsExportMenu));
   menu("menu_affichage").setCaption(m(5));
   for (int k = 1; k <= 3; ++k) menu("icone", k).setCaption(m(5 + k));
   menu("menu_langue").setCaption(m(9));

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/forms/toolkit.h"
+#include "platform/shown_text.h"
 
 namespace quilbert::ui::gNetRes1 {
 
@@ -37,9 +38,10 @@ class OpenEnumeration {
   EnumHandle handle_;
 };
 
-// Reads every batch of an open enumeration into `collection`.
-void readAll(platform::Network& net, EnumHandle handle, std::vector<NetResourceEntry>& collection,
-             std::vector<NetResource>& batch) {
+// Reads every batch of an open enumeration into `collection`. Returns 0 once
+// all is read, else the service's code that ended the reading.
+int readAll(platform::Network& net, EnumHandle handle, std::vector<NetResourceEntry>& collection,
+            std::vector<NetResource>& batch) {
   std::int32_t count = -1;  // as many as the buffer takes
   std::uint32_t announced = kEnumBufferSize;
   for (;;) {
@@ -58,12 +60,14 @@ void readAll(platform::Network& net, EnumHandle handle, std::vector<NetResourceE
         count = -1;
         continue;
       }
-      return;
+      return rc == neterr::kNoMoreItems || rc == neterr::kOk ? neterr::kOk : rc;
     }
     // More data, or a batch given with success by a service that only says
     // "no more items" on the call after: read on. The next request keeps the
     // count just returned.
-    if (rc != neterr::kMoreData && rc != neterr::kOk) return;
+    if (rc != neterr::kMoreData && rc != neterr::kOk) {
+      return rc == neterr::kNoMoreItems ? neterr::kOk : rc;
+    }
     announced = kEnumBufferSize;
   }
 }
@@ -81,8 +85,12 @@ int ListContainer(platform::Network& net, const NetResourceEntry* container, std
   if (rc != neterr::kOk) return rc;
   OpenEnumeration open(net, handle);
   std::vector<NetResource> batch;
-  readAll(net, handle, out, batch);
-  return rc;
+  const std::size_t before = out.size();
+  const int read = readAll(net, handle, out, batch);
+  // A service may open a server it cannot reach and say so at the first
+  // read (Windows' mpr does): nothing listed then is that failure, not an
+  // empty server.
+  return out.size() == before ? read : neterr::kOk;
 }
 
 void EnumNetResources(app::Globals& g, forms::Form& window, forms::ListBox& text2) {
@@ -118,7 +126,9 @@ void EnumNetResources(app::Globals& g, forms::Form& window, forms::ListBox& text
           if (const int heading = headingNumber(e.displayType); heading != 0) {
             text2.addItem(g.msg(heading));
           }
-          text2.addItem(e.remoteName.value_or("") + " " + e.comment.value_or(""));
+          // Names and comments come from other hosts.
+          text2.addItem(platform::shownText(e.remoteName.value_or("")) + " " +
+                        platform::shownText(e.comment.value_or("")));
         }
         firstUnlisted = collection.size();
         window.refresh();

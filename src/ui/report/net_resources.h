@@ -25,7 +25,8 @@ int headingNumber(std::uint32_t displayType);
 
 // Lists the children of `container` (the top of the network when null) of a
 // resource type (0 any, 1 disk) into `out`, every batch read and the
-// enumeration closed. Returns the service's code for the open (0 listed).
+// enumeration closed. Returns the service's code for the open, or for a
+// first read that failed (0 listed).
 int ListContainer(platform::Network& net, const NetResourceEntry* container, std::uint32_t type,
                   std::vector<NetResourceEntry>& out);
 

@@ -2,9 +2,12 @@
 
 #include <exception>
 
+#include "app/config.h"
 #include "app/text.h"
+#include "net/credential_source.h"
 #include "net/primitives.h"
 #include "platform/forms/toolkit.h"
+#include "platform/secret.h"
 #include "ui/common/topmost.h"
 #include "ui/report/net_resources.h"
 
@@ -109,6 +112,16 @@ void ReportForm::showUserName() {
   Label2.setCaption(name);
 }
 
+// Where the credentials of the program's own letter come from, as " (...)";
+// "" for a letter the program does not hold.
+std::string ReportForm::credentialsOf(char letter) {
+  const app::DriveEntry& e = g_.DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];
+  if (!app::isActiveEntry(e)) return {};
+  net::LetterCredentials from = net::letterCredentials(g_, e.Path, e.Login, e.Password);
+  platform::wipe(from.password);
+  return " (" + net::credentialSourceText(g_, from.source) + ")";
+}
+
 void ReportForm::listNetworkDrives() {
   std::string previous;
   for (char letter = 'A'; letter <= 'Z'; ++letter) {
@@ -119,7 +132,7 @@ void ReportForm::listNetworkDrives() {
       if (!drive || drive->type != kNetworkDrive) return;
       std::string line = g_.msg(115) + " " + drive->letter + ": - " + drive->shareName;
       if (line == previous) return;
-      text1.addItem(line);
+      text1.addItem(line + credentialsOf(letter));
       previous = std::move(line);
     });
   }

@@ -32,6 +32,7 @@ class ReportForm : public forms::Form {
   void Timer1_Timer();
   void showUserName();
   void listNetworkDrives();
+  std::string credentialsOf(char letter);
 
   app::Globals& g_;
 };

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "platform/linux/linux_test_support.h"
@@ -94,6 +95,27 @@ TEST(LinuxProcess, SecondInstanceBringsTheFirstToTheFront) {
   EXPECT_FALSE(std::filesystem::exists(runtime / "quilbert.sock"));
   LinuxProcess next(1, kArgs, runtime.path());
   EXPECT_TRUE(next.claimSingleInstance());
+}
+
+// The command line's word that the connections changed reaches the running
+// instance as that, never as a request to come forward; with no instance
+// running it costs nothing and claims nothing.
+TEST(LinuxProcess, TheCommandLineTellsTheRunningInstanceThatConnectionsChanged) {
+  TempFolder runtime;
+  LinuxProcess script(1, kArgs, runtime.path());
+  script.tellConnectionsChanged();
+  EXPECT_FALSE(std::filesystem::exists(runtime / "quilbert.lock"));
+  LinuxProcess first(1, kArgs, runtime.path());
+  ASSERT_TRUE(first.claimSingleInstance());
+  int activations = 0;
+  int changes = 0;
+  first.listenForActivation([&] { ++activations; });
+  first.listenForConnectionChanges([&] { ++changes; });
+  script.tellConnectionsChanged();
+  ASSERT_TRUE(readable(first.activationDescriptor()));
+  first.serviceActivation();
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(activations, 0);
 }
 
 TEST(LinuxProcess, StaleSocketOfACrashedInstanceDoesNotBlock) {
@@ -242,6 +264,25 @@ TEST(LinuxProcess, ReplaceFileSwapsTheWholeFileWithTheRightPermissions) {
             std::string::npos);
   EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.ini"));
   EXPECT_EQ(readFile(target), "new\r\n");
+}
+
+// Settings beside the program are trusted only when nobody else could have
+// written them: the file and its folder.
+TEST(LinuxProcess, OnlySettingsNobodyElseCouldWriteAreTrusted) {
+  const std::tuple<mode_t, mode_t, uid_t, std::string> cases[] = {
+      {0600, 0755, ::getuid(), ""},
+      {0620, 0755, ::getuid(), "others may write"},
+      {0600, 0777, ::getuid(), "others may write"},
+      {0600, 0755, ::getuid() + 1500, "another user"}};  // as root only
+  for (const auto& [file, folder, owner, why] : cases) {
+    TempFolder dir;
+    writeFile(dir / "user.ini", "x");
+    ::chmod((dir / "user.ini").c_str(), file);
+    ::chmod(dir.path().c_str(), folder);
+    if (owner != ::getuid() && ::chown((dir / "user.ini").c_str(), owner, -1) != 0) continue;
+    const std::string said = LinuxProcess(1, kArgs, dir.path()).untrustedFile(dir / "user.ini");
+    EXPECT_TRUE(why.empty() ? said.empty() : said.find(why) != std::string::npos) << said;
+  }
 }
 
 TEST(LinuxProcess, FailedReplaceLeavesTheOldFileAndSaysWhy) {

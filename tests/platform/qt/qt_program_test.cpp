@@ -22,6 +22,7 @@
 #include <QWindow>
 
 #include "app/config.h"
+#include "net/primitives.h"
 #include "platform/qt/qt_test_support.h"
 
 namespace quilbert::qtview {
@@ -346,6 +347,43 @@ TEST_F(QtProgramTest, ReportListsDrivesAndResourcesThenClosesByItsButton) {
   EXPECT_TRUE(resources.contains("\\\\SRV\\photos Photos"));
   EXPECT_TRUE(resources.contains("\\\\SRV Serveur"));
   EXPECT_FALSE(p.windows->report.isOpen());
+}
+
+// Each row shows whether its letter is connected, and why not in its tip:
+// at start, after the person's Connect, and when the command line changed
+// the connections behind the window.
+TEST_F(QtProgramTest, RowsShowWhichLettersAreConnectedAndWhyNot) {
+  platform::NetResource docs;
+  docs.type = platform::kTypeDisk;
+  docs.localName = "E:";
+  docs.remoteName = "\\\\SRV\\docs";
+  ASSERT_EQ(p.network->addConnection(docs, "", "", 0), 0);
+  startWith({{'E', line('E', "\\\\SRV\\docs", "1")},
+             {'F', line('F', "\\\\OFF\\data", "1")},
+             {'G', line('G', "\\\\SRV\\busy", "0")}});
+  const QColor connected(0, 128, 0);
+  const QColor missing(192, 0, 0);
+  const QColor plain(0, 0, 0);
+  auto shows = [&](int row, const QColor& colour, const std::string& tip) {
+    auto* label = qobject_cast<QLabel*>(widget(p.main->lettrereseau(row)));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->palette().color(QPalette::WindowText), colour) << row;
+    EXPECT_EQ(label->toolTip().toStdString(), tip) << row;
+  };
+  shows(5, connected, "Connecté à \\\\SRV\\docs");
+  shows(6, missing, "Non connecté");
+  shows(7, plain, "Non connecté");
+  shows(3, plain, "");  // C: a local drive
+
+  // F's server is off: its two-second status, then the reason in its tip.
+  userClick(widget(p.main->connection));
+  shows(5, connected, "Connecté à \\\\SRV\\docs");
+  shows(6, missing, "Non connecté : " + p.g->msg(net::errorMessageNumber(1231)));
+
+  // The command line disconnected E and told the running program.
+  ASSERT_EQ(p.network->cancelConnection("E:", 0, true), 0);
+  p.main->connectionsChanged();
+  shows(5, missing, "Non connecté");
 }
 
 }  // namespace

@@ -18,9 +18,11 @@
 #include "app/catalogue.h"
 #include "app/config.h"
 #include "net/computer_finder.h"
+#include "net/stored_passwords.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
+#include "platform/smb/keyring.h"
 #include "platform/smb/smb_network.h"
 #include "samba_server.h"
 #include "support/shell_command.h"
@@ -68,12 +70,20 @@ int waitForProgram(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// Context switches of a process's main thread so far: its wake-ups.
+#ifdef __SANITIZE_ADDRESS__
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// Voluntary context switches of a process's main thread so far: its wake-ups.
 long wakeUps(pid_t pid) {
   std::ifstream in("/proc/" + std::to_string(pid) + "/status");
   long total = 0;
   for (std::string line; std::getline(in, line);) {
-    if (line.find("ctxt_switches:") != line.npos)
+    // Only the times it slept and woke: being preempted on a busy machine is
+    // not a wake-up of its own.
+    if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
       total += std::stol(line.substr(line.find(':') + 1));
   }
   return total;
@@ -83,6 +93,7 @@ struct Letter {
   char letter;
   std::string path;
   std::string password = testing::kAlicePassword;
+  std::string login = "alice";
 };
 
 // The configuration of the logged-on user: the letters given, as alice.
@@ -94,8 +105,8 @@ void writeLetters(const fs::path& dir, const std::vector<Letter>& letters,
                            [&](const Letter& l) { return l.letter == c; });
     config += it == letters.end()
                   ? std::string("0\t") + c + "\t\t\t\r\n"
-                  : std::string("1\t") + c + "\talice\t" + *app::ScramblePassword(it->password) +
-                        "\t" + it->path + "\r\n";
+                  : std::string("1\t") + c + "\t" + it->login + "\t" +
+                        *app::ScramblePassword(it->password) + "\t" + it->path + "\r\n";
   }
   config += "ide\r\nwindows\r\nlangage_gb.txt\r\n" + resident + "\r\n";
   const char* user = std::getenv("USER");
@@ -217,8 +228,10 @@ TEST_F(ProgramOnSmb, AutomaticModeWaitsForALateNetworkAndConnectsWhenItComes) {
   EXPECT_NE(out.find("QUILBERT is waiting for the network : P:\n"), std::string::npos) << out;
   EXPECT_NE(out.find("Drives connected : 1/1"), std::string::npos) << out;
   EXPECT_LT(connectedAfter, 1s);
-  // Waiting is driven by events: the window thread sleeps between retries.
-  EXPECT_LE(idle, 12) << "wake-ups in 6 s of waiting";
+  // Waiting is driven by events: the window thread sleeps between retries
+  // (a poll of 100 ms would be 60). Under the sanitizers everything the bus
+  // tells it costs more, and comes in more pieces.
+  EXPECT_LE(idle, kSanitized ? 30 : 12) << "wake-ups in 6 s of waiting";
   RecordProperty("connectedMs", static_cast<int>(connectedAfter / 1ms));
   RecordProperty("wakeUpsIn6sWaiting", static_cast<int>(idle));
 }
@@ -252,32 +265,194 @@ TEST_F(ProgramOnSmb, AResidentProgramBringsBackAShareUnmountedElsewhere) {
   RecordProperty("wakeUpsIn5sResident", static_cast<int>(idle));
 }
 
-// A stale password: the server sees the login refused for one letter only,
-// however many letters use it.
-TEST_F(ProgramOnSmb, ARefusedLoginReachesTheServerOnceForAllItsLetters) {
-  const fs::path log = server().root() / "log" / "smbd.out";
-  const std::string kRefused = "NT_STATUS_WRONG_PASSWORD";
-  auto refusals = [&] {
-    const std::string text = quilbert::testing::readFile(log);
-    std::size_t n = 0;
-    for (auto at = text.find(kRefused); at != std::string::npos; at = text.find(kRefused, at + 1))
-      ++n;
-    return n;
-  };
-  std::vector<std::size_t> seen;
-  for (const std::string letters : {"P", "PQR"}) {
-    std::vector<Letter> config;
-    for (char c : letters) config.push_back({c, "\\\\127.0.0.1\\docs", "stale"});
-    writeLetters(dir_.path(), config);
-    const std::size_t before = refusals();
-    const auto run = runProgram(exe_, dir_.path(), "QUILBERT_NETWORK_WAIT=0", "/a");
-    EXPECT_NE(run.output.find("Drives connected : 0/" + std::to_string(letters.size())),
-              std::string::npos)
-        << run.output;
-    seen.push_back(refusals() - before);
+// A stale password on three letters, one of them by another name of the same
+// server: each pass costs the account one failed login in the server's own
+// audit (/a, the command line), and the resident program's later passes none.
+TEST_F(ProgramOnSmb, AStalePasswordCostsOneFailedLoginPerPassWhateverTheServersName) {
+  // The other name is the namespace's name server's (a preloaded hosts file
+  // cannot serve a program built with the sanitizers).
+  if (!testing::SambaServer::inNamespace()) GTEST_SKIP() << "needs a network namespace";
+  const std::string env = "QUILBERT_NETWORK_WAIT=0";
+  const std::vector<Letter> letters = {
+      {'P', "\\\\127.0.0.1\\docs", "stale"},
+      {'Q', std::string("\\\\") + testing::kDualName + "\\public", "stale"},
+      {'R', "\\\\127.0.0.1\\public", "stale"}};
+  writeLetters(dir_.path(), letters);
+  std::size_t before = server().failedLogins();
+  const auto run = runProgram(exe_, dir_.path(), env, "/a");
+  EXPECT_NE(run.output.find("Drives connected : 0/3"), std::string::npos) << run.output;
+  EXPECT_EQ(server().failedLogins() - before, 1U) << "/a";
+  RecordProperty("failedLoginsPerLogOn", static_cast<int>(server().failedLogins() - before));
+  before = server().failedLogins();
+  const fs::path cli = fs::path(QUILBERT_BINARY_DIR) / "quilbert-cli";
+  runProgram(cli, dir_.path(), env, "connect P Q R P 2>&1");
+  EXPECT_EQ(server().failedLogins() - before, 1U) << "quilbert-cli connect";
+
+  writeLetters(dir_.path(), letters, "ores");
+  before = server().failedLogins();
+  const pid_t pid = startProgram(programCommand(exe_, dir_.path(), env, "/a"), dir_.path() / "out");
+  for (int i = 0; i < 500 && server().failedLogins() == before; ++i)
+    std::this_thread::sleep_for(20ms);
+  std::this_thread::sleep_for(2s);
+  for (int change = 0; change < 2; ++change) {
+    std::system("ip route add default dev lo && sleep 1 && ip route del default dev lo");
+    std::this_thread::sleep_for(1s);
   }
-  EXPECT_GT(seen[0], 0U) << "the server's log shows no refused login";
-  EXPECT_EQ(seen[1], seen[0]);
+  kill(pid, SIGTERM);
+  waitForProgram(pid);
+  EXPECT_EQ(server().failedLogins() - before, 1U)
+      << "resident: " << quilbert::testing::readFile(dir_.path() / "out");
+}
+
+// The keyring as the file manager fills it ("remember forever"): the server
+// in lower case, the workgroup and the port saved with the user.
+void storeAsTheFileManager(const std::string& password) {
+  const auto stored = quilbert::testing::runShell(
+      "printf %s '" + password +
+      "' | secret-tool store --label=x xdg:schema org.gnome.keyring.NetworkPassword user alice "
+      "server 127.0.0.1 protocol smb port " +
+      std::to_string(testing::kPort) + " domain TESTGROUP");
+  ASSERT_EQ(stored.exitCode, 0) << stored.output;
+}
+
+std::string keyringPassword() {
+  return quilbert::testing::runShell("secret-tool lookup protocol smb server 127.0.0.1 user alice")
+      .output;
+}
+
+void clearKeyring() {
+  std::system("secret-tool clear protocol smb server 127.0.0.1 user alice");
+}
+
+// A login with no password in the file connects with the file manager's
+// password for the server, and the status says where it came from; moved
+// into the keyring, the file's passwords leave it and the letters still
+// connect; moved back, the keyring forgets them.
+TEST_F(ProgramOnSmb, PasswordsTheKeyringKeepsServeLettersWithALoginAlone) {
+  const fs::path cli = fs::path(QUILBERT_BINARY_DIR) / "quilbert-cli";
+  const std::string path = "\\\\127.0.0.1\\docs";
+  const auto timed = [&] {
+    const auto start = std::chrono::steady_clock::now();
+    const auto run = runProgram(exe_, dir_.path(), "QUILBERT_NETWORK_WAIT=0", "/a");
+    EXPECT_NE(run.output.find("Drives connected : 1/1"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(testing::kAlicePassword), std::string::npos);
+    net_.cancelConnection("Q:", 0, true);
+    return std::chrono::steady_clock::now() - start;
+  };
+  writeLetters(dir_.path(), {{'Q', path}});
+  const auto fromFile = timed();
+  storeAsTheFileManager(testing::kAlicePassword);
+  writeLetters(dir_.path(), {{'Q', path, ""}});
+  const auto fromKeyring = timed();
+  RecordProperty("startFromFileMs", static_cast<int>(fromFile / 1ms));
+  RecordProperty("startFromKeyringMs", static_cast<int>(fromKeyring / 1ms));
+  const auto status = runProgram(cli, dir_.path(), "", "status --json 2>/dev/null");
+  EXPECT_EQ(nlohmann::json::parse(status.output)["letters"][0]["credentials"],
+            "password from the keyring")
+      << status.output;
+  clearKeyring();
+
+  writeLetters(dir_.path(), {{'Q', path}});
+  struct Move {
+    std::string option, line, keyring;
+  };
+  for (const Move& m :
+       {Move{"--to-keyring", "1\tQ\talice\t\t" + path, testing::kAlicePassword},
+        Move{"--to-file",
+             "1\tQ\talice\t" + *app::ScramblePassword(testing::kAlicePassword) + "\t" + path,
+             ""}}) {
+    const auto moved = runProgram(cli, dir_.path(), "", "passwords " + m.option);
+    EXPECT_EQ(moved.output, "Passwords moved: 1, not moved: 0\n");
+    const char* user = std::getenv("USER");
+    EXPECT_NE(quilbert::testing::readFile(dir_.path() / "config/quilbert" /
+                                          (std::string(user ? user : "root") + ".ini"))
+                  .find(m.line + "\r\n"),
+              std::string::npos)
+        << m.option;
+    EXPECT_EQ(keyringPassword(), m.keyring) << m.option;
+    timed();
+  }
+}
+
+// At log-on the keyring may still be locked: the letter waits without a
+// prompt and connects as soon as the collection is unlocked, well before the
+// next timed retry (6 s).
+TEST_F(ProgramOnSmb, ALetterWaitsForALockedKeyringAndConnectsWhenItOpens) {
+  storeAsTheFileManager(testing::kAlicePassword);
+  writeLetters(dir_.path(), {{'Q', "\\\\127.0.0.1\\docs", ""}});
+  testing::SambaServer::lockKeyring();
+  const pid_t pid = startProgram(
+      programCommand(exe_, dir_.path(), "QUILBERT_NETWORK_WAIT=15", "/a"), dir_.path() / "out");
+  std::this_thread::sleep_for(3s);
+  EXPECT_FALSE(fs::exists(server().drivesFolder() / "Q"));
+  const bool unlocked = testing::SambaServer::unlockKeyring();
+  const auto up = std::chrono::steady_clock::now();
+  while (!fs::exists(server().drivesFolder() / "Q") &&
+         std::chrono::steady_clock::now() - up < 10s) {
+    std::this_thread::sleep_for(5ms);
+  }
+  const auto connectedAfter = std::chrono::steady_clock::now() - up;
+  const int rc = waitForProgram(pid);
+  clearKeyring();
+  ASSERT_TRUE(unlocked);
+  const std::string out = quilbert::testing::readFile(dir_.path() / "out");
+  EXPECT_EQ(rc, 0) << out;
+  EXPECT_NE(out.find("Drives connected : 1/1"), std::string::npos) << out;
+  EXPECT_LT(connectedAfter, 2s) << out;
+}
+
+// Save, with the keyring chosen, keeps the password there and leaves every
+// field of the file empty; choosing the file again asks, then brings it back.
+TEST(KeyringSetting, SaveKeepsPasswordsInTheKeyringAndTheMenuBringsThemBack) {
+  if (!server().running()) GTEST_SKIP() << server().failure();
+  using quilbert::testing::TestProgram;
+  TestProgram p{"/qelvo"};
+  Keyring keyring(testing::kPort);
+  p.g->svc.passwords = &keyring;
+  ASSERT_TRUE(net::setKeepPasswordsInStore(*p.g, true));
+  p.writeConfig(TestProgram::config({{'Q', "1\tQ\t\t\t\\\\127.0.0.1\\docs"}}));
+  ASSERT_FALSE(p.start());
+  EXPECT_TRUE(p.main->menu("menu_keyring").checked());
+  p.main->nomuser.setText("alice");
+  p.main->password.setText(testing::kAlicePassword);
+  p.main->modif_Click();
+  std::vector<std::string> lines = p.configLines();
+  EXPECT_EQ(lines[0], "0\tA\talice\t\t");
+  EXPECT_EQ(lines[16], "1\tQ\talice\t\t\\\\127.0.0.1\\docs");
+  EXPECT_EQ(keyringPassword(), testing::kAlicePassword);
+
+  p.answerDialog(ui::kAnswerYes);
+  p.answerDialog(ui::kAnswerOk);
+  p.main->menu("menu_keyring").click();
+  EXPECT_FALSE(p.main->menu("menu_keyring").checked());
+  lines = p.configLines();
+  EXPECT_EQ(lines[16], "1\tQ\talice\t" + *app::ScramblePassword(testing::kAlicePassword) +
+                           "\t\\\\127.0.0.1\\docs");
+  EXPECT_EQ(keyringPassword(), "");
+}
+
+// In a domain, a letter with neither login nor password connects with the
+// user's Kerberos ticket, and says so; without a ticket it is a guest, which
+// the share refuses.
+TEST_F(ProgramOnSmb, ALetterWithNoLoginConnectsWithTheDomainTicket) {
+  if (!testing::SambaServer::inNamespace()) GTEST_SKIP() << "needs a network namespace";
+  auto& dc = testing::domainController();
+  ASSERT_TRUE(dc.ready()) << dc.failure();
+  writeLetters(dir_.path(), {{'T', std::string("\\\\") + testing::kDcHost + "\\team", "", ""}});
+  const fs::path cli = fs::path(QUILBERT_BINARY_DIR) / "quilbert-cli";
+  for (const bool ticket : {true, false}) {
+    if (!ticket) dc.logOff();
+    ASSERT_TRUE(!ticket || dc.logOn()) << dc.failure();
+    const auto run = runProgram(exe_, dir_.path(), "QUILBERT_NETWORK_WAIT=0", "/a");
+    EXPECT_NE(run.output.find(ticket ? "Drives connected : 1/1" : "Drives connected : 0/1"),
+              std::string::npos)
+        << ticket << run.output;
+    const auto status = runProgram(cli, dir_.path(), "", "status --json 2>/dev/null");
+    EXPECT_EQ(nlohmann::json::parse(status.output)["letters"][0]["credentials"],
+              ticket ? "Kerberos ticket" : "guest")
+        << status.output;
+    net_.cancelConnection("T:", 0, true);
+  }
 }
 
 // What a script asks the command line on the real network: which letter is

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <gio/gio.h>
 #include <netinet/in.h>
 #include <sched.h>
 #include <signal.h>
@@ -50,6 +51,8 @@ bool accepting(const char* address, int port) {
   return ok;
 }
 
+}  // namespace
+
 // The processes whose environment holds `marker`: ours, and what the bus and
 // smbd started on their own (gvfs daemons, samba-dcerpcd), which the system
 // adopts once they detach.
@@ -69,8 +72,6 @@ std::vector<pid_t> processesMarked(const std::string& marker, const std::string&
   }
   return found;
 }
-
-}  // namespace
 
 std::string serverFile(const fs::path& file, const std::string& expected) {
   std::string text;
@@ -102,6 +103,12 @@ bool SambaServer::enterNamespace() {
                    "table ip quilbert_test {\n"
                    "  chain out { type filter hook output priority 0; ip daddr 127.0.0.4 drop; }\n"
                    "}\nEOF") == 0;
+  // And an IPv6 address whose packets vanish.
+  namespaced = namespaced && std::system(
+                                 "ip -6 addr add 2001:db8::1/64 dev lo nodad && nft add "
+                                 "table ip6 q6 && nft add chain ip6 q6 out '{ type filter "
+                                 "hook output priority 0; }' && nft add rule ip6 q6 out "
+                                 "ip6 daddr 2001:db8::4 drop") == 0;
   return namespaced;
 }
 
@@ -193,7 +200,7 @@ void SambaServer::start(int extraShares) {
   fs::remove(root_ / "secret");
   // Refused logins are logged (auth_audit), so that tests can count them.
   smbd_ = spawn({"smbd", "--foreground", "--no-process-group", "--debug-stdout",
-                 "--debuglevel=1 auth_audit:2", "--configfile=" + r + "/smb.conf"},
+                 "--debuglevel=1 auth_audit:3", "--configfile=" + r + "/smb.conf"},
                 nss, root_ / "log/smbd.out");
   const auto deadline = std::chrono::steady_clock::now() + 10s;
   while (smbd_ > 0 && !accepting(kServer, kPort) && std::chrono::steady_clock::now() < deadline) {
@@ -215,6 +222,7 @@ void SambaServer::start(int extraShares) {
   ::setenv("DBUS_SESSION_BUS_ADDRESS", address.c_str(), 1);
   ::setenv("XDG_RUNTIME_DIR", (r + "/xdg").c_str(), 1);
   ::setenv("GVFS_REMOTE_VOLUME_MONITOR_IGNORE", "1", 1);
+  startKeyring();
 
   if (namespaced) {
     // Accepts connections (the kernel does, from its backlog) and never answers.
@@ -228,6 +236,12 @@ void SambaServer::start(int extraShares) {
       failure_ = "cannot listen at the silent address";
     }
     startNameServer();
+    // The SMB client's own lmhosts file, in a folder of ours for this
+    // namespace; its configuration there is the defaults.
+    if (::mount("none", "/etc/samba", "tmpfs", 0, nullptr) != 0) {
+      failure_ = "cannot give the SMB client an lmhosts file";
+    }
+    write("/etc/samba/lmhosts", std::string(kServer) + " " + kLmhostsName + "\n");
   }
 }
 
@@ -249,7 +263,22 @@ void answerNames(int fd) {
     const bool failing = std::string(kFailingName).rfind(first + ".", 0) == 0;
     packet[2] |= 0x80;                                                 // a response
     packet[3] = static_cast<unsigned char>(0x80 | (failing ? 2 : 3));  // SERVFAIL, NXDOMAIN
-    ::sendto(fd, packet, static_cast<std::size_t>(n), 0, reinterpret_cast<sockaddr*>(&from), size);
+    std::size_t length = static_cast<std::size_t>(n);
+    if (std::string(kDualName).rfind(first + ".", 0) == 0 && length + 28 <= sizeof packet) {
+      // One record of the type asked: A kServer, AAAA kSilentV6.
+      const bool v6 = packet[length - 3] == 28;
+      const unsigned char head[] = {0xC0, 12, 0, static_cast<unsigned char>(v6 ? 28 : 1),
+                                    0,    1,  0, 0,
+                                    0,    60, 0, static_cast<unsigned char>(v6 ? 16 : 4)};
+      std::copy(std::begin(head), std::end(head), packet + length);
+      length += sizeof head;
+      length +=
+          static_cast<std::size_t>(v6 ? (::inet_pton(AF_INET6, kSilentV6, packet + length), 16)
+                                      : (::inet_pton(AF_INET, kServer, packet + length), 4));
+      packet[3] = 0x80;  // no error
+      packet[7] = 1;     // one answer
+    }
+    ::sendto(fd, packet, length, 0, reinterpret_cast<sockaddr*>(&from), size);
   }
 }
 
@@ -334,6 +363,14 @@ void SambaServer::startDiscoveryPeer() {
   if (std::system(rule.c_str()) != 0) failure_ = "cannot lead the peer's SMB to the server";
 }
 
+std::size_t SambaServer::failedLogins() const {
+  const std::string text = readAll(root_ / "log/smbd.out");
+  const std::string refused = "status [NT_STATUS_WRONG_PASSWORD]";
+  std::size_t n = 0;
+  for (auto at = text.find(refused); at != std::string::npos; at = text.find(refused, at + 1)) ++n;
+  return n;
+}
+
 std::vector<std::string> SambaServer::mounts() const {
   std::vector<std::string> found;
   std::istringstream lines(readAll("/proc/mounts"));
@@ -341,6 +378,61 @@ std::vector<std::string> SambaServer::mounts() const {
     if (line.find(root_.string()) != std::string::npos) found.push_back(line);
   }
   return found;
+}
+
+// The desktop's keyring on the test's bus, unlocked, its files in our folder:
+// started by the bus, it would take the user's own.
+void SambaServer::startKeyring() {
+  const fs::path home = root_ / "home";
+  fs::create_directories(home / ".local/share");
+  spawn({"sh", "-c",
+         "printf %s \"$KEYRING_PW\" | exec gnome-keyring-daemon --unlock --foreground "
+         "--components=secrets"},
+        {"HOME=" + home.string(), "XDG_DATA_HOME=" + (home / ".local/share").string(),
+         std::string("KEYRING_PW=") + kKeyringPassword},
+        root_ / "log/keyring.out");
+  if (std::system("gdbus wait --session --timeout 10 org.freedesktop.secrets") != 0) {
+    failure_ = "the keyring did not start: " + readAll(root_ / "log/keyring.out");
+  }
+}
+
+void SambaServer::lockKeyring() {
+  std::system(
+      "gdbus call --session --dest org.freedesktop.secrets --object-path "
+      "/org/freedesktop/secrets --method org.freedesktop.Secret.Service.Lock "
+      "\"['/org/freedesktop/secrets/collection/login']\" >/dev/null");
+}
+
+// As a log-on unlocks it: with the keyring's password, on one connection (the
+// password travels in a session of the caller's), raising no prompt.
+bool SambaServer::unlockKeyring() {
+  GDBusConnection* bus = g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr);
+  if (bus == nullptr) return false;
+  auto call = [bus](const char* interface, const char* method, GVariant* args) {
+    return g_dbus_connection_call_sync(bus, "org.freedesktop.secrets", "/org/freedesktop/secrets",
+                                       interface, method, args, nullptr, G_DBUS_CALL_FLAGS_NONE,
+                                       5000, nullptr, nullptr);
+  };
+  GVariant* opened = call("org.freedesktop.Secret.Service", "OpenSession",
+                          g_variant_new("(sv)", "plain", g_variant_new_string("")));
+  GVariant* unlocked = nullptr;
+  if (opened != nullptr) {
+    GVariant* output = nullptr;
+    const char* session = nullptr;
+    g_variant_get(opened, "(v&o)", &output, &session);
+    const std::string pw = kKeyringPassword;
+    GVariant* secret = g_variant_new(
+        "(o@ay@ays)", session, g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, "", 0, 1),
+        g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, pw.data(), pw.size(), 1), "text/plain");
+    unlocked = call(
+        "org.gnome.keyring.InternalUnsupportedGuiltRiddenInterface", "UnlockWithMasterPassword",
+        g_variant_new("(o@(oayays))", "/org/freedesktop/secrets/collection/login", secret));
+    g_variant_unref(output);
+    g_variant_unref(opened);
+  }
+  if (unlocked != nullptr) g_variant_unref(unlocked);
+  g_object_unref(bus);
+  return unlocked != nullptr;
 }
 
 void SambaServer::endOurs() {

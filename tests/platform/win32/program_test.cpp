@@ -17,6 +17,7 @@
 #include "platform/win32/win32_network.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_text.h"
+#include "support/drive_maps_sample.h"
 #include "support/test_program.h"
 
 namespace quilbert {
@@ -165,7 +166,9 @@ TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFi
   platform::Win32Process first;
   ASSERT_TRUE(first.claimSingleInstance());
   int activations = 0;
+  int changes = 0;
   first.listenForActivation([&] { ++activations; });
+  first.listenForConnectionChanges([&] { ++changes; });
   // The command line answers beside the running instance, and leaves it be.
   const ProgramRun status = runProgram(dir.path(), L"status --json", L"quilbert-cli.exe");
   EXPECT_EQ(status.exitCode, 1U) << status.output;
@@ -179,13 +182,32 @@ TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFi
   const ProgramRun browse = runProgram(dir.path(), L"browse", L"quilbert-cli.exe");
   EXPECT_EQ(browse.output.substr(0, browse.output.find('\n')),
             "[Domaine] BUREAU (Office workgroup)");
-  ASSERT_EQ(network.cancelConnection("F:", 0, true), 0);
+  // A server that is off: its reason and 1, not an empty list.
+  const ProgramRun off = runProgram(dir.path(), L"browse --json \\\\HERMES", L"quilbert-cli.exe");
+  EXPECT_EQ(off.exitCode, 1U) << off.output;
+  EXPECT_NE(off.output.find("\"reason\""), std::string::npos) << off.output;
+  // Disconnected by the command line, which tells the running instance.
+  const ProgramRun gone = runProgram(dir.path(), L"disconnect F", L"quilbert-cli.exe");
+  EXPECT_EQ(gone.exitCode, 0U) << gone.output;
   const ProgramRun second = runProgram(dir.path(), L"/a");
   EXPECT_EQ(second.exitCode, 0U);
   EXPECT_EQ(second.output, "");
   EXPECT_EQ(network.getConnection("F:", remote), 2250);
   first.serviceActivation();
   EXPECT_EQ(activations, 1);
+  EXPECT_EQ(changes, 1);
+}
+
+// The policy file the Linux command line imports gives the same table here,
+// its password decrypted by CNG (CommandLine.ImportTellsItsDryRunThenWritesTheTable).
+TEST(ProgramUnderWine, TheCommandLineImportsDrivesXmlAsOnLinux) {
+  DemoUnderWine demo;
+  const fs::path config = demo.settings / platform::pathFromUtf8(demo.configName);
+  writeFile(config, testing::emptyEnglishConfig());
+  writeFile(demo.dir.path() / "Drives.xml", testing::kDriveMapsSample);
+  const ProgramRun run = runProgram(demo.dir.path(), L"import Drives.xml", L"quilbert-cli.exe");
+  EXPECT_EQ(run.exitCode, 0U) << run.output;
+  EXPECT_EQ(readFile(config), testing::importedSampleConfig()) << run.output;
 }
 
 // Started before a server can be reached, the automatic run waits for it; the

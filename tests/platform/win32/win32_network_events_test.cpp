@@ -24,7 +24,7 @@ void pumpUntil(const std::vector<NetworkEvent>& seen, std::size_t count) {
 TEST(Win32NetworkEvents, WakingAndBurstsOfChangesReachTheWindowThreadOnceEach) {
   Win32NetworkEvents events;
   std::vector<NetworkEvent> seen;
-  events.setListener([&](NetworkEvent e) { seen.push_back(e); });
+  auto heard = events.subscribe([&](NetworkEvent e) { seen.push_back(e); });
   // The system tells every top-level window that it sleeps, then that it woke.
   PostMessageW(HWND_BROADCAST, WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
   PostMessageW(HWND_BROADCAST, WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0);

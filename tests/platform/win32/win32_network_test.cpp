@@ -10,6 +10,7 @@
 #include <tuple>
 
 #include "platform/sim/sim_test_support.h"
+#include "platform/win32/win32_credentials.h"
 #include "platform/win32/win32_drives.h"
 
 namespace quilbert::platform {
@@ -120,6 +121,25 @@ TEST(Win32Network, ConnectionsGoThroughMprWithEveryCodeOfTheNetwork) {
   // A name the ANSI calls cannot carry is refused before it reaches mpr.
   EXPECT_EQ(net.addConnection(diskResource("Q:", "\\\\ATLAS\\漢"), "", "", 0),
             ERROR_NO_UNICODE_TRANSLATION);
+}
+
+// A login with no password connects with the password the Credential Manager
+// keeps for the server, which the SMB client (here the provider) takes itself
+// when given NULL; gone from the store, the same letter is refused.
+TEST(Win32Credentials, ALoginWithoutPasswordTakesTheStoredOne) {
+  ServedNetwork served;
+  Win32Network net;
+  Win32Credentials store;
+  ASSERT_EQ(store.save("ATLAS", "compta", "bilan"), "");
+  const StoredPassword held = store.lookup("atlas", "COMPTA");
+  EXPECT_EQ(held.state, StoredPassword::State::Found);
+  EXPECT_EQ(store.lookup("ATLAS", "claire").state, StoredPassword::State::Missing);
+  EXPECT_EQ(net.addConnection(diskResource("N:", R"(\\ATLAS\paie)"), "", "compta", 0), err::kOk);
+  EXPECT_EQ(net.cancelConnection("N:", 0, true), err::kOk);
+  EXPECT_EQ(store.remove("ATLAS", "compta"), "");
+  EXPECT_EQ(store.lookup("ATLAS", "compta").state, StoredPassword::State::Missing);
+  EXPECT_EQ(net.addConnection(diskResource("N:", R"(\\ATLAS\paie)"), "", "compta", 0),
+            err::kInvalidPassword);
 }
 
 TEST(Win32Network, EveryLevelIsEnumeratedAsTheNetworkHasIt) {

@@ -2,6 +2,7 @@
 // simulated network.
 #include <gtest/gtest.h>
 
+#include "app/catalogue.h"
 #include "app/config.h"
 #include "support/test_program.h"
 
@@ -41,29 +42,34 @@ TEST_F(CommandsTest, ConnectPassWithNothingActiveCancelsEveryLetter) {
 TEST_F(CommandsTest, ConnectPassReportsEachFailureItsOwnWay) {
   startWith({{'E', line('E', "\\\\SRV\\docs")},
              {'F', line('F', "\\\\OFF\\data")},
-             {'G', line('G', "\\\\SRV\\photos")}});
+             {'G', line('G', "\\\\SRV\\photos")},
+             {'I', line('I', "\\\\SRV\\photos")}});
   // C is a local disk: ticking its row is impossible, so take a letter held
   // by another connection that the pass cannot drop (open files).
   platform::NetResource busy;
-  busy.localName = "H:";
+  busy.localName = "B:";
   busy.remoteName = "\\\\SRV\\busy";
   ASSERT_EQ(p.network->addConnection(busy, "", "", 0), 0);
-  w().Cheminreseau(8).setText("\\\\SRV\\docs");
-  w().lettreactive(8).userClick();
+  w().Cheminreseau(2).setText("\\\\SRV\\docs");
+  w().lettreactive(2).userClick();
   w().nomuser.setText(" claire ");
   w().password.setText("nope");
+  p.answerDialog(kAnswerOk);  // B: in use: message 53
   p.recordStatuses(1);        // F unreachable: a timed status
   p.answerDialog(kAnswerOk);  // G: wrong password: a dialog
-  p.answerDialog(kAnswerOk);  // H: in use: message 53
+  p.answerDialog(kAnswerOk);  // I: the refused login is not offered again
   p.recordStatuses(1);        // the summary
+  const int before = p.network->callCount(sim::Call::AddConnection);
   w().connection_Click();
+  EXPECT_EQ(p.network->callCount(sim::Call::AddConnection) - before, 4) << "I is not tried";
   ASSERT_EQ(p.statuses.size(), 2U);
   EXPECT_EQ(p.statuses[0].text, p.g->msg(59) + " : " + p.g->msg(109) + " (F:)");
   EXPECT_EQ(p.statuses[0].shownMs, 2000);
-  ASSERT_EQ(p.dialogTexts.size(), 2U);
-  EXPECT_EQ(p.dialogTexts[0], p.g->msg(102) + "\r\n(G: \\\\SRV\\photos)");
-  EXPECT_EQ(p.dialogTexts[1], p.g->msg(53) + "\r\n(H: \\\\SRV\\docs)");
-  EXPECT_EQ(p.statuses[1].text, p.g->msg(60) + " : \r\n1/4");
+  ASSERT_EQ(p.dialogTexts.size(), 3U);
+  EXPECT_EQ(p.dialogTexts[0], p.g->msg(53) + "\r\n(B: \\\\SRV\\docs)");
+  EXPECT_EQ(p.dialogTexts[1], p.g->msg(102) + "\r\n(G: \\\\SRV\\photos)");
+  EXPECT_EQ(p.dialogTexts[2], p.g->msg(app::kMsgNewPasswordNeeded) + " G: I:");
+  EXPECT_EQ(p.statuses[1].text, p.g->msg(60) + " : \r\n1/5");
   EXPECT_EQ(p.connectedTo('E'), "\\\\SRV\\docs");
   EXPECT_EQ(p.tk.mousePointer(), forms::MousePointer::Arrow);
 }

@@ -60,3 +60,53 @@ TEST(LetterKeeper, ResidentProgramKeepsItsLettersConnected) {
 
 }  // namespace
 }  // namespace quilbert::ui
+
+namespace quilbert::ui {
+namespace {
+
+// A server switched back on changes nothing on this machine: only the timed
+// looks find it, at 1, 2, 5, then every 15 minutes, never while the person
+// is in a window; a connected letter whose server went away is counted apart.
+TEST(LetterKeeper, TimedLooksFindAServerThatCameBackAndOneThatWentAway) {
+  TestProgram p("/a");
+  p.writeConfig(
+      TestProgram::config({{'G', TestProgram::driveLine("1", 'G', "", "", "\\\\SRV\\docs")},
+                           {'H', TestProgram::driveLine("1", 'H', "", "", "\\\\OFF\\data")}},
+                          "ores"));
+  p.tk.expectModal("frmSplash",
+                   [](forms::Form& w) { w.get<forms::PictureBox>("Picture1").click(); });
+  p.recordStatuses(1);
+  ASSERT_FALSE(p.start());
+  auto attempts = [&] { return p.network->callCount(sim::Call::AddConnection); };
+  auto tip = [&] { return p.tk.trayIcons().at(1).tip; };
+  const std::string count = "QUILBERT 2.0 - " + p.g->msg(60) + " : ";
+  // Minutes from the start at which H is tried; none between them.
+  const std::int64_t start = p.tk.now();
+  int before = attempts();
+  for (const std::int64_t minute : {1, 3, 8, 23, 38}) {
+    const std::int64_t due = start + minute * 60'000 - p.tk.now();
+    p.tk.advance(due - 1);
+    EXPECT_EQ(attempts(), before) << "before minute " << minute;
+    p.tk.advance(1);
+    EXPECT_EQ(attempts(), before + 1) << "at minute " << minute;
+    before = attempts();
+  }
+  EXPECT_EQ(tip(), count + "1/2");
+
+  // The person is in the main window when the next look is due: after it.
+  p.network->setReachable("OFF", true, false);
+  p.main->bringBack();
+  p.tk.advance(16 * 60'000);
+  EXPECT_EQ(p.connectedTo('H'), "");
+  p.main->menu_agrandir_Click();
+  p.tk.advance(2000);
+  EXPECT_EQ(p.connectedTo('H'), "\\\\OFF\\data");
+  EXPECT_EQ(tip(), count + "2/2");
+
+  p.network->setReachable("SRV", false, false);
+  p.tk.advance(15 * 60'000);
+  EXPECT_EQ(tip(), count + "1/2 (+1 " + p.g->msg(app::kMsgServerSilent) + ")");
+}
+
+}  // namespace
+}  // namespace quilbert::ui

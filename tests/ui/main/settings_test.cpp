@@ -45,7 +45,8 @@ TEST_F(SettingsTest, StartWithWindowsStoresTheRunCommandWithItsNul) {
   EXPECT_EQ(p.dialogTitles.back(), p.g->msg(170) + "  ");
   const auto value =
       app::QueryValue(*p.registry, platform::kHkeyLocalMachine, app::kRunKey, app::kRunValueName);
-  EXPECT_EQ(std::get<std::string>(value), p.process->appDir() + p.process->exeFileName() + " /a");
+  EXPECT_EQ(std::get<std::string>(value),
+            "\"" + p.process->appDir() + p.process->exeFileName() + "\" /a");
   platform::RegKey key = 0;
   p.registry->openKey(platform::kHkeyLocalMachine, app::kRunKey, platform::kKeyQueryValue, key);
   std::string raw(200, ' ');

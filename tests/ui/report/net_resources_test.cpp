@@ -103,7 +103,7 @@ TEST_F(EnumWalk, ReadsOnThroughSmallBatchesAndOversizedRecords) {
   p.net.add(srv, resource(3, false, "\\\\S\\e"));
   const Lines& lines = run();
   ASSERT_EQ(lines.size(), 12U);
-  EXPECT_EQ(lines[5], "\\\\S\\b " + std::string(5000, 'x'));
+  EXPECT_EQ(lines[5], "\\\\S\\b " + std::string(255, 'x'));  // read whole, shown cut
   EXPECT_EQ(lines[11], "\\\\S\\e ");
   EXPECT_EQ(p.net.openHandles, 0);
 }
@@ -123,6 +123,20 @@ TEST_F(EnumWalk, SkipsContainersThatDoNotOpen) {
   const int up = p.net.add(ScriptedNetwork::kTop, resource(2, true, "\\\\UP"));
   p.net.add(up, resource(3, false, "\\\\UP\\seen"));
   EXPECT_EQ(run(), (Lines{"m126", "\\\\DOWN ", "m126", "\\\\UP ", "m127", "\\\\UP\\seen "}));
+  EXPECT_EQ(p.net.openHandles, 0);
+}
+
+// A server that opens but fails its first read (mpr under Wine, for a
+// server that is off) is that failure to the command line, not an empty server.
+TEST_F(EnumWalk, AListingWhoseFirstReadFailsSaysWhy) {
+  const int off = p.net.add(ScriptedNetwork::kTop, resource(2, true, "\\\\OFF"));
+  p.net.add(off, resource(3, false, "\\\\OFF\\data"));
+  p.net.readFailure = platform::neterr::kNetworkUnreachable;
+  std::vector<NetResourceEntry> shares;
+  const NetResourceEntry server = resource(2, true, "\\\\OFF");
+  EXPECT_EQ(ListContainer(p.net, &server, platform::kTypeAny, shares),
+            platform::neterr::kNetworkUnreachable);
+  EXPECT_TRUE(shares.empty());
   EXPECT_EQ(p.net.openHandles, 0);
 }
 

@@ -54,6 +54,7 @@ class ScriptedNetwork : public platform::Network {
   int topOpenFailure = 0;              // e.g. 1222: no network at all
   int maxPerBatch = 0;                 // 0: as many as the buffer takes
   bool successWithEveryBatch = false;  // 0 with each batch, 259 once done
+  int readFailure = 0;                 // every read fails with it (the open succeeds)
   std::function<void(const NetResource* container)> onOpen;
   std::string userBuffer = "tester";
   int getUserResult = 0;
@@ -113,6 +114,7 @@ class ScriptedNetwork : public platform::Network {
     if (count == 0 || count < -1) return platform::neterr::kInvalidParameter;
     Cursor& c = it->second;
     out.clear();
+    if (readFailure != 0) return readFailure;
     if (c.next == c.nodes->size()) {
       count = 0;
       return platform::neterr::kNoMoreItems;
@@ -207,6 +209,8 @@ class IdleProcess : public platform::Process {
   std::string commandLine() override { return ""; }
   bool claimSingleInstance() override { return true; }
   void listenForActivation(std::function<void()>) override {}
+  void tellConnectionsChanged() override {}
+  void listenForConnectionChanges(std::function<void()>) override {}
   std::string replaceFile(const std::string&, const std::string&, bool) override {
     return "read-only test process";
   }

@@ -4,6 +4,7 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/forms/tray_icons.h"
 #include "platform/win32/view/win32_toolkit.h"
@@ -189,10 +190,45 @@ void Win32FormView::applyStyle() {
   if (visible && active) SetForegroundWindow(window_);
 }
 
-void Win32FormView::applyClientSize() {
+int Win32FormView::px(int twips) const {
+  return static_cast<int>(std::lround(twips * fit_ / toolkit_.twipsPerPixel()));
+}
+
+forms::Font Win32FormView::fitted(forms::Font f) const {
+  if (fit_ < 1.0 && f.size > 0) f.size *= fit_;
+  return f;
+}
+
+void Win32FormView::fitToWorkArea() {
   const forms::Size s = form_.clientSize();
   const int w = std::max(1, toolkit_.toPixels(s.width));
   const int h = std::max(1, toolkit_.toPixels(s.height));
+  RECT frame{0, 0, w, h};
+  AdjustWindowRectEx(&frame, style(), GetMenu(window_) != nullptr ? TRUE : FALSE, exStyle());
+  MONITORINFO screen{};
+  screen.cbSize = sizeof screen;
+  if (GetMonitorInfoW(MonitorFromWindow(window_, MONITOR_DEFAULTTOPRIMARY), &screen) == FALSE) {
+    return;
+  }
+  const RECT& area = screen.rcWork;
+  const double wide = static_cast<double>(area.right - area.left - (frame.right - frame.left - w));
+  const double high = static_cast<double>(area.bottom - area.top - (frame.bottom - frame.top - h));
+  // Never below half: a window that small would be of no use anyway.
+  const double fit = std::clamp(std::min(wide / w, high / h), 0.5, 1.0);
+  if (std::abs(fit - fit_) < 0.001) return;
+  fit_ = fit;
+  for (const auto& [hwnd, c] : controls_) {
+    update(*c, Prop::Geometry, hwnd);
+    update(*c, Prop::Font, hwnd);
+    InvalidateRect(hwnd, nullptr, TRUE);
+  }
+}
+
+void Win32FormView::applyClientSize() {
+  fitToWorkArea();
+  const forms::Size s = form_.clientSize();
+  const int w = std::max(1, px(s.width));
+  const int h = std::max(1, px(s.height));
   RECT r{0, 0, w, h};
   AdjustWindowRectEx(&r, style(), GetMenu(window_) != nullptr ? TRUE : FALSE, exStyle());
   RECT client{};
@@ -338,19 +374,18 @@ RECT Win32FormView::placeOf(const Control& c) const {
   if (c.kind() == ControlKind::Line) {
     const auto& line = static_cast<const forms::Line&>(c);
     const int pad = std::max(1, line.borderWidth());
-    const int x1 = toolkit_.toPixels(line.x1());
-    const int y1 = toolkit_.toPixels(line.y1());
-    const int x2 = toolkit_.toPixels(line.x2());
-    const int y2 = toolkit_.toPixels(line.y2());
+    const int x1 = px(line.x1());
+    const int y1 = px(line.y1());
+    const int x2 = px(line.x2());
+    const int y2 = px(line.y2());
     const int left = std::min(x1, x2) - pad;
     const int top = std::min(y1, y2) - pad;
     return {left, top, left + std::abs(x2 - x1) + 2 * pad + 1,
             top + std::abs(y2 - y1) + 2 * pad + 1};
   }
-  const int left = toolkit_.toPixels(c.left());
-  const int top = toolkit_.toPixels(c.top());
-  return {left, top, left + std::max(0, toolkit_.toPixels(c.width())),
-          top + std::max(0, toolkit_.toPixels(c.height()))};
+  const int left = px(c.left());
+  const int top = px(c.top());
+  return {left, top, left + std::max(0, px(c.width())), top + std::max(0, px(c.height()))};
 }
 
 std::string Win32FormView::textOf(const Control& c) {
@@ -430,7 +465,7 @@ void Win32FormView::update(Control& c, Prop p, HWND w) {
       return;
     }
     case Prop::Font:
-      SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit_.font(c.font())), TRUE);
+      SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit_.font(fitted(c.font()))), TRUE);
       if (kind == ControlKind::TextBox) update(c, Prop::Style, w);
       return;
     case Prop::ForeColor:
@@ -504,7 +539,7 @@ void Win32FormView::update(Control& c, Prop p, HWND w) {
           forms::Font plain = box.font();
           plain.name = "MS Sans Serif";
           plain.symbol = false;
-          SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit_.font(plain)), TRUE);
+          SendMessageW(w, WM_SETFONT, reinterpret_cast<WPARAM>(toolkit_.font(fitted(plain))), TRUE);
         }
         // The border is drawn in the box's border colour.
         SetWindowPos(w, nullptr, 0, 0, 0, 0,
@@ -745,7 +780,7 @@ bool Win32FormView::drawItem(const DRAWITEMSTRUCT& d) {
   if (!b->picture().empty()) im = &toolkit_.image(b->picture().file);
   if (im != nullptr && im->bitmap == nullptr && im->icon == nullptr) im = nullptr;
   const std::wstring caption = widen(b->caption());
-  HGDIOBJ oldFont = SelectObject(dc, toolkit_.font(b->font()));
+  HGDIOBJ oldFont = SelectObject(dc, toolkit_.font(fitted(b->font())));
   RECT textBox{0, 0, 0, 0};
   if (!caption.empty()) DrawTextW(dc, caption.c_str(), -1, &textBox, DT_CALCRECT | DT_SINGLELINE);
   const int gap = im != nullptr && !caption.empty() ? 4 : 0;
@@ -848,7 +883,7 @@ LRESULT Win32FormView::formMessage(UINT msg, WPARAM wp, LPARAM lp) {
       if ((wp & MK_CONTROL) != 0) shift |= 2;
       // Only the icon reaches a minimized window.
       forms::TrayIcons::restoreOwner(form_, GET_X_LPARAM(lp));
-      const double tpp = toolkit_.twipsPerPixel();
+      const double tpp = toolkit_.twipsPerPixel() / fit_;
       form_.mouseMove(button, shift, static_cast<float>(GET_X_LPARAM(lp) * tpp),
                       static_cast<float>(GET_Y_LPARAM(lp) * tpp));
       return 0;
@@ -965,9 +1000,8 @@ LRESULT Win32FormView::controlMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp, bo
             ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT,
                          static_cast<DWORD>(std::max(1, line->borderWidth())), &lb, 0, nullptr);
         HGDIOBJ old = SelectObject(dc, pen);
-        MoveToEx(dc, toolkit_.toPixels(line->x1()) - wr.left,
-                 toolkit_.toPixels(line->y1()) - wr.top, nullptr);
-        LineTo(dc, toolkit_.toPixels(line->x2()) - wr.left, toolkit_.toPixels(line->y2()) - wr.top);
+        MoveToEx(dc, px(line->x1()) - wr.left, px(line->y1()) - wr.top, nullptr);
+        LineTo(dc, px(line->x2()) - wr.left, px(line->y2()) - wr.top);
         SelectObject(dc, old);
         DeleteObject(pen);
         EndPaint(w, &ps);

@@ -69,6 +69,12 @@ class Win32FormView : public forms::FormView {
   // The command id of a menu item, the same at every build of the bar.
   UINT commandOf(forms::MenuItem& item);
   void applyClientSize();
+  // A window larger than its screen's work area (a high dpi on a small
+  // screen) is drawn smaller as a whole, controls and fonts alike, so that
+  // every control stays on the screen; fit_ is that ratio (1: as designed).
+  void fitToWorkArea();
+  [[nodiscard]] int px(int twips) const;
+  [[nodiscard]] forms::Font fitted(forms::Font f) const;
   void place();
   void command(WPARAM wp, LPARAM lp);
   bool drawItem(const DRAWITEMSTRUCT& d);
@@ -83,6 +89,7 @@ class Win32FormView : public forms::FormView {
   forms::Form& form_;
   HWND window_ = nullptr;
   HWND tooltip_ = nullptr;
+  double fit_ = 1.0;
   bool placed_ = false;
   bool topMost_ = false;
   bool settingText_ = false;

@@ -1,6 +1,7 @@
 #include "platform/win32/view/win32_toolkit.h"
 
 #include <commctrl.h>
+#include <commdlg.h>
 #include <objbase.h>
 #include <shellapi.h>
 #include <shlobj.h>
@@ -762,6 +763,25 @@ bool Win32Toolkit::setTopMost(Form& form, bool onTop) {
   v->setTopMost(onTop);
   return SetWindowPos(v->window(), onTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                       SWP_NOMOVE | SWP_NOSIZE) != FALSE;
+}
+
+std::optional<std::string> Win32Toolkit::chooseFile(Form& owner, const std::string& title,
+                                                    bool save, const std::string& suggested) {
+  std::wstring file = platform::win32::widen(save ? suggested : "");
+  file.resize(32768);  // the longest path Windows takes
+  const std::wstring caption = platform::win32::widen(title);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  ofn.hwndOwner = windowOf(owner);
+  ofn.lpstrFilter = L"XML (*.xml)\0*.xml\0\0";
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrTitle = caption.c_str();
+  ofn.lpstrDefExt = L"xml";
+  ofn.Flags = OFN_NOCHANGEDIR | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+  const BOOL chosen = save ? GetSaveFileNameW(&ofn) : GetOpenFileNameW(&ofn);
+  if (chosen == FALSE) return std::nullopt;
+  return platform::win32::narrow(file.c_str());
 }
 
 std::optional<std::string> Win32Toolkit::browseForFolder(

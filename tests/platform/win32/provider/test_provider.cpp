@@ -6,6 +6,8 @@
 // it the provider answers "no network".
 #include <windows.h>
 #include <winnetwk.h>
+// wincred.h too.
+#include <wincred.h>
 // npapi.h needs the types of windows.h first, and declares the entry points
 // without C linkage.
 extern "C" {
@@ -136,8 +138,20 @@ __declspec(dllexport) DWORD APIENTRY
   auto* net = network(p);
   if (net == nullptr) return WN_NO_NETWORK;
   if (resource == nullptr) return WN_BAD_POINTER;
-  return static_cast<DWORD>(net->addConnection(fromRecord(*resource), text(password).value_or(""),
-                                               text(userName).value_or(""), 0));
+  const NetResource r = fromRecord(*resource);
+  std::string given = text(password).value_or("");
+  // As the SMB client: no password, the Credential Manager's for the server.
+  if (password == nullptr && userName != nullptr && *userName != L'\0') {
+    const std::string unc = r.remoteName.value_or("");
+    const std::wstring server = win32::widen(unc.substr(2, unc.find('\\', 2) - 2));
+    PCREDENTIALW c = nullptr;
+    if (CredReadW(server.c_str(), CRED_TYPE_DOMAIN_PASSWORD, 0, &c) != FALSE) {
+      given = win32::narrow(std::wstring(reinterpret_cast<const wchar_t*>(c->CredentialBlob),
+                                         c->CredentialBlobSize / sizeof(wchar_t)));
+      CredFree(c);
+    }
+  }
+  return static_cast<DWORD>(net->addConnection(r, given, text(userName).value_or(""), 0));
 }
 
 __declspec(dllexport) DWORD APIENTRY NPCancelConnection(LPWSTR name, BOOL force) {

@@ -3,7 +3,8 @@
 # manager (run by tools/wine-x --shell), on the demo network served through
 # the real mpr by the test network provider: type a path, Save, Connect, read
 # the status window, quit with an unsaved change. Checks the configuration
-# file's bytes and the connections the provider holds.
+# file's bytes and the connections the provider holds. Then the automatic run,
+# whose wait a click on the waiting window's text stops.
 #   end_to_end_test.sh QUILBERT_EXE WINDOW_TEXTS_EXE DEMO_DIR
 set -uo pipefail
 exe=$1
@@ -116,6 +117,19 @@ for _ in $(seq 100); do kill -0 "$program" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$program" 2>/dev/null && fail "the program did not end"
 check_config "C=$local_c;I=1|\\\\MINERVE\\logiciels;J=0|\\\\ATLAS\\public;Z=$local_z" \
   "after quitting with an unsaved change (Yes)"
+
+# The automatic run waiting for HERMES: a click on the waiting window's text,
+# not only on its picture, stops the wait, and the summary follows at once.
+cp "$demo/claire.ini" "$config"
+timeout 60 wine "$exe" /a >"$work/out-a.txt" 2>&1 &
+program=$!
+screen 'attend' 15000 >/dev/null || fail "no waiting window"
+waiting=$(xdotool search --onlyvisible --class 'quilbert.exe' | head -1)
+xdotool mousemove --window "$waiting" 60 52 click 1
+sleep 0.5
+summary=$(screen 'Connexions' 3000)
+[[ $summary == *"3/4"* && $summary != *"Temps"* ]] || fail "a click on the waiting text did not stop the wait: $summary"
+wait "$program"
 
 ((failures == 0)) && echo "end-to-end: all checks passed"
 exit $((failures > 0))

@@ -633,5 +633,39 @@ TEST_F(Win32ViewTest, BrowserCallbackDrivesStatusTextAndOk) {
   EXPECT_TRUE(okEnabled);
 }
 
+// A window designed taller than the screen's work area (the main window at
+// 144 dpi on a 1280x800 screen) is drawn smaller: wholly on the screen, its
+// lowest button in its client area and answering a click.
+TEST_F(Win32ViewTest, AWindowTallerThanTheWorkAreaFitsIt) {
+  Form f(tk_, "connect");
+  f.setClientSize({8670, 8625});
+  f.setBorderStyle(BorderStyle::FixedSingle);
+  f.addMenu("menu", "Application").add("menu_quitter", "Quitter");
+  auto& quit = f.add<FlatButton>("Command1");
+  quit.move({6870, 7650, 1635, 825});
+  quit.setCaption("&Quitter");
+  int clicks = 0;
+  quit.onClick = [&] { ++clicks; };
+  f.show();
+  HWND w = Win32Toolkit::windowOf(f);
+  ASSERT_TRUE(pumpUntil(tk_, [&] { return f.paintCount() > 0; }));
+  RECT area{};
+  SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+  RECT outer{};
+  GetWindowRect(w, &outer);
+  EXPECT_LE(outer.bottom - outer.top, area.bottom - area.top);
+  EXPECT_GE(outer.top, area.top);
+  EXPECT_LE(outer.bottom, area.bottom);
+  RECT client{};
+  HWND button = Win32Toolkit::windowOf(quit);
+  // The window manager may still be taking the size in.
+  EXPECT_TRUE(pumpUntil(tk_, [&] {
+    GetClientRect(w, &client);
+    return placeOf(button).bottom <= client.bottom;
+  }));
+  click(button);
+  EXPECT_TRUE(pumpUntil(tk_, [&] { return clicks == 1; }));
+}
+
 }  // namespace
 }  // namespace quilbert::win32view

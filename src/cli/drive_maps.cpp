@@ -1,0 +1,94 @@
+#include "cli/drive_maps.h"
+
+#include "app/drive_maps.h"
+#include "app/drive_maps_texts.h"
+#include "net/stored_passwords.h"
+
+namespace quilbert::cli {
+
+namespace {
+
+// The commands' help, in the catalogue's language like the rest of it.
+constexpr int kMsgImportHelp = 447;
+constexpr int kMsgImportFileHelp = 448;
+constexpr int kMsgDryRunHelp = 449;
+constexpr int kMsgIncludeFilteredHelp = 450;
+constexpr int kMsgExportHelp = 451;
+constexpr int kMsgExportFileHelp = 452;
+
+int Import(app::Globals& g, Output& o, const Command& command) {
+  app::DriveMapsImport plan =
+      app::planImportFile(g, command.file, app::importInputs(g, command.includeFiltered));
+  nlohmann::json answer{{"file", command.file}, {"written", false}};
+  if (!plan.error.empty()) {
+    o.err << g.msg(app::kMsgMapsRefused, {command.file}) << "\n" << plan.error << "\n";
+    answer["error"] = plan.error;
+    Print(o, answer, "");
+    return 1;
+  }
+  nlohmann::json letters = nlohmann::json::array();
+  for (int k = 1; k <= app::kDriveCount; ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    if (!plan.changed[i]) continue;
+    const app::DriveEntry& e = plan.table[i];
+    letters.push_back({{"letter", std::string(1, static_cast<char>('A' + k - 1))},
+                       {"line", plan.line[i]},
+                       {"path", e.Path},
+                       {"login", e.Login},
+                       {"active", e.Active == "1"},
+                       {"passwordFromPolicy", plan.passwordFromPolicy[i]}});
+  }
+  answer["letters"] = std::move(letters);
+  answer["lines"] = plan.lines;
+  std::string text;
+  for (const auto& line : plan.lines) text += line + "\n";
+  if (command.dryRun) {
+    Print(o, answer, text + g.msg(app::kMsgMapsDryRun) + "\n");
+    return 0;
+  }
+  const app::WriteOutcome saved = app::saveImport(g, plan, net::importedPasswordKeeper(g));
+  if (!saved.ok()) {
+    o.err << g.msg(saved.message) << " (" << saved.detail << ")\n";
+    answer["error"] = saved.detail;
+    Print(o, answer, text);
+    return 1;
+  }
+  answer["written"] = plan.changes > 0;
+  Print(o, answer,
+        text + g.msg(app::kMsgMapsDone, {std::to_string(plan.changes), command.file}) + "\n");
+  return 0;
+}
+
+int Export(app::Globals& g, Output& o, const Command& command) {
+  std::vector<std::string> notes;
+  int count = 0;
+  const std::string error = app::exportDriveMapsFile(g, command.file, notes, count);
+  if (!error.empty()) {
+    o.err << error << "\n";
+    return 1;
+  }
+  std::string text;
+  for (const auto& note : notes) text += note + "\n";
+  text += g.msg(app::kMsgMapsExported, {std::to_string(count), command.file}) + "\n";
+  Print(o, nlohmann::json{{"file", command.file}, {"exported", count}, {"notes", notes}}, text);
+  return 0;
+}
+
+}  // namespace
+
+std::pair<CLI::App*, CLI::App*> addDriveMapCommands(const app::Globals& g, CLI::App& app,
+                                                    Command& command) {
+  auto* import = app.add_subcommand("import", g.msg(kMsgImportHelp));
+  import->add_option("file", command.file, g.msg(kMsgImportFileHelp))->required()->type_name("");
+  import->add_flag("--dry-run", command.dryRun, g.msg(kMsgDryRunHelp));
+  import->add_flag("--include-filtered", command.includeFiltered, g.msg(kMsgIncludeFilteredHelp));
+  auto* exported = app.add_subcommand("export", g.msg(kMsgExportHelp));
+  exported->add_option("file", command.file, g.msg(kMsgExportFileHelp))->required()->type_name("");
+  return {import, exported};
+}
+
+int DriveMaps(app::Globals& g, Output& o, const Command& command) {
+  return command.name == "import" ? Import(g, o, command) : Export(g, o, command);
+}
+
+}  // namespace quilbert::cli

@@ -1,0 +1,139 @@
+#include "net/stored_passwords.h"
+
+#include <array>
+#include <set>
+#include <utility>
+
+#include "app/config.h"
+#include "app/registry_routines.h"
+#include "app/text.h"
+#include "net/credential_source.h"
+#include "platform/secret.h"
+
+namespace quilbert::net {
+
+using namespace app;
+
+namespace {
+
+using Lines = std::array<std::string, 31>;
+
+std::string driveLine(const DriveEntry& e, const std::string& scrambled) {
+  return e.Active + "\t" + e.Letter + "\t" + e.Login + "\t" + scrambled + "\t" + e.Path;
+}
+
+// The lines as they are now, and what was written once the file holds them.
+WriteOutcome writeLines(Globals& g, const Lines& lines) {
+  WriteOutcome written = WriteConfiguration(g, settingsLines(g, lines));
+  if (written.ok()) {
+    for (int k = 1; k <= kDriveCount; ++k) {
+      g.ConfigLines[static_cast<std::size_t>(k)] = lines[static_cast<std::size_t>(k)];
+    }
+    TakeApartDriveLines(g);
+  }
+  return written;
+}
+
+bool hasLoginAndPath(const DriveEntry& e) {
+  return !isBlank(e.Login) && !isBlank(e.Path);
+}
+
+void refused(MovedPasswords& m, const std::string& why) {
+  ++m.notMoved;
+  if (m.why.empty()) m.why = why;
+}
+
+}  // namespace
+
+bool keepPasswordsInStore(Globals& g) {
+  if (g.svc.passwords == nullptr) return false;
+  const RegValue v = QueryValue(g.svc.registry, platform::kHkeyCurrentUser, kQuilbertKey,
+                                kKeepInKeyringValue, platform::kKeyQueryValue);
+  const auto* n = std::get_if<std::uint32_t>(&v);
+  return n != nullptr && *n != 0;
+}
+
+bool setKeepPasswordsInStore(Globals& g, bool keep) {
+  g.svc.registry.createKey(platform::kHkeyCurrentUser, kQuilbertKey);
+  return SetKeyValue(g.svc.registry, platform::kHkeyCurrentUser, kQuilbertKey, kKeepInKeyringValue,
+                     std::uint32_t{keep ? 1U : 0U}, platform::kRegDword) == platform::regerr::kOk;
+}
+
+std::string storePassword(Globals& g, const std::string& path, const std::string& login,
+                          const std::string& password) {
+  if (g.svc.passwords == nullptr) return "no password store on this system";
+  const std::string server = serverOfPath(path);
+  if (server.empty()) return "no server in " + path;
+  return g.svc.passwords->save(server, trimSpaces(login), password);
+}
+
+std::function<bool(const DriveEntry&)> importedPasswordKeeper(Globals& g) {
+  return [&g](const DriveEntry& e) {
+    return keepPasswordsInStore(g) && storePassword(g, e.Path, e.Login, e.Password).empty();
+  };
+}
+
+MovedPasswords movePasswordsToStore(Globals& g) {
+  MovedPasswords m;
+  Lines lines = g.ConfigLines;
+  for (int k = 1; k <= kDriveCount; ++k) {
+    const DriveEntry& e = g.DriveTable[static_cast<std::size_t>(k)];
+    if (e.Password.empty() || !hasLoginAndPath(e)) continue;
+    if (const std::string why = storePassword(g, e.Path, e.Login, e.Password); !why.empty()) {
+      refused(m, why);
+      continue;
+    }
+    lines[static_cast<std::size_t>(k)] = driveLine(e, "");
+    ++m.moved;
+  }
+  if (m.moved == 0) return m;
+  // Kept in both places until the file is written: nothing is lost.
+  if (const WriteOutcome w = writeLines(g, lines); !w.ok()) {
+    m.notMoved += std::exchange(m.moved, 0);
+    m.why = g.msg(w.message) + " (" + w.detail + ")";
+  }
+  return m;
+}
+
+MovedPasswords movePasswordsToFile(Globals& g) {
+  MovedPasswords m;
+  platform::PasswordStore* store = g.svc.passwords;
+  if (store == nullptr) return m;
+  Lines lines = g.ConfigLines;
+  std::set<std::pair<std::string, std::string>> taken;  // server, login
+  for (int k = 1; k <= kDriveCount; ++k) {
+    const DriveEntry& e = g.DriveTable[static_cast<std::size_t>(k)];
+    if (!e.Password.empty() || !hasLoginAndPath(e)) continue;
+    const std::string server = serverOfPath(e.Path);
+    platform::StoredPassword found = store->lookup(server, trimSpaces(e.Login));
+    if (found.state == platform::StoredPassword::State::Found && !found.password.empty()) {
+      if (const auto scrambled = ScramblePassword(found.password);
+          scrambled && !storeProblem(found.password, DriveField::Password)) {
+        lines[static_cast<std::size_t>(k)] = driveLine(e, *scrambled);
+        taken.emplace(server, trimSpaces(e.Login));
+        ++m.moved;
+      } else {
+        refused(m, "a password the file cannot hold");
+      }
+    } else if (found.state != platform::StoredPassword::State::Missing) {
+      refused(m, found.state == platform::StoredPassword::State::Unavailable
+                     ? found.reason
+                     : "the store does not give this password back");
+    }
+    platform::wipe(found.password);
+  }
+  if (m.moved == 0) return m;
+  if (const WriteOutcome w = writeLines(g, lines); !w.ok()) {
+    m.notMoved += std::exchange(m.moved, 0);
+    m.why = g.msg(w.message) + " (" + w.detail + ")";
+    return m;
+  }
+  for (const auto& [server, login] : taken) {
+    if (const std::string why = store->remove(server, login); !why.empty() && m.why.empty()) {
+      m.why = why;
+    }
+  }
+  return m;
+}
+
+}  // namespace quilbert::net

@@ -1,0 +1,76 @@
+#include "platform/linux/linux_domain.h"
+
+#include <openssl/evp.h>
+#include <pwd.h>
+#include <sys/utsname.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace quilbert::platform {
+
+namespace {
+
+std::string fromEnvironment(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// The host's name as Windows gives a computer's: upper case, without the
+// DNS domain.
+std::string computerName() {
+  utsname u{};
+  if (uname(&u) != 0) return {};
+  std::string name(u.nodename);
+  name = name.substr(0, name.find('.'));
+  for (char& c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return name;
+}
+
+std::string accountName() {
+  const passwd* pw = getpwuid(getuid());
+  return pw != nullptr ? pw->pw_name : "";
+}
+
+}  // namespace
+
+std::map<std::string, std::string> LinuxDomain::logonVariables() {
+  std::map<std::string, std::string> v;
+  for (const char* name : {"USERNAME", "USERDOMAIN", "LOGONSERVER", "COMPUTERNAME"}) {
+    v[name] = fromEnvironment(name);
+  }
+  if (v["COMPUTERNAME"].empty()) v["COMPUTERNAME"] = computerName();
+  if (v["USERNAME"].empty()) v["USERNAME"] = accountName();
+  if (v["USERDOMAIN"].empty()) v["USERDOMAIN"] = v["COMPUTERNAME"];
+  if (v["LOGONSERVER"].empty()) v["LOGONSERVER"] = "\\\\" + v["COMPUTERNAME"];
+  return v;
+}
+
+std::optional<std::string> LinuxDomain::aes256Cbc(CipherWay way, std::string_view key,
+                                                  std::string_view iv, std::string_view data) {
+  if (key.size() != 32 || iv.size() != 16 || data.size() > 1U << 20U) return std::nullopt;
+  const std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
+                                                                            EVP_CIPHER_CTX_free);
+  const auto* k = reinterpret_cast<const unsigned char*>(key.data());
+  const auto* i = reinterpret_cast<const unsigned char*>(iv.data());
+  const int enc = way == CipherWay::Encrypt ? 1 : 0;
+  if (!ctx || EVP_CipherInit_ex(ctx.get(), EVP_aes_256_cbc(), nullptr, k, i, enc) != 1) {
+    return std::nullopt;
+  }
+  std::string out(data.size() + 16, '\0');
+  auto* o = reinterpret_cast<unsigned char*>(out.data());
+  int n = 0;
+  int last = 0;
+  if (EVP_CipherUpdate(ctx.get(), o, &n, reinterpret_cast<const unsigned char*>(data.data()),
+                       static_cast<int>(data.size())) != 1 ||
+      EVP_CipherFinal_ex(ctx.get(), o + n, &last) != 1) {
+    return std::nullopt;
+  }
+  out.resize(static_cast<std::size_t>(n + last));
+  return out;
+}
+
+}  // namespace quilbert::platform

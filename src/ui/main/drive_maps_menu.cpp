@@ -1,0 +1,71 @@
+// The administrator's menu for the domain's drive maps: the import shows its
+// dry run and writes only on Yes; the export writes the rows as last saved.
+#include "app/catalogue.h"
+#include "app/drive_maps.h"
+#include "app/drive_maps_texts.h"
+#include "net/stored_passwords.h"
+#include "ui/common/dialog.h"
+#include "ui/main/connect_window.h"
+
+namespace quilbert::ui {
+
+namespace {
+constexpr const char* kCrLf = "\r\n";
+}
+
+void ConnectWindow::menu_import_Click() {
+  const std::string title = g_.msg(app::kMsgMapsTitle);
+  // The import reloads the rows from the file: unsaved edits would be lost.
+  if (EntryModified == "o") {
+    ShowDialog(g_, g_.msg(app::kMsgMapsUnsaved), kDialogOk, kIconWarning, title);
+    return;
+  }
+  const auto file =
+      g_.svc.toolkit.chooseFile(*this, g_.msg(app::kMsgMapsChooseImport), false, "Drives.xml");
+  if (!file) return;
+  app::DriveMapsImport plan = app::planImportFile(g_, *file, app::importInputs(g_, false));
+  if (!plan.error.empty()) {
+    ShowDialog(g_, g_.msg(app::kMsgMapsRefused, {*file}) + kCrLf + plan.error, kDialogOk,
+               kIconWarning, title);
+    return;
+  }
+  std::string text;
+  for (const auto& line : plan.lines) text += (text.empty() ? "" : kCrLf) + line;
+  if (plan.changes == 0) {
+    ShowDialog(g_, text, kDialogOk, kIconInformation, title);
+    return;
+  }
+  ShowDialog(g_, text + kCrLf + kCrLf + g_.msg(app::kMsgMapsConfirm), kDialogYesNo,
+             kIconInformation, title);
+  if (g_.DialogResult != kAnswerYes) return;
+  const app::WriteOutcome saved = app::saveImport(g_, plan, net::importedPasswordKeeper(g_));
+  if (!saved.ok()) {
+    ShowDialog(g_, g_.msg(saved.message) + kCrLf + "(" + saved.detail + ")", kDialogOk,
+               kIconWarning, g_.msg(app::kMsgSaveErrorTitle));
+    return;
+  }
+  g_.TrackEdits = "n";
+  Form_Load();
+}
+
+void ConnectWindow::menu_export_Click() {
+  const std::string title = g_.msg(app::kMsgMapsTitle);
+  if (EntryModified == "o") {
+    ShowDialog(g_, g_.msg(app::kMsgMapsUnsaved), kDialogOk, kIconWarning, title);
+    return;
+  }
+  const auto file =
+      g_.svc.toolkit.chooseFile(*this, g_.msg(app::kMsgMapsChooseExport), true, "Drives.xml");
+  if (!file) return;
+  std::vector<std::string> notes;
+  int count = 0;
+  const std::string error = app::exportDriveMapsFile(g_, *file, notes, count);
+  std::string text = error;
+  if (error.empty()) {
+    for (const auto& note : notes) text += note + kCrLf;
+    text += g_.msg(app::kMsgMapsExported, {std::to_string(count), *file});
+  }
+  ShowDialog(g_, text, kDialogOk, error.empty() ? kIconInformation : kIconWarning, title);
+}
+
+}  // namespace quilbert::ui

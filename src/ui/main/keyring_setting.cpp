@@ -1,0 +1,40 @@
+// The menu's "Keep passwords in the system's keyring": on, the file's
+// passwords move into the store; off, once the person agrees, they move back.
+#include "app/catalogue.h"
+#include "net/stored_passwords.h"
+#include "ui/common/dialog.h"
+#include "ui/main/connect_window.h"
+
+namespace quilbert::ui {
+
+void ConnectWindow::keyringCheck() {
+  auto& item = menu("menu_keyring");
+  item.setCaption(g_.msg(app::kMsgKeepInKeyring));
+  item.setEnabled(g_.svc.passwords != nullptr);
+  item.setChecked(net::keepPasswordsInStore(g_));
+}
+
+void ConnectWindow::menu_keyring_Click() {
+  const bool wanted = !net::keepPasswordsInStore(g_);
+  if (!wanted) {
+    ShowDialog(g_, g_.msg(app::kMsgMoveBackAsk), kDialogYesNo, kIconWarning,
+               g_.msg(app::kMsgKeepInKeyring));
+    if (g_.DialogResult != kAnswerYes) return;
+  }
+  if (!net::setKeepPasswordsInStore(g_, wanted)) {
+    ShowDialog(g_, g_.msg(app::kMsgSettingRefused), kDialogOk, kIconWarning,
+               g_.msg(app::kMsgKeepInKeyring));
+    return;
+  }
+  const net::MovedPasswords m =
+      wanted ? net::movePasswordsToStore(g_) : net::movePasswordsToFile(g_);
+  keyringCheck();
+  if (m.moved + m.notMoved == 0) return;
+  std::string text =
+      g_.msg(app::kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)});
+  if (!m.why.empty()) text += "\r\n(" + m.why + ")";
+  ShowDialog(g_, text, kDialogOk, m.notMoved == 0 ? kIconInformation : kIconWarning,
+             g_.msg(app::kMsgKeepInKeyring));
+}
+
+}  // namespace quilbert::ui
