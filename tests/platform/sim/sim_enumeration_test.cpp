@@ -302,6 +302,8 @@ TEST(SimLargeNetwork, AHundredThousandSharesAreWalkedInWellUnderFiveSeconds) {
   EXPECT_EQ(w.found.back().remoteName, R"(\\GEN10-SRV100\share100)");
 #if defined(__SANITIZE_ADDRESS__)
   constexpr int kSlowerChecked = 3;  // the sanitizers' checks on every access
+#elif defined(_WIN32)
+  constexpr int kSlowerChecked = 3;  // Windows' clock() is wall time, however busy the machine
 #else
   constexpr int kSlowerChecked = 1;
 #endif
