@@ -2,6 +2,11 @@
 // fixed-size client area) and one widget per control. Widgets reach the model
 // through a shared link that the view clears when it goes away, so a user
 // event arriving after an unload touches nothing.
+//
+// Its parts: the controls and their events here (qt_form_view.cpp), the
+// window (qt_form_window.cpp), the menu bar (qt_form_menus.cpp), each
+// property of a control (qt_control_properties.cpp), each control kind's
+// widget (qt_control_widgets.h) and the keys (qt_keys.h).
 #pragma once
 
 #include <map>
@@ -24,11 +29,13 @@ namespace quilbert::qtview {
 class QtToolkit;
 class QtFormView;
 class ListModel;
+class KeyFilter;
 
 // What widgets hold instead of a raw view pointer.
 struct ViewLink {
   QtFormView* view = nullptr;
 };
+using Link = std::shared_ptr<ViewLink>;
 
 class QtFormView : public forms::FormView {
  public:
@@ -75,9 +82,12 @@ class QtFormView : public forms::FormView {
   void closeRequested();
 
  private:
-  QWidget* createWidget(forms::Control& c);
-  void update(forms::Control& c, forms::Prop p, QWidget* w);
-  void updateAll(forms::Control& c, QWidget* w);
+  // The window, its menu bar and its client area.
+  void buildWindow();
+  void applyProperty(forms::Control& c, forms::Prop p, QWidget* w);
+  void applyAllProperties(forms::Control& c, QWidget* w);
+  // Builds the menu bar again when its actions no longer match the form's items.
+  void rebuildMenuBarIfStale();
   void rebuildMenuBar();
   void fillMenu(QMenu* menu, forms::MenuItem& item);
   void syncAction(forms::MenuItem& item);
@@ -86,11 +96,11 @@ class QtFormView : public forms::FormView {
 
   QtToolkit& toolkit_;
   forms::Form& form_;
-  std::shared_ptr<ViewLink> link_;
+  Link link_;
   QWidget* window_ = nullptr;
   QWidget* client_ = nullptr;
   QMenuBar* menuBar_ = nullptr;
-  QObject* keyFilter_ = nullptr;
+  KeyFilter* keyFilter_ = nullptr;
   QObject* exposeFilter_ = nullptr;
   bool topMost_ = false;
   bool userEditing_ = false;
@@ -104,10 +114,5 @@ class QtFormView : public forms::FormView {
   std::map<const forms::MenuItem*, QAction*> actions_;
   std::vector<ListModel*> lists_;  // owned by their widgets
 };
-
-// The Windows virtual-key code of a Qt key (0 when it has none) and the
-// classic shift mask (1 shift, 2 ctrl, 4 alt) of Qt modifiers.
-int virtualKey(int qtKey);
-int shiftMask(unsigned modifiers);
 
 }  // namespace quilbert::qtview
