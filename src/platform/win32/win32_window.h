@@ -1,26 +1,32 @@
-// Windows of classes of our own that only receive messages: each class is
-// registered at its first window, and a window's procedure finds the object
-// it was made for in the window's user data.
+// Windows of classes of our own: the class registered once, and the object a
+// window was made for found by its procedure in the window's user data.
 #pragma once
 
 #include <windows.h>
 
 namespace quilbert::platform::win32 {
 
+// Registers a window class of this module; 0 when it is already registered.
+inline ATOM registerWindowClass(const wchar_t* name, WNDPROC procedure, UINT style = 0,
+                                HCURSOR cursor = nullptr) {
+  WNDCLASSEXW cls{};
+  cls.cbSize = sizeof cls;
+  cls.style = style;
+  cls.lpfnWndProc = procedure;
+  cls.hInstance = GetModuleHandleW(nullptr);
+  cls.hCursor = cursor;
+  cls.lpszClassName = name;
+  return RegisterClassExW(&cls);
+}
+
 // Makes a window of `className`, registering the class with `procedure` when
 // it is not yet; `self` is what windowSelf() returns in that procedure. The
 // window has no size and is never shown.
 inline HWND createHiddenWindow(const wchar_t* className, WNDPROC procedure, void* self,
                                const wchar_t* title, DWORD exStyle, DWORD style, HWND parent) {
-  HINSTANCE module = GetModuleHandleW(nullptr);
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = procedure;
-  cls.hInstance = module;
-  cls.lpszClassName = className;
-  RegisterClassExW(&cls);  // fails harmlessly when already registered
-  return CreateWindowExW(exStyle, className, title, style, 0, 0, 0, 0, parent, nullptr, module,
-                         self);
+  registerWindowClass(className, procedure);
+  return CreateWindowExW(exStyle, className, title, style, 0, 0, 0, 0, parent, nullptr,
+                         GetModuleHandleW(nullptr), self);
 }
 
 // In a window procedure: the object the window was made for (CreateWindowExW's

@@ -19,8 +19,6 @@ class ButtonWindow : public KindWindow<M> {
     if (code == BN_CLICKED) this->press();
   }
   [[nodiscard]] bool takesAccessKey() const override { return true; }
-
- protected:
   [[nodiscard]] std::string text() const override { return this->model_.caption(); }
 };
 
@@ -83,8 +81,6 @@ class PushButtonWindow : public ButtonWindow<forms::PushButton> {
   PushButtonWindow(Win32FormView& view, forms::PushButton& b)
       : ButtonWindow(view, b, BS_PUSHBUTTON) {}
   void press() override { model_.click(); }
-
- protected:
   void applyStyle() override {
     SendMessageW(window(), BM_SETSTYLE, model_.isDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON,
                  TRUE);
@@ -95,8 +91,6 @@ class CheckBoxWindow : public ButtonWindow<forms::CheckBox> {
  public:
   CheckBoxWindow(Win32FormView& view, forms::CheckBox& b) : ButtonWindow(view, b, BS_3STATE) {}
   void press() override { model_.userClick(); }
-
- protected:
   void applyValue() override {
     const int v = model_.value();
     SendMessageW(window(), BM_SETCHECK,

@@ -51,10 +51,10 @@ HWND ControlWindow::create(HWND parent, int id) {
   if (control_.visible()) s |= WS_VISIBLE;
   if (!control_.enabled()) s |= WS_DISABLED;
   const RECT r = place();
-  window_ = CreateWindowExW(0, windowClass_, widen(text()).c_str(), s, r.left, r.top,
-                            r.right - r.left, r.bottom - r.top, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), nullptr);
+  window_ =
+      CreateWindowExW(0, windowClass_, widen(text()).c_str(), s, r.left, r.top, r.right - r.left,
+                      r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                      GetModuleHandleW(nullptr), nullptr);
   SetWindowSubclass(window_, controlProc, 0, 0);
   return window_;
 }
@@ -175,8 +175,7 @@ LRESULT ControlWindow::colors(HDC dc) const {
 }
 
 forms::Color ControlWindow::behind() const {
-  return control_.parent() != nullptr ? control_.parent()->backColor()
-                                      : view_.form().backColor();
+  return control_.parent() != nullptr ? control_.parent()->backColor() : view_.form().backColor();
 }
 
 LRESULT ControlWindow::fill(HDC dc, forms::Color color) const {

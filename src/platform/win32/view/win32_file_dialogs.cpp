@@ -1,9 +1,10 @@
 // The shell's dialogs: the network folder browser and the file chooser.
+// clang-format off
 #include <windows.h>
-
 #include <commdlg.h>
 #include <objbase.h>
 #include <shlobj.h>
+// clang-format on
 
 #include "platform/win32/view/win32_form_view.h"
 #include "platform/win32/view/win32_toolkit.h"

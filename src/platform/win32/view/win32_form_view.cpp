@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "platform/win32/view/win32_control_window.h"
 #include "platform/win32/view/win32_toolkit.h"
@@ -163,7 +164,8 @@ void Win32FormView::fitToWorkArea() {
   // Never below half: a window that small would be of no use anyway.
   const double fit = std::clamp(std::min(wide / w, high / h), 0.5, 1.0);
   if (std::abs(fit - fit_) < 0.001) return;
-  fit_ = fit;  rescaleControls();
+  fit_ = fit;
+  rescaleControls();
 }
 
 void Win32FormView::rescaleControls() {

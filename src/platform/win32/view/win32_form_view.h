@@ -62,8 +62,9 @@ class Win32FormView : public forms::FormView {
   [[nodiscard]] int px(int twips) const;
   [[nodiscard]] forms::Font fitted(forms::Font f) const;
 
-  // Text set from the model, and text the user types: while one of them
-  // goes on, the other is not passed back (for every box of the form).
+  // Text on its way between model and windows: a box's change is not passed
+  // back while the model's text is set; while the user's typing reaches the
+  // model, no text or caption of the form is set from it.
   struct TextTransfer {
     bool fromModel = false;
     bool fromUser = false;

@@ -1,8 +1,9 @@
 // The messages of a form's window: those of the window itself, and those its
 // controls send it (commands, owner drawing, colours).
+// clang-format off
 #include <windows.h>
-
 #include <windowsx.h>
+// clang-format on
 
 #include "platform/forms/tray_icons.h"
 #include "platform/win32/view/win32_control_window.h"
@@ -166,8 +167,7 @@ void Win32FormView::timer(UINT_PTR id) {
 bool Win32FormView::setCursor(LPARAM lp) {
   const forms::MousePointer pointer = toolkit_.mousePointer();
   if (pointer == forms::MousePointer::Default || LOWORD(lp) != HTCLIENT) return false;
-  SetCursor(
-      LoadCursorW(nullptr, pointer == forms::MousePointer::Hourglass ? IDC_WAIT : IDC_ARROW));
+  SetCursor(LoadCursorW(nullptr, pointer == forms::MousePointer::Hourglass ? IDC_WAIT : IDC_ARROW));
   return true;
 }
 

@@ -97,7 +97,6 @@ void Win32FormView::applyMenuChanges() {
   DrawMenuBar(window_);
 }
 
-
 void Win32Toolkit::popupMenu(forms::Form& owner, forms::MenuItem& menu,
                              forms::MenuItem* defaultItem) {
   HWND window = windowOf(owner);

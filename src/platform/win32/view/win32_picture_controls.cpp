@@ -15,8 +15,6 @@ class ContainerWindow : public KindWindow<M> {
  public:
   ContainerWindow(Win32FormView& view, M& model, const wchar_t* windowClass, DWORD style)
       : KindWindow<M>(view, model, windowClass, style | WS_CLIPCHILDREN) {}
-
- protected:
   // Containers pass their children's notifications on to the form.
   std::optional<LRESULT> childMessage(UINT msg, WPARAM wp, LPARAM lp) override {
     return this->view().formMessage(msg, wp, lp);
@@ -38,8 +36,6 @@ class FrameWindow : public ContainerWindow<forms::Frame> {
  public:
   FrameWindow(Win32FormView& view, forms::Frame& frame)
       : ContainerWindow(view, frame, L"BUTTON", BS_GROUPBOX) {}
-
- protected:
   [[nodiscard]] std::string text() const override { return model_.caption(); }
   void textShown() override { redraw(); }
 };
@@ -48,8 +44,6 @@ class PictureBoxWindow : public ContainerWindow<forms::PictureBox> {
  public:
   PictureBoxWindow(Win32FormView& view, forms::PictureBox& box)
       : ContainerWindow(view, box, Win32Toolkit::kPictureClass, WS_TABSTOP) {}
-
- protected:
   std::optional<LRESULT> paint() override {
     return paintPicture(window(), view().toolkit(), model_.picture());
   }
@@ -65,8 +59,6 @@ class ImageWindow : public KindWindow<forms::Image> {
  public:
   ImageWindow(Win32FormView& view, forms::Image& image)
       : KindWindow(view, image, Win32Toolkit::kPictureClass, 0) {}
-
- protected:
   std::optional<LRESULT> eraseBackground(HDC dc) override { return fill(dc, behind()); }
   std::optional<LRESULT> paint() override {
     return paintPicture(window(), view().toolkit(), model_.picture());
@@ -81,8 +73,6 @@ class LineWindow : public KindWindow<forms::Line> {
  public:
   LineWindow(Win32FormView& view, forms::Line& line)
       : KindWindow(view, line, Win32Toolkit::kLineClass, 0) {}
-
- protected:
   // The line's box, with room for its width on every side.
   [[nodiscard]] RECT place() const override;
   std::optional<LRESULT> eraseBackground(HDC dc) override { return fill(dc, behind()); }
@@ -98,8 +88,7 @@ RECT LineWindow::place() const {
   const int y2 = view().px(model_.y2());
   const int left = std::min(x1, x2) - pad;
   const int top = std::min(y1, y2) - pad;
-  return {left, top, left + std::abs(x2 - x1) + 2 * pad + 1,
-          top + std::abs(y2 - y1) + 2 * pad + 1};
+  return {left, top, left + std::abs(x2 - x1) + 2 * pad + 1, top + std::abs(y2 - y1) + 2 * pad + 1};
 }
 
 std::optional<LRESULT> LineWindow::paint() {

@@ -18,8 +18,6 @@ class LabelWindow : public KindWindow<forms::Label> {
   void notified(UINT code) override {
     if (code == STN_CLICKED && model_.effectivelyEnabled() && model_.onClick) model_.onClick();
   }
-
- protected:
   [[nodiscard]] std::string text() const override { return model_.caption(); }
   void applyStyle() override;
 };
@@ -52,8 +50,6 @@ class TextBoxWindow : public KindWindow<forms::TextBox> {
   void notified(UINT code) override;
   // A text box taking the focus by Tab shows its whole text selected.
   void tabbedInto() override { SendMessageW(window(), EM_SETSEL, 0, -1); }
-
- protected:
   [[nodiscard]] std::string text() const override { return model_.text(); }
   [[nodiscard]] COLORREF textColor() const override {
     return model_.enabled() ? KindWindow::textColor() : GetSysColor(COLOR_GRAYTEXT);
@@ -118,8 +114,6 @@ class ListWindow : public KindWindow<forms::ListBox> {
   ListWindow(Win32FormView& view, forms::ListBox& list)
       : KindWindow(view, list, L"LISTBOX",
                    LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP) {}
-
- protected:
   // Items are only ever added, or all cleared: the new ones are added.
   void applyItems() override;
 

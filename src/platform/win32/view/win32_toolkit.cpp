@@ -7,8 +7,11 @@
 #include <iostream>
 
 #include "platform/win32/view/win32_form_view.h"
+#include "platform/win32/win32_window.h"
 
 namespace quilbert::win32view {
+
+using platform::win32::registerWindowClass;
 
 using forms::Form;
 
@@ -18,19 +21,7 @@ const wchar_t* const Win32Toolkit::kLineClass = L"QuilbertLine";
 
 namespace {
 
-
 ATOM theFormAtom = 0;
-
-ATOM registerClass(const wchar_t* name, WNDPROC proc, HCURSOR cursor) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.style = CS_DBLCLKS;
-  wc.lpfnWndProc = proc;
-  wc.hInstance = GetModuleHandleW(nullptr);
-  wc.hCursor = cursor;
-  wc.lpszClassName = name;
-  return RegisterClassExW(&wc);
-}
 
 }  // namespace
 
@@ -50,10 +41,12 @@ Win32Toolkit::Win32Toolkit()
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   InitCommonControlsEx(&icc);
   // Registered once per process; a second toolkit finds the classes there.
-  if (theFormAtom == 0)
-    theFormAtom = registerClass(kFormClass, Win32FormView::windowProc, LoadCursorW(nullptr, IDC_ARROW));
-  registerClass(kPictureClass, DefWindowProcW, LoadCursorW(nullptr, IDC_ARROW));
-  registerClass(kLineClass, DefWindowProcW, LoadCursorW(nullptr, IDC_ARROW));
+  const HCURSOR arrow = LoadCursorW(nullptr, IDC_ARROW);
+  if (theFormAtom == 0) {
+    theFormAtom = registerWindowClass(kFormClass, Win32FormView::windowProc, CS_DBLCLKS, arrow);
+  }
+  registerWindowClass(kPictureClass, DefWindowProcW, CS_DBLCLKS, arrow);
+  registerWindowClass(kLineClass, DefWindowProcW, CS_DBLCLKS, arrow);
   HDC screen = GetDC(nullptr);
   dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);

@@ -1,7 +1,8 @@
 // The toolkit's notification-area icons and their balloons.
+// clang-format off
 #include <windows.h>
-
 #include <shellapi.h>
+// clang-format on
 
 #include <algorithm>
 
