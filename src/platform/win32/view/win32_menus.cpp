@@ -1,6 +1,7 @@
 // Menus: the menu bar of a form, built anew from the model when items
 // change, and the pop-up menus of the toolkit.
 #include <functional>
+#include <vector>
 
 #include "platform/win32/view/win32_form_view.h"
 #include "platform/win32/view/win32_toolkit.h"
