@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_window.h"
 
 namespace quilbert::platform {
 
@@ -20,11 +21,7 @@ constexpr wchar_t kWindowClass[] = L"QuilbertNetworkEvents";
 constexpr UINT kChangedMessage = WM_APP + 17;
 
 LRESULT CALLBACK eventsProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  }
-  auto* self = reinterpret_cast<Win32NetworkEvents*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* self = win32::windowSelf<Win32NetworkEvents>(window, message, lParam);
   if (self != nullptr && message == kChangedMessage) {
     self->tell(NetworkEvent::Changed);
     return 0;
@@ -54,16 +51,9 @@ void CALLBACK routeChanged(PVOID context, PMIB_IPFORWARD_ROW2 /*row*/,
 }  // namespace
 
 Win32NetworkEvents::Win32NetworkEvents(bool initialNotification) {
-  HINSTANCE module = GetModuleHandleW(nullptr);
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = eventsProc;
-  cls.hInstance = module;
-  cls.lpszClassName = kWindowClass;
-  RegisterClassExW(&cls);  // fails harmlessly when already registered
   // Top-level (a message-only window gets no power broadcasts), never shown.
-  window_ = CreateWindowExW(WS_EX_TOOLWINDOW, kWindowClass, L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                            nullptr, module, this);
+  window_ = win32::createHiddenWindow(kWindowClass, eventsProc, this, L"", WS_EX_TOOLWINDOW,
+                                      WS_POPUP, nullptr);
   if (window_ == nullptr) {
     std::fprintf(stderr, "quilbert: network changes will not be seen: %s\n",
                  win32::errorText(GetLastError()).c_str());

@@ -13,6 +13,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/win32/win32_text.h"
+#include "platform/win32/win32_window.h"
 
 namespace quilbert::platform {
 
@@ -85,12 +86,8 @@ std::wstring objectOwner(HANDLE object) {
 }
 
 LRESULT CALLBACK activationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-  } else if (message == kActivateMessage || message == kChangedMessage) {
-    const auto* listeners =
-        reinterpret_cast<const Win32Process::Listeners*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  const auto* listeners = win32::windowSelf<const Win32Process::Listeners>(window, message, lParam);
+  if (message == kActivateMessage || message == kChangedMessage) {
     if (listeners != nullptr) {
       // A copy: the callback may replace itself.
       auto callback = message == kActivateMessage ? listeners->activate : listeners->changed;
@@ -222,15 +219,8 @@ void Win32Process::listenForConnectionChanges(std::function<void()> onChanged) {
 void Win32Process::listenForActivation(std::function<void()> onActivate) {
   listeners_.activate = std::move(onActivate);
   if (window_ != nullptr || mutex_ == nullptr) return;
-  HINSTANCE module = GetModuleHandleW(nullptr);
-  WNDCLASSEXW cls{};
-  cls.cbSize = sizeof cls;
-  cls.lpfnWndProc = activationProc;
-  cls.hInstance = module;
-  cls.lpszClassName = kWindowClass;
-  RegisterClassExW(&cls);  // fails harmlessly when already registered
-  window_ = CreateWindowExW(0, kWindowClass, name_.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                            module, &listeners_);
+  window_ = win32::createHiddenWindow(kWindowClass, activationProc, &listeners_, name_.c_str(), 0,
+                                      0, HWND_MESSAGE);
   if (window_ == nullptr) {
     std::fprintf(stderr, "quilbert: cannot listen for activation: %s\n",
                  win32::errorText(GetLastError()).c_str());

@@ -8,15 +8,16 @@
 #include <windows.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "platform/forms/form.h"
 #include "platform/forms/paint_queue.h"
 
 namespace quilbert::win32view {
 
+class ControlWindow;
 class Win32Toolkit;
 
 class Win32FormView : public forms::FormView {
@@ -34,10 +35,15 @@ class Win32FormView : public forms::FormView {
   [[nodiscard]] HWND window() const { return window_; }
   [[nodiscard]] HWND windowOf(const forms::Control& c) const;
   [[nodiscard]] forms::Control* controlOf(HWND w) const;
+  [[nodiscard]] ControlWindow* controlWindow(HWND w) const;
   [[nodiscard]] forms::Form& form() const { return form_; }
   [[nodiscard]] Win32Toolkit& toolkit() const { return toolkit_; }
+  // The tool tip window of the form's controls.
+  [[nodiscard]] HWND toolTips() const { return tooltip_; }
   // The view of a window of ours (a form or one of its controls), if any.
   [[nodiscard]] static Win32FormView* of(HWND w);
+  // The procedure of the forms' window class.
+  static LRESULT CALLBACK windowProc(HWND w, UINT msg, WPARAM wp, LPARAM lp);
 
   void showWindow();
   void hideWindow();
@@ -49,23 +55,29 @@ class Win32FormView : public forms::FormView {
   // Moves the focus to the next (or previous) control that takes it.
   void tabFrom(forms::Control* c, bool backwards);
   // The enabled button or check box whose caption marks `key` with "&".
-  [[nodiscard]] forms::Control* accessKeyTarget(wchar_t key) const;
+  [[nodiscard]] ControlWindow* accessKeyTarget(wchar_t key) const;
 
-  // ---- message handling
+  // Twips of the design to pixels of this window, and a font of the design
+  // as drawn in it (see fitToWorkArea).
+  [[nodiscard]] int px(int twips) const;
+  [[nodiscard]] forms::Font fitted(forms::Font f) const;
+
+  // Text on its way between model and windows: a box's change is not passed
+  // back while the model's text is set; while the user's typing reaches the
+  // model, no text or caption of the form is set from it.
+  struct TextTransfer {
+    bool fromModel = false;
+    bool fromUser = false;
+  };
+  [[nodiscard]] TextTransfer& textTransfer() { return textTransfer_; }
+
+  // Messages to the form's window; containers pass their children's on.
   LRESULT formMessage(UINT msg, WPARAM wp, LPARAM lp);
-  LRESULT controlMessage(HWND w, UINT msg, WPARAM wp, LPARAM lp, bool& handled);
 
  private:
-  HWND createControl(forms::Control& c);
-  // The control's rectangle in its container, in pixels, and its text.
-  [[nodiscard]] RECT placeOf(const forms::Control& c) const;
-  [[nodiscard]] static std::string textOf(const forms::Control& c);
-  void update(forms::Control& c, forms::Prop p, HWND w);
-  void updateAll(forms::Control& c, HWND w);
   void rebuildMenuBar();
   // Builds the menu bar if items changed since it was last built.
   void applyMenuChanges();
-  void fillMenu(HMENU menu, forms::MenuItem& item);
   // The command id of a menu item, the same at every build of the bar.
   UINT commandOf(forms::MenuItem& item);
   void applyClientSize();
@@ -73,17 +85,28 @@ class Win32FormView : public forms::FormView {
   // screen) is drawn smaller as a whole, controls and fonts alike, so that
   // every control stays on the screen; fit_ is that ratio (1: as designed).
   void fitToWorkArea();
-  [[nodiscard]] int px(int twips) const;
-  [[nodiscard]] forms::Font fitted(forms::Font f) const;
+  // Places and draws every control again, after fit_ or the dpi changed.
+  void rescaleControls();
   void place();
-  void command(WPARAM wp, LPARAM lp);
-  bool drawItem(const DRAWITEMSTRUCT& d);
-  LRESULT colorFor(HWND control, HDC dc);
-  void syncList(forms::ListBox& list, HWND w);
+  void startTimer(forms::Timer& t);
   // Off the task list: owned by the toolkit's hidden window.
   [[nodiscard]] bool owned() const;
   [[nodiscard]] DWORD style() const;
   [[nodiscard]] DWORD exStyle() const;
+
+  // ---- messages (win32_form_window.cpp); nullopt: the default procedure's
+  std::optional<LRESULT> childMessage(UINT msg, WPARAM wp, LPARAM lp);
+  std::optional<LRESULT> windowMessage(UINT msg, WPARAM wp, LPARAM lp);
+  void command(WPARAM wp, LPARAM lp);
+  LRESULT colorFor(HWND control, HDC dc);
+  void dpiChanged(int dpi, const RECT& suggested);
+  void endSession(bool ending);
+  void eraseBackground(HDC dc);
+  void paint();
+  void mouseMove(WPARAM wp, LPARAM lp);
+  void timer(UINT_PTR id);
+  bool setCursor(LPARAM lp);
+  bool activate(WPARAM wp);
 
   Win32Toolkit& toolkit_;
   forms::Form& form_;
@@ -92,16 +115,14 @@ class Win32FormView : public forms::FormView {
   double fit_ = 1.0;
   bool placed_ = false;
   bool topMost_ = false;
-  bool settingText_ = false;
-  bool userEditing_ = false;
+  TextTransfer textTransfer_;
   forms::PaintQueue paint_;
   bool menuPending_ = false;
-  std::map<const forms::Control*, HWND> windows_;
-  std::map<HWND, forms::Control*> controls_;
+  std::map<const forms::Control*, ControlWindow*> windows_;
+  std::map<HWND, std::unique_ptr<ControlWindow>> controls_;
   std::map<UINT_PTR, forms::Timer*> timers_;
   std::map<UINT, forms::MenuItem*> commands_;
   std::map<const forms::MenuItem*, UINT> commandIds_;
-  std::map<const forms::ListBox*, std::size_t> listCounts_;
   static constexpr UINT kFirstCommand = 1000;
   UINT_PTR nextTimer_ = 1;
   int nextId_ = 100;
@@ -113,5 +134,7 @@ inline constexpr UINT kMenuMessage = WM_APP + 2;
 
 // The Windows virtual-key shift mask of the form model (1 shift, 2 ctrl, 4 alt).
 int currentShiftMask();
+// The text a window shows.
+std::wstring windowText(HWND w);
 
 }  // namespace quilbert::win32view

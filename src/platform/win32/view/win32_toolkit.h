@@ -131,6 +131,7 @@ class Win32Toolkit : public forms::Toolkit {
   static ATOM formAtom();
 
  private:
+  [[nodiscard]] static Win32FormView* viewOf(const forms::Form& form);
   // The modal run of `form` is over: its owners are enabled and active again.
   void endModal(const forms::Form& form);
   // One round of the loop: false when WM_QUIT arrived (it is posted again).
