@@ -10,7 +10,7 @@
 namespace quilbert::ui {
 
 namespace {
-constexpr auto Connected = net::ResidentPolicy::LetterState::Connected;
+constexpr auto kConnected = net::ResidentPolicy::LetterState::Connected;
 constexpr int kBusyRetryMs = net::ResidentPolicy::kBusyRetryMs;
 }  // namespace
 
@@ -146,7 +146,7 @@ void LetterKeeper::passOver() {
 
 void LetterKeeper::finished(const net::PassSummary& summary) {
   for (const auto& item : net::automaticItems(g_)) {
-    if (item.active && policy_.stateOf(item) == Connected) told_.erase(item.localName);
+    if (item.active && policy_.stateOf(item) == kConnected) told_.erase(item.localName);
   }
   for (const auto& f : summary.notConnected) {
     const std::string& letter = f.item->localName;
@@ -177,7 +177,7 @@ void LetterKeeper::showCount() {
   for (const auto& item : net::automaticItems(g_)) {
     if (!item.active) continue;
     ++active;
-    if (policy_.stateOf(item) != Connected) continue;
+    if (policy_.stateOf(item) != kConnected) continue;
     // Connected, but to a server that was gone at the last look: told apart.
     if (silent_.count(item.localName) != 0) {
       ++silent;
