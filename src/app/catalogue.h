@@ -92,6 +92,53 @@ inline constexpr int kMsgAccountExpired = 226;
 // The configuration beside the program is ignored; %1: why.
 inline constexpr int kMsgBesideProgramRefused = 227;
 
+// Entries the windows and the command line use by name.
+inline constexpr int kMsgTest = 29;
+inline constexpr int kMsgStartupOff = 49;
+inline constexpr int kMsgStartupOn = 50;
+inline constexpr int kMsgEraseAllAsk = 51;
+inline constexpr int kMsgEraseAll = 52;
+inline constexpr int kMsgLetterInUse = 53;
+inline constexpr int kMsgNetworkConnection = 54;  // the title of the network's dialogs
+inline constexpr int kMsgTestPassed = 55;
+inline constexpr int kMsgPasswordRefused = 56;
+inline constexpr int kMsgFailed = 59;
+inline constexpr int kMsgDrivesConnected = 60;
+inline constexpr int kMsgDrivesDisconnected = 61;
+inline constexpr int kMsgLocalStorage = 63;
+// The drive types 0 to 5 read entries 64 to 69.
+inline constexpr int kMsgDriveTypeFirst = 64;
+inline constexpr int kMsgPickShareNotFolder = 70;
+inline constexpr int kMsgBrowseInstruction = 71;
+inline constexpr int kMsgBrowseHint = 72;
+inline constexpr int kMsgClose = 112;
+inline constexpr int kMsgConnectedDrives = 113;
+inline constexpr int kMsgUnknownUser = 114;
+inline constexpr int kMsgDrive = 115;
+inline constexpr int kMsgReportTitle = 116;
+inline constexpr int kMsgUser = 117;
+inline constexpr int kMsgNetworkResources = 118;
+// The help window, its lines in order.
+inline constexpr int kMsgHelpTitle = 139;
+inline constexpr int kMsgHelpNetwork = 140;
+inline constexpr int kMsgHelpBefore = 141;
+inline constexpr int kMsgHelpSameGroup = 142;
+inline constexpr int kMsgHelpAddress = 143;
+inline constexpr int kMsgHelpRunning = 144;
+inline constexpr int kMsgHelpTwoWays = 145;
+inline constexpr int kMsgHelpManual = 146;
+inline constexpr int kMsgHelpAutomatic = 147;
+inline constexpr int kMsgHelpStartup = 148;
+inline constexpr int kMsgShowWindow = 163;
+inline constexpr int kMsgHideInTray = 168;
+inline constexpr int kMsgStartWithWindows = 170;
+inline constexpr int kMsgQuit = 171;
+inline constexpr int kMsgOk = 179;
+inline constexpr int kMsgYes = 180;
+inline constexpr int kMsgNo = 181;
+inline constexpr int kMsgCancel = 182;
+inline constexpr int kMsgSaveBeforeQuit = 189;
+
 // Reads LangDir + LanguageFile into Catalogue, and its companion (the same name
 // with ".txt" replaced by ".more.txt", or ".more" appended) into CatalogueMore:
 // the program's own texts, numbered from 200, kept apart so that the 200-line

@@ -51,7 +51,7 @@ std::string settingsFolder(Globals& g) {
 
 }  // namespace
 
-void LocateFiles(Globals& g, const std::string& user) {
+void locateFiles(Globals& g, const std::string& user) {
   const char sep = Globals::separator();
   g.AppDir = withSeparator(g.svc.process.appDir());
   g.IconPrefix = g.AppDir + "ico" + sep;

@@ -15,6 +15,6 @@ namespace quilbert::app {
 // characters made safe, and ".ini"; then SettingsDir: the "Local Settings"
 // registry value trimmed, else AppDir when the configuration is there, else
 // "Local AppData", else AppDir; with a separator.
-void LocateFiles(Globals& g, const std::string& user);
+void locateFiles(Globals& g, const std::string& user);
 
 }  // namespace quilbert::app

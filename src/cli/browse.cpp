@@ -4,9 +4,9 @@
 
 #include "app/text.h"
 #include "cli/commands.h"
+#include "net/container_listing.h"
 #include "net/primitives.h"
 #include "platform/shown_text.h"
-#include "ui/report/net_resources.h"
 
 namespace quilbert::cli {
 
@@ -28,7 +28,7 @@ struct Group {
 constexpr std::size_t kMostContainers = 1000;
 
 std::string heading(const app::Globals& g, std::uint32_t displayType) {
-  const int n = ui::gNetRes1::headingNumber(displayType);
+  const int n = net::gNetRes1::headingNumber(displayType);
   return n != 0 ? g.msg(n) + " " : std::string();
 }
 
@@ -51,15 +51,15 @@ nlohmann::json failure(app::Globals& g, int code) {
 
 // Walks the containers down to the servers, without opening any server:
 // listing the shares of every server would cost a round trip each.
-int Workgroups(app::Globals& g, Output& o) {
+int listWorkgroups(app::Globals& g, Output& o) {
   platform::Network& net = g.svc.network;
   std::vector<Group> groups;
   std::deque<NetResource> toVisit;
   std::vector<NetResource> top;
-  const int rc = ui::gNetRes1::ListContainer(net, nullptr, platform::kTypeAny, top);
+  const int rc = net::gNetRes1::ListContainer(net, nullptr, platform::kTypeAny, top);
   if (rc != neterr::kOk) {
     nlohmann::json answer = failure(g, rc);
-    Print(o, answer, "");
+    print(o, answer, "");
     if (!o.json) o.err << g.NetErrorText << "\n";
     return 1;
   }
@@ -77,7 +77,7 @@ int Workgroups(app::Globals& g, Output& o) {
     }
     Group group{container, {}, neterr::kOk};
     std::vector<NetResource> children;
-    group.code = ui::gNetRes1::ListContainer(net, &container, platform::kTypeAny, children);
+    group.code = net::gNetRes1::ListContainer(net, &container, platform::kTypeAny, children);
     bool holdsGroups = false;
     for (NetResource& child : children) {
       if (child.displayType == platform::kDisplayServer) {
@@ -113,11 +113,11 @@ int Workgroups(app::Globals& g, Output& o) {
     }
     list.push_back(std::move(item));
   }
-  Print(o, nlohmann::json{{"workgroups", std::move(list)}}, lines);
+  print(o, nlohmann::json{{"workgroups", std::move(list)}}, lines);
   return 0;
 }
 
-int Shares(app::Globals& g, Output& o, const std::string& server) {
+int listShares(app::Globals& g, Output& o, const std::string& server) {
   NetResource container;
   container.scope = platform::kScopeGlobalNet;
   container.displayType = platform::kDisplayServer;
@@ -125,11 +125,11 @@ int Shares(app::Globals& g, Output& o, const std::string& server) {
   container.remoteName = server;
   std::vector<NetResource> shares;
   const int rc =
-      ui::gNetRes1::ListContainer(g.svc.network, &container, platform::kTypeDisk, shares);
+      net::gNetRes1::ListContainer(g.svc.network, &container, platform::kTypeDisk, shares);
   nlohmann::json answer{{"server", server}};
   if (rc != neterr::kOk) {
     answer.update(failure(g, rc));
-    Print(o, answer, "");
+    print(o, answer, "");
     if (!o.json) o.err << g.NetErrorText << " (" << server << ")\n";
     return 1;
   }
@@ -140,14 +140,14 @@ int Shares(app::Globals& g, Output& o, const std::string& server) {
     lines += describe(g, share) + "\n";
   }
   answer["shares"] = std::move(list);
-  Print(o, answer, lines);
+  print(o, answer, lines);
   return 0;
 }
 
 }  // namespace
 
-int Browse(app::Globals& g, Output& o, const std::string& server) {
-  return server.empty() ? Workgroups(g, o) : Shares(g, o, server);
+int browse(app::Globals& g, Output& o, const std::string& server) {
+  return server.empty() ? listWorkgroups(g, o) : listShares(g, o, server);
 }
 
 }  // namespace quilbert::cli

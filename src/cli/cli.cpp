@@ -75,7 +75,7 @@ std::string usageError(const app::Globals& g, const std::vector<std::string>& ar
 
 }  // namespace
 
-std::optional<int> ParseArguments(const app::Globals& g, int argc, const char* const* argv,
+std::optional<int> parseArguments(const app::Globals& g, int argc, const char* const* argv,
                                   Command& command, std::ostream& out, std::ostream& err) {
   CLI::App app{g.msg(kMsgAbout), "quilbert-cli"};
   app.set_help_flag("-h,--help", g.msg(kMsgHelpOption));  // before the commands, which copy it
@@ -123,15 +123,15 @@ std::optional<int> ParseArguments(const app::Globals& g, int argc, const char* c
   return std::nullopt;
 }
 
-void LoadSettings(app::Globals& g) {
-  app::LocateFiles(g, net::LogonUserForFiles(g));
+void loadSettings(app::Globals& g) {
+  app::locateFiles(g, net::logonUserForFiles(g));
   g.ConfigCreated = false;
   app::ReadConfiguration(g, false);
   app::LoadCatalogue(g);
   app::TakeApartDriveLines(g);
 }
 
-int Execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err) {
+int execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err) {
   const std::string configFile = g.SettingsDir + g.ConfigFileName;
   if (g.ConfigUnreadable) {
     err << g.msg(app::kMsgConfigUnreadable) << " (" << configFile << ")\n";
@@ -152,19 +152,19 @@ int Execute(app::Globals& g, const Command& command, std::ostream& out, std::ost
     letters.push_back(letter);
   }
   Output o{out, err, command.json};
-  if (command.name == "status") return Status(g, o);
+  if (command.name == "status") return status(g, o);
   if (command.name == "connect" || command.name == "disconnect") {
-    const int left = command.name == "connect" ? Connect(g, o, letters) : Disconnect(g, o, letters);
+    const int left = command.name == "connect" ? connect(g, o, letters) : disconnect(g, o, letters);
     // A running program shows its letters as they are now.
     g.svc.process.tellConnectionsChanged();
     return left;
   }
-  if (command.name == "import" || command.name == "export") return DriveMaps(g, o, command);
-  if (command.name == "passwords") return MovePasswords(g, o, command.toStore);
-  return Browse(g, o, command.server.empty() ? "" : serverName(command.server));
+  if (command.name == "import" || command.name == "export") return driveMaps(g, o, command);
+  if (command.name == "passwords") return movePasswords(g, o, command.toStore);
+  return browse(g, o, command.server.empty() ? "" : serverName(command.server));
 }
 
-void Print(Output& o, const nlohmann::json& answer, const std::string& lines) {
+void print(Output& o, const nlohmann::json& answer, const std::string& lines) {
   if (o.json) {
     o.out << answer.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
   } else {

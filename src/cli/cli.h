@@ -26,15 +26,15 @@ struct Command {
 
 // Finds and reads the configuration and the catalogue as the program does,
 // without creating or changing any file.
-void LoadSettings(app::Globals& g);
+void loadSettings(app::Globals& g);
 
 // Parses the arguments (UTF-8), the help and the usage errors in the words
 // of g's catalogue. Returns the exit code when the run ends here (help, or a
 // usage error, told on `out` or `err`), nothing when `command` is to run.
-std::optional<int> ParseArguments(const app::Globals& g, int argc, const char* const* argv,
+std::optional<int> parseArguments(const app::Globals& g, int argc, const char* const* argv,
                                   Command& command, std::ostream& out, std::ostream& err);
 
 // Runs the command on the settings LoadSettings read.
-int Execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err);
+int execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err);
 
 }  // namespace quilbert::cli

@@ -28,28 +28,28 @@ struct Output {
 // a connected letter's server is asked whether it still answers. Returns the
 // number of active letters not connected, plus kExitServerSilent when a
 // connected letter's server does not answer.
-int Status(app::Globals& g, Output& o);
+int status(app::Globals& g, Output& o);
 
 // The workgroups and their servers (server empty), or one server's disk
 // shares ("\\SERVER"). Returns 0, or 1 when the network or the server could
 // not be listed.
-int Browse(app::Globals& g, Output& o, const std::string& server);
+int browse(app::Globals& g, Output& o, const std::string& server);
 
 // Connects the letters given (upper case), ticked or not, or every active one
 // when none, as the automatic run does but without a window and without
 // waiting for the network. Returns the number of letters not connected.
-int Connect(app::Globals& g, Output& o, const std::vector<char>& letters);
+int connect(app::Globals& g, Output& o, const std::vector<char>& letters);
 
 // Disconnects the letters given (upper case), or all 26 when none, without
 // forcing open files. Returns the number of letters left connected.
-int Disconnect(app::Globals& g, Output& o, const std::vector<char>& letters);
+int disconnect(app::Globals& g, Output& o, const std::vector<char>& letters);
 
 // Moves the file's passwords into the system's store (toStore) or back, and
 // records the choice as the program's setting. Returns the number of
 // passwords not moved; kExitCannotRun without a store.
-int MovePasswords(app::Globals& g, Output& o, bool toStore);
+int movePasswords(app::Globals& g, Output& o, bool toStore);
 
 // The display of one JSON answer.
-void Print(Output& o, const nlohmann::json& answer, const std::string& lines);
+void print(Output& o, const nlohmann::json& answer, const std::string& lines);
 
 }  // namespace quilbert::cli

@@ -15,20 +15,15 @@ namespace quilbert::cli {
 namespace {
 
 // The pass's outcome as a script reads it: nothing is shown, the codes are
-// kept, and the refused logins are said on standard error.
+// kept, and the refused logins are said on standard error. The pass here is
+// given no time to wait for the network.
 class ScriptObserver final : public net::PassObserver {
  public:
   explicit ScriptObserver(std::ostream& err) : err_(err) {}
   void attempted(const net::PassItem& item, std::int32_t code) override {
     codes[item.localName] = code;
   }
-  void letterInUse(const net::PassItem& /*item*/) override {}
-  void letterUnreachable(const net::PassItem& /*item*/, const std::string& /*sentence*/) override {}
-  void letterFailed(const net::PassItem& /*item*/, const std::string& /*sentence*/) override {}
   void passwordsNeeded(const std::string& text) override { err_ << text << "\n"; }
-  // The pass here is given no time to wait for the network: never called.
-  void waitForNetwork(net::ConnectPass& /*pass*/) override {}
-  void waitingChanged(const std::string& /*text*/) override {}
   void finished(const net::PassSummary& summary) override {
     result = summary.result;
     // A letter the pass did not try (its login was just refused on that
@@ -51,12 +46,13 @@ std::optional<std::string> localDrive(app::Globals& g, char letter) {
   const auto drive = g.svc.drives.getDrive(letter);
   if (!drive || drive->type == kNetworkDrive) return std::nullopt;
   const bool known = drive->type >= 0 && drive->type <= 5;
-  return g.msg(app::kMsgLocalDevice) + " : " + (known ? g.msg(64 + drive->type) : std::string());
+  return g.msg(app::kMsgLocalDevice) + " : " +
+         (known ? g.msg(app::kMsgDriveTypeFirst + drive->type) : std::string());
 }
 
 }  // namespace
 
-int Connect(app::Globals& g, Output& o, const std::vector<char>& letters) {
+int connect(app::Globals& g, Output& o, const std::vector<char>& letters) {
   std::array<net::PassItem, 27> items = net::automaticItems(g);
   int unusable = 0;
   if (letters.empty()) {
@@ -109,8 +105,8 @@ int Connect(app::Globals& g, Output& o, const std::vector<char>& letters) {
     lines += line + "\n";
   }
   const net::PassResult& r = observer.result;
-  lines += g.msg(60) + " : " + std::to_string(r.succeeded) + "/" + std::to_string(r.tried) + "\n";
-  Print(
+  lines += net::connectedText(g, r.succeeded, r.tried) + "\n";
+  print(
       o,
       nlohmann::json{{"letters", std::move(list)}, {"tried", r.tried}, {"connected", r.succeeded}},
       lines);

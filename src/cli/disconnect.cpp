@@ -5,7 +5,7 @@
 
 namespace quilbert::cli {
 
-int Disconnect(app::Globals& g, Output& o, const std::vector<char>& letters) {
+int disconnect(app::Globals& g, Output& o, const std::vector<char>& letters) {
   std::vector<char> chosen = letters;
   if (chosen.empty()) {
     for (char c = 'A'; c <= 'Z'; ++c) chosen.push_back(c);
@@ -37,7 +37,7 @@ int Disconnect(app::Globals& g, Output& o, const std::vector<char>& letters) {
     list.push_back(std::move(item));
     lines += line + "\n";
   }
-  Print(o, nlohmann::json{{"letters", std::move(list)}, {"notDisconnected", left}}, lines);
+  print(o, nlohmann::json{{"letters", std::move(list)}, {"notDisconnected", left}}, lines);
   return left;
 }
 

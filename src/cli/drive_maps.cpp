@@ -16,14 +16,14 @@ constexpr int kMsgIncludeFilteredHelp = 450;
 constexpr int kMsgExportHelp = 451;
 constexpr int kMsgExportFileHelp = 452;
 
-int Import(app::Globals& g, Output& o, const Command& command) {
+int importMaps(app::Globals& g, Output& o, const Command& command) {
   app::DriveMapsImport plan =
       app::planImportFile(g, command.file, app::importInputs(g, command.includeFiltered));
   nlohmann::json answer{{"file", command.file}, {"written", false}};
   if (!plan.error.empty()) {
     o.err << g.msg(app::kMsgMapsRefused, {command.file}) << "\n" << plan.error << "\n";
     answer["error"] = plan.error;
-    Print(o, answer, "");
+    print(o, answer, "");
     return 1;
   }
   nlohmann::json letters = nlohmann::json::array();
@@ -43,23 +43,23 @@ int Import(app::Globals& g, Output& o, const Command& command) {
   std::string text;
   for (const auto& line : plan.lines) text += line + "\n";
   if (command.dryRun) {
-    Print(o, answer, text + g.msg(app::kMsgMapsDryRun) + "\n");
+    print(o, answer, text + g.msg(app::kMsgMapsDryRun) + "\n");
     return 0;
   }
   const app::WriteOutcome saved = app::saveImport(g, plan, net::importedPasswordKeeper(g));
   if (!saved.ok()) {
     o.err << g.msg(saved.message) << " (" << saved.detail << ")\n";
     answer["error"] = saved.detail;
-    Print(o, answer, text);
+    print(o, answer, text);
     return 1;
   }
   answer["written"] = plan.changes > 0;
-  Print(o, answer,
+  print(o, answer,
         text + g.msg(app::kMsgMapsDone, {std::to_string(plan.changes), command.file}) + "\n");
   return 0;
 }
 
-int Export(app::Globals& g, Output& o, const Command& command) {
+int exportMaps(app::Globals& g, Output& o, const Command& command) {
   std::vector<std::string> notes;
   int count = 0;
   const std::string error = app::exportDriveMapsFile(g, command.file, notes, count);
@@ -70,7 +70,7 @@ int Export(app::Globals& g, Output& o, const Command& command) {
   std::string text;
   for (const auto& note : notes) text += note + "\n";
   text += g.msg(app::kMsgMapsExported, {std::to_string(count), command.file}) + "\n";
-  Print(o, nlohmann::json{{"file", command.file}, {"exported", count}, {"notes", notes}}, text);
+  print(o, nlohmann::json{{"file", command.file}, {"exported", count}, {"notes", notes}}, text);
   return 0;
 }
 
@@ -87,8 +87,8 @@ std::pair<CLI::App*, CLI::App*> addDriveMapCommands(const app::Globals& g, CLI::
   return {import, exported};
 }
 
-int DriveMaps(app::Globals& g, Output& o, const Command& command) {
-  return command.name == "import" ? Import(g, o, command) : Export(g, o, command);
+int driveMaps(app::Globals& g, Output& o, const Command& command) {
+  return command.name == "import" ? importMaps(g, o, command) : exportMaps(g, o, command);
 }
 
 }  // namespace quilbert::cli

@@ -16,6 +16,6 @@ std::pair<CLI::App*, CLI::App*> addDriveMapCommands(const app::Globals& g, CLI::
 
 // Runs import or export. 0 when done (or the dry run told), 1 when nothing
 // was written: the file refused, or the configuration not replaced.
-int DriveMaps(app::Globals& g, Output& o, const Command& command);
+int driveMaps(app::Globals& g, Output& o, const Command& command);
 
 }  // namespace quilbert::cli

@@ -34,10 +34,10 @@ int main(int argc, char** argv) {
   g.svc.domain = &domain;
   program = &g;
   // The help and the usage errors speak the configuration's language too.
-  cli::LoadSettings(g);
+  cli::loadSettings(g);
   cli::Command command;
-  if (auto code = cli::ParseArguments(g, argc, argv, command, std::cout, std::cerr)) {
+  if (auto code = cli::parseArguments(g, argc, argv, command, std::cout, std::cerr)) {
     return *code;
   }
-  return cli::Execute(g, command, std::cout, std::cerr);
+  return cli::execute(g, command, std::cout, std::cerr);
 }

@@ -53,10 +53,10 @@ int wmain(int argc, wchar_t** argv) {
   g.svc.domain = &domain;
   program = &g;
   // The help and the usage errors speak the configuration's language too.
-  cli::LoadSettings(g);
+  cli::loadSettings(g);
   cli::Command command;
-  if (auto code = cli::ParseArguments(g, argc, pointers.data(), command, out, err)) {
+  if (auto code = cli::parseArguments(g, argc, pointers.data(), command, out, err)) {
     return *code;
   }
-  return cli::Execute(g, command, out, err);
+  return cli::execute(g, command, out, err);
 }

@@ -7,7 +7,7 @@
 
 namespace quilbert::cli {
 
-int MovePasswords(app::Globals& g, Output& o, bool toStore) {
+int movePasswords(app::Globals& g, Output& o, bool toStore) {
   if (g.svc.passwords == nullptr) {
     o.err << g.msg(app::kMsgNoKeyring) << "\n";
     return kExitCannotRun;
@@ -30,7 +30,7 @@ int MovePasswords(app::Globals& g, Output& o, bool toStore) {
     answer["reason"] = m.why;
     lines += m.why + "\n";
   }
-  Print(o, answer, lines);
+  print(o, answer, lines);
   return m.notMoved;
 }
 

@@ -8,9 +8,8 @@
 #include "net/connect_pass.h"
 #include "net/credential_source.h"
 #include "net/primitives.h"
+#include "net/server_probe.h"
 #include "platform/secret.h"
-#include "ui/report/net_resources.h"
-#include "ui/report/server_probe.h"
 
 namespace quilbert::cli {
 
@@ -18,12 +17,12 @@ namespace {
 namespace neterr = platform::neterr;
 }  // namespace
 
-int Status(app::Globals& g, Output& o) {
+int status(app::Globals& g, Output& o) {
   nlohmann::json letters = nlohmann::json::array();
   std::string lines;
   int down = 0;
   int silent = 0;
-  ui::ServerProbe probe(g.svc.network);
+  net::ServerProbe probe(g.svc.network);
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const app::DriveEntry& e = g.DriveTable[static_cast<std::size_t>(i)];
     if (!app::isActiveEntry(e)) continue;
@@ -31,7 +30,7 @@ int Status(app::Globals& g, Output& o) {
     const std::string path = app::trimSpaces(e.Path);
     std::string remote;
     int code = g.svc.network.getConnection(std::string(1, letter) + ":", remote);
-    const bool connected = code == neterr::kOk && ui::sameSharePath(remote, path);
+    const bool connected = code == neterr::kOk && net::sameSharePath(remote, path);
     if (code == neterr::kOk && !connected) {
       code = neterr::kAlreadyAssigned;  // held by another share
     } else if (code == neterr::kNotConnected) {
@@ -70,7 +69,7 @@ int Status(app::Globals& g, Output& o) {
     letters.push_back(std::move(item));
     lines += line + "\n";
   }
-  Print(
+  print(
       o,
       nlohmann::json{
           {"letters", std::move(letters)}, {"notConnected", down}, {"serverNotAnswering", silent}},

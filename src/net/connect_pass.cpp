@@ -23,8 +23,14 @@ void cancelAllLetters(app::Globals& g) {
   for (char c = 'A'; c <= 'Z'; ++c) CancelDriveConnection(g, std::string(1, c) + ":");
 }
 
+std::string connectedText(const app::Globals& g, int connected, int of,
+                          std::string_view separator) {
+  return g.msg(app::kMsgDrivesConnected) + " : " + std::string(separator) +
+         std::to_string(connected) + "/" + std::to_string(of);
+}
+
 std::string summaryText(const app::Globals& g, const PassResult& r) {
-  return g.msg(60) + " : " + kCrLf + std::to_string(r.succeeded) + "/" + std::to_string(r.tried);
+  return connectedText(g, r.succeeded, r.tried, kCrLf);
 }
 
 ConnectPass::ConnectPass(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind,

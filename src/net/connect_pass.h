@@ -10,6 +10,7 @@
 
 #include <array>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/globals.h"
@@ -90,6 +91,11 @@ PassResult connectItems(app::Globals& g, const std::array<PassItem, 27>& items, 
 // The drive table's active entries as a pass's items, with their own
 // credentials (drive lines taken apart first).
 std::array<PassItem, 27> automaticItems(app::Globals& g);
+
+// How many letters are connected: entry 60, " : ", `separator`, then
+// `connected` "/" `of`.
+std::string connectedText(const app::Globals& g, int connected, int of,
+                          std::string_view separator = {});
 
 // The summary text of a connect pass.
 std::string summaryText(const app::Globals& g, const PassResult& r);

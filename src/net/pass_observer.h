@@ -51,29 +51,30 @@ struct PassSummary {
   std::vector<LetterFailure> notConnected;  // in letter order
 };
 
+// Each call does nothing unless the observer has something to say about it.
 class PassObserver {
  public:
   virtual ~PassObserver() = default;
   // Every attempt's code (0: connected), as it comes.
-  virtual void attempted(const PassItem& item, std::int32_t code) = 0;
+  virtual void attempted(const PassItem& /*item*/, std::int32_t /*code*/) {}
   // The letter is in use (85): a dialog; returns once it is answered.
-  virtual void letterInUse(const PassItem& item) = 0;
+  virtual void letterInUse(const PassItem& /*item*/) {}
   // The share was not found or not reached (67, 1231) and is given up: a
   // two-second status; returns once it has closed.
-  virtual void letterUnreachable(const PassItem& item, const std::string& sentence) = 0;
+  virtual void letterUnreachable(const PassItem& /*item*/, const std::string& /*sentence*/) {}
   // Any other failure of the interactive pass: a dialog; returns once answered.
-  virtual void letterFailed(const PassItem& item, const std::string& sentence) = 0;
+  virtual void letterFailed(const PassItem& /*item*/, const std::string& /*sentence*/) {}
   // Said once per pass: the login was refused for these letters, which are
   // not tried again (`text` names them).
-  virtual void passwordsNeeded(const std::string& text) = 0;
+  virtual void passwordsNeeded(const std::string& /*text*/) {}
   // Letters wait for the network: say so (pass.waitingText()) and hand the
   // pass its events (networkChanged, retryDue after nextRetryMs, stopWaiting)
   // until it no longer waits. Never called when the observer cannot wait.
-  virtual void waitForNetwork(ConnectPass& pass) = 0;
+  virtual void waitForNetwork(ConnectPass& /*pass*/) {}
   // The waiting text changed (a letter connected meanwhile).
-  virtual void waitingChanged(const std::string& text) = 0;
+  virtual void waitingChanged(const std::string& /*text*/) {}
   // The end of the pass.
-  virtual void finished(const PassSummary& summary) = 0;
+  virtual void finished(const PassSummary& /*summary*/) {}
 };
 
 }  // namespace quilbert::net

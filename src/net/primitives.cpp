@@ -42,7 +42,7 @@ std::string UserName(app::Globals& g, const std::string& localName) {
   return app::trimSpaces(buffer);
 }
 
-std::string LogonUserForFiles(app::Globals& g) {
+std::string logonUserForFiles(app::Globals& g) {
   try {
     const std::string answer = UserName(g, "");
     const auto nul = answer.find('\0');

@@ -32,7 +32,7 @@ std::string UserName(app::Globals& g, const std::string& localName);
 // The current logon's user name as the configuration file is named after:
 // UserName("") cut at its first NUL and lower-cased; empty when the query
 // fails or the answer holds no NUL.
-std::string LogonUserForFiles(app::Globals& g);
+std::string logonUserForFiles(app::Globals& g);
 // NetErrorText = the catalogue sentence for the code ("" for 0).
 void SetNetErrorText(app::Globals& g, std::int32_t code);
 // The same for a failure on `path`: a path the network calls cannot carry is

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 #include <deque>
 
+#include "platform/network_listing.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/shown_text.h"
 
@@ -17,33 +18,8 @@ using platform::NetResource;
 
 std::vector<NetResource> enumerateChildren(platform::Network& network, const NetResource* container,
                                            int& error) {
-  namespace neterr = platform::neterr;
   std::vector<NetResource> all;
-  error = neterr::kOk;
-  platform::EnumHandle handle{};
-  int rc = network.openEnum(platform::kScopeGlobalNet, platform::kTypeDisk, 0, container, handle);
-  if (rc != neterr::kOk) {
-    error = rc;
-    return all;
-  }
-  std::uint32_t bufferSize = 4096;
-  std::vector<NetResource> batch;
-  for (;;) {
-    std::int32_t count = -1;
-    batch.clear();
-    const std::uint32_t asked = bufferSize;
-    rc = network.enumResource(handle, count, batch, bufferSize);
-    if (rc == neterr::kOk) {
-      const auto n = std::min(batch.size(), static_cast<std::size_t>(std::max(count, 0)));
-      if (n == 0) break;  // a batch that brings nothing would never end
-      all.insert(all.end(), batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(n));
-      continue;
-    }
-    if (rc == neterr::kMoreData && bufferSize > asked) continue;  // retry with the room it asks
-    if (rc != neterr::kNoMoreItems) error = rc;
-    break;
-  }
-  network.closeEnum(handle);
+  error = platform::listChildren(network, container, platform::kTypeDisk, all);
   return all;
 }
 

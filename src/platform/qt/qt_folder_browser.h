@@ -15,9 +15,8 @@ class QWidget;
 
 namespace quilbert::qtview {
 
-// The children of `container` (the top level when null), read in batches of
-// a 4096-byte buffer and grown when the network asks for more room. `error`
-// receives the first failure other than "no more items" (0 when none).
+// The children of `container` (the top level when null), of the disk type.
+// `error` receives the failure that ended the listing (0 when none).
 std::vector<platform::NetResource> enumerateChildren(platform::Network& network,
                                                      const platform::NetResource* container,
                                                      int& error);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "app/catalogue.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/topmost.h"
 
@@ -157,15 +158,12 @@ void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
   ShowDialog(g, text, kind, icon, title, nullptr);
 }
 
-void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
-                const std::string& title, const std::function<void(DialogForm&)>& beforeShow) {
-  auto& tk = g.svc.toolkit;
-  g.SavedMousePointer = tk.mousePointer();
-  tk.setMousePointer(forms::MousePointer::Arrow);
-  g.logStatus(text);
+namespace {
 
-  DialogForm d(g);
-  d.kind = kind;
+// Sizes the dialog to its text and title, as far as the work area allows,
+// the buttons centred below the text.
+void fitToText(forms::Toolkit& tk, DialogForm& d, const std::string& text,
+               const std::string& title) {
   auto& label = d.txtmessage;
   auto& ok = d.OKButton;
   const int w0 = d.width();
@@ -176,13 +174,10 @@ void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
   const double labelCentreY = label.top() + label.height() / 2.0;
   const int lw0 = label.width();
 
-  d.setCaption(title);
   // The dialog may take the screen's work area and no more: a longer text
   // is wrapped inside it.
   const forms::Size area = tk.workArea();
   label.setCaption(wrapped(tk, label.font(), text, area.width - (w0 - lw0)));
-  d.iconeaff.setPicture(icon == kIconInformation ? d.informationPicture.picture()
-                                                 : d.warningPicture.picture());
   const int lw1 = label.width();
   const int lh1 = label.height();
 
@@ -219,7 +214,26 @@ void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
     d.setWidth(titled);
     centreButtons();
   }
+}
 
+// Yes, No and Cancel side by side, narrower, the dialog widened to hold them.
+void spreadThreeButtons(DialogForm& d) {
+  auto& oui = d.OuiButton;
+  auto& non = d.NonButton;
+  auto& cancel = d.CancelButton;
+  const int w = rounded(oui.width() / 7.0 * 6.0);
+  for (PushButton* b : {&oui, &non, &cancel}) b->setWidth(w);
+  if (3 * w + 480 > d.width()) d.setWidth(3 * w + 720);
+  non.setLeft(rounded(d.width() / 2.0 - non.width() / 2.0));
+  oui.setLeft(non.left() - oui.width() - 120);
+  cancel.setLeft(non.left() + non.width() + 120);
+  const int margin = d.width() - cancel.left() - cancel.width();
+  if (oui.left() > margin) d.setWidth(cancel.left() + cancel.width() + oui.left());
+}
+
+// The buttons of a kind of dialog, their default and cancel ones, and their words.
+void setButtons(const app::Globals& g, DialogForm& d, int kind) {
+  auto& ok = d.OKButton;
   auto showButton = [](PushButton& b, bool shown) {
     b.setVisible(shown);
     b.setEnabled(shown);
@@ -237,22 +251,30 @@ void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
   } else if (kind == kDialogYesNoCancel) {
     d.OuiButton.setDefault(true);
     d.CancelButton.setCancel(true);
-    auto& oui = d.OuiButton;
-    auto& non = d.NonButton;
-    auto& cancel = d.CancelButton;
-    const int w = rounded(oui.width() / 7.0 * 6.0);
-    for (PushButton* b : {&oui, &non, &cancel}) b->setWidth(w);
-    if (3 * w + 480 > d.width()) d.setWidth(3 * w + 720);
-    non.setLeft(rounded(d.width() / 2.0 - non.width() / 2.0));
-    oui.setLeft(non.left() - oui.width() - 120);
-    cancel.setLeft(non.left() + non.width() + 120);
-    const int margin = d.width() - cancel.left() - cancel.width();
-    if (oui.left() > margin) d.setWidth(cancel.left() + cancel.width() + oui.left());
+    spreadThreeButtons(d);
   }
-  ok.setCaption(g.msg(179));
-  d.OuiButton.setCaption(g.msg(180));
-  d.NonButton.setCaption(g.msg(181));
-  d.CancelButton.setCaption(g.msg(182));
+  ok.setCaption(g.msg(app::kMsgOk));
+  d.OuiButton.setCaption(g.msg(app::kMsgYes));
+  d.NonButton.setCaption(g.msg(app::kMsgNo));
+  d.CancelButton.setCaption(g.msg(app::kMsgCancel));
+}
+
+}  // namespace
+
+void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
+                const std::string& title, const std::function<void(DialogForm&)>& beforeShow) {
+  auto& tk = g.svc.toolkit;
+  g.SavedMousePointer = tk.mousePointer();
+  tk.setMousePointer(forms::MousePointer::Arrow);
+  g.logStatus(text);
+
+  DialogForm d(g);
+  d.kind = kind;
+  d.setCaption(title);
+  d.iconeaff.setPicture(icon == kIconInformation ? d.informationPicture.picture()
+                                                 : d.warningPicture.picture());
+  fitToText(tk, d, text, title);
+  setButtons(g, d, kind);
   d.setCaption(d.caption() + "  ");
 
   if (beforeShow) beforeShow(d);
@@ -260,7 +282,7 @@ void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
   d.load();
   SetTopMost(d, onTop);
   // Keyboard focus on the default button, as a dialog box opens.
-  for (PushButton* b : {&ok, &d.OuiButton}) {
+  for (PushButton* b : {&d.OKButton, &d.OuiButton}) {
     if (b->isDefault()) b->setFocus();
   }
   d.showModal();

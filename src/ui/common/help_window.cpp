@@ -1,5 +1,6 @@
 #include "ui/common/help_window.h"
 
+#include "app/catalogue.h"
 #include "ui/common/topmost.h"
 
 namespace quilbert::ui {
@@ -78,17 +79,17 @@ HelpForm::HelpForm(app::Globals& g)
 void HelpForm::Form_Load() {
   bool onTop = true;
   SetTopMost(*this, onTop);
-  setCaption(g_.msg(139));
-  Label1.setCaption(g_.msg(140));
-  Label2.setCaption(g_.msg(141));
+  setCaption(g_.msg(app::kMsgHelpTitle));
+  Label1.setCaption(g_.msg(app::kMsgHelpNetwork));
+  Label2.setCaption(g_.msg(app::kMsgHelpBefore));
   // The catalogue holds the list items bare; the page adds their dash and mark.
-  Label3.setCaption("- " + g_.msg(142) + " ;");
-  Label4.setCaption("- " + g_.msg(143) + ".");
-  Label5.setCaption(g_.msg(144));
-  Label6.setCaption(g_.msg(145));
-  Label8.setCaption("- " + g_.msg(146) + " ;");
-  Label7.setCaption("- " + g_.msg(147) + ".");
-  Label9.setCaption(g_.msg(148));
+  Label3.setCaption("- " + g_.msg(app::kMsgHelpSameGroup) + " ;");
+  Label4.setCaption("- " + g_.msg(app::kMsgHelpAddress) + ".");
+  Label5.setCaption(g_.msg(app::kMsgHelpRunning));
+  Label6.setCaption(g_.msg(app::kMsgHelpTwoWays));
+  Label8.setCaption("- " + g_.msg(app::kMsgHelpManual) + " ;");
+  Label7.setCaption("- " + g_.msg(app::kMsgHelpAutomatic) + ".");
+  Label9.setCaption(g_.msg(app::kMsgHelpStartup));
 }
 
 void HelpWindow::show() {

@@ -16,26 +16,24 @@ constexpr int kSummaryMs = 1000;
 constexpr int kSummaryWithFailuresMs = 5000;
 }  // namespace
 
-void PassDisplay::attempted(const net::PassItem& /*item*/, std::int32_t /*code*/) {}
-
 void PassDisplay::letterInUse(const net::PassItem& item) {
-  ShowDialog(g_, g_.msg(53) + kCrLf + "(" + item.label + " " + item.path + ")", kDialogOk,
-             kIconWarning, g_.msg(54));
+  ShowDialog(g_, g_.msg(app::kMsgLetterInUse) + kCrLf + "(" + item.label + " " + item.path + ")",
+             kDialogOk, kIconWarning, g_.msg(app::kMsgNetworkConnection));
 }
 
 void PassDisplay::letterUnreachable(const net::PassItem& item, const std::string& sentence) {
-  ShowStatus(g_, g_.msg(59) + " : " + sentence + " (" + item.label + ")", 2000, 1);
+  ShowStatus(g_, g_.msg(app::kMsgFailed) + " : " + sentence + " (" + item.label + ")", 2000, 1);
   g_.svc.toolkit.setMousePointer(forms::MousePointer::Arrow);
 }
 
 void PassDisplay::letterFailed(const net::PassItem& item, const std::string& sentence) {
   ShowDialog(g_, sentence + kCrLf + "(" + item.label + " " + item.path + ")", kDialogOk,
-             kIconWarning, g_.msg(54));
+             kIconWarning, g_.msg(app::kMsgNetworkConnection));
 }
 
 void PassDisplay::passwordsNeeded(const std::string& text) {
   if (kind_ == net::PassKind::Interactive) {
-    ShowDialog(g_, text, kDialogOk, kIconWarning, g_.msg(54));
+    ShowDialog(g_, text, kDialogOk, kIconWarning, g_.msg(app::kMsgNetworkConnection));
   } else {
     // Said with the summary, which stays up long enough to be read.
     passwordsText_ = text;
@@ -45,9 +43,8 @@ void PassDisplay::passwordsNeeded(const std::string& text) {
 std::vector<std::string> PassDisplay::waitingDetails(const net::ConnectPass& pass,
                                                      int leftMs) const {
   const auto& r = pass.result();
-  return {g_.msg(60) + " : " + std::to_string(r.succeeded) + "/" + std::to_string(r.tried) +
-              "    " + g_.msg(app::kMsgTimeLeft) + " " + std::to_string((leftMs + 999) / 1000) +
-              " s",
+  return {net::connectedText(g_, r.succeeded, r.tried) + "    " + g_.msg(app::kMsgTimeLeft) + " " +
+              std::to_string((leftMs + 999) / 1000) + " s",
           g_.msg(app::kMsgClickStopsWaiting)};
 }
 

@@ -19,7 +19,6 @@ class PassDisplay : public net::PassObserver {
  public:
   PassDisplay(app::Globals& g, net::PassKind kind) : g_(g), kind_(kind) {}
 
-  void attempted(const net::PassItem& item, std::int32_t code) override;
   void letterInUse(const net::PassItem& item) override;
   void letterUnreachable(const net::PassItem& item, const std::string& sentence) override;
   void letterFailed(const net::PassItem& item, const std::string& sentence) override;

@@ -62,13 +62,13 @@ void ConnectWindow::disconnect_Click() {
       ShowDialog(g_,
                  g_.NetErrorText + kCrLf + "(" + lettrereseau(i).caption() + " " +
                      app::trimSpaces(Cheminreseau(i).text()) + ")",
-                 kDialogOk, kIconWarning, g_.msg(54));
+                 kDialogOk, kIconWarning, g_.msg(app::kMsgNetworkConnection));
     }
   }
   lastCodes_ = {};
   showConnectionStates();
   // The interval stays as designed.
-  ShowStatus(g_, g_.msg(61), 1000, 1);
+  ShowStatus(g_, g_.msg(app::kMsgDrivesDisconnected), 1000, 1);
 }
 
 void ConnectWindow::Test_Click(int i) {
@@ -88,7 +88,8 @@ void ConnectWindow::Test_Click(int i) {
   if (held != 0 && held != platform::neterr::kNotConnected) {
     net::SetNetErrorText(g_, held);
     tk.setMousePointer(forms::MousePointer::Arrow);
-    ShowDialog(g_, g_.NetErrorText + where, kDialogOk, kIconWarning, g_.msg(54));
+    ShowDialog(g_, g_.NetErrorText + where, kDialogOk, kIconWarning,
+               g_.msg(app::kMsgNetworkConnection));
     return;
   }
   g_.LastNetError = 0;
@@ -96,13 +97,16 @@ void ConnectWindow::Test_Click(int i) {
   tk.setMousePointer(forms::MousePointer::Arrow);
   const std::int32_t code = g_.LastNetError;
   if (code == 0) {
-    ShowDialog(g_, g_.msg(55), kDialogOk, kIconInformation, g_.msg(54));
+    ShowDialog(g_, g_.msg(app::kMsgTestPassed), kDialogOk, kIconInformation,
+               g_.msg(app::kMsgNetworkConnection));
   } else if (code == platform::neterr::kInvalidPassword) {
-    ShowDialog(g_, g_.msg(56) + where, kDialogOk, kIconWarning, g_.msg(54));
+    ShowDialog(g_, g_.msg(app::kMsgPasswordRefused) + where, kDialogOk, kIconWarning,
+               g_.msg(app::kMsgNetworkConnection));
     password.setFocus();
   } else {
     net::SetNetErrorText(g_, code, path);
-    ShowDialog(g_, g_.NetErrorText + where, kDialogOk, kIconWarning, g_.msg(54));
+    ShowDialog(g_, g_.NetErrorText + where, kDialogOk, kIconWarning,
+               g_.msg(app::kMsgNetworkConnection));
   }
   g_.LastNetError = 0;
   net::CancelDriveConnection(g_, letter + ":");
@@ -201,7 +205,8 @@ void ConnectWindow::fnquitter() {
     Form_QueryUnload(cancel, forms::UnloadReason::Code);
     tk.endProcess(0);
   }
-  ShowDialog(g_, g_.msg(189), kDialogYesNoCancel, kIconWarning, g_.msg(171));
+  ShowDialog(g_, g_.msg(app::kMsgSaveBeforeQuit), kDialogYesNoCancel, kIconWarning,
+             g_.msg(app::kMsgQuit));
   const int answer = g_.DialogResult;
   if (answer == kAnswerCancel) {
     Quitting = "n";
@@ -229,7 +234,8 @@ void ConnectWindow::Form_QueryUnload(int& cancel, forms::UnloadReason reason) {
   // ending session (log-off, shutdown) closes with no question: nothing may
   // hold it up.
   if (reason == forms::UnloadReason::ControlMenu && EntryModified == "o") {
-    ShowDialog(g_, g_.msg(189), kDialogYesNoCancel, kIconWarning, g_.msg(171));
+    ShowDialog(g_, g_.msg(app::kMsgSaveBeforeQuit), kDialogYesNoCancel, kIconWarning,
+               g_.msg(app::kMsgQuit));
     const int answer = g_.DialogResult;
     if (answer != kAnswerYes && answer != kAnswerNo) {
       cancel = 1;

@@ -53,7 +53,16 @@ ConnectWindow::ConnectWindow(app::Globals& g)
   if (!dir.empty() && dir.back() != sep) dir += sep;
   const std::string ico = dir + "ico" + sep;
   setIcon(g.picture(ico + "quilbert"));
+  designFrames();
+  designButtons(ico);
+  designFirstRow();
+  wireRow(1);
+  buildMenus();
+  wireEvents();
+  g.MainWindow = this;
+}
 
+void ConnectWindow::designFrames() {
   Frame1.move({120, 120, 6615, 8415});
   Frame1.setCaption("Identification des connections réseau");
   Frame1.setFont(kVerdanaBold);
@@ -76,7 +85,10 @@ ConnectWindow::ConnectWindow(app::Globals& g)
   Label2.move({1890, 240, 1395, 195});
   Label2.setCaption("Chemin réseau");
   for (forms::Label* l : {&Label3, &Label1, &Label2, &Label5, &Label6}) l->setFont(kVerdana);
+}
 
+// The command buttons on the right, the lines between them and the pictures.
+void ConnectWindow::designButtons(const std::string& ico) {
   struct ButtonDesign {
     forms::FlatButton* button;
     int top;
@@ -104,10 +116,12 @@ ConnectWindow::ConnectWindow(app::Globals& g)
     line.setForeColor(kOrange);
   }
   Image1.move({7530, 6420, 240, 240});
-  Image1.setPicture(g.picture(ico + "tray16"));
-  for (int n = 1; n <= 3; ++n) ImageList3.add(g.picture(ico + "browse" + std::to_string(n)));
+  Image1.setPicture(g_.picture(ico + "tray16"));
+  for (int n = 1; n <= 3; ++n) ImageList3.add(g_.picture(ico + "browse" + std::to_string(n)));
   ImageList3.setVisible(false);
+}
 
+void ConnectWindow::designFirstRow() {
   // Row 1 as designed; rows 2 to 26 are copies made at the first load.
   auto& browse = add<forms::FlatButton>("Parcourir", 1, &Frame1);
   browse.move({270, 480, 405, 255});
@@ -127,10 +141,9 @@ ConnectWindow::ConnectWindow(app::Globals& g)
   auto& test = add<forms::FlatButton>("Test", 1, &Frame1);
   test.move({5880, 480, 465, 285});
   test.setFont({"Verdana", 6.75, true, false});
-  wireRow(1);
+}
 
-  buildMenus();
-
+void ConnectWindow::wireEvents() {
   nomuser.onChange = [this] { credentials_Change(); };
   password.onChange = [this] { credentials_Change(); };
   modif.onClick = [this] { modif_Click(); };
@@ -143,7 +156,6 @@ ConnectWindow::ConnectWindow(app::Globals& g)
   onLoad = [this] { Form_Load(); };
   onMouseMove = [this](int b, int s, float x, float y) { Form_MouseMove(b, s, x, y); };
   onQueryUnload = [this](int& cancel, forms::UnloadReason r) { Form_QueryUnload(cancel, r); };
-  g.MainWindow = this;
 }
 
 void ConnectWindow::buildMenus() {

@@ -123,6 +123,11 @@ class ConnectWindow : public forms::Form {
   [[nodiscard]] app::Globals& globals() const { return g_; }
 
  private:
+  // The designed controls, in the order the window was drawn.
+  void designFrames();
+  void designButtons(const std::string& ico);
+  void designFirstRow();
+  void wireEvents();
   void wireRow(int i);
   void buildMenus();
   void markChanged();

@@ -1,5 +1,6 @@
 // The entry editor: what each edit does to the window, erase all, cancel and
 // the share browser with its trial connection.
+#include "app/catalogue.h"
 #include "app/text.h"
 #include "net/primitives.h"
 #include "platform/forms/toolkit.h"
@@ -45,7 +46,8 @@ void ConnectWindow::credentials_Change() {
 }
 
 void ConnectWindow::effacer_Click() {
-  ShowDialog(g_, g_.msg(51), kDialogYesNo, kIconWarning, g_.msg(52));
+  ShowDialog(g_, g_.msg(app::kMsgEraseAllAsk), kDialogYesNo, kIconWarning,
+             g_.msg(app::kMsgEraseAll));
   if (g_.DialogResult != kAnswerYes) return;
   for (int i = 1; i <= app::kDriveCount; ++i) {
     if (Cheminreseau(i).backColor() != forms::kLightYellow) Cheminreseau(i).setText("");
@@ -64,7 +66,7 @@ void ConnectWindow::annulmodif_Click() {
 void ConnectWindow::Parcourir_Click(int i) {
   const std::string letter(1, static_cast<char>('A' + i - 1));
   std::string chosen;
-  if (BrowseForShare(chosen, g_.msg(70))) {
+  if (BrowseForShare(chosen, g_.msg(app::kMsgPickShareNotFolder))) {
     const std::string login = nomuser.text();
     const std::string pass = password.text();
     net::CancelDriveConnection(g_, letter + ":");
@@ -74,14 +76,14 @@ void ConnectWindow::Parcourir_Click(int i) {
     if (g_.LastNetError != 0) {
       std::string text;
       if (g_.LastNetError == platform::neterr::kAlreadyAssigned) {
-        text = g_.msg(53);
+        text = g_.msg(app::kMsgLetterInUse);
       } else {
         net::SetNetErrorText(g_, g_.LastNetError, chosen);
         text = g_.NetErrorText;
       }
       text += std::string(kCrLf) + "(" + lettrereseau(i).caption() + " " +
               app::trimSpaces(Cheminreseau(i).text()) + ")";
-      ShowDialog(g_, text, kDialogOk, kIconWarning, g_.msg(54));
+      ShowDialog(g_, text, kDialogOk, kIconWarning, g_.msg(app::kMsgNetworkConnection));
       Cheminreseau(i).setText("");
     } else {
       Cheminreseau(i).setText(chosen);
@@ -95,9 +97,10 @@ void ConnectWindow::Parcourir_Click(int i) {
 bool ConnectWindow::BrowseForShare(std::string& chosen, const std::string& hint) {
   forms::FolderBrowseRequest request;
   request.title = caption();
-  request.okCaption = g_.msg(179);
-  request.cancelCaption = g_.msg(182);
-  request.instruction = g_.msg(71) + " : " + kCrLf + g_.msg(72);
+  request.okCaption = g_.msg(app::kMsgOk);
+  request.cancelCaption = g_.msg(app::kMsgCancel);
+  request.instruction =
+      g_.msg(app::kMsgBrowseInstruction) + " : " + kCrLf + g_.msg(app::kMsgBrowseHint);
   request.showStatusText = !hint.empty();
   request.onSelectionChanged = [hint](forms::FolderBrowserHandle& browser,
                                       const std::optional<std::string>& selection) {

@@ -28,7 +28,7 @@ void ConnectWindow::Form_Load() {
 
   if (g.TrackEdits != "n") BuildDriveRows();
 
-  app::LocateFiles(g, net::LogonUserForFiles(g));
+  app::locateFiles(g, net::logonUserForFiles(g));
   // Quoted: unquoted, a path with spaces ("C:\Program Files\...") would
   // start whatever "C:\Program.exe" someone put there, at every log-on.
   g.RunCommand = "\"" + g.AppDir + g.svc.process.exeFileName() + "\" /a";

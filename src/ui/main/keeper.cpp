@@ -1,22 +1,17 @@
 #include "ui/main/keeper.h"
 
-#include <algorithm>
 #include <utility>
 
 #include "app/catalogue.h"
-#include "app/text.h"
 #include "net/primitives.h"
+#include "net/server_probe.h"
 #include "platform/forms/toolkit.h"
-#include "ui/report/server_probe.h"
 
 namespace quilbert::ui {
 
 namespace {
-// A change met while a window waits for the person is looked at after it.
-constexpr int kBusyRetryMs = 2000;
-// A server switched back on changes nothing on this machine: it is looked for
-// after these delays, the last one repeated.
-constexpr std::array<int, 4> kLaterDelaysMs = {60'000, 120'000, 300'000, 900'000};
+constexpr auto kConnected = net::ResidentPolicy::LetterState::Connected;
+constexpr int kBusyRetryMs = net::ResidentPolicy::kBusyRetryMs;
 }  // namespace
 
 LetterKeeper::LetterKeeper(app::Globals& g, forms::Form& iconOwner, int iconId, std::string title)
@@ -25,6 +20,7 @@ LetterKeeper::LetterKeeper(app::Globals& g, forms::Form& iconOwner, int iconId, 
       iconId_(iconId),
       title_(std::move(title)),
       clock_(g.svc.toolkit, "frmKeeper"),
+      policy_(g),
       retry_(clock_.add<forms::Timer>("Retry")),
       later_(clock_.add<forms::Timer>("Later")) {
   retry_.setTimerEnabled(false);
@@ -39,14 +35,7 @@ void LetterKeeper::start(const std::vector<std::string>& refused,
                          const std::vector<std::string>& told) {
   told_.insert(told.begin(), told.end());
   clock_.load();
-  const auto items = net::automaticItems(g_);
-  for (const auto& item : items) {
-    for (const auto& letter : refused) {
-      if (item.active && item.localName == letter) {
-        refused_.note(item, platform::neterr::kLogonFailure);
-      }
-    }
-  }
+  policy_.noteRefused(refused);
   if (auto* events = g_.svc.networkEvents) {
     heard_ = events->subscribe([this](platform::NetworkEvent) { check(); });
   }
@@ -64,26 +53,10 @@ void LetterKeeper::setKeeping(bool keeping) {
   }
   // Connected by hand: every letter is kept again.
   if (keeping_) {
-    seen_.clear();
+    policy_.keepAll();
     scheduleLater();
   }
   showCount();
-}
-
-LetterKeeper::LetterState LetterKeeper::stateOf(const net::PassItem& item) {
-  std::string remote;
-  const int code = g_.svc.network.getConnection(item.localName, remote);
-  if (code == platform::neterr::kOk && app::lowerCase(remote) == app::lowerCase(item.path)) {
-    seen_.insert(item.localName);
-    return LetterState::Connected;
-  }
-  // Seen connected, then disconnected outright: someone meant it (the
-  // command line, another program). A share that went away is still
-  // remembered by its letter.
-  if (code == platform::neterr::kNotConnected && seen_.count(item.localName) != 0) {
-    return LetterState::Dropped;
-  }
-  return LetterState::Missing;
 }
 
 void LetterKeeper::check() {
@@ -100,13 +73,13 @@ void LetterKeeper::check() {
     return;
   }
   std::array<net::PassItem, 27> items{};
-  if (!missingItems(items)) {
+  if (!policy_.missingItems(items)) {
     showCount();
     return;
   }
   net::PassObserver& observer = *this;
   pass_ = std::make_unique<net::ConnectPass>(g_, items, net::PassKind::Resident, observer,
-                                             g_.NetworkWaitMs, &refused_);
+                                             g_.NetworkWaitMs, &policy_.refusedLogins());
   if (!pass_->start()) {
     passOver();
     return;
@@ -116,20 +89,9 @@ void LetterKeeper::check() {
   showCount();  // some came back, others wait
 }
 
-bool LetterKeeper::missingItems(std::array<net::PassItem, 27>& items) {
-  items = net::automaticItems(g_);
-  bool any = false;
-  for (auto& item : items) {
-    item.active =
-        item.active && refused_.refused(item) == 0 && stateOf(item) == LetterState::Missing;
-    any = any || item.active;
-  }
-  return any;
-}
-
 void LetterKeeper::scheduleLater() {
   if (later_.timerEnabled() || !keeping_) return;
-  later_.setInterval(kLaterDelaysMs[std::min(laterStep_, kLaterDelaysMs.size() - 1)]);
+  later_.setInterval(policy_.laterDelayMs());
   later_.setTimerEnabled(true);
 }
 
@@ -147,16 +109,15 @@ void LetterKeeper::laterDue() {
   }
   later_.setTimerEnabled(false);
   std::array<net::PassItem, 27> items{};
-  if (!missingItems(items)) {
+  if (!policy_.missingItems(items)) {
     // All there: their servers are looked at now and then, for the tip.
-    allThere_ = true;
-    laterStep_ = kLaterDelaysMs.size() - 1;
+    policy_.allFound();
     probeServers();
     showCount();
     scheduleLater();
     return;
   }
-  ++laterStep_;
+  policy_.triedLater();
   // One try of each letter, each within the network's bound: no waiting.
   net::PassObserver& observer = *this;
   net::ConnectPass(g_, items, net::PassKind::Resident, observer, 0).run();
@@ -185,7 +146,7 @@ void LetterKeeper::passOver() {
 
 void LetterKeeper::finished(const net::PassSummary& summary) {
   for (const auto& item : net::automaticItems(g_)) {
-    if (item.active && stateOf(item) == LetterState::Connected) told_.erase(item.localName);
+    if (item.active && policy_.stateOf(item) == kConnected) told_.erase(item.localName);
   }
   for (const auto& f : summary.notConnected) {
     const std::string& letter = f.item->localName;
@@ -194,12 +155,8 @@ void LetterKeeper::finished(const net::PassSummary& summary) {
     g_.svc.toolkit.notify(g_.msg(app::kMsgLetterLost),
                           f.item->label + " " + f.item->path + "\r\n" + f.sentence);
   }
-  if (!summary.notConnected.empty() && allThere_) {
-    // Missing again: the delays start over.
-    allThere_ = false;
-    laterStep_ = 0;
-    later_.setTimerEnabled(false);
-  }
+  // Missing again: the delays start over.
+  if (!summary.notConnected.empty() && policy_.startOver()) later_.setTimerEnabled(false);
   scheduleLater();
   showCount();
 }
@@ -207,7 +164,7 @@ void LetterKeeper::finished(const net::PassSummary& summary) {
 void LetterKeeper::probeServers() {
   silent_.clear();
   const platform::NetworkPass pass(g_.svc.network);
-  ServerProbe probe(g_.svc.network);
+  net::ServerProbe probe(g_.svc.network);
   for (const auto& item : net::automaticItems(g_)) {
     if (item.active && probe.silent(item.path)) silent_.insert(item.localName);
   }
@@ -220,7 +177,7 @@ void LetterKeeper::showCount() {
   for (const auto& item : net::automaticItems(g_)) {
     if (!item.active) continue;
     ++active;
-    if (stateOf(item) != LetterState::Connected) continue;
+    if (policy_.stateOf(item) != kConnected) continue;
     // Connected, but to a server that was gone at the last look: told apart.
     if (silent_.count(item.localName) != 0) {
       ++silent;
@@ -228,8 +185,7 @@ void LetterKeeper::showCount() {
       ++up;
     }
   }
-  std::string tip =
-      title_ + " - " + g_.msg(60) + " : " + std::to_string(up) + "/" + std::to_string(active);
+  std::string tip = title_ + " - " + net::connectedText(g_, up, active);
   if (silent > 0) tip += " (+" + std::to_string(silent) + " " + g_.msg(app::kMsgServerSilent) + ")";
   g_.svc.toolkit.setTrayTip(iconOwner_, iconId_, tip);
 }

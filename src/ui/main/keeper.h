@@ -1,13 +1,10 @@
 // While the program stays resident after the automatic run, the active
-// letters are kept connected. At each network change and on waking from
-// sleep, those that are not connected are connected again, silently; those
-// the network does not reach yet are tried again at growing intervals for
-// two minutes. Between those events, the letters still not connected are
-// tried once more after 1, 2 and 5 minutes, then every 15 minutes, each
-// letter within the network's own bound, never while the person is in one of
-// the program's windows. A refused login is not tried again until its entry
-// changes.
-// A letter disconnected outright by someone else is left alone.
+// letters are kept connected (net::ResidentPolicy chooses which, and when).
+// At each network change and on waking from sleep, those that are not
+// connected are connected again, silently; those the network does not reach
+// yet are tried again at growing intervals for two minutes. Between those
+// events, the timed looks try each letter within the network's own bound,
+// never while the person is in one of the program's windows.
 // The icon's tip tells how many letters are connected, and how many of those
 // have a server that no longer answers; a desktop
 // notification tells a letter that failed for good, once until it comes back.
@@ -21,6 +18,7 @@
 
 #include "app/globals.h"
 #include "net/connect_pass.h"
+#include "net/resident_policy.h"
 #include "platform/forms/form.h"
 
 namespace quilbert::ui {
@@ -43,12 +41,6 @@ class LetterKeeper : private net::PassObserver {
   void check();
 
  private:
-  void attempted(const net::PassItem& /*item*/, std::int32_t /*code*/) override {}
-  void letterInUse(const net::PassItem& /*item*/) override {}
-  void letterUnreachable(const net::PassItem& /*item*/, const std::string& /*why*/) override {}
-  void letterFailed(const net::PassItem& /*item*/, const std::string& /*why*/) override {}
-  void passwordsNeeded(const std::string& /*text*/) override {}
-  void waitForNetwork(net::ConnectPass& /*pass*/) override {}
   void waitingChanged(const std::string& /*text*/) override { showCount(); }
   void finished(const net::PassSummary& summary) override;
 
@@ -56,34 +48,27 @@ class LetterKeeper : private net::PassObserver {
   // The timed retries between events.
   void scheduleLater();
   void laterDue();
-  // The letters to try: active, not connected, login not refused.
-  bool missingItems(std::array<net::PassItem, 27>& items);
   void passOver();
   void showCount();
   // Asks the connected letters' servers whether they still answer (each
   // server once, within the network's bound): at the timed looks only, as a
   // server that is gone may cost the whole bound.
   void probeServers();
-  enum class LetterState { Connected, Missing, Dropped };
-  LetterState stateOf(const net::PassItem& item);
 
   app::Globals& g_;
   forms::Form& iconOwner_;
   int iconId_;
   std::string title_;
   forms::Form clock_;  // never shown: holds the retry timer
+  // Which letters are tried, and when; kept when the person disconnects and
+  // connects again.
+  net::ResidentPolicy policy_;
   forms::Timer& retry_;
   forms::Timer& later_;
   platform::NetworkEvents::Subscription heard_;
-  std::size_t laterStep_ = 0;
-  bool allThere_ = false;  // the last timed look found every letter connected
   bool keeping_ = true;
   std::unique_ptr<net::ConnectPass> pass_;
-  // The logins refused, for the program's life: kept when the person
-  // disconnects and connects again; a changed password is tried.
-  net::LoginGuard refused_;
   std::set<std::string> told_;    // letters whose failure was told
-  std::set<std::string> seen_;    // letters seen connected
   std::set<std::string> silent_;  // their server did not answer the last look
 };
 

@@ -68,7 +68,7 @@ void ConnectWindow::takeOverAutoRun() {
 
 void ConnectWindow::initialWindowState() {
   auto& agrandir = menu("menu_agrandir");
-  agrandir.setCaption(g_.msg(168));
+  agrandir.setCaption(g_.msg(app::kMsgHideInTray));
   auto& resident = menu("menu_resident");
   // An automatic run still waiting keeps the window hidden whatever the
   // setting; a later start asked for it meanwhile shows it.
@@ -76,7 +76,7 @@ void ConnectWindow::initialWindowState() {
   resident.setChecked(g_.ResidentMode == "ores");
   if (((g_.ResidentMode == "ores" && g_.AutoRunState == "o") || waiting) && !broughtBack_) {
     if (!waiting) tellWhyNoTrayIcon(autoRunOutcome_);
-    agrandir.setCaption(g_.msg(163));
+    agrandir.setCaption(g_.msg(app::kMsgShowWindow));
     hide();
     if (!waiting) g_.AutoRunState = "n";
   } else {
@@ -99,16 +99,16 @@ void ConnectWindow::tellWhyNoTrayIcon(const std::string& outcome) {
 void ConnectWindow::menu_agrandir_Click() {
   g_.AutoRunState = "n";
   auto& agrandir = menu("menu_agrandir");
-  if (agrandir.caption() != g_.msg(168)) {
+  if (agrandir.caption() != g_.msg(app::kMsgHideInTray)) {
     // What happened while it was hidden shows at once.
     showConnectionStates();
     show();
-    agrandir.setCaption(g_.msg(168));
+    agrandir.setCaption(g_.msg(app::kMsgHideInTray));
   } else {
     if (aux.hideHelp) aux.hideHelp();
     tellWhyNoTrayIcon("");
     hide();
-    agrandir.setCaption(g_.msg(163));
+    agrandir.setCaption(g_.msg(app::kMsgShowWindow));
   }
 }
 
@@ -122,7 +122,7 @@ bool ConnectWindow::modalBroughtForward() {
 }
 
 void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
-  if (menu("menu_agrandir").caption() == g_.msg(168)) return;
+  if (menu("menu_agrandir").caption() == g_.msg(app::kMsgHideInTray)) return;
   lastMouseMessage_ = static_cast<std::int32_t>(std::lround(x / g_.svc.toolkit.twipsPerPixel()));
   if (mouseBusy_) return;
   if ((lastMouseMessage_ == kLeftDoubleClick || lastMouseMessage_ == kRightButtonUp) &&
@@ -146,7 +146,7 @@ void ConnectWindow::bringBack() {
     if (autoRun_) autoRun_->keepProgram();
   }
   if (modalBroughtForward()) return;
-  if (menu("menu_agrandir").caption() != g_.msg(168) || !visible()) {
+  if (menu("menu_agrandir").caption() != g_.msg(app::kMsgHideInTray) || !visible()) {
     menu_agrandir_Click();
     if (!visible()) menu_agrandir_Click();
   } else {

@@ -176,12 +176,13 @@ void ConnectWindow::demarrage_Click() {
   startupCheck();
   if (!notRemoved.empty()) {
     ShowDialog(g_, g_.msg(app::kMsgStartupNotRemoved) + notRemoved, kDialogOk, kIconWarning,
-               g_.msg(170));
+               g_.msg(app::kMsgStartWithWindows));
   } else if (item.checked() != wanted) {
     ShowDialog(g_, g_.msg(app::kMsgStartupChangeRefused) + "\r\n(" + std::to_string(rc) + ")",
-               kDialogOk, kIconWarning, g_.msg(170));
+               kDialogOk, kIconWarning, g_.msg(app::kMsgStartWithWindows));
   } else {
-    ShowDialog(g_, g_.msg(wanted ? 50 : 49), kDialogOk, kIconInformation, g_.msg(170));
+    ShowDialog(g_, g_.msg(wanted ? app::kMsgStartupOn : app::kMsgStartupOff), kDialogOk,
+               kIconInformation, g_.msg(app::kMsgStartWithWindows));
   }
 }
 

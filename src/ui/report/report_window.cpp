@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "app/catalogue.h"
 #include "app/config.h"
 #include "app/text.h"
 #include "net/credential_source.h"
@@ -77,11 +78,11 @@ void ReportForm::Form_Load() {
   bool onTop = true;
   SetTopMost(*this, onTop);
   firstpass = "o";
-  setCaption(g_.msg(116));
-  Label1.setCaption(g_.msg(117) + " :");
-  Label3.setCaption(g_.msg(118) + " :");
-  Label4.setCaption(g_.msg(113) + " :");
-  Command1.setCaption(g_.msg(112));
+  setCaption(g_.msg(app::kMsgReportTitle));
+  Label1.setCaption(g_.msg(app::kMsgUser) + " :");
+  Label3.setCaption(g_.msg(app::kMsgNetworkResources) + " :");
+  Label4.setCaption(g_.msg(app::kMsgConnectedDrives) + " :");
+  Command1.setCaption(g_.msg(app::kMsgClose));
   Timer1.setTimerEnabled(true);
 }
 
@@ -108,7 +109,7 @@ void ReportForm::showUserName() {
     name.clear();  // an unknown user is shown as such
   }
   name = app::lowerCase(name.substr(0, name.find('\0')));
-  if (app::isBlank(name)) name = g_.msg(114);
+  if (app::isBlank(name)) name = g_.msg(app::kMsgUnknownUser);
   Label2.setCaption(name);
 }
 
@@ -130,7 +131,7 @@ void ReportForm::listNetworkDrives() {
     skipOnFailure([&] {
       const auto drive = g_.svc.drives.getDrive(letter);
       if (!drive || drive->type != kNetworkDrive) return;
-      std::string line = g_.msg(115) + " " + drive->letter + ": - " + drive->shareName;
+      std::string line = g_.msg(app::kMsgDrive) + " " + drive->letter + ": - " + drive->shareName;
       if (line == previous) return;
       text1.addItem(line + credentialsOf(letter));
       previous = std::move(line);

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "net/container_listing.h"
+#include "platform/network_listing.h"
 #include "ui/report/scripted_network.h"
 
 namespace quilbert::ui::gNetRes1 {
@@ -80,7 +82,7 @@ TEST_F(EnumWalk, ReadsEveryBatchAndRepeatsTheReturnedCount) {
   for (std::uint32_t used = 0;; ++firstBatch) {
     used += platform::netResourceSize(
         resource(3, false, "\\\\BIG\\share" + std::to_string(firstBatch), "c"));
-    if (used > kEnumBufferSize) break;
+    if (used > platform::kEnumBufferSize) break;
   }
   const Lines& lines = run();
   ASSERT_EQ(lines.size(), 2U * 301);
@@ -90,7 +92,7 @@ TEST_F(EnumWalk, ReadsEveryBatchAndRepeatsTheReturnedCount) {
   ASSERT_GE(counts.size(), 3U);
   EXPECT_EQ(counts[0], -1);
   EXPECT_EQ(counts[1], firstBatch);
-  for (std::uint32_t size : p.net.announcedSizes) EXPECT_EQ(size, kEnumBufferSize);
+  for (std::uint32_t size : p.net.announcedSizes) EXPECT_EQ(size, platform::kEnumBufferSize);
 }
 
 TEST_F(EnumWalk, ReadsOnThroughSmallBatchesAndOversizedRecords) {
@@ -134,7 +136,7 @@ TEST_F(EnumWalk, AListingWhoseFirstReadFailsSaysWhy) {
   p.net.readFailure = platform::neterr::kNetworkUnreachable;
   std::vector<NetResourceEntry> shares;
   const NetResourceEntry server = resource(2, true, "\\\\OFF");
-  EXPECT_EQ(ListContainer(p.net, &server, platform::kTypeAny, shares),
+  EXPECT_EQ(net::gNetRes1::ListContainer(p.net, &server, platform::kTypeAny, shares),
             platform::neterr::kNetworkUnreachable);
   EXPECT_TRUE(shares.empty());
   EXPECT_EQ(p.net.openHandles, 0);
