@@ -59,15 +59,24 @@ int readAll(Network& net, EnumHandle handle, std::vector<NetResource>& out) {
   }
 }
 
+int list(Network& net, std::uint32_t scope, const NetResource* container, std::uint32_t type,
+         std::vector<NetResource>& out) {
+  EnumHandle handle = 0;
+  const int rc = net.openEnum(scope, type, 0, container, handle);
+  if (rc != neterr::kOk) return rc;
+  const OpenEnumeration open(net, handle);
+  return readAll(net, handle, out);
+}
+
 }  // namespace
 
 int listChildren(Network& net, const NetResource* container, std::uint32_t type,
                  std::vector<NetResource>& out) {
-  EnumHandle handle = 0;
-  const int rc = net.openEnum(kScopeGlobalNet, type, 0, container, handle);
-  if (rc != neterr::kOk) return rc;
-  const OpenEnumeration open(net, handle);
-  return readAll(net, handle, out);
+  return list(net, kScopeGlobalNet, container, type, out);
+}
+
+int listConnections(Network& net, std::vector<NetResource>& out) {
+  return list(net, kScopeConnected, nullptr, 0, out);
 }
 
 }  // namespace quilbert::platform

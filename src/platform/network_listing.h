@@ -21,4 +21,7 @@ inline constexpr std::uint32_t kEnumBufferSize = 4096;
 int listChildren(Network& net, const NetResource* container, std::uint32_t type,
                  std::vector<NetResource>& out);
 
+// The same over the connections the service keeps (any type).
+int listConnections(Network& net, std::vector<NetResource>& out);
+
 }  // namespace quilbert::platform

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "platform/network_listing.h"
 #include "platform/utf8.h"
 #include "platform/win32/win32_text.h"
 
@@ -205,23 +206,16 @@ int Win32Network::getConnection(const std::string& localName, std::string& remot
   // Wine's mpr answers "bad device" for every letter a network provider
   // connected (it asks only its own drive table): the providers' list of
   // connections, which every mpr keeps, answers instead.
-  EnumHandle h = 0;
-  if (openEnum(RESOURCE_CONNECTED, RESOURCETYPE_ANY, 0, nullptr, h) != NO_ERROR) return rc;
+  std::vector<NetResource> connections;
+  listConnections(*this, connections);
   const std::string wanted = upperAscii(localName);
   int found = ERROR_NOT_CONNECTED;
-  for (;;) {
-    std::int32_t count = -1;
-    std::uint32_t bufferSize = kReadBuffer;
-    std::vector<NetResource> batch;
-    if (enumResource(h, count, batch, bufferSize) != NO_ERROR) break;
-    for (const auto& r : batch) {
-      if (r.localName && upperAscii(*r.localName) == wanted && r.remoteName) {
-        remoteName = *r.remoteName;
-        found = NO_ERROR;
-      }
+  for (const auto& r : connections) {
+    if (r.localName && upperAscii(*r.localName) == wanted && r.remoteName) {
+      remoteName = *r.remoteName;
+      found = NO_ERROR;
     }
   }
-  closeEnum(h);
   return found;
 }
 
