@@ -13,22 +13,6 @@ namespace {
 
 constexpr std::size_t kLargestDatagram = 65536;
 
-// A socket closed when it goes.
-class Owned {
- public:
-  Owned(SocketCalls& calls, SocketId id) : calls_(&calls), id_(id) {}
-  ~Owned() {
-    if (id_ != kNoSocket) calls_->close(id_);
-  }
-  Owned(const Owned&) = delete;
-  Owned& operator=(const Owned&) = delete;
-  [[nodiscard]] SocketId id() const { return id_; }
-
- private:
-  SocketCalls* calls_;
-  SocketId id_;
-};
-
 class CoreSockets final : public DiscoverySockets {
  public:
   explicit CoreSockets(std::unique_ptr<SocketCalls> calls) : calls_(std::move(calls)) {}
@@ -90,21 +74,28 @@ class CoreSockets final : public DiscoverySockets {
                 std::string& response) override {
     if (!calls_->usable()) return false;
     const std::int64_t deadline = nowMs() + timeoutMs;
-    const Owned s(*calls_, calls_->connectStream(host, port));
-    if (s.id() == kNoSocket || !wait(s.id(), true, deadline) || !calls_->connected(s.id())) {
-      return false;
-    }
+    const SocketId s = calls_->connectStream(host, port);
+    if (s == kNoSocket) return false;
+    const bool done = converse(s, deadline, request, complete, response);
+    calls_->close(s);
+    return done;
+  }
+
+ private:
+  bool converse(SocketId s, std::int64_t deadline, const std::string& request,
+                const std::function<bool(const std::string&)>& complete, std::string& response) {
+    if (!wait(s, true, deadline) || !calls_->connected(s)) return false;
     for (std::size_t sent = 0; sent < request.size();) {
-      if (!wait(s.id(), true, deadline)) return false;
-      const long n = calls_->send(s.id(), request.data() + sent, request.size() - sent);
+      if (!wait(s, true, deadline)) return false;
+      const long n = calls_->send(s, request.data() + sent, request.size() - sent);
       if (n == kFailed) return false;
       if (n > 0) sent += static_cast<std::size_t>(n);
     }
     response.clear();
     char buffer[4096];
     while (!complete(response)) {
-      if (!wait(s.id(), false, deadline)) return false;
-      const long n = calls_->receive(s.id(), buffer, sizeof buffer);
+      if (!wait(s, false, deadline)) return false;
+      const long n = calls_->receive(s, buffer, sizeof buffer);
       if (n == 0) return true;  // closed: the answer ends here
       if (n == kFailed) return false;
       if (n > 0) response.append(buffer, static_cast<std::size_t>(n));
@@ -112,7 +103,6 @@ class CoreSockets final : public DiscoverySockets {
     return true;
   }
 
- private:
   void open() {
     for (const Family family : {Family::v4, Family::v6}) {
       SocketId& s = datagrams_[family == Family::v4 ? 0 : 1];

@@ -13,7 +13,8 @@
 
 namespace quilbert::platform::sockets {
 
-// A socket as the platform numbers it (a descriptor, a SOCKET).
+// A socket as the platform numbers it (a descriptor, a SOCKET); none is -1,
+// as INVALID_SOCKET is.
 using SocketId = std::intptr_t;
 inline constexpr SocketId kNoSocket = -1;
 

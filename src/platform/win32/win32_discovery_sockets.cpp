@@ -18,9 +18,6 @@ using sockets::SocketId;
 SOCKET sock(SocketId s) {
   return static_cast<SOCKET>(s);
 }
-SocketId id(SOCKET s) {
-  return s == INVALID_SOCKET ? kNoSocket : static_cast<SocketId>(s);
-}
 
 // The adapters that are up and take multicast, loopback left out.
 std::vector<unsigned char> adapters() {
@@ -66,7 +63,7 @@ class WinsockCalls final : public sockets::SocketCalls {
                             sizeof only) == 0 &&
                ::bind(s, reinterpret_cast<sockaddr*>(&any6), sizeof any6) == 0));
     if (!bound && s != INVALID_SOCKET) ::closesocket(s);
-    return bound ? id(s) : kNoSocket;
+    return bound ? static_cast<SocketId>(s) : kNoSocket;
   }
 
   SocketId connectStream(const std::string& host, int port) override {
@@ -84,7 +81,7 @@ class WinsockCalls final : public sockets::SocketCalls {
                           ::WSAGetLastError() == WSAEWOULDBLOCK);
     ::freeaddrinfo(found);
     if (!started && s != INVALID_SOCKET) ::closesocket(s);
-    return started ? id(s) : kNoSocket;
+    return started ? static_cast<SocketId>(s) : kNoSocket;
   }
 
   void close(SocketId s) override { ::closesocket(sock(s)); }
