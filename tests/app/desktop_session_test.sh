@@ -9,6 +9,7 @@
 #   desktop_session_test.sh path/to/quilbert
 set -euo pipefail
 program=$(realpath "$1")
+# shellcheck source=../support/x_session.sh
 . "$(dirname "$0")/../support/x_session.sh"
 x_tools openbox xdotool xprop setxkbmap import
 x_server

@@ -7,6 +7,7 @@
 # meanwhile shows the main window at once. 77: no X server.
 set -euo pipefail
 program=$(realpath "$1")
+# shellcheck source=../support/x_session.sh
 . "$(dirname "$0")/../support/x_session.sh"
 x_tools openbox xdotool xprop trayer dbus-daemon dbus-monitor
 x_server
