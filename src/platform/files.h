@@ -40,7 +40,14 @@ class FileLock {
  public:
   FileLock() = default;
   FileLock(FileLock&& other) noexcept : handle_(other.handle_) { other.handle_ = kNone; }
-  FileLock& operator=(FileLock&& other) noexcept;
+  FileLock& operator=(FileLock&& other) noexcept {
+    if (this != &other) {
+      release();
+      handle_ = other.handle_;
+      other.handle_ = kNone;
+    }
+    return *this;
+  }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
   ~FileLock() { release(); }

@@ -45,4 +45,9 @@ class Registry {
   virtual int closeKey(RegKey key) = 0;
 };
 
+// queryValue's answer once a registry has found the value: its `type` and
+// `size`, and with `data` its bytes, or 234 when `size` is too small.
+int answerValue(std::uint32_t storedType, const std::string& value, std::uint32_t* type,
+                std::string* data, std::uint32_t& size);
+
 }  // namespace quilbert::platform

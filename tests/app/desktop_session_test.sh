@@ -9,50 +9,12 @@
 #   desktop_session_test.sh path/to/quilbert
 set -euo pipefail
 program=$(realpath "$1")
-command -v Xvfb >/dev/null || { echo "SKIP: no X server (Xvfb) to start"; exit 77; }
-for tool in openbox xdotool xprop setxkbmap import; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/deps.sh installs it)"; exit 1; }
-done
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  tail -n 20 "$work"/*.log >&2 2>/dev/null || true
-  exit 1
-}
-
-# Polls `$@` every 0.1 s for up to $1 tenths of a second.
-within() {
-  local tenths=$1
-  shift
-  for ((t = 0; t < tenths; t++)); do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# A display of our own: Xvfb picks a free number and writes it to fd 3. It
-# must not reset when its first client (setxkbmap) leaves: that would drop the
-# keyboard map and refuse the clients connecting meanwhile.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" &
-pids+=($!)
-within 50 test -s "$work/display" || { echo "SKIP: no X server could be started"; cat "$work/xvfb.log"; exit 77; }
-DISPLAY=:$(head -1 "$work/display")
-export DISPLAY
-unset WAYLAND_DISPLAY
-export QT_QPA_PLATFORM=xcb
+# shellcheck source=../support/x_session.sh
+. "$(dirname "$0")/../support/x_session.sh"
+x_tools openbox xdotool xprop setxkbmap import
+x_server
 setxkbmap fr
-openbox --sm-disable >"$work/openbox.log" 2>&1 &
-pids+=($!)
-within 100 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' ||
-  fail "openbox did not start: $(cat "$work/openbox.log")"
+x_window_manager
 
 # The user's files: an empty configuration and a small network.
 mkdir -p "$work/config/quilbert" "$work/run" "$work/elsewhere"

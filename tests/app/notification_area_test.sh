@@ -7,29 +7,11 @@
 # meanwhile shows the main window at once. 77: no X server.
 set -euo pipefail
 program=$(realpath "$1")
-command -v Xvfb >/dev/null || { echo "SKIP: no X server (Xvfb) to start"; exit 77; }
-for tool in openbox xdotool xprop trayer dbus-daemon dbus-monitor; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (tools/deps.sh installs it)"; exit 1; }
-done
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; tail -n 20 "$work"/*.log >&2 2>/dev/null; exit 1; }
-within() {  # polls "$@" every 0.1 s for up to $1 tenths of a second
-  for ((t = 0; t < $1; t++)); do "${@:2}" && return 0; sleep 0.1; done
-  return 1
-}
-
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -dpi 96 -nolisten tcp -noreset 3>"$work/display" 2>"$work/xvfb.log" & pids+=($!)
-within 50 test -s "$work/display" || { echo "SKIP: no X server could be started"; exit 77; }
-export DISPLAY=:$(head -1 "$work/display") QT_QPA_PLATFORM=xcb
-unset WAYLAND_DISPLAY
-openbox --sm-disable >"$work/openbox.log" 2>&1 & pids+=($!)
-within 100 bash -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "no openbox"
+# shellcheck source=../support/x_session.sh
+. "$(dirname "$0")/../support/x_session.sh"
+x_tools openbox xdotool xprop trayer dbus-daemon dbus-monitor
+x_server
+x_window_manager
 eval "$(dbus-daemon --session --fork --print-address=1 --print-pid=1 |
   { read -r a; read -r p; echo "export DBUS_SESSION_BUS_ADDRESS='$a'; bus_pid=$p"; })"
 pids+=("$bus_pid")

@@ -1,6 +1,4 @@
-// The discovery's sockets on BSD sockets: one IPv4 and one IPv6 datagram
-// socket, each sending on every interface that takes multicast, and short
-// TCP exchanges with a bound.
+// The discovery's socket calls on BSD sockets.
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <ifaddrs.h>
@@ -11,207 +9,158 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
-#include <cstring>
-#include <set>
 
-#include "platform/discovery.h"
+#include "platform/discovery_sockets.h"
 
 namespace quilbert::platform {
 
 namespace {
 
-constexpr int kPort = 3702;
-constexpr char kGroup4[] = "239.255.255.250";
-constexpr char kGroup6[] = "ff02::c";
-constexpr std::size_t kLargestDatagram = 65536;
+using sockets::Family;
+using sockets::kNoSocket;
+using sockets::Ready;
+using sockets::SocketId;
 
-class Socket {
- public:
-  Socket() = default;
-  explicit Socket(int fd) : fd_(fd) {}
-  ~Socket() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Socket(const Socket&) = delete;
-  Socket& operator=(const Socket&) = delete;
-  Socket& operator=(Socket&& o) noexcept {
-    std::swap(fd_, o.fd_);
-    return *this;
-  }
-  [[nodiscard]] int fd() const { return fd_; }
-
- private:
-  int fd_ = -1;
-};
-
-std::string numeric(const sockaddr* a) {
-  char host[INET6_ADDRSTRLEN] = {};
-  if (a->sa_family == AF_INET) {
-    ::inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(a)->sin_addr, host, sizeof host);
-    return host;
-  }
-  const auto* a6 = reinterpret_cast<const sockaddr_in6*>(a);
-  ::inet_ntop(AF_INET6, &a6->sin6_addr, host, sizeof host);
-  std::string out = host;
-  if (a6->sin6_scope_id != 0) out += "%" + std::to_string(a6->sin6_scope_id);
-  return out;
+int fd(SocketId s) {
+  return static_cast<int>(s);
 }
 
-class BsdDiscoverySockets final : public DiscoverySockets {
+class BsdCalls final : public sockets::SocketCalls {
  public:
-  std::int64_t nowMs() override {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
+  SocketId openDatagram(Family family) override {
+    const bool v4 = family == Family::v4;
+    const int s = ::socket(v4 ? AF_INET : AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in any4{};
+    any4.sin_family = AF_INET;
+    sockaddr_in6 any6{};
+    any6.sin6_family = AF_INET6;
+    const int only = 1;
+    const bool bound =
+        s >= 0 && (v4 ? ::bind(s, reinterpret_cast<sockaddr*>(&any4), sizeof any4) == 0
+                      : (::setsockopt(s, IPPROTO_IPV6, IPV6_V6ONLY, &only, sizeof only) == 0 &&
+                         ::bind(s, reinterpret_cast<sockaddr*>(&any6), sizeof any6) == 0));
+    if (!bound && s >= 0) ::close(s);
+    return bound ? s : kNoSocket;
   }
 
-  bool multicast(const std::string& datagram) override {
-    open();
-    ifaddrs* list = nullptr;
-    if (::getifaddrs(&list) != 0) return false;
-    bool sent = false;
-    std::set<unsigned> v6Done;
-    for (const ifaddrs* i = list; i != nullptr; i = i->ifa_next) {
-      if (i->ifa_addr == nullptr || (i->ifa_flags & IFF_UP) == 0 ||
-          (i->ifa_flags & IFF_MULTICAST) == 0 || (i->ifa_flags & IFF_LOOPBACK) != 0) {
-        continue;
-      }
-      if (i->ifa_addr->sa_family == AF_INET && v4_.fd() >= 0) {
-        const in_addr local = reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr;
-        sockaddr_in to{};
-        to.sin_family = AF_INET;
-        to.sin_port = htons(kPort);
-        ::inet_pton(AF_INET, kGroup4, &to.sin_addr);
-        if (::setsockopt(v4_.fd(), IPPROTO_IP, IP_MULTICAST_IF, &local, sizeof local) == 0 &&
-            ::sendto(v4_.fd(), datagram.data(), datagram.size(), 0,
-                     reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0) {
-          sent = true;
-        }
-      } else if (i->ifa_addr->sa_family == AF_INET6 && v6_.fd() >= 0) {
-        const unsigned index = ::if_nametoindex(i->ifa_name);
-        if (index == 0 || !v6Done.insert(index).second) continue;
-        sockaddr_in6 to{};
-        to.sin6_family = AF_INET6;
-        to.sin6_port = htons(kPort);
-        to.sin6_scope_id = index;
-        ::inet_pton(AF_INET6, kGroup6, &to.sin6_addr);
-        if (::setsockopt(v6_.fd(), IPPROTO_IPV6, IPV6_MULTICAST_IF, &index, sizeof index) == 0 &&
-            ::sendto(v6_.fd(), datagram.data(), datagram.size(), 0,
-                     reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0) {
-          sent = true;
-        }
-      }
-    }
-    ::freeifaddrs(list);
-    return sent;
-  }
-
-  bool receive(int timeoutMs, std::string& datagram, std::string& from) override {
-    pollfd fds[2] = {{v4_.fd(), POLLIN, 0}, {v6_.fd(), POLLIN, 0}};
-    const std::int64_t deadline = nowMs() + timeoutMs;
-    for (;;) {
-      // Polled once even when no time is left: what is in already is read.
-      const std::int64_t left = std::max<std::int64_t>(deadline - nowMs(), 0);
-      const int n = ::poll(fds, 2, static_cast<int>(left));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      for (const pollfd& p : fds) {
-        if (p.fd < 0 || (p.revents & POLLIN) == 0) continue;
-        datagram.resize(kLargestDatagram);
-        sockaddr_storage sender{};
-        socklen_t size = sizeof sender;
-        const ssize_t got = ::recvfrom(p.fd, datagram.data(), datagram.size(), 0,
-                                       reinterpret_cast<sockaddr*>(&sender), &size);
-        if (got < 0) continue;
-        datagram.resize(static_cast<std::size_t>(got));
-        from = numeric(reinterpret_cast<const sockaddr*>(&sender));
-        return true;
-      }
-    }
-  }
-
-  bool exchange(const std::string& host, int port, const std::string& request, int timeoutMs,
-                const std::function<bool(const std::string&)>& complete,
-                std::string& response) override {
-    const std::int64_t deadline = nowMs() + timeoutMs;
+  SocketId connectStream(const std::string& host, int port) override {
     addrinfo hints{};
     hints.ai_flags = AI_NUMERICHOST | AI_NUMERICSERV;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* found = nullptr;
     if (::getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) {
-      return false;
+      return kNoSocket;
     }
-    Socket s(::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0));
+    const int s = ::socket(found->ai_family, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     const bool started =
-        s.fd() >= 0 &&
-        (::connect(s.fd(), found->ai_addr, found->ai_addrlen) == 0 || errno == EINPROGRESS);
+        s >= 0 && (::connect(s, found->ai_addr, found->ai_addrlen) == 0 || errno == EINPROGRESS);
     ::freeaddrinfo(found);
-    if (!started || !wait(s.fd(), POLLOUT, deadline)) return false;
+    if (!started && s >= 0) ::close(s);
+    return started ? s : kNoSocket;
+  }
+
+  void close(SocketId s) override { ::close(fd(s)); }
+
+  bool connected(SocketId s) override {
     int error = 0;
     socklen_t size = sizeof error;
-    if (::getsockopt(s.fd(), SOL_SOCKET, SO_ERROR, &error, &size) != 0 || error != 0) return false;
-    for (std::size_t sent = 0; sent < request.size();) {
-      if (!wait(s.fd(), POLLOUT, deadline)) return false;
-      const ssize_t n = ::send(s.fd(), request.data() + sent, request.size() - sent, MSG_NOSIGNAL);
-      if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
-      if (n > 0) sent += static_cast<std::size_t>(n);
+    return ::getsockopt(fd(s), SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+  }
+
+  std::vector<sockets::Interface> interfaces() override {
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0) return {};
+    std::vector<sockets::Interface> found;
+    for (const ifaddrs* i = list; i != nullptr; i = i->ifa_next) {
+      if (i->ifa_addr == nullptr || (i->ifa_flags & IFF_UP) == 0 ||
+          (i->ifa_flags & IFF_MULTICAST) == 0 || (i->ifa_flags & IFF_LOOPBACK) != 0) {
+        continue;
+      }
+      if (i->ifa_addr->sa_family == AF_INET) {
+        found.push_back(
+            {Family::v4, reinterpret_cast<const sockaddr_in*>(i->ifa_addr)->sin_addr.s_addr, 0});
+      } else if (i->ifa_addr->sa_family == AF_INET6) {
+        found.push_back({Family::v6, 0, ::if_nametoindex(i->ifa_name)});
+      }
     }
-    response.clear();
-    char buffer[4096];
-    while (!complete(response)) {
-      if (!wait(s.fd(), POLLIN, deadline)) return false;
-      const ssize_t n = ::recv(s.fd(), buffer, sizeof buffer, 0);
-      if (n == 0) return true;  // closed: the answer ends here
-      if (n < 0 && errno != EAGAIN && errno != EINTR) return false;
-      if (n > 0) response.append(buffer, static_cast<std::size_t>(n));
+    ::freeifaddrs(list);
+    return found;
+  }
+
+  bool sendToGroup(SocketId s, const sockets::Interface& on, const std::string& datagram) override {
+    if (on.family == Family::v4) {
+      in_addr local{};
+      local.s_addr = on.address;
+      sockaddr_in to{};
+      to.sin_family = AF_INET;
+      to.sin_port = htons(sockets::kPort);
+      ::inet_pton(AF_INET, sockets::kGroup4, &to.sin_addr);
+      return ::setsockopt(fd(s), IPPROTO_IP, IP_MULTICAST_IF, &local, sizeof local) == 0 &&
+             ::sendto(fd(s), datagram.data(), datagram.size(), 0,
+                      reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0;
     }
-    return true;
+    const unsigned index = on.index;
+    sockaddr_in6 to{};
+    to.sin6_family = AF_INET6;
+    to.sin6_port = htons(sockets::kPort);
+    to.sin6_scope_id = index;
+    ::inet_pton(AF_INET6, sockets::kGroup6, &to.sin6_addr);
+    return ::setsockopt(fd(s), IPPROTO_IPV6, IPV6_MULTICAST_IF, &index, sizeof index) == 0 &&
+           ::sendto(fd(s), datagram.data(), datagram.size(), 0,
+                    reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0;
+  }
+
+  Ready wait(const SocketId* sockets, int count, bool write, std::int64_t ms,
+             bool* ready) override {
+    pollfd fds[2] = {};
+    for (int i = 0; i < count; ++i) {
+      fds[i] = {fd(sockets[i]), static_cast<short>(write ? POLLOUT : POLLIN), 0};
+    }
+    const int n = ::poll(fds, static_cast<nfds_t>(count), static_cast<int>(ms));
+    if (n < 0 && errno == EINTR) return Ready::interrupted;
+    if (n <= 0) return Ready::no;
+    for (int i = 0; i < count; ++i) ready[i] = fds[i].fd >= 0 && (fds[i].revents & fds[i].events);
+    return Ready::yes;
+  }
+
+  long receiveFrom(SocketId s, char* buffer, std::size_t size, std::string& host,
+                   std::uint32_t& scope) override {
+    sockaddr_storage sender{};
+    socklen_t length = sizeof sender;
+    const ssize_t got =
+        ::recvfrom(fd(s), buffer, size, 0, reinterpret_cast<sockaddr*>(&sender), &length);
+    if (got < 0) return -1;
+    char text[INET6_ADDRSTRLEN] = {};
+    const auto* a4 = reinterpret_cast<const sockaddr_in*>(&sender);
+    const auto* a6 = reinterpret_cast<const sockaddr_in6*>(&sender);
+    const bool v4 = sender.ss_family == AF_INET;
+    ::inet_ntop(v4 ? AF_INET : AF_INET6,
+                v4 ? static_cast<const void*>(&a4->sin_addr) : &a6->sin6_addr, text, sizeof text);
+    host = text;
+    scope = v4 ? 0 : a6->sin6_scope_id;
+    return got;
+  }
+
+  long send(SocketId s, const char* data, std::size_t size) override {
+    return answer(::send(fd(s), data, size, MSG_NOSIGNAL));
+  }
+
+  long receive(SocketId s, char* buffer, std::size_t size) override {
+    return answer(::recv(fd(s), buffer, size, 0));
   }
 
  private:
-  void open() {
-    if (v4_.fd() < 0) {
-      Socket s(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-      sockaddr_in any{};
-      any.sin_family = AF_INET;
-      if (s.fd() >= 0 && ::bind(s.fd(), reinterpret_cast<sockaddr*>(&any), sizeof any) == 0) {
-        v4_ = std::move(s);
-      }
-    }
-    if (v6_.fd() < 0) {
-      Socket s(::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0));
-      const int only = 1;
-      sockaddr_in6 any{};
-      any.sin6_family = AF_INET6;
-      if (s.fd() >= 0 && ::setsockopt(s.fd(), IPPROTO_IPV6, IPV6_V6ONLY, &only, sizeof only) == 0 &&
-          ::bind(s.fd(), reinterpret_cast<sockaddr*>(&any), sizeof any) == 0) {
-        v6_ = std::move(s);
-      }
-    }
+  static long answer(ssize_t n) {
+    if (n >= 0) return n;
+    return errno == EAGAIN || errno == EINTR ? sockets::kAgain : sockets::kFailed;
   }
-
-  bool wait(int fd, short event, std::int64_t deadline) {
-    for (;;) {
-      const std::int64_t left = deadline - nowMs();
-      if (left <= 0) return false;
-      pollfd p{fd, event, 0};
-      const int n = ::poll(&p, 1, static_cast<int>(left));
-      if (n < 0 && errno == EINTR) continue;
-      return n > 0;
-    }
-  }
-
-  Socket v4_;
-  Socket v6_;
 };
 
 }  // namespace
 
 std::unique_ptr<DiscoverySockets> openDiscoverySockets() {
-  return std::make_unique<BsdDiscoverySockets>();
+  return sockets::discoverySockets(std::make_unique<BsdCalls>());
 }
 
 }  // namespace quilbert::platform

@@ -326,22 +326,7 @@ int FileRegistry::queryValue(RegKey key, const std::string& name, std::uint32_t*
     value = &settings;
   }
   if (value == nullptr) return regerr::kFileNotFound;
-
-  if (type != nullptr) *type = value->type;
-  auto needed = static_cast<std::uint32_t>(value->data.size());
-  if (data == nullptr) {
-    size = needed;
-    return regerr::kOk;
-  }
-  if (size < needed) {
-    size = needed;
-    return regerr::kMoreData;
-  }
-  // Like the caller's buffer on Windows: the value fills its start.
-  if (data->size() < needed) data->resize(needed);
-  data->replace(0, needed, value->data);
-  size = needed;
-  return regerr::kOk;
+  return answerValue(value->type, value->data, type, data, size);
 }
 
 int FileRegistry::changeValue(RegKey key, const std::string& name,

@@ -247,15 +247,6 @@ std::string read(const std::filesystem::path& path, std::size_t limit, std::stri
   return posix::readWholeFile(path.string(), limit, bytes);
 }
 
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    release();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
 std::string FileLock::acquire(const std::filesystem::path& path) {
   release();
   // No O_TRUNC and no following: a link planted under this name is refused,

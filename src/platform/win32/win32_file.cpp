@@ -208,15 +208,6 @@ std::string read(const std::filesystem::path& path, std::size_t limit, std::stri
   return {};
 }
 
-FileLock& FileLock::operator=(FileLock&& other) noexcept {
-  if (this != &other) {
-    release();
-    handle_ = other.handle_;
-    other.handle_ = kNone;
-  }
-  return *this;
-}
-
 std::string FileLock::acquire(const std::filesystem::path& path) {
   release();
   OwnerOnly security;

@@ -106,21 +106,7 @@ int Win32Registry::queryValue(RegKey key, const std::string& name, std::uint32_t
       value.assign(stored.begin(), stored.end());
     }
   }
-  if (type != nullptr) *type = storedType;
-  const auto needed = static_cast<std::uint32_t>(value.size());
-  if (data == nullptr) {
-    size = needed;
-    return regerr::kOk;
-  }
-  if (size < needed) {
-    size = needed;
-    return regerr::kMoreData;
-  }
-  // Like the caller's buffer on Windows: the value fills its start.
-  if (data->size() < needed) data->resize(needed);
-  data->replace(0, needed, value);
-  size = needed;
-  return regerr::kOk;
+  return answerValue(storedType, value, type, data, size);
 }
 
 int Win32Registry::setValue(RegKey key, const std::string& name, std::uint32_t type,
