@@ -11,6 +11,7 @@
 #include "platform/linux/linux_domain.h"
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
+#include "platform/sim/sim_network.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
 
@@ -21,10 +22,10 @@ int main(int argc, char** argv) {
   platform::FileRegistry registry;
   registry.reconcileAutostart();
   const app::Globals* program = nullptr;  // the browser offers the servers of its configuration
-  smb::OpenedNetwork chosen;
+  platform::OpenedNetwork chosen;
   try {
     chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
-                                         networkHooks(program));
+                                         networkHooks(program), sim::openSimulatedNetwork);
   } catch (const std::exception& e) {
     std::cerr << "quilbert: " << e.what() << "\n";
     return 2;

@@ -9,14 +9,14 @@
 #include "app/catalogue.h"
 #include "app/globals.h"
 #include "net/computer_finder.h"
-#include "platform/smb/smb_module.h"
+#include "platform/opened_network.h"
 
 namespace quilbert {
 
 // `program` is read when the network asks, so it may be set after the
 // network is opened.
-inline smb::ModuleHooks networkHooks(const app::Globals* const& program) {
-  smb::ModuleHooks hooks;
+inline platform::ModuleHooks networkHooks(const app::Globals* const& program) {
+  platform::ModuleHooks hooks;
   hooks.configuredRemotes = [&program] {
     std::vector<std::string> remotes;
     if (program != nullptr) {

@@ -3,11 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 
 #include "app/catalogue.h"
 #include "app/line_reader.h"
 #include "app/text.h"
+#include "platform/log.h"
 #include "platform/paths.h"
 #include "platform/utf8.h"
 
@@ -97,14 +97,14 @@ void ReadConfiguration(Globals& g, bool createMissing) {
     setDefaults(g);
     if (exists) {
       g.ConfigUnreadable = true;
-      std::cerr << "quilbert: " << path
-                << " exists but cannot be read; it is left as it is and defaults are used\n";
+      platform::logLine(path +
+                        " exists but cannot be read; it is left as it is and defaults are used");
       return;
     }
     if (!createMissing) return;
     std::array<std::string, 31> lines = settingsLines(g, g.ConfigLines);
     const auto out = WriteConfiguration(g, lines);
-    if (!out.ok()) std::cerr << "quilbert: " << out.detail << "\n";
+    if (!out.ok()) platform::logLine(out.detail);
   }
   LineReader in(path);
   int count = 0;

@@ -11,6 +11,7 @@
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_domain.h"
 #include "platform/linux/linux_process.h"
+#include "platform/sim/sim_network.h"
 
 int main(int argc, char** argv) {
   using namespace quilbert;
@@ -18,10 +19,10 @@ int main(int argc, char** argv) {
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
   const app::Globals* program = nullptr;
-  smb::OpenedNetwork chosen;
+  platform::OpenedNetwork chosen;
   try {
     chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
-                                         networkHooks(program));
+                                         networkHooks(program), sim::openSimulatedNetwork);
   } catch (const std::exception& e) {
     std::cerr << "quilbert-cli: " << e.what() << "\n";
     return cli::kExitCannotRun;

@@ -5,10 +5,14 @@
 // files, 234 more data, 259 no more items, 1222 no network).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quilbert::platform {
@@ -89,6 +93,42 @@ std::uint32_t netResourceSize(const NetResource& r);
 int answerUserName(const std::string& name, std::string& buffer, std::uint32_t& length);
 
 using EnumHandle = std::uint64_t;
+
+// The producer's half of the batched enumeration, for every network: its open
+// enumerations by handle, each a cursor of the network's own.
+template <typename Cursor>
+class OpenEnums {
+ public:
+  // A new handle for `cursor`.
+  EnumHandle open(Cursor cursor) {
+    const EnumHandle handle = next_++;
+    open_.emplace(handle, std::move(cursor));
+    return handle;
+  }
+  // The cursor of `handle`; null for an unknown handle.
+  Cursor* find(EnumHandle handle) {
+    auto it = open_.find(handle);
+    return it == open_.end() ? nullptr : &it->second;
+  }
+  // closeEnum: 0, or 6 for an unknown handle.
+  int close(EnumHandle handle) {
+    return open_.erase(handle) == 1 ? neterr::kOk : neterr::kInvalidHandle;
+  }
+
+ private:
+  std::unordered_map<EnumHandle, Cursor> open_;
+  EnumHandle next_ = 1;
+};
+
+// enumResource's answer over entries [next, total), moving `next` past what it
+// hands out: `wanted(i)` says whether entry i is listed, `record(i)` gives it.
+// 87 for a count of 0 or below -1.
+int nextBatch(std::size_t total, std::size_t& next, const std::function<bool(std::size_t)>& wanted,
+              const std::function<NetResource(std::size_t)>& record, std::int32_t& count,
+              std::vector<NetResource>& out, std::uint32_t& bufferSize);
+// The same over records all listed.
+int nextBatch(const std::vector<NetResource>& records, std::size_t& next, std::int32_t& count,
+              std::vector<NetResource>& out, std::uint32_t& bufferSize);
 
 class Network {
  public:

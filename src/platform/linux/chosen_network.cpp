@@ -1,12 +1,9 @@
 #include "platform/linux/chosen_network.h"
 
-#include <dlfcn.h>
-
 #include <cstdlib>
-#include <filesystem>
 #include <stdexcept>
 
-#include "platform/sim/sim_network.h"
+#include "platform/lazy_library.h"
 
 #ifndef QUILBERT_MODULE_DIR
 #define QUILBERT_MODULE_DIR "lib/quilbert"
@@ -18,30 +15,27 @@ namespace {
 
 namespace fs = std::filesystem;
 
-smb::OpenedNetwork openRealNetwork(const std::string& executable, const smb::ModuleHooks& hooks) {
+OpenedNetwork openRealNetwork(const std::string& executable, const ModuleHooks& hooks) {
   const fs::path programFolder = fs::path(executable).parent_path();
   std::string tried;
-  for (const fs::path& candidate :
-       {programFolder / smb::kModuleFile,
-        programFolder / ".." / QUILBERT_MODULE_DIR / smb::kModuleFile}) {
+  for (const fs::path& candidate : {programFolder / kSmbModuleFile,
+                                    programFolder / ".." / QUILBERT_MODULE_DIR / kSmbModuleFile}) {
     std::error_code ignored;
     if (!fs::exists(candidate, ignored)) {
       tried += (tried.empty() ? "" : ", ") + candidate.lexically_normal().string();
       continue;
     }
     // Kept for the process's life: the network's code lives in it.
-    void* module = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-      const char* error = ::dlerror();
-      throw std::runtime_error(std::string("the real network cannot be loaded: ") +
-                               (error != nullptr ? error : candidate.c_str()));
+    LazyLibrary module(candidate.c_str());
+    if (!module.ok()) {
+      throw std::runtime_error("the real network cannot be loaded: " + module.why());
     }
-    auto entry = reinterpret_cast<smb::ModuleEntry>(  // NOLINT: dlsym gives the entry point
-        ::dlsym(module, smb::kModuleEntry));
+    SmbModuleEntry entry = nullptr;
+    module.take(kSmbModuleEntry, entry);
     if (entry == nullptr) {
       throw std::runtime_error(candidate.string() + " is not the real network's module");
     }
-    smb::OpenedNetwork opened;
+    OpenedNetwork opened;
     entry(hooks, opened);
     return opened;
   }
@@ -51,8 +45,9 @@ smb::OpenedNetwork openRealNetwork(const std::string& executable, const smb::Mod
 
 }  // namespace
 
-smb::OpenedNetwork openChosenNetwork(const std::string& settingsFolder,
-                                     const std::string& executable, const smb::ModuleHooks& hooks) {
+OpenedNetwork openChosenNetwork(const std::string& settingsFolder, const std::string& executable,
+                                const ModuleHooks& hooks,
+                                const SimulatedNetworkOpener& openSimulated) {
   const char* chosen = std::getenv("QUILBERT_NETWORK");
   const std::string spec = chosen != nullptr ? chosen : "";
   fs::path file;
@@ -67,12 +62,7 @@ smb::OpenedNetwork openChosenNetwork(const std::string& settingsFolder,
                              ": unknown network (use smb, or sim:PATH to a network description)");
   }
   if (file.empty()) return openRealNetwork(executable, hooks);
-  smb::OpenedNetwork opened;
-  auto simulated = sim::SimNetwork::open(file);
-  opened.drives = simulated.get();
-  opened.events = simulated.get();
-  opened.network = std::move(simulated);
-  return opened;
+  return openSimulated(file);
 }
 
 }  // namespace quilbert::platform

@@ -4,17 +4,24 @@
 // (network.toml) when there is one, else the real one.
 #pragma once
 
+#include <filesystem>
+#include <functional>
 #include <string>
 
-#include "platform/smb/smb_module.h"
+#include "platform/opened_network.h"
 
 namespace quilbert::platform {
+
+// Opens the simulated network a description file describes (the program lends
+// it: this folder only chooses).
+using SimulatedNetworkOpener = std::function<OpenedNetwork(const std::filesystem::path& file)>;
 
 // The chosen network. The real one is a module (quilbert-smb.so) loaded only
 // here, from beside the executable `executable`, or from the install's library
 // folder (`../lib/quilbert/` from its bin/ folder). Throws std::runtime_error
 // with a sentence for the user.
-smb::OpenedNetwork openChosenNetwork(const std::string& settingsFolder,
-                                     const std::string& executable, const smb::ModuleHooks& hooks);
+OpenedNetwork openChosenNetwork(const std::string& settingsFolder, const std::string& executable,
+                                const ModuleHooks& hooks,
+                                const SimulatedNetworkOpener& openSimulated);
 
 }  // namespace quilbert::platform

@@ -1,8 +1,8 @@
 #include "platform/sim/sim_network.h"
 
 #include <algorithm>
-#include <iostream>
 
+#include "platform/log.h"
 #include "platform/sim/names.h"
 #include "platform/utf8.h"
 
@@ -32,6 +32,15 @@ std::unique_ptr<SimNetwork> SimNetwork::open(const std::filesystem::path& networ
   state.replace_extension(".state");
   if (state == networkFile) state += ".state";
   return std::make_unique<SimNetwork>(readDescription(networkFile), state);
+}
+
+platform::OpenedNetwork openSimulatedNetwork(const std::filesystem::path& networkFile) {
+  platform::OpenedNetwork opened;
+  auto simulated = SimNetwork::open(networkFile);
+  opened.drives = simulated.get();
+  opened.events = simulated.get();
+  opened.network = std::move(simulated);
+  return opened;
 }
 
 SimNetwork::SimNetwork(const NetworkSpec& spec, std::filesystem::path statePath)
@@ -110,7 +119,7 @@ int SimNetwork::addConnection(const NetResource& resource, const std::string& pa
     return code == neterr::kOk;
   });
   if (!error.empty()) {
-    std::cerr << "quilbert: " << error << "\n";
+    platform::logLine(error);
     return neterr::kAccessDenied;
   }
   return code;
@@ -166,7 +175,7 @@ int SimNetwork::cancelConnection(const std::string& name, std::uint32_t /*flags*
     return true;
   });
   if (!error.empty()) {
-    std::cerr << "quilbert: " << error << "\n";
+    platform::logLine(error);
     return neterr::kAccessDenied;
   }
   return code;
@@ -282,8 +291,7 @@ int SimNetwork::openEnum(std::uint32_t scope, std::uint32_t type, std::uint32_t 
   } else {
     return neterr::kInvalidParameter;
   }
-  handle = nextHandle_++;
-  enums_.emplace(handle, std::move(cursor));
+  handle = enums_.open(std::move(cursor));
   return neterr::kOk;
 }
 
@@ -314,45 +322,17 @@ int SimNetwork::enumResource(platform::EnumHandle handle, std::int32_t& count,
                              std::vector<NetResource>& out, std::uint32_t& bufferSize) {
   int code = 0;
   if (faulted(Call::EnumResource, code)) return code;
-  auto it = enums_.find(handle);
-  if (it == enums_.end()) return neterr::kInvalidHandle;
-  if (count == 0 || count < -1) return neterr::kInvalidParameter;
-  Cursor& c = it->second;
-  const std::size_t total = entries(c);
-  auto skip = [&] {
-    while (c.next < total && !wanted(c, c.next)) ++c.next;
-  };
-  out.clear();
-  skip();
-  if (c.next == total) {
-    count = 0;
-    return neterr::kNoMoreItems;
-  }
-  std::uint32_t used = 0;
-  std::int32_t n = 0;
-  while (c.next < total && (count == -1 || n < count)) {
-    NetResource r = recordAt(c, c.next);
-    const std::uint32_t size = platform::netResourceSize(r);
-    if (size > bufferSize - used) {
-      if (n > 0) break;
-      bufferSize = size;
-      count = 0;
-      return neterr::kMoreData;
-    }
-    used += size;
-    out.push_back(std::move(r));
-    ++n;
-    ++c.next;
-    skip();
-  }
-  count = n;
-  return c.next < total ? neterr::kMoreData : neterr::kOk;
+  Cursor* c = enums_.find(handle);
+  if (c == nullptr) return neterr::kInvalidHandle;
+  return platform::nextBatch(
+      entries(*c), c->next, [&](std::size_t i) { return wanted(*c, i); },
+      [&](std::size_t i) { return recordAt(*c, i); }, count, out, bufferSize);
 }
 
 int SimNetwork::closeEnum(platform::EnumHandle handle) {
   int code = 0;
   if (faulted(Call::CloseEnum, code)) return code;
-  return enums_.erase(handle) == 1 ? neterr::kOk : neterr::kInvalidHandle;
+  return enums_.close(handle);
 }
 
 }  // namespace quilbert::sim

@@ -14,11 +14,11 @@
 #include <array>
 #include <filesystem>
 #include <memory>
-#include <unordered_map>
 
 #include "platform/drives.h"
 #include "platform/network.h"
 #include "platform/network_events.h"
+#include "platform/opened_network.h"
 #include "platform/sim/description.h"
 #include "platform/sim/state_file.h"
 #include "platform/sim/topology.h"
@@ -152,8 +152,11 @@ class SimNetwork final : public platform::Network,
   StateFile state_;
   std::array<Fault, kCallKinds> faults_{};
   std::array<int, kCallKinds> calls_{};
-  std::unordered_map<platform::EnumHandle, Cursor> enums_;
-  platform::EnumHandle nextHandle_ = 1;
+  platform::OpenEnums<Cursor> enums_;
 };
+
+// SimNetwork::open(networkFile) as a program's network: its drives and its
+// changes are the network's own.
+platform::OpenedNetwork openSimulatedNetwork(const std::filesystem::path& networkFile);
 
 }  // namespace quilbert::sim

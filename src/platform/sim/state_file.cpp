@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iostream>
 
 #include "platform/files.h"
+#include "platform/log.h"
 #include "platform/sim/names.h"
 #include "platform/sim/toml.h"
 #include "platform/utf8.h"
@@ -135,8 +135,8 @@ Connections StateFile::decode(const Loaded& loaded) {
     }
   }
   if (!warned_) {
-    std::cerr << "quilbert: the connection state file " << path_.string()
-              << " is corrupt; it is taken as holding no connection\n";
+    platform::logLine("the connection state file " + path_.string() +
+                      " is corrupt; it is taken as holding no connection");
     warned_ = true;
   }
   return {};

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <ctime>
 
-#include "platform/smb/lazy_library.h"
+#include "platform/lazy_library.h"
 
 namespace quilbert::smb {
 
@@ -27,24 +27,23 @@ struct KrbCalls {
 };
 
 const KrbCalls* krbCalls() {
-  static const KrbCalls* loaded = [] {
-    static LazyLibrary library("libkrb5.so.3", "libkrb5-3");
-    static KrbCalls c{};
-    library.take("krb5_init_context", c.initContext);
-    library.take("krb5_free_context", c.freeContext);
-    library.take("krb5_cc_default", c.ccDefault);
-    library.take("krb5_cc_close", c.ccClose);
-    library.take("krb5_cc_get_principal", c.ccPrincipal);
-    library.take("krb5_cc_start_seq_get", c.startSeq);
-    library.take("krb5_cc_next_cred", c.nextCred);
-    library.take("krb5_cc_end_seq_get", c.endSeq);
-    library.take("krb5_free_cred_contents", c.freeCred);
-    library.take("krb5_free_principal", c.freePrincipal);
-    library.take("krb5_unparse_name", c.unparse);
-    library.take("krb5_free_unparsed_name", c.freeName);
-    return library.ok() ? &c : nullptr;
-  }();
-  return loaded;
+  static const platform::LibraryCalls<KrbCalls> calls(
+      "libkrb5.so.3", "libkrb5-3", "the Kerberos library",
+      [](platform::LazyLibrary& l, KrbCalls& c) {
+        l.take("krb5_init_context", c.initContext);
+        l.take("krb5_free_context", c.freeContext);
+        l.take("krb5_cc_default", c.ccDefault);
+        l.take("krb5_cc_close", c.ccClose);
+        l.take("krb5_cc_get_principal", c.ccPrincipal);
+        l.take("krb5_cc_start_seq_get", c.startSeq);
+        l.take("krb5_cc_next_cred", c.nextCred);
+        l.take("krb5_cc_end_seq_get", c.endSeq);
+        l.take("krb5_free_cred_contents", c.freeCred);
+        l.take("krb5_free_principal", c.freePrincipal);
+        l.take("krb5_unparse_name", c.unparse);
+        l.take("krb5_free_unparsed_name", c.freeName);
+      });
+  return calls.get();
 }
 
 std::string lower(std::string s) {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <iostream>
 
+#include "platform/log.h"
 #include "platform/smb/avahi_library.h"
 #include "platform/smb/bounded.h"
 
@@ -92,8 +92,7 @@ std::vector<std::string> announcedServers(int timeoutMs) {
   const AvahiCalls* avahi = avahiCalls(&missing);
   if (avahi == nullptr) {
     static bool told = false;
-    if (!told)
-      std::cerr << "quilbert: no mDNS browsing, only the other servers: " << missing << "\n";
+    if (!told) platform::logLine("no mDNS browsing, only the other servers: " + missing);
     told = true;
     return {};
   }

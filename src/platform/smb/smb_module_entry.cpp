@@ -1,13 +1,13 @@
 // The one symbol the real network's module exports.
 #include <type_traits>
 
+#include "platform/opened_network.h"
 #include "platform/smb/keyring.h"
 #include "platform/smb/network_monitor.h"
-#include "platform/smb/smb_module.h"
 #include "platform/smb/smb_network.h"
 
 extern "C" __attribute__((visibility("default"))) void quilbert_smb_open(
-    const quilbert::smb::ModuleHooks& hooks, quilbert::smb::OpenedNetwork& out) {
+    const quilbert::platform::ModuleHooks& hooks, quilbert::platform::OpenedNetwork& out) {
   auto options = quilbert::smb::SmbOptions::fromEnvironment();
   options.configuredRemotes = hooks.configuredRemotes;
   options.findComputers = hooks.findComputers;
@@ -23,4 +23,4 @@ extern "C" __attribute__((visibility("default"))) void quilbert_smb_open(
   out.events = out.ownEvents.get();
 }
 
-static_assert(std::is_same_v<decltype(&quilbert_smb_open), quilbert::smb::ModuleEntry>);
+static_assert(std::is_same_v<decltype(&quilbert_smb_open), quilbert::platform::SmbModuleEntry>);

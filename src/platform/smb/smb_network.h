@@ -131,11 +131,18 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
     int code = 0;
     std::string address;
   };
+  // reach(): the system does not know the name.
+  static constexpr int kUnresolved = -1;
   bool serviceMissing();
   // The mount a letter leads into has gone (unmounted elsewhere, or its daemon ended).
   bool mountGone(const ShareLink& link);
   Reached reach(const std::string& server);
   void remember(const std::string& server, int code, const std::string& address = {});
+  // The login of `userName` (with the user part of its URI in `uriUser`).
+  Credentials login(const std::string& userName, const std::string& password,
+                    std::string& uriUser) const;
+  // Another letter holds `server` as another user than `user`.
+  bool otherUserHolds(const std::string& server, const std::string& user) const;
   int checkShare(const Remote& remote, const Credentials& credentials, const Reached& reached);
   int mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
                    const std::string& uriUser);
@@ -145,6 +152,13 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
                        const std::string& uriUser) const;
   std::string effectiveUser(const std::string& login) const;
   int listing(const std::string& url, std::vector<ListEntry>& out);
+  // openEnum's records: the share links (scope 1); a container's children in
+  // the global net (scope 2), a server's shares among them.
+  void connectedRecords(std::vector<platform::NetResource>& out) const;
+  int globalRecords(const platform::NetResource* container,
+                    std::vector<platform::NetResource>& out);
+  int serverShares(const platform::NetResource& container, const std::string& provider,
+                   std::vector<platform::NetResource>& out);
   std::vector<std::string> otherServers();
 
   SmbOptions options_;
@@ -172,8 +186,7 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   std::vector<Abandoned> abandoned_;
   unsigned watch_ = 0;  // the toolkit loop's check of them, when one is due
   platform::FoundComputers found_;
-  std::unordered_map<platform::EnumHandle, Cursor> enums_;
-  platform::EnumHandle nextHandle_ = 1;
+  platform::OpenEnums<Cursor> enums_;
   bool toldMissing_ = false;
   bool toldRefused_ = false;
 };

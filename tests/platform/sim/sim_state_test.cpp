@@ -2,6 +2,7 @@
 // shared safely by several processes.
 #include <thread>
 
+#include "platform/log.h"
 #include "sim_test_support.h"
 
 namespace quilbert::sim::testing {
@@ -127,6 +128,19 @@ TEST_F(SimState, ACorruptStateFileIsNoConnectionsAndSaidOnce) {
                         " is corrupt; it is taken as holding no connection\n")
         << corrupt;
   }
+}
+
+TEST_F(SimState, ACapturedDiagnosticReachesTheCaptureNotStderr) {
+  dir.write("network.state", "garbage");
+  auto net = openNetwork();
+  ::testing::internal::CaptureStderr();
+  {
+    platform::LogCapture log;
+    EXPECT_EQ(driveText(*net, 'Z'), "none");
+    EXPECT_EQ(log.text(), "the connection state file " + net->statePath().string() +
+                              " is corrupt; it is taken as holding no connection\n");
+  }
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 TEST_F(SimState, ConnectingOverACorruptStateFileRewritesIt) {
