@@ -43,8 +43,8 @@ void BM_ReadConfiguration(benchmark::State& state) {
   p.g->SettingsDir = p.settingsDir.string() + "/";
   p.g->ConfigFileName = "claire.ini";
   for (auto _ : state) {
-    quilbert::app::ReadConfiguration(*p.g);
-    quilbert::app::TakeApartDriveLines(*p.g);
+    quilbert::app::readConfiguration(*p.g);
+    quilbert::app::takeApartDriveLines(*p.g);
     benchmark::DoNotOptimize(p.g->DriveTable);
   }
 }

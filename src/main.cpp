@@ -39,7 +39,7 @@ int main(int argc, char** argv) {
   g.svc.domain = &domain;
   program = &g;
   // Here the program starts with the desktop session, not with Windows.
-  app::UseSessionWording(g);
+  app::useSessionWording(g);
   g.CommandLine = process.commandLine();
   g.networkWaitFromEnvironment();
   // The windows take their pictures as they are built, before Form_Load sets

@@ -31,7 +31,7 @@ std::string companionName(const std::string& languageFile) {
 
 }  // namespace
 
-void UseSessionWording(Globals& g) {
+void useSessionWording(Globals& g) {
   for (const auto& [entry, session] : kSessionWording) g.Reworded[entry] = session;
 }
 

@@ -79,7 +79,7 @@ inline constexpr int kMsgOtherServers = 346;
 // Windows, the entries that name Windows read these instead (same meaning).
 inline constexpr std::array<std::pair<int, int>, 6> kSessionWording = {
     {{2, 347}, {15, 348}, {49, 349}, {148, 350}, {170, 351}, {172, 352}}};
-void UseSessionWording(Globals& g);
+void useSessionWording(Globals& g);
 
 // Refused logins that a new password alone does not mend, each in its words.
 inline constexpr int kMsgAccountLockedOut = 220;

@@ -86,7 +86,7 @@ bool isActiveEntry(const DriveEntry& e) {
   return e.Active == "1" && !isBlank(e.Path);
 }
 
-void ReadConfiguration(Globals& g, bool createMissing) {
+void readConfiguration(Globals& g, bool createMissing) {
   const std::string path = configPath(g);
   g.ConfigUnreadable = false;
   LineReader probe(path);
@@ -128,7 +128,7 @@ void ReadConfiguration(Globals& g, bool createMissing) {
   }
 }
 
-void TakeApartDriveLines(Globals& g) {
+void takeApartDriveLines(Globals& g) {
   for (int k = 1; k <= kDriveCount; ++k) {
     const std::string& line = g.ConfigLines[static_cast<std::size_t>(k)];
     std::array<std::string_view, 5> field{};

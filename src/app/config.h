@@ -28,14 +28,14 @@ std::string defaultDriveLine(int k);
 // refuses until a later read succeeds, so nothing the user had is lost.
 // With createMissing false a missing file is not created: ConfigCreated is
 // set and the defaults are used in memory only.
-void ReadConfiguration(Globals& g, bool createMissing = true);
+void readConfiguration(Globals& g, bool createMissing = true);
 
 // An entry the passes connect: active ("1") with a path that is not blank.
 bool isActiveEntry(const DriveEntry& e);
 
 // Fills DriveTable 1 to 26 from ConfigLines 1 to 26. A line with fewer than
 // four tabs gives empty missing fields.
-void TakeApartDriveLines(Globals& g);
+void takeApartDriveLines(Globals& g);
 
 // Why a configuration write was refused or failed; empty when it succeeded.
 struct WriteOutcome {

@@ -212,7 +212,7 @@ WriteOutcome saveImport(Globals& g, DriveMapsImport& plan, const PasswordKeeper&
   for (int k = 1; k <= kDriveCount; ++k) {
     g.ConfigLines[static_cast<std::size_t>(k)] = lines[static_cast<std::size_t>(k)];
   }
-  TakeApartDriveLines(g);
+  takeApartDriveLines(g);
   return out;
 }
 

@@ -106,7 +106,7 @@ struct Globals {
   // The main window, once it exists (dialogs repaint it when they close).
   forms::Form* MainWindow = nullptr;
 
-  // Entries read as another entry on this platform (see UseSessionWording).
+  // Entries read as another entry on this platform (see useSessionWording).
   std::map<int, int> Reworded;
 
   // Catalogue entry n (or the entry it is reworded to, when that one is not

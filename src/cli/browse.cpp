@@ -56,7 +56,7 @@ int listWorkgroups(app::Globals& g, Output& o) {
   std::vector<Group> groups;
   std::deque<NetResource> toVisit;
   std::vector<NetResource> top;
-  const int rc = net::gNetRes1::ListContainer(net, nullptr, platform::kTypeAny, top);
+  const int rc = net::gNetRes1::listContainer(net, nullptr, platform::kTypeAny, top);
   if (rc != neterr::kOk) {
     nlohmann::json answer = failure(g, rc);
     print(o, answer, "");
@@ -77,7 +77,7 @@ int listWorkgroups(app::Globals& g, Output& o) {
     }
     Group group{container, {}, neterr::kOk};
     std::vector<NetResource> children;
-    group.code = net::gNetRes1::ListContainer(net, &container, platform::kTypeAny, children);
+    group.code = net::gNetRes1::listContainer(net, &container, platform::kTypeAny, children);
     bool holdsGroups = false;
     for (NetResource& child : children) {
       if (child.displayType == platform::kDisplayServer) {
@@ -125,7 +125,7 @@ int listShares(app::Globals& g, Output& o, const std::string& server) {
   container.remoteName = server;
   std::vector<NetResource> shares;
   const int rc =
-      net::gNetRes1::ListContainer(g.svc.network, &container, platform::kTypeDisk, shares);
+      net::gNetRes1::listContainer(g.svc.network, &container, platform::kTypeDisk, shares);
   nlohmann::json answer{{"server", server}};
   if (rc != neterr::kOk) {
     answer.update(failure(g, rc));

@@ -126,9 +126,9 @@ std::optional<int> parseArguments(const app::Globals& g, int argc, const char* c
 void loadSettings(app::Globals& g) {
   app::locateFiles(g, net::logonUserForFiles(g));
   g.ConfigCreated = false;
-  app::ReadConfiguration(g, false);
+  app::readConfiguration(g, false);
   app::LoadCatalogue(g);
-  app::TakeApartDriveLines(g);
+  app::takeApartDriveLines(g);
 }
 
 int execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err) {

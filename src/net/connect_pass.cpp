@@ -175,7 +175,7 @@ PassResult connectItems(app::Globals& g, const std::array<PassItem, 27>& items, 
 }
 
 std::array<PassItem, 27> automaticItems(app::Globals& g) {
-  app::TakeApartDriveLines(g);
+  app::takeApartDriveLines(g);
   std::array<PassItem, 27> items{};
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const auto& e = g.DriveTable[static_cast<std::size_t>(i)];

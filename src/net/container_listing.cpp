@@ -14,7 +14,7 @@ int headingNumber(std::uint32_t displayType) {
   return displayType < 10 ? kHeadings[displayType] : 0;
 }
 
-int ListContainer(platform::Network& net, const platform::NetResource* container,
+int listContainer(platform::Network& net, const platform::NetResource* container,
                   std::uint32_t type, std::vector<platform::NetResource>& out) {
   const std::size_t before = out.size();
   const int rc = platform::listChildren(net, container, type, out);

@@ -16,7 +16,7 @@ int headingNumber(std::uint32_t displayType);
 // resource type (0 any, 1 disk) into `out`, every batch read and the
 // enumeration closed. Returns the service's code for the open, or for a
 // first read that failed (0 listed).
-int ListContainer(platform::Network& net, const platform::NetResource* container,
+int listContainer(platform::Network& net, const platform::NetResource* container,
                   std::uint32_t type, std::vector<platform::NetResource>& out);
 
 }  // namespace quilbert::net::gNetRes1

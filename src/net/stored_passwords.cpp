@@ -29,7 +29,7 @@ WriteOutcome writeLines(Globals& g, const Lines& lines) {
     for (int k = 1; k <= kDriveCount; ++k) {
       g.ConfigLines[static_cast<std::size_t>(k)] = lines[static_cast<std::size_t>(k)];
     }
-    TakeApartDriveLines(g);
+    takeApartDriveLines(g);
   }
   return written;
 }

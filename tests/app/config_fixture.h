@@ -17,8 +17,8 @@ class ConfigFixture : public ::testing::Test {
   void read() {
     p.g->SettingsDir = p.settingsDir.string() + "/";
     p.g->ConfigFileName = "claire.ini";
-    ReadConfiguration(*p.g);
-    TakeApartDriveLines(*p.g);
+    readConfiguration(*p.g);
+    takeApartDriveLines(*p.g);
   }
   const DriveEntry& entry(char letter) {
     return p.g->DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];

@@ -36,8 +36,8 @@ std::unique_ptr<Program> read() {
   auto p = std::make_unique<Program>();
   p->g.SettingsDir = fuzz::scratch().string() + "/";
   p->g.ConfigFileName = "fuzz.ini";
-  app::ReadConfiguration(p->g);
-  app::TakeApartDriveLines(p->g);
+  app::readConfiguration(p->g);
+  app::takeApartDriveLines(p->g);
   return p;
 }
 

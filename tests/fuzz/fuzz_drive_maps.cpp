@@ -27,8 +27,8 @@ struct Program {
   Program() {
     g.SettingsDir = fuzz::scratch().string() + "/";
     g.ConfigFileName = "fuzz.ini";
-    app::ReadConfiguration(g, false);
-    app::TakeApartDriveLines(g);
+    app::readConfiguration(g, false);
+    app::takeApartDriveLines(g);
   }
   headless::HeadlessToolkit tk;
   sim::SimNetwork net{loggedOn(), {}};

@@ -22,7 +22,7 @@ void PassDisplay::letterInUse(const net::PassItem& item) {
 }
 
 void PassDisplay::letterUnreachable(const net::PassItem& item, const std::string& sentence) {
-  ShowStatus(g_, g_.msg(app::kMsgFailed) + " : " + sentence + " (" + item.label + ")", 2000, 1);
+  showStatus(g_, g_.msg(app::kMsgFailed) + " : " + sentence + " (" + item.label + ")", 2000, 1);
   g_.svc.toolkit.setMousePointer(forms::MousePointer::Arrow);
 }
 
@@ -120,12 +120,12 @@ void PassDisplay::finished(const net::PassSummary& summary) {
   }
   if (kind_ == net::PassKind::Interactive) {
     g_.svc.toolkit.setMousePointer(forms::MousePointer::Arrow);
-    ShowStatus(g_, summary.text, kSummaryMs, 1);
+    showStatus(g_, summary.text, kSummaryMs, 1);
     return;
   }
   auto lines = failureLines(summary);
   if (!passwordsText_.empty()) lines.push_back(passwordsText_);
-  ShowStatus(g_, summary.text, lines.empty() ? kSummaryMs : kSummaryWithFailuresMs,
+  showStatus(g_, summary.text, lines.empty() ? kSummaryMs : kSummaryWithFailuresMs,
              keepProgram_ ? 1 : 0, lines);
 }
 

@@ -104,7 +104,7 @@ void SplashForm::Timer1_Timer() {
   toolkit().endProcess(0);
 }
 
-void ShowStatus(app::Globals& g, const std::string& text, int intervalMs, int statusOnly,
+void showStatus(app::Globals& g, const std::string& text, int intervalMs, int statusOnly,
                 const std::vector<std::string>& details) {
   SplashForm splash(g);
   splash.load();

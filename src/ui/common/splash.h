@@ -49,7 +49,7 @@ class SplashForm : public forms::Form {
 // What a caller does: fresh window, text (with `details` on lines of their
 // own below it), interval, SplashStatusOnly, on top, shown modally. Returns
 // when the window has closed itself. Each line goes to the status log.
-void ShowStatus(app::Globals& g, const std::string& text, int intervalMs, int statusOnly,
+void showStatus(app::Globals& g, const std::string& text, int intervalMs, int statusOnly,
                 const std::vector<std::string>& details = {});
 
 }  // namespace quilbert::ui

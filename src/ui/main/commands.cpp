@@ -68,7 +68,7 @@ void ConnectWindow::disconnect_Click() {
   lastCodes_ = {};
   showConnectionStates();
   // The interval stays as designed.
-  ShowStatus(g_, g_.msg(app::kMsgDrivesDisconnected), 1000, 1);
+  showStatus(g_, g_.msg(app::kMsgDrivesDisconnected), 1000, 1);
 }
 
 void ConnectWindow::Test_Click(int i) {

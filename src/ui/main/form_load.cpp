@@ -35,7 +35,7 @@ void ConnectWindow::Form_Load() {
 
   g.TrackEdits = "n";
   g.ConfigCreated = false;
-  app::ReadConfiguration(g);
+  app::readConfiguration(g);
   app::LoadCatalogue(g);
   if (g.ConfigUnreadable && !unreadableTold_) {
     // Said once: every refused write says it again.
@@ -78,7 +78,7 @@ void ConnectWindow::Form_Load() {
     }
   }
   ApplyIconTheme();
-  app::TakeApartDriveLines(g);
+  app::takeApartDriveLines(g);
   ShowDriveTable();
   detectionlecteur();
   if (g.LanguageFile == "langage_fr.txt") {

@@ -120,7 +120,7 @@ TEST_F(QtCommonWindows, EveryDialogKindFitsItsMessage) {
 TEST_F(QtCommonWindows, StatusWindowClosesItselfAfterItsIntervalOnceDrawn) {
   QElapsedTimer clock;
   clock.start();
-  ui::ShowStatus(g, "Connexions établies : \r\n2/3", 300, 1);
+  ui::showStatus(g, "Connexions établies : \r\n2/3", 300, 1);
   const auto elapsed = clock.elapsed();
   EXPECT_GE(elapsed, 300);
   EXPECT_LT(elapsed, 3000);

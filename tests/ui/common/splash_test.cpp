@@ -16,14 +16,14 @@ TEST(StatusWindow, ClosesOrEndsTheProgramAsItsCallerAsked) {
   for (const char* resident : {"ores", "nres"}) {
     p.g->ResidentMode = resident;
     const auto before = p.tk.now();
-    EXPECT_FALSE(p.endsProcess([&] { ShowStatus(*p.g, "x", 2000, 1); }));
+    EXPECT_FALSE(p.endsProcess([&] { showStatus(*p.g, "x", 2000, 1); }));
     EXPECT_EQ(p.tk.now() - before, 2000);
   }
   p.g->ResidentMode = "ores";
-  EXPECT_FALSE(p.endsProcess([&] { ShowStatus(*p.g, "x", 1000, 0); }));
+  EXPECT_FALSE(p.endsProcess([&] { showStatus(*p.g, "x", 1000, 0); }));
   p.g->ResidentMode = "nres";
   const auto before = p.tk.now();
-  EXPECT_TRUE(p.endsProcess([&] { ShowStatus(*p.g, "x", 1000, 0); }));
+  EXPECT_TRUE(p.endsProcess([&] { showStatus(*p.g, "x", 1000, 0); }));
   EXPECT_EQ(p.tk.now() - before, 1000);
 }
 
@@ -46,7 +46,7 @@ TEST(StatusWindow, ANeverDrawnWindowStillClosesAFewSecondsAfterItIsShown) {
   TestProgram p;
   p.tk.paintsOnShow = false;
   const auto before = p.tk.now();
-  EXPECT_FALSE(p.endsProcess([&] { ShowStatus(*p.g, "x", 1000, 1); }));
+  EXPECT_FALSE(p.endsProcess([&] { showStatus(*p.g, "x", 1000, 1); }));
   EXPECT_EQ(p.tk.now() - before, kPaintGraceMs + 1000);
 }
 

@@ -136,7 +136,7 @@ TEST_F(EnumWalk, AListingWhoseFirstReadFailsSaysWhy) {
   p.net.readFailure = platform::neterr::kNetworkUnreachable;
   std::vector<NetResourceEntry> shares;
   const NetResourceEntry server = resource(2, true, "\\\\OFF");
-  EXPECT_EQ(net::gNetRes1::ListContainer(p.net, &server, platform::kTypeAny, shares),
+  EXPECT_EQ(net::gNetRes1::listContainer(p.net, &server, platform::kTypeAny, shares),
             platform::neterr::kNetworkUnreachable);
   EXPECT_TRUE(shares.empty());
   EXPECT_EQ(p.net.openHandles, 0);
