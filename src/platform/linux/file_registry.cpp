@@ -6,12 +6,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <utility>
 
 #include "platform/linux/autostart.h"
 #include "platform/linux/posix_file.h"
+#include "platform/log.h"
 
 namespace quilbert::platform {
 
@@ -98,7 +98,7 @@ std::optional<FileRegistry::OpenKey> FileRegistry::lookup(RegKey key) const {
 void FileRegistry::report(const std::string& message) {
   if (message == lastReport_) return;  // once, not at every call that reads the same file
   lastReport_ = message;
-  std::fprintf(stderr, "quilbert: %s\n", message.c_str());
+  logLine(message);
 }
 
 void FileRegistry::refresh(bool force) {
@@ -171,8 +171,7 @@ std::string FileRegistry::setAsideDamagedStore() {
       return storePath_ + ": cannot keep it aside as " + candidate + ": " +
              posix::systemError(errno);
     }
-    std::fprintf(stderr, "quilbert: the unreadable registry store was kept as %s\n",
-                 candidate.c_str());
+    logLine("the unreadable registry store was kept as " + candidate);
     return {};
   }
   return storePath_ + ": too many damaged copies kept already";

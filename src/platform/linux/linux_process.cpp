@@ -16,12 +16,13 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
 #include <thread>
 #include <utility>
+
+#include "platform/log.h"
 
 namespace quilbert::platform {
 
@@ -89,7 +90,7 @@ LinuxProcess::~LinuxProcess() {
 }
 
 void LinuxProcess::report(const std::string& message) const {
-  std::fprintf(stderr, "quilbert: %s\n", message.c_str());
+  platform::logLine(message);
 }
 
 std::string LinuxProcess::executablePath() const {

@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/log.h"
 #include "platform/qt/qt_convert.h"
 #include "platform/qt/qt_folder_browser.h"
 #include "platform/qt/qt_form_view.h"
@@ -68,7 +69,7 @@ QtToolkit::QtToolkit(platform::Network* network)
                   trays_.erase({i.owner, i.id});
                 }) {
   if (qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
-    std::cerr << "QtToolkit needs a QApplication\n";
+    platform::logLine("QtToolkit needs a QApplication");
     std::abort();
   }
   init();

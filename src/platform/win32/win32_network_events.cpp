@@ -8,8 +8,7 @@
 #include <windows.h>
 // clang-format on
 
-#include <cstdio>
-
+#include "platform/log.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window.h"
 
@@ -55,8 +54,7 @@ Win32NetworkEvents::Win32NetworkEvents(bool initialNotification) {
   window_ = win32::createHiddenWindow(kWindowClass, eventsProc, this, L"", WS_EX_TOOLWINDOW,
                                       WS_POPUP, nullptr);
   if (window_ == nullptr) {
-    std::fprintf(stderr, "quilbert: network changes will not be seen: %s\n",
-                 win32::errorText(GetLastError()).c_str());
+    logLine("network changes will not be seen: " + win32::errorText(GetLastError()));
     return;
   }
   const BOOLEAN initial = initialNotification ? TRUE : FALSE;

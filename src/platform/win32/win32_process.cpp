@@ -6,11 +6,11 @@
 #include <sddl.h>
 
 #include <chrono>
-#include <cstdio>
 #include <thread>
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/log.h"
 #include "platform/paths.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window.h"
@@ -169,15 +169,14 @@ bool Win32Process::claimSingleInstance() {
   LocalFree(descriptor);
   // When the check itself cannot be made, running twice is better than not at all.
   if (mutex == nullptr) {
-    std::fprintf(stderr, "quilbert: cannot check for another running instance: %s\n",
-                 win32::errorText(error).c_str());
+    logLine("cannot check for another running instance: " + win32::errorText(error));
     return true;
   }
   if (error == ERROR_ALREADY_EXISTS) {
     const bool ours = !user.empty() && objectOwner(mutex) == user;
     CloseHandle(mutex);
     if (!ours) {
-      std::fprintf(stderr, "quilbert: the single-instance lock is held by another user\n");
+      logLine("the single-instance lock is held by another user");
       return true;
     }
     post(user, kActivateMessage, true, kActivationTimeout);
@@ -222,8 +221,7 @@ void Win32Process::listenForActivation(std::function<void()> onActivate) {
   window_ = win32::createHiddenWindow(kWindowClass, activationProc, &listeners_, name_.c_str(), 0,
                                       0, HWND_MESSAGE);
   if (window_ == nullptr) {
-    std::fprintf(stderr, "quilbert: cannot listen for activation: %s\n",
-                 win32::errorText(GetLastError()).c_str());
+    logLine("cannot listen for activation: " + win32::errorText(GetLastError()));
   }
 }
 
