@@ -56,6 +56,9 @@ void QtFormView::controlAdded(Control& c) {
     return;
   }
   if (c.kind() == ControlKind::ImageList) return;  // pictures for code, never shown
+  // Widgets wait for the first show: a form loaded and never shown (the
+  // main window behind its notification icon) costs none.
+  if (!built_) return;
   // A container's widget must exist before its children's.
   if (c.parent() != nullptr && widgetOf(*c.parent()) == nullptr) controlAdded(*c.parent());
   QWidget* parent = c.parent() != nullptr ? widgetOf(*c.parent()) : nullptr;
@@ -69,6 +72,17 @@ void QtFormView::controlAdded(Control& c) {
   keyFilter_->controls[w] = &c;
   w->installEventFilter(keyFilter_);
   applyAllProperties(c, w);
+}
+
+void QtFormView::buildControls() {
+  if (built_) return;
+  built_ = true;
+  // In the model's order, which is the order Tab visits and children stack.
+  for (const auto& c : form_.controls()) controlAdded(*c);
+  // What the code focused while there was no widget is focused when shown.
+  if (QWidget* w = form_.focused() != nullptr ? widgetOf(*form_.focused()) : nullptr) {
+    w->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 void QtFormView::controlChanged(Control& c, Prop p) {

@@ -57,6 +57,10 @@ class QtFormView : public forms::FormView {
   // Height in pixels the menu bar takes above the client area (0 without one).
   [[nodiscard]] int menuBarHeight() const;
 
+  // The controls' widgets, made at the first show; until then a control has
+  // none, and its widget is made from the model's state then.
+  void buildControls();
+  [[nodiscard]] bool built() const { return built_; }
   void showWindow();
   // Hides the window, or minimizes it when it lacks the notification icon
   // that would bring it back.
@@ -107,6 +111,7 @@ class QtFormView : public forms::FormView {
   bool minimizedForTray_ = false;
   bool iconifyWhenExposed_ = false;
   bool placed_ = false;
+  bool built_ = false;
   forms::PaintQueue paint_;
   // Shown and not yet reported drawn: the next paint of any part counts.
   std::map<const forms::Control*, QWidget*> widgets_;

@@ -229,6 +229,7 @@ void QtFormView::placeWindow() {
 }
 
 void QtFormView::showWindow() {
+  buildControls();
   rebuildMenuBarIfStale();
   if (!placed_ || !form_.centered()) placeWindow();
   placed_ = true;
