@@ -22,8 +22,8 @@ QtFormView::QtFormView(QtToolkit& toolkit, forms::Form& form)
   keyFilter_ = new KeyFilter(link_, window_);
   toolkit_.viewOpened(*this);
 
-  for (Prop p :
-       {Prop::Caption, Prop::Geometry, Prop::BackColor, Prop::Style, Prop::Icon, Prop::Menu}) {
+  // The menu bar is made when the window is shown or measured.
+  for (Prop p : {Prop::Caption, Prop::Geometry, Prop::BackColor, Prop::Style, Prop::Icon}) {
     formChanged(p);
   }
 }

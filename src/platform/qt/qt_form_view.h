@@ -55,12 +55,11 @@ class QtFormView : public forms::FormView {
   [[nodiscard]] forms::Form& form() const { return form_; }
   [[nodiscard]] QtToolkit& toolkit() const { return toolkit_; }
   // Height in pixels the menu bar takes above the client area (0 without one).
-  [[nodiscard]] int menuBarHeight() const;
+  [[nodiscard]] int menuBarHeight();
 
   // The controls' widgets, made at the first show; until then a control has
   // none, and its widget is made from the model's state then.
   void buildControls();
-  [[nodiscard]] bool built() const { return built_; }
   void showWindow();
   // Hides the window, or minimizes it when it lacks the notification icon
   // that would bring it back.
@@ -90,7 +89,8 @@ class QtFormView : public forms::FormView {
   void buildWindow();
   void applyProperty(forms::Control& c, forms::Prop p, QWidget* w);
   void applyAllProperties(forms::Control& c, QWidget* w);
-  // Builds the menu bar again when its actions no longer match the form's items.
+  // Builds the menu bar when it is first needed, and again when its actions
+  // no longer match the form's items.
   void rebuildMenuBarIfStale();
   void rebuildMenuBar();
   void fillMenu(QMenu* menu, forms::MenuItem& item);
@@ -112,6 +112,7 @@ class QtFormView : public forms::FormView {
   bool iconifyWhenExposed_ = false;
   bool placed_ = false;
   bool built_ = false;
+  bool menusBuilt_ = false;
   forms::PaintQueue paint_;
   // Shown and not yet reported drawn: the next paint of any part counts.
   std::map<const forms::Control*, QWidget*> widgets_;
