@@ -1,7 +1,9 @@
 // The Qt view of one loaded form: a top-level window (menu bar above a
-// fixed-size client area) and one widget per control. Widgets reach the model
-// through a shared link that the view clears when it goes away, so a user
-// event arriving after an unload touches nothing.
+// fixed-size client area) and one widget per control. The controls' widgets
+// and the menu bar are made when the window is first shown (the menu bar also
+// when measured): a form loaded and never shown costs only its window.
+// Widgets reach the model through a shared link that the view clears when it
+// goes away, so a user event arriving after an unload touches nothing.
 //
 // Its parts: the controls and their events here (qt_form_view.cpp), the
 // window (qt_form_window.cpp), the menu bar (qt_form_menus.cpp), each
@@ -57,9 +59,6 @@ class QtFormView : public forms::FormView {
   // Height in pixels the menu bar takes above the client area (0 without one).
   [[nodiscard]] int menuBarHeight();
 
-  // The controls' widgets, made at the first show; until then a control has
-  // none, and its widget is made from the model's state then.
-  void buildControls();
   void showWindow();
   // Hides the window, or minimizes it when it lacks the notification icon
   // that would bring it back.
@@ -85,8 +84,11 @@ class QtFormView : public forms::FormView {
   void closeRequested();
 
  private:
-  // The window, its menu bar and its client area.
+  // The window and its client area.
   void buildWindow();
+  // The controls' widgets, made at the first show; until then a control has
+  // none, and its widget is made from the model's state then.
+  void buildControls();
   void applyProperty(forms::Control& c, forms::Prop p, QWidget* w);
   void applyAllProperties(forms::Control& c, QWidget* w);
   // Builds the menu bar when it is first needed, and again when its actions

@@ -138,7 +138,9 @@ TEST_F(QtToolkitTest, WidgetsAreMadeAtTheFirstShowFromTheModelsState) {
   auto& second = f.loadElement<forms::TextBox>("Cheminreseau", 2);
   second.setText("second");
   s.password->setFocus();
+  s.resident->setCaption("Resident");
   for (const auto& c : f.controls()) EXPECT_EQ(QtToolkit::widgetOf(*c), nullptr) << c->name();
+  EXPECT_EQ(QtToolkit::windowOf(f)->findChild<QMenuBar*>(), nullptr);
 
   f.show();
   struct Expected {
@@ -149,7 +151,9 @@ TEST_F(QtToolkitTest, WidgetsAreMadeAtTheFirstShowFromTheModelsState) {
       {s.path, [](QWidget* w) { return w->property("text") == "changed while hidden"; }},
       {&second, [](QWidget* w) { return w->property("text") == "second" && w->isVisible(); }},
       {s.check,
-       [](QWidget* w) { return qobject_cast<QCheckBox*>(w)->checkState() == Qt::PartiallyChecked; }},
+       [](QWidget* w) {
+         return qobject_cast<QCheckBox*>(w)->checkState() == Qt::PartiallyChecked;
+       }},
       {s.browse, [](QWidget* w) { return !w->isEnabled(); }},
       {s.ok, [](QWidget* w) { return w->isEnabled() && w->property("text") == "Ok"; }},
       {s.label, [](QWidget* w) { return w->property("text") == "Q:"; }},
@@ -160,6 +164,9 @@ TEST_F(QtToolkitTest, WidgetsAreMadeAtTheFirstShowFromTheModelsState) {
     ASSERT_NE(w, nullptr) << e.control->name();
     EXPECT_TRUE(e.right(w)) << e.control->name();
   }
+  const auto* resident = QtToolkit::windowOf(f)->findChild<QAction*>("menu_resident");
+  ASSERT_NE(resident, nullptr);
+  EXPECT_EQ(resident->text(), "Resident");
 }
 
 TEST_F(QtToolkitTest, MenuBarMirrorsTheMenuTree) {
