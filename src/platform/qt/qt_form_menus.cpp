@@ -1,5 +1,6 @@
 // The form's menu bar: one action per menu item, named as the model names it,
 // rebuilt when items come or change kind.
+#include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
 #include <string>
@@ -25,10 +26,17 @@ int countItems(const std::vector<std::unique_ptr<forms::MenuItem>>& items) {
 }  // namespace
 
 void QtFormView::rebuildMenuBarIfStale() {
-  if (countItems(form_.menus()) != static_cast<int>(actions_.size())) rebuildMenuBar();
+  if (!menusBuilt_ || countItems(form_.menus()) != static_cast<int>(actions_.size())) {
+    rebuildMenuBar();
+  }
 }
 
 void QtFormView::rebuildMenuBar() {
+  menusBuilt_ = true;
+  if (menuBar_ == nullptr) {
+    menuBar_ = new QMenuBar(window_);
+    window_->layout()->setMenuBar(menuBar_);
+  }
   for (QMenu* old : menuBar_->findChildren<QMenu*>(Qt::FindDirectChildrenOnly)) old->deleteLater();
   menuBar_->clear();
   actions_.clear();
@@ -90,6 +98,7 @@ void QtFormView::syncAction(forms::MenuItem& item) {
 }
 
 void QtFormView::menuChanged(forms::MenuItem& item) {
+  if (!menusBuilt_) return;  // made from the model when first needed
   if (actions_.count(&item) == 0) {
     rebuildMenuBar();  // an item added after the form was loaded
     return;

@@ -22,8 +22,8 @@ QtFormView::QtFormView(QtToolkit& toolkit, forms::Form& form)
   keyFilter_ = new KeyFilter(link_, window_);
   toolkit_.viewOpened(*this);
 
-  for (Prop p :
-       {Prop::Caption, Prop::Geometry, Prop::BackColor, Prop::Style, Prop::Icon, Prop::Menu}) {
+  // The menu bar is made when the window is shown or measured.
+  for (Prop p : {Prop::Caption, Prop::Geometry, Prop::BackColor, Prop::Style, Prop::Icon}) {
     formChanged(p);
   }
 }
@@ -56,6 +56,9 @@ void QtFormView::controlAdded(Control& c) {
     return;
   }
   if (c.kind() == ControlKind::ImageList) return;  // pictures for code, never shown
+  // Widgets wait for the first show: a form loaded and never shown (the
+  // main window behind its notification icon) costs none.
+  if (!built_) return;
   // A container's widget must exist before its children's.
   if (c.parent() != nullptr && widgetOf(*c.parent()) == nullptr) controlAdded(*c.parent());
   QWidget* parent = c.parent() != nullptr ? widgetOf(*c.parent()) : nullptr;
@@ -69,6 +72,17 @@ void QtFormView::controlAdded(Control& c) {
   keyFilter_->controls[w] = &c;
   w->installEventFilter(keyFilter_);
   applyAllProperties(c, w);
+}
+
+void QtFormView::buildControls() {
+  if (built_) return;
+  built_ = true;
+  // In the model's order, which is the order Tab visits and children stack.
+  for (const auto& c : form_.controls()) controlAdded(*c);
+  // What the code focused while there was no widget is focused when shown.
+  if (QWidget* w = form_.focused() != nullptr ? widgetOf(*form_.focused()) : nullptr) {
+    w->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 void QtFormView::controlChanged(Control& c, Prop p) {

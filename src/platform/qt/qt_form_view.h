@@ -1,7 +1,9 @@
 // The Qt view of one loaded form: a top-level window (menu bar above a
-// fixed-size client area) and one widget per control. Widgets reach the model
-// through a shared link that the view clears when it goes away, so a user
-// event arriving after an unload touches nothing.
+// fixed-size client area) and one widget per control. The controls' widgets
+// and the menu bar are made when the window is first shown (the menu bar also
+// when measured): a form loaded and never shown costs only its window.
+// Widgets reach the model through a shared link that the view clears when it
+// goes away, so a user event arriving after an unload touches nothing.
 //
 // Its parts: the controls and their events here (qt_form_view.cpp), the
 // window (qt_form_window.cpp), the menu bar (qt_form_menus.cpp), each
@@ -55,7 +57,7 @@ class QtFormView : public forms::FormView {
   [[nodiscard]] forms::Form& form() const { return form_; }
   [[nodiscard]] QtToolkit& toolkit() const { return toolkit_; }
   // Height in pixels the menu bar takes above the client area (0 without one).
-  [[nodiscard]] int menuBarHeight() const;
+  [[nodiscard]] int menuBarHeight();
 
   void showWindow();
   // Hides the window, or minimizes it when it lacks the notification icon
@@ -82,11 +84,15 @@ class QtFormView : public forms::FormView {
   void closeRequested();
 
  private:
-  // The window, its menu bar and its client area.
+  // The window and its client area.
   void buildWindow();
+  // The controls' widgets, made at the first show; until then a control has
+  // none, and its widget is made from the model's state then.
+  void buildControls();
   void applyProperty(forms::Control& c, forms::Prop p, QWidget* w);
   void applyAllProperties(forms::Control& c, QWidget* w);
-  // Builds the menu bar again when its actions no longer match the form's items.
+  // Builds the menu bar when it is first needed, and again when its actions
+  // no longer match the form's items.
   void rebuildMenuBarIfStale();
   void rebuildMenuBar();
   void fillMenu(QMenu* menu, forms::MenuItem& item);
@@ -107,6 +113,8 @@ class QtFormView : public forms::FormView {
   bool minimizedForTray_ = false;
   bool iconifyWhenExposed_ = false;
   bool placed_ = false;
+  bool built_ = false;
+  bool menusBuilt_ = false;
   forms::PaintQueue paint_;
   // Shown and not yet reported drawn: the next paint of any part counts.
   std::map<const forms::Control*, QWidget*> widgets_;

@@ -128,14 +128,13 @@ void QtFormView::buildWindow() {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->setSizeConstraint(QLayout::SetFixedSize);
-  menuBar_ = new QMenuBar(window_);
-  layout->setMenuBar(menuBar_);
   client_ = new ClientArea(link_, window_);
   layout->addWidget(client_);
 }
 
-int QtFormView::menuBarHeight() const {
+int QtFormView::menuBarHeight() {
   if (!form_.hasVisibleMenu()) return 0;
+  rebuildMenuBarIfStale();
   const int width = client_->width() > 0 ? client_->width() : client_->minimumWidth();
   const int h = menuBar_->heightForWidth(width);
   return h > 0 ? h : menuBar_->sizeHint().height();
@@ -165,7 +164,7 @@ void QtFormView::formChanged(Prop p) {
       return;
     }
     case Prop::Menu:
-      rebuildMenuBar();
+      if (menusBuilt_) rebuildMenuBar();
       return;
     default:
       return;
@@ -229,6 +228,7 @@ void QtFormView::placeWindow() {
 }
 
 void QtFormView::showWindow() {
+  buildControls();
   rebuildMenuBarIfStale();
   if (!placed_ || !form_.centered()) placeWindow();
   placed_ = true;

@@ -243,7 +243,7 @@ void QtToolkit::noteFrameMargins(int horizontal, int vertical) {
 }
 
 forms::Size QtToolkit::frameExtra(const Form& form) const {
-  const QtFormView* v = viewOf(form);
+  QtFormView* v = viewOf(form);
   int menu = 0;
   if (form.hasVisibleMenu()) {
     menu = v != nullptr ? v->menuBarHeight() : QFontMetrics(QApplication::font()).height() + 8;

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <functional>
 
 #include "platform/qt/qt_folder_browser.h"
 #include "platform/qt/qt_test_support.h"
@@ -122,6 +123,50 @@ TEST_F(QtToolkitTest, WidgetsSitAtTheirTwipsPositionAndFollowTheModel) {
   EXPECT_EQ(list->model()->rowCount(), 0);
   f.setCaption("Renamed");
   EXPECT_EQ(window->windowTitle(), "Renamed");
+}
+
+// Catches a widget made before the first show (the hidden main window's
+// cost), and a widget that misses what the model was told while it had none.
+TEST_F(QtToolkitTest, WidgetsAreMadeAtTheFirstShowFromTheModelsState) {
+  Form f(tk_, "sample");
+  SampleForm s = testing::buildSample(f, pics_);
+  f.load();
+  s.path->setText("changed while hidden");
+  s.check->setValue(2);
+  s.browse->setEnabled(false);
+  s.label->setCaption("Q:");
+  auto& second = f.loadElement<forms::TextBox>("Cheminreseau", 2);
+  second.setText("second");
+  s.password->setFocus();
+  s.resident->setCaption("Resident");
+  for (const auto& c : f.controls()) EXPECT_EQ(QtToolkit::widgetOf(*c), nullptr) << c->name();
+  EXPECT_EQ(QtToolkit::windowOf(f)->findChild<QMenuBar*>(), nullptr);
+
+  f.show();
+  struct Expected {
+    const forms::Control* control;
+    std::function<bool(QWidget*)> right;
+  };
+  const Expected table[] = {
+      {s.path, [](QWidget* w) { return w->property("text") == "changed while hidden"; }},
+      {&second, [](QWidget* w) { return w->property("text") == "second" && w->isVisible(); }},
+      {s.check,
+       [](QWidget* w) {
+         return qobject_cast<QCheckBox*>(w)->checkState() == Qt::PartiallyChecked;
+       }},
+      {s.browse, [](QWidget* w) { return !w->isEnabled(); }},
+      {s.ok, [](QWidget* w) { return w->isEnabled() && w->property("text") == "Ok"; }},
+      {s.label, [](QWidget* w) { return w->property("text") == "Q:"; }},
+      {s.password, [](QWidget* w) { return w->window()->focusWidget() == w; }},
+  };
+  for (const Expected& e : table) {
+    QWidget* w = QtToolkit::widgetOf(*e.control);
+    ASSERT_NE(w, nullptr) << e.control->name();
+    EXPECT_TRUE(e.right(w)) << e.control->name();
+  }
+  const auto* resident = QtToolkit::windowOf(f)->findChild<QAction*>("menu_resident");
+  ASSERT_NE(resident, nullptr);
+  EXPECT_EQ(resident->text(), "Resident");
 }
 
 TEST_F(QtToolkitTest, MenuBarMirrorsTheMenuTree) {
@@ -336,6 +381,7 @@ TEST_F(QtToolkitTest, TextIsMeasuredWithTheFontUsed) {
   f.load();
   label.setAutoSize(true);
   label.setCaption("A message that is certainly wider than designed\r\nand has two lines");
+  f.show();  // its widget is made then
   auto* w = widget<QLabel>(label);
   EXPECT_EQ(w->width(), tk_.toPixels(label.width()));
   EXPECT_GE(w->width(), w->sizeHint().width());
