@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <memory>
 
+#include "platform/lazy_library.h"
+
 namespace quilbert::platform {
 
 namespace {
@@ -28,6 +30,30 @@ std::string computerName() {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   return name;
+}
+
+// OpenSSL's cipher calls, from libcrypto loaded at the first policy password
+// rather than at every start: most starts never see one.
+struct CryptoCalls {
+  decltype(&EVP_CIPHER_CTX_new) ctxNew;
+  decltype(&EVP_CIPHER_CTX_free) ctxFree;
+  decltype(&EVP_aes_256_cbc) aes256Cbc;
+  decltype(&EVP_CipherInit_ex) init;
+  decltype(&EVP_CipherUpdate) update;
+  decltype(&EVP_CipherFinal_ex) finish;
+};
+
+const CryptoCalls* cryptoCalls() {
+  static const LibraryCalls<CryptoCalls> calls("libcrypto.so.3", "libssl3", "OpenSSL's libcrypto",
+                                               [](LazyLibrary& l, CryptoCalls& c) {
+                                                 l.take("EVP_CIPHER_CTX_new", c.ctxNew);
+                                                 l.take("EVP_CIPHER_CTX_free", c.ctxFree);
+                                                 l.take("EVP_aes_256_cbc", c.aes256Cbc);
+                                                 l.take("EVP_CipherInit_ex", c.init);
+                                                 l.take("EVP_CipherUpdate", c.update);
+                                                 l.take("EVP_CipherFinal_ex", c.finish);
+                                               });
+  return calls.get();
 }
 
 std::string accountName() {
@@ -52,21 +78,20 @@ std::map<std::string, std::string> LinuxDomain::logonVariables() {
 std::optional<std::string> LinuxDomain::aes256Cbc(CipherWay way, std::string_view key,
                                                   std::string_view iv, std::string_view data) {
   if (key.size() != 32 || iv.size() != 16 || data.size() > 1U << 20U) return std::nullopt;
-  const std::unique_ptr<EVP_CIPHER_CTX, decltype(&EVP_CIPHER_CTX_free)> ctx(EVP_CIPHER_CTX_new(),
-                                                                            EVP_CIPHER_CTX_free);
+  const CryptoCalls* c = cryptoCalls();
+  if (c == nullptr) return std::nullopt;
+  const std::unique_ptr<EVP_CIPHER_CTX, decltype(c->ctxFree)> ctx(c->ctxNew(), c->ctxFree);
   const auto* k = reinterpret_cast<const unsigned char*>(key.data());
   const auto* i = reinterpret_cast<const unsigned char*>(iv.data());
   const int enc = way == CipherWay::Encrypt ? 1 : 0;
-  if (!ctx || EVP_CipherInit_ex(ctx.get(), EVP_aes_256_cbc(), nullptr, k, i, enc) != 1) {
-    return std::nullopt;
-  }
+  if (!ctx || c->init(ctx.get(), c->aes256Cbc(), nullptr, k, i, enc) != 1) return std::nullopt;
   std::string out(data.size() + 16, '\0');
   auto* o = reinterpret_cast<unsigned char*>(out.data());
   int n = 0;
   int last = 0;
-  if (EVP_CipherUpdate(ctx.get(), o, &n, reinterpret_cast<const unsigned char*>(data.data()),
-                       static_cast<int>(data.size())) != 1 ||
-      EVP_CipherFinal_ex(ctx.get(), o + n, &last) != 1) {
+  if (c->update(ctx.get(), o, &n, reinterpret_cast<const unsigned char*>(data.data()),
+                static_cast<int>(data.size())) != 1 ||
+      c->finish(ctx.get(), o + n, &last) != 1) {
     return std::nullopt;
   }
   out.resize(static_cast<std::size_t>(n + last));
