@@ -47,12 +47,6 @@ Win32FormView::Win32FormView(Win32Toolkit& toolkit, forms::Form& form)
   window_ = CreateWindowExW(exStyle(), Win32Toolkit::kFormClass, L"", style(), CW_USEDEFAULT,
                             CW_USEDEFAULT, 100, 100, owned() ? toolkit.hiddenOwner() : nullptr,
                             nullptr, GetModuleHandleW(nullptr), this);
-  // Not owned by the form: under Wine a topmost owned pop-up keeps its owner
-  // from being made topmost.
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
   toolkit_.viewOpened(*this);
   for (Prop p : {Prop::Caption, Prop::BackColor, Prop::Icon, Prop::Menu, Prop::Geometry}) {
     formChanged(p);
@@ -211,6 +205,7 @@ void Win32FormView::place() {
 }
 
 void Win32FormView::showWindow() {
+  buildControls();
   applyMenuChanges();
   if (!placed_ || !form_.centered()) place();
   placed_ = true;
@@ -240,6 +235,9 @@ void Win32FormView::rescale() {
 void Win32FormView::controlAdded(Control& c) {
   if (windows_.count(&c) != 0) return;
   if (c.kind() == ControlKind::Timer) return startTimer(static_cast<forms::Timer&>(c));
+  // Windows wait for the first show: a form loaded and never shown (the main
+  // window behind its notification icon) costs none.
+  if (!built_) return;
   std::unique_ptr<ControlWindow> made = ControlWindow::make(*this, c);
   if (made == nullptr) return;  // an image list: pictures for code, never shown
   if (c.parent() != nullptr && windowOf(*c.parent()) == nullptr) controlAdded(*c.parent());
@@ -249,6 +247,21 @@ void Win32FormView::controlAdded(Control& c) {
   windows_[&c] = &cw;
   controls_[w] = std::move(made);
   cw.applyAll();
+}
+
+void Win32FormView::buildControls() {
+  if (built_) return;
+  built_ = true;
+  // Not owned by the form: under Wine a topmost owned pop-up keeps its owner
+  // from being made topmost.
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  // In the model's order, which is the order Tab visits and windows stack.
+  for (const auto& c : form_.controls()) controlAdded(*c);
+  // What the code focused while there was no window has the focus now.
+  if (form_.focused() != nullptr) toolkit_.setFocus(*form_.focused());
 }
 
 void Win32FormView::startTimer(forms::Timer& t) {

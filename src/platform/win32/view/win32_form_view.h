@@ -1,6 +1,7 @@
 // The Win32 view of one loaded form: a top-level window whose client area has
 // the form's designed size, a menu bar built from the form's menus, and one
-// child window per control. Windows find their view through the form
+// child window per control, made when the form is first shown (a form loaded
+// and never shown costs only its own window). Windows find their view through the form
 // window's user data, which the view clears when it goes, so a message
 // arriving after an unload touches nothing.
 #pragma once
@@ -75,6 +76,9 @@ class Win32FormView : public forms::FormView {
   LRESULT formMessage(UINT msg, WPARAM wp, LPARAM lp);
 
  private:
+  // The controls' windows and the tool tips, made at the first show from the
+  // model's state then; until then a property change has nothing to show.
+  void buildControls();
   void rebuildMenuBar();
   // Builds the menu bar if items changed since it was last built.
   void applyMenuChanges();
@@ -115,6 +119,7 @@ class Win32FormView : public forms::FormView {
   double fit_ = 1.0;
   bool placed_ = false;
   bool topMost_ = false;
+  bool built_ = false;
   TextTransfer textTransfer_;
   forms::PaintQueue paint_;
   bool menuPending_ = false;

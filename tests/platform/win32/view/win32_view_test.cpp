@@ -251,6 +251,46 @@ TEST_F(Win32ViewTest, ControlsSitAtTheirDesignedPlacesAndFollowTheModel) {
   EXPECT_EQ(Win32Toolkit::windowOf(f), nullptr);
 }
 
+// Catches a control window made before the first show (the hidden main
+// window's cost), and one that misses what the model was told while it had none.
+TEST_F(Win32ViewTest, ControlWindowsAreMadeAtTheFirstShowFromTheModelsState) {
+  Form f(tk_, "sample");
+  Sample s = buildSample(f);
+  f.load();
+  s.path->setText("changed while hidden");
+  s.check->setValue(2);
+  s.label->setCaption("Q:");
+  auto& second = f.loadElement<TextBox>("Cheminreseau", 2);
+  second.setText("second");
+  s.password->setFocus();
+  for (const auto& c : f.controls()) EXPECT_EQ(Win32Toolkit::windowOf(*c), nullptr) << c->name();
+
+  f.show();
+  HWND frame = Win32Toolkit::windowOf(*s.frame);
+  struct Expected {
+    const Control* control;
+    std::function<bool(HWND)> right;
+  };
+  const Expected table[] = {
+      {s.path, [](HWND w) { return textOf(w) == L"changed while hidden"; }},
+      {&second,
+       [&](HWND w) {
+         return textOf(w) == L"second" && IsWindowVisible(w) && GetParent(w) == frame;
+       }},
+      {s.check, [](HWND w) { return SendMessageW(w, BM_GETCHECK, 0, 0) == BST_INDETERMINATE; }},
+      {s.browse, [](HWND w) { return IsWindowEnabled(w) == FALSE; }},
+      {s.command, [](HWND w) { return IsWindowEnabled(w) && textOf(w) == L"&Connecter"; }},
+      {s.label, [](HWND w) { return textOf(w) == L"Q:"; }},
+      // Made in the model's order: the first in the frame stacks on top.
+      {s.frame, [&](HWND w) { return GetWindow(w, GW_CHILD) == Win32Toolkit::windowOf(*s.check); }},
+      {s.password, [&](HWND w) { return pumpUntil(tk_, [w] { return GetFocus() == w; }); }},
+  };
+  for (const Expected& e : table) {
+    HWND w = Win32Toolkit::windowOf(*e.control);
+    ASSERT_NE(w, nullptr) << e.control->name();
+    EXPECT_TRUE(e.right(w)) << e.control->name();
+  }
+}
 TEST_F(Win32ViewTest, KeyboardAndMouseReachTheHandlers) {
   Form f(tk_, "sample");
   Sample s = buildSample(f);
