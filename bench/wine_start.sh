@@ -3,7 +3,8 @@
 # through mpr by the test network provider) against a minimal Win32 program
 # under Wine, measured in the same run: each start begins with no Wine server
 # running. Prints the medians and their ratio.
-#   bench/wine_start.sh [BUILD] [RUNS]     (BUILD: build/mingw, RUNS: 7)
+#   xvfb-run -a bench/wine_start.sh [BUILD] [RUNS]     (BUILD: build/mingw, RUNS: 7)
+# (the windows need an X display: without one, their creation fails)
 # Needs the Windows build (cmake --build --preset mingw) and its test prefix
 # (tools/wine-prefix setup BUILD).
 set -euo pipefail
