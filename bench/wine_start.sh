@@ -15,7 +15,7 @@ export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msh
 work=$(mktemp -d)
 trap 'timeout 30 wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
-x86_64-w64-mingw32-g++-posix -O2 -static bench/minimal_win32.cpp -o "$work/minimal.exe"
+x86_64-w64-mingw32-g++-posix -O2 -static -mwindows bench/minimal_win32.cpp -o "$work/minimal.exe"
 tools/wine-prefix setup "$build" >/dev/null
 
 # The demo: its network served by the provider, its configuration where the
