@@ -5,6 +5,7 @@
 #include "app/catalogue.h"
 #include "app/config.h"
 #include "app/text.h"
+#include "net/credential_source.h"
 #include "net/primitives.h"
 
 namespace quilbert::net {
@@ -92,6 +93,7 @@ void ConnectPass::attempt(std::size_t i, bool firstTry) {
   codes_[i] = code;
   if (code == 0) {
     ++result_.succeeded;
+    if (firstTry) prepareFollowers(i);
     return;
   }
   if (waitLimitMs_ > 0 && waitsForNetwork(code)) {
@@ -110,6 +112,39 @@ void ConnectPass::attempt(std::size_t i, bool firstTry) {
   } else if (kind_ == PassKind::Interactive && !guarded) {
     observer_.letterFailed(item, g_.NetErrorText);
   }
+}
+
+// A server has just taken the letter's login: the later letters offering the
+// same pair may start connecting now, all at once; they are still asked for
+// and told one by one, in order. A letter whose server an earlier letter
+// reaches with another login is left to its turn, where a conflict (1219) is
+// decided as in order.
+void ConnectPass::prepareFollowers(std::size_t first) {
+  std::vector<platform::PendingConnection> letters;
+  for (std::size_t j = first + 1; j <= app::kDriveCount; ++j) {
+    const PassItem& item = items_[j];
+    if (!item.active || prepared_[j] || !samePair(items_[first], item)) continue;
+    const std::string server = app::lowerCase(serverOfPath(item.path));
+    bool otherLogin = false;
+    for (std::size_t k = 1; k < j; ++k) {
+      otherLogin = otherLogin || (items_[k].active &&
+                                  app::lowerCase(serverOfPath(items_[k].path)) == server &&
+                                  app::lowerCase(items_[k].login) != app::lowerCase(item.login));
+    }
+    if (otherLogin) continue;
+    LetterCredentials c = letterCredentials(g_, item.path, item.login, item.password);
+    if (c.code != 0) continue;
+    platform::PendingConnection& p = letters.emplace_back();
+    p.resource.type = platform::kTypeDisk;
+    p.resource.localName = item.localName;
+    p.resource.remoteName = item.path;
+    p.resource.provider = std::string();
+    p.password = std::move(c.password);
+    p.userName = item.login;
+    prepared_[j] = true;
+  }
+  if (!letters.empty()) g_.svc.network.prepareConnections(letters);
+  for (platform::PendingConnection& p : letters) platform::wipe(p.password);
 }
 
 void ConnectPass::retrySetAside() {
@@ -157,6 +192,7 @@ std::string ConnectPass::waitingText() const {
 
 void ConnectPass::finish() {
   state_ = State::Done;
+  g_.svc.network.dropPrepared();
   PassSummary s;
   s.kind = kind_;
   s.result = result_;

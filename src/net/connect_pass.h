@@ -61,6 +61,7 @@ class ConnectPass {
   enum class State { Idle, Waiting, Done };
   void attempt(std::size_t i, bool firstTry);
   void retrySetAside();
+  void prepareFollowers(std::size_t first);
 
   app::Globals& g_;
   std::array<PassItem, 27> items_;
@@ -77,6 +78,8 @@ class ConnectPass {
   LoginGuard ownGuard_;
   LoginGuard& guard_;
   std::vector<std::size_t> skipped_;
+  // Letters the network was told it may start connecting ahead.
+  std::array<bool, 27> prepared_{};
 };
 
 // Cancels every letter A to Z, the results ignored.

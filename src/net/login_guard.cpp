@@ -31,6 +31,12 @@ bool wrongPassword(std::int32_t code) {
   return code == platform::neterr::kLogonFailure || code == platform::neterr::kInvalidPassword;
 }
 
+bool samePair(const PassItem& a, const PassItem& b) {
+  if (app::lowerCase(a.login) != app::lowerCase(b.login) || a.password != b.password) return false;
+  return !a.login.empty() || !a.password.empty() ||
+         app::lowerCase(serverOf(a.path)) == app::lowerCase(serverOf(b.path));
+}
+
 LoginGuard::LoginGuard() {
   std::random_device random;
   for (int i = 0; i < 4; ++i) salt_ += std::to_string(random());

@@ -28,6 +28,9 @@ class LoginGuard {
   std::map<std::size_t, std::int32_t> refused_;
 };
 
+// Whether two letters offer the same pair, as the guard counts them.
+[[nodiscard]] bool samePair(const PassItem& a, const PassItem& b);
+
 // Codes that mean the login was refused: never retried without the user.
 [[nodiscard]] bool loginRefused(std::int32_t code);
 // Of those, the ones a new password mends.

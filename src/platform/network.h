@@ -130,6 +130,13 @@ int nextBatch(std::size_t total, std::size_t& next, const std::function<bool(std
 int nextBatch(const std::vector<NetResource>& records, std::size_t& next, std::int32_t& count,
               std::vector<NetResource>& out, std::uint32_t& bufferSize);
 
+// A letter a pass will ask addConnection for: its arguments.
+struct PendingConnection {
+  NetResource resource;
+  std::string password;  // wiped by the caller after prepareConnections
+  std::string userName;
+};
+
 class Network {
  public:
   virtual ~Network() = default;
@@ -172,6 +179,13 @@ class Network {
   // to answer for one letter (which files are open) may look once per pass.
   virtual void beginPass() {}
   virtual void endPass() {}
+
+  // Letters a pass will ask addConnection for next, in its order: a network
+  // may start their slow work now, all at once and under one bound, and
+  // answer addConnection from it. Nothing is connected before it is asked.
+  virtual void prepareConnections(const std::vector<PendingConnection>& /*letters*/) {}
+  // The pass is over: what was started ahead and not asked for is undone.
+  virtual void dropPrepared() {}
 };
 
 // One pass over the letters, for as long as it lives.

@@ -3,7 +3,10 @@
 #include <dirent.h>
 #include <glib.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 
 #include "platform/log.h"
@@ -118,7 +121,7 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
                              const std::string& uriUser) {
   const std::string share = shareUri(remote.server, remote.share, uriUser);
   // The mount itself waits longer than one probe: gvfs makes its own connection.
-  const MountResult mounted = GioMounts::mount(share, credentials, options_.timeoutMs * 4);
+  const MountResult mounted = mountShare(share, credentials);
   if (mounted.givenUp) abandoned_.push_back({share, mounted.late, Clock::now() + kAbandonedFor});
   if (const int code = codeOfMount(mounted, share); code != neterr::kOk) return code;
   const std::string target = GioMounts::fusePath(share + uriPath(remote.folder));
@@ -154,6 +157,87 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
   if (error == "exists") return neterr::kAlreadyAssigned;
   platform::logLine(error);
   return neterr::kAccessDenied;
+}
+
+struct SmbNetwork::MountAhead {
+  std::mutex mutex;
+  std::condition_variable ended;
+  std::optional<MountResult> result;
+  Clock::time_point deadline;
+  // Whether a mount nobody took was made here, for dropPrepared.
+  std::shared_ptr<LateMount> late = std::make_shared<LateMount>();
+};
+
+void SmbNetwork::prepareConnections(const std::vector<platform::PendingConnection>& letters) {
+  if (serviceMissing()) return;
+  // One bound for all: they run side by side, not one after another.
+  const auto deadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs * 4);
+  for (const platform::PendingConnection& letter : letters) {
+    Remote remote;
+    if (!parseUnc(letter.resource.remoteName.value_or(""), remote.server, remote.share,
+                  remote.folder)) {
+      continue;
+    }
+    std::string uriUser;
+    Credentials credentials = login(letter.userName, letter.password, uriUser);
+    const std::string share = shareUri(remote.server, remote.share, uriUser);
+    if (ahead_.contains(share)) {
+      platform::wipe(credentials.password);
+      continue;
+    }
+    auto ahead = std::make_shared<MountAhead>();
+    ahead->deadline = deadline;
+    ahead_.emplace(share, ahead);
+    std::thread([ahead, share, credentials = std::move(credentials)]() mutable {
+      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(ahead->deadline -
+                                                                              Clock::now());
+      const MountResult r =
+          GioMounts::mount(share, credentials, static_cast<int>(std::max<long>(left.count(), 0)));
+      platform::wipe(credentials.password);
+      {
+        const std::lock_guard<std::mutex> lock(ahead->mutex);
+        ahead->result = r;
+        ahead->ended.notify_all();
+      }
+      auto state = r.outcome == MountResult::Outcome::Mounted && !r.existed
+                       ? LateMount::State::Mounted
+                       : LateMount::State::Failed;
+      if (r.givenUp) {
+        while (r.late->state == LateMount::State::Pending &&
+               Clock::now() < ahead->deadline + kAbandonedFor) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        state = r.late->state;
+      }
+      ahead->late->state = state;
+    }).detach();
+  }
+}
+
+MountResult SmbNetwork::mountShare(const std::string& share, const Credentials& credentials) {
+  const auto found = ahead_.find(share);
+  if (found == ahead_.end()) return GioMounts::mount(share, credentials, options_.timeoutMs * 4);
+  const std::shared_ptr<MountAhead> ahead = found->second;
+  ahead_.erase(found);
+  std::unique_lock<std::mutex> lock(ahead->mutex);
+  // The mount itself gives up at the deadline; its answer follows at once.
+  ahead->ended.wait_until(lock, ahead->deadline + std::chrono::milliseconds(100),
+                          [&] { return ahead->result.has_value(); });
+  if (ahead->result) return *ahead->result;
+  MountResult r;
+  r.outcome = MountResult::Outcome::Unreachable;
+  r.message = "the mount did not end within the bound";
+  r.givenUp = true;
+  r.late = ahead->late;
+  return r;
+}
+
+void SmbNetwork::dropPrepared() {
+  for (const auto& [share, ahead] : ahead_) {
+    abandoned_.push_back({share, ahead->late, ahead->deadline + kAbandonedFor});
+  }
+  ahead_.clear();
+  releaseAbandoned();
 }
 
 // Unmounts a share this service mounted for a letter it could not make,

@@ -88,6 +88,11 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   // Within a pass, /proc is read once, at the first letter that asks.
   void beginPass() override;
   void endPass() override;
+  // The letters' mounts are started at once, each on a thread of its own,
+  // all under one bound; addConnection still makes every check first, then
+  // takes its share's mount from there, waiting for it within that bound.
+  void prepareConnections(const std::vector<platform::PendingConnection>& letters) override;
+  void dropPrepared() override;
   int getUser(const std::string& localName, std::string& buffer, std::uint32_t& length) override;
   int getConnection(const std::string& localName, std::string& remoteName) override;
   // Scope 1 (connected): the share links, with their letters; scope 3
@@ -146,6 +151,8 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   int checkShare(const Remote& remote, const Credentials& credentials, const Reached& reached);
   int mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
                    const std::string& uriUser);
+  // The mount of `share`: the one started ahead, or one made now.
+  MountResult mountShare(const std::string& share, const Credentials& credentials);
   void releaseUnused(const std::string& shareUri);
   void releaseAbandoned();
   std::string shareUri(const std::string& server, const std::string& share,
@@ -184,6 +191,9 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
     std::chrono::steady_clock::time_point until;
   };
   std::vector<Abandoned> abandoned_;
+  // Mounts started ahead for a pass's next letters, by share URI.
+  struct MountAhead;
+  std::unordered_map<std::string, std::shared_ptr<MountAhead>> ahead_;
   unsigned watch_ = 0;  // the toolkit loop's check of them, when one is due
   platform::FoundComputers found_;
   platform::OpenEnums<Cursor> enums_;
