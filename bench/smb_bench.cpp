@@ -214,8 +214,7 @@ int main(int argc, char** argv) {
     std::printf(
         "26-letter pass over 26 shares of one server, %s: %d connected in %.0f ms (%.1f ms a "
         "letter); all cancelled in %.0f ms\n",
-        ahead ? "mounts started at once" : "one after another", connected, pass, pass / 26,
-        cancel);
+        ahead ? "mounts started at once" : "one after another", connected, pass, pass / 26, cancel);
     settle(fuseRoot);
   }
 

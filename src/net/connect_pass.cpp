@@ -127,9 +127,9 @@ void ConnectPass::prepareFollowers(std::size_t first) {
     const std::string server = app::lowerCase(serverOfPath(item.path));
     bool otherLogin = false;
     for (std::size_t k = 1; k < j; ++k) {
-      otherLogin = otherLogin || (items_[k].active &&
-                                  app::lowerCase(serverOfPath(items_[k].path)) == server &&
-                                  app::lowerCase(items_[k].login) != app::lowerCase(item.login));
+      otherLogin = otherLogin ||
+                   (items_[k].active && app::lowerCase(serverOfPath(items_[k].path)) == server &&
+                    app::lowerCase(items_[k].login) != app::lowerCase(item.login));
     }
     if (otherLogin) continue;
     LetterCredentials c = letterCredentials(g_, item.path, item.login, item.password);

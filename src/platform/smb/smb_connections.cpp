@@ -189,8 +189,8 @@ void SmbNetwork::prepareConnections(const std::vector<platform::PendingConnectio
     ahead->deadline = deadline;
     ahead_.emplace(share, ahead);
     std::thread([ahead, share, credentials = std::move(credentials)]() mutable {
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(ahead->deadline -
-                                                                              Clock::now());
+      const auto left =
+          std::chrono::duration_cast<std::chrono::milliseconds>(ahead->deadline - Clock::now());
       const MountResult r =
           GioMounts::mount(share, credentials, static_cast<int>(std::max<long>(left.count(), 0)));
       platform::wipe(credentials.password);

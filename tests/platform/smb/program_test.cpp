@@ -268,12 +268,10 @@ TEST_F(ProgramOnSmb, AResidentProgramBringsBackAShareUnmountedElsewhere) {
 // Letters of a login the server has taken mount all at once, and are told in
 // letter order; a stale pair is still offered once, its other letters never.
 TEST_F(ProgramOnSmb, MountsStartedTogetherAreToldInOrderAndKeepTheGuard) {
-  const std::vector<Letter> letters = {{'A', "\\\\127.0.0.1\\public"},
-                                       {'B', "\\\\127.0.0.1\\docs", "stale"},
-                                       {'C', "\\\\127.0.0.1\\docs\\deep\\a"},
-                                       {'D', "\\\\127.0.0.1\\public", "stale"},
-                                       {'E', "\\\\127.0.0.1\\docs"},
-                                       {'F', "\\\\127.0.0.1\\docs\\deep"}};
+  const std::vector<Letter> letters = {
+      {'A', "\\\\127.0.0.1\\public"},        {'B', "\\\\127.0.0.1\\docs", "stale"},
+      {'C', "\\\\127.0.0.1\\docs\\deep\\a"}, {'D', "\\\\127.0.0.1\\public", "stale"},
+      {'E', "\\\\127.0.0.1\\docs"},          {'F', "\\\\127.0.0.1\\docs\\deep"}};
   writeLetters(dir_.path(), letters);
   const std::size_t before = server().failedLogins();
   const fs::path cli = fs::path(QUILBERT_BINARY_DIR) / "quilbert-cli";
