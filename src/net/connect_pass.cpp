@@ -114,17 +114,21 @@ void ConnectPass::attempt(std::size_t i, bool firstTry) {
   }
 }
 
-// A server has just taken the letter's login: the later letters offering the
-// same pair may start connecting now, all at once; they are still asked for
-// and told one by one, in order. A letter whose server an earlier letter
-// reaches with another login is left to its turn, where a conflict (1219) is
-// decided as in order.
+// A server has just taken the letter's login: its later letters on that
+// server offering the same pair may start connecting now, all at once; they
+// are still asked for and told one by one, in order. A letter whose server an
+// earlier letter reaches with another login is left to its turn, where a
+// conflict (1219) is decided as in order; so is one on another server, which
+// may refuse the login.
 void ConnectPass::prepareFollowers(std::size_t first) {
   std::vector<platform::PendingConnection> letters;
+  const std::string server = app::lowerCase(serverOfPath(items_[first].path));
   for (std::size_t j = first + 1; j <= app::kDriveCount; ++j) {
     const PassItem& item = items_[j];
-    if (!item.active || prepared_[j] || !samePair(items_[first], item)) continue;
-    const std::string server = app::lowerCase(serverOfPath(item.path));
+    if (!item.active || prepared_[j] || !samePair(items_[first], item) ||
+        app::lowerCase(serverOfPath(item.path)) != server) {
+      continue;
+    }
     bool otherLogin = false;
     for (std::size_t k = 1; k < j; ++k) {
       otherLogin = otherLogin ||

@@ -180,9 +180,10 @@ class Network {
   virtual void beginPass() {}
   virtual void endPass() {}
 
-  // Letters a pass will ask addConnection for next, in its order: a network
-  // may start their slow work now, all at once and under one bound, and
-  // answer addConnection from it. Nothing is connected before it is asked.
+  // Letters a pass will ask addConnection for next, in its order, whose
+  // server has just taken their login: a network may start their slow work
+  // now, all at once and under one bound, and answer addConnection from it.
+  // Nothing is connected before it is asked.
   virtual void prepareConnections(const std::vector<PendingConnection>& /*letters*/) {}
   // The pass is over: what was started ahead and not asked for is undone.
   virtual void dropPrepared() {}

@@ -14,12 +14,12 @@
 
 namespace quilbert::smb {
 
-namespace {
-
 struct Given {
   Credentials credentials;
   bool tooLong = false;
 };
+
+namespace {
 
 // Copies a value into libsmbclient's buffer; false when it does not fit whole.
 bool fill(char* buffer, int length, const std::string& value) {
@@ -68,15 +68,17 @@ int SmbClient::list(const std::string& url, const Credentials& credentials,
   return run(url, credentials, &out);
 }
 
-int SmbClient::run(const std::string& url, const Credentials& credentials,
-                   std::vector<ListEntry>* out) const {
+// A context that logs on with `given`; nullptr with the errno when it cannot
+// be made.
+SMBCCTX* SmbClient::openContext(Given& given, int& error) const {
   const SmbClientCalls* smbc = smbClientCalls();
-  if (smbc == nullptr) return ELIBACC;
-  // A fresh context per question: libsmbclient caches connections and their
-  // credentials, and a cached login would hide a wrong password.
-  SMBCCTX* context = smbc->newContext();
-  if (context == nullptr) return ENOMEM;
-  Given given{credentials};
+  error = smbc == nullptr ? ELIBACC : 0;
+  SMBCCTX* context = smbc != nullptr ? smbc->newContext() : nullptr;
+  if (context == nullptr) {
+    error = error != 0 ? error : ENOMEM;
+    return nullptr;
+  }
+  const Credentials& credentials = given.credentials;
   const bool anonymous =
       credentials.user.empty() && credentials.password.empty() && !credentials.kerberos;
   smbc->setNoAutoAnonymousLogin(context, anonymous ? 0 : 1);
@@ -90,24 +92,56 @@ int SmbClient::run(const std::string& url, const Credentials& credentials,
   if (port_ != 0) smbc->setPort(context, static_cast<std::uint16_t>(port_));
   smbc->setDebug(context, 0);
   if (smbc->initContext(context) == nullptr) {
-    const int error = errno != 0 ? errno : EINVAL;
+    error = errno != 0 ? errno : EINVAL;
     smbc->freeContext(context, 1);
-    return error;
+    return nullptr;
   }
-  int result = 0;
+  return context;
+}
+
+namespace {
+
+int ask(SMBCCTX* context, const std::string& url, std::vector<ListEntry>* out) {
+  const SmbClientCalls* smbc = smbClientCalls();
   SMBCFILE* dir = smbc->opendirFunction(context)(context, url.c_str());
-  if (dir == nullptr) {
-    result = errno != 0 ? errno : EIO;
-  } else {
-    if (out != nullptr) {
-      while (const smbc_dirent* entry = smbc->readdirFunction(context)(context, dir)) {
-        out->push_back({entry->smbc_type, entry->name, entry->comment});
-      }
+  if (dir == nullptr) return errno != 0 ? errno : EIO;
+  if (out != nullptr) {
+    while (const smbc_dirent* entry = smbc->readdirFunction(context)(context, dir)) {
+      out->push_back({entry->smbc_type, entry->name, entry->comment});
     }
-    smbc->closedirFunction(context)(context, dir);
   }
-  smbc->freeContext(context, 1);
+  smbc->closedirFunction(context)(context, dir);
+  return 0;
+}
+
+}  // namespace
+
+int SmbClient::run(const std::string& url, const Credentials& credentials,
+                   std::vector<ListEntry>* out) const {
+  // A fresh context per question: libsmbclient caches connections and their
+  // credentials, and a cached login would hide a wrong password.
+  Given given{credentials};
+  int error = 0;
+  SMBCCTX* context = openContext(given, error);
+  if (context == nullptr) return error;
+  const int result = ask(context, url, out);
+  smbClientCalls()->freeContext(context, 1);
   return given.tooLong ? EOVERFLOW : result;
+}
+
+SmbSession::SmbSession(const SmbClient& client, const Credentials& credentials)
+    : given_(std::make_unique<Given>(Given{credentials})) {
+  context_ = client.openContext(*given_, error_);
+}
+
+SmbSession::~SmbSession() {
+  if (context_ != nullptr) smbClientCalls()->freeContext(context_, 1);
+}
+
+int SmbSession::check(const std::string& url) {
+  if (context_ == nullptr) return error_;
+  const int result = ask(context_, url, nullptr);
+  return given_->tooLong ? EOVERFLOW : result;
 }
 
 namespace {

@@ -3,6 +3,9 @@
 // Its errno values tell apart the cases that GIO reports as one failure.
 #pragma once
 
+#include <libsmbclient.h>
+
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -33,6 +36,9 @@ struct ListEntry {
   std::string comment;
 };
 
+struct Given;
+class SmbSession;
+
 class SmbClient {
  public:
   // `port` 0: the standard ports; `timeoutMs` bounds each wait for an answer.
@@ -47,10 +53,31 @@ class SmbClient {
                          std::vector<ListEntry>& out) const;
 
  private:
+  friend class SmbSession;
   int run(const std::string& url, const Credentials& credentials,
           std::vector<ListEntry>* out) const;
+  SMBCCTX* openContext(Given& given, int& error) const;
   int port_;
   int timeoutMs_;
+};
+
+// Questions asked with one login that a server has already taken in this
+// pass: its connection is kept between them, so that each later share costs
+// a tree connection and not a new logon. Never for a login not yet taken:
+// a cached one would hide a wrong password.
+class SmbSession {
+ public:
+  SmbSession(const SmbClient& client, const Credentials& credentials);
+  ~SmbSession();
+  SmbSession(const SmbSession&) = delete;
+  SmbSession& operator=(const SmbSession&) = delete;
+  // As SmbClient::check.
+  [[nodiscard]] int check(const std::string& url);
+
+ private:
+  std::unique_ptr<Given> given_;
+  SMBCCTX* context_ = nullptr;
+  int error_ = 0;
 };
 
 // Whether something accepts TCP connections at one of `addresses` (numeric,

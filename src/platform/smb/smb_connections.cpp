@@ -4,6 +4,7 @@
 #include <glib.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
 #include <mutex>
@@ -73,7 +74,7 @@ int codeOfMount(const MountResult& mounted, const std::string& share) {
 }  // namespace
 
 int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials,
-                           const Reached& reached) {
+                           const Reached& reached, bool taken) {
   const bool unresolved = reached.code == kUnresolved;
   // libsmbclient is handed the address found, so that it looks up nothing;
   // but a Kerberos ticket is for a server's name, never for an address.
@@ -86,6 +87,9 @@ int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials,
   // Samba refuses the IPC$ folder itself after a good login: only a refusal
   // of access says the login failed. A name only NetBIOS knows has its share
   // asked at once, and any refusal is the login's.
+  // A login this server took earlier in the pass is not checked again: its
+  // kept connection asks for the share alone.
+  if (taken && !unresolved) return codeOfShare(remote, session(host, credentials).check(shareUrl));
   int error = client_.check(unresolved ? shareUrl : server + "/IPC$", credentials);
   if (error == EOVERFLOW) {
     platform::logLine("\\\\" + remote.server + "\\" + remote.share +
@@ -107,21 +111,37 @@ int SmbNetwork::checkShare(const Remote& remote, const Credentials& credentials,
     return neterr::kLogonFailure;
   }
   // No answer there is none from the share either.
-  if (!unresolved && error != ETIMEDOUT) {
-    error = client_.check(shareUrl, credentials);
-    if (error == EACCES || error == EPERM || error == EINVAL) return neterr::kAccessDenied;
-  }
+  if (!unresolved && error != ETIMEDOUT)
+    return codeOfShare(remote, client_.check(shareUrl, credentials));
+  return codeOfShare(remote, error);
+}
+
+// What libsmbclient's answer for a share path says, a good login given.
+int SmbNetwork::codeOfShare(const Remote& remote, int error) {
+  if (error == EACCES || error == EPERM || error == EINVAL) return neterr::kAccessDenied;
   if (error == 0) return neterr::kOk;
   if (error == ENOENT || error == ENOTDIR || error == ENODEV) return neterr::kBadNetName;
   if (error == ETIMEDOUT) remember(remote.server, neterr::kNetworkUnreachable);
   return codeOfReach(error);
 }
 
+SmbSession& SmbNetwork::session(const std::string& host, const Credentials& credentials) {
+  for (const auto& s : sessions_) {
+    const Credentials& c = s->credentials;
+    if (s->host == host && c.user == credentials.user && c.domain == credentials.domain &&
+        c.password == credentials.password && c.kerberos == credentials.kerberos) {
+      return s->session;
+    }
+  }
+  return sessions_.emplace_back(std::make_unique<KeptSession>(client_, host, credentials))->session;
+}
+
 int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
                              const std::string& uriUser) {
   const std::string share = shareUri(remote.server, remote.share, uriUser);
   // The mount itself waits longer than one probe: gvfs makes its own connection.
-  const MountResult mounted = mountShare(share, credentials);
+  bool ready = false;
+  const MountResult mounted = mountShare(share, credentials, ready);
   if (mounted.givenUp) abandoned_.push_back({share, mounted.late, Clock::now() + kAbandonedFor});
   if (const int code = codeOfMount(mounted, share); code != neterr::kOk) return code;
   const std::string target = GioMounts::fusePath(share + uriPath(remote.folder));
@@ -144,13 +164,15 @@ int SmbNetwork::mountAndLink(char letter, const Remote& remote, const Credential
   // A share mounted again answers EIO through FUSE for up to a second, while
   // its cached attributes still look fine: wait until its folder reads. A
   // read through FUSE can block while the server is gone: it runs aside.
-  withinBound<bool>(static_cast<int>(kFuseReadyWait.count()), [target] {
-    const auto deadline = Clock::now() + kFuseReadyWait;
-    while (!readable(target) && Clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-  });
+  if (!ready) {
+    withinBound<bool>(static_cast<int>(kFuseReadyWait.count()), [target] {
+      const auto deadline = Clock::now() + kFuseReadyWait;
+      while (!readable(target) && Clock::now() < deadline) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      return true;
+    });
+  }
   const std::string error = drives_.link(letter, target);
   if (error.empty()) return neterr::kOk;
   if (!mounted.existed) releaseUnused(share);
@@ -164,57 +186,88 @@ struct SmbNetwork::MountAhead {
   std::condition_variable ended;
   std::optional<MountResult> result;
   Clock::time_point deadline;
+  // Its folder read through FUSE already: no wait for it is left.
+  std::atomic<bool> ready = false;
   // Whether a mount nobody took was made here, for dropPrepared.
   std::shared_ptr<LateMount> late = std::make_shared<LateMount>();
 };
+
+// Mounts `share` on a thread of its own, then waits there until `folder`
+// reads through FUSE.
+void SmbNetwork::mountAside(const std::shared_ptr<MountAhead>& ahead, const std::string& share,
+                            const std::string& folder, Credentials credentials) {
+  std::thread([ahead, share, folder, credentials = std::move(credentials)]() mutable {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(ahead->deadline - Clock::now());
+    const MountResult r =
+        GioMounts::mount(share, credentials, static_cast<int>(std::max<long>(left.count(), 0)));
+    platform::wipe(credentials.password);
+    {
+      const std::lock_guard<std::mutex> lock(ahead->mutex);
+      ahead->result = r;
+      ahead->ended.notify_all();
+    }
+    auto state = r.outcome == MountResult::Outcome::Mounted && !r.existed
+                     ? LateMount::State::Mounted
+                     : LateMount::State::Failed;
+    if (r.outcome == MountResult::Outcome::Mounted) {
+      const std::string target = GioMounts::fusePath(share + folder);
+      const auto until = Clock::now() + kFuseReadyWait;
+      while (!target.empty() && !readable(target) && Clock::now() < until) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      ahead->ready = !target.empty() && Clock::now() < until;
+    }
+    if (r.givenUp) {
+      while (r.late->state == LateMount::State::Pending &&
+             Clock::now() < ahead->deadline + kAbandonedFor) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      }
+      state = r.late->state;
+    }
+    ahead->late->state = state;
+  }).detach();
+}
 
 void SmbNetwork::prepareConnections(const std::vector<platform::PendingConnection>& letters) {
   if (serviceMissing()) return;
   // One bound for all: they run side by side, not one after another.
   const auto deadline = Clock::now() + std::chrono::milliseconds(options_.timeoutMs * 4);
+  struct Check {
+    Remote remote;
+    Credentials credentials;
+    char letter;
+    std::string remoteName;
+  };
+  std::vector<Check> checks;
   for (const platform::PendingConnection& letter : letters) {
     Remote remote;
-    if (!parseUnc(letter.resource.remoteName.value_or(""), remote.server, remote.share,
-                  remote.folder)) {
-      continue;
-    }
+    const std::string remoteName = letter.resource.remoteName.value_or("");
+    if (!parseUnc(remoteName, remote.server, remote.share, remote.folder)) continue;
     std::string uriUser;
     Credentials credentials = login(letter.userName, letter.password, uriUser);
     const std::string share = shareUri(remote.server, remote.share, uriUser);
-    if (ahead_.contains(share)) {
-      platform::wipe(credentials.password);
-      continue;
+    if (!ahead_.contains(share)) {
+      auto ahead = std::make_shared<MountAhead>();
+      ahead->deadline = deadline;
+      ahead_.emplace(share, ahead);
+      mountAside(ahead, share, uriPath(remote.folder), credentials);
     }
-    auto ahead = std::make_shared<MountAhead>();
-    ahead->deadline = deadline;
-    ahead_.emplace(share, ahead);
-    std::thread([ahead, share, credentials = std::move(credentials)]() mutable {
-      const auto left =
-          std::chrono::duration_cast<std::chrono::milliseconds>(ahead->deadline - Clock::now());
-      const MountResult r =
-          GioMounts::mount(share, credentials, static_cast<int>(std::max<long>(left.count(), 0)));
-      platform::wipe(credentials.password);
-      {
-        const std::lock_guard<std::mutex> lock(ahead->mutex);
-        ahead->result = r;
-        ahead->ended.notify_all();
-      }
-      auto state = r.outcome == MountResult::Outcome::Mounted && !r.existed
-                       ? LateMount::State::Mounted
-                       : LateMount::State::Failed;
-      if (r.givenUp) {
-        while (r.late->state == LateMount::State::Pending &&
-               Clock::now() < ahead->deadline + kAbandonedFor) {
-          std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        state = r.late->state;
-      }
-      ahead->late->state = state;
-    }).detach();
+    checks.push_back({remote, std::move(credentials),
+                      driveLetter(letter.resource.localName.value_or("")), lower(remoteName)});
+  }
+  // While they mount: each share asked on the connection its server's logon
+  // keeps open, in letter order.
+  for (const Check& c : checks) {
+    const Reached reached = reach(c.remote.server);
+    if (reached.code != neterr::kOk) continue;
+    checked_[c.letter] = {c.remoteName, checkShare(c.remote, c.credentials, reached, true)};
   }
 }
 
-MountResult SmbNetwork::mountShare(const std::string& share, const Credentials& credentials) {
+MountResult SmbNetwork::mountShare(const std::string& share, const Credentials& credentials,
+                                   bool& ready) {
+  ready = false;
   const auto found = ahead_.find(share);
   if (found == ahead_.end()) return GioMounts::mount(share, credentials, options_.timeoutMs * 4);
   const std::shared_ptr<MountAhead> ahead = found->second;
@@ -223,6 +276,7 @@ MountResult SmbNetwork::mountShare(const std::string& share, const Credentials& 
   // The mount itself gives up at the deadline; its answer follows at once.
   ahead->ended.wait_until(lock, ahead->deadline + std::chrono::milliseconds(100),
                           [&] { return ahead->result.has_value(); });
+  ready = ahead->ready;
   if (ahead->result) return *ahead->result;
   MountResult r;
   r.outcome = MountResult::Outcome::Unreachable;
@@ -237,6 +291,8 @@ void SmbNetwork::dropPrepared() {
     abandoned_.push_back({share, ahead->late, ahead->deadline + kAbandonedFor});
   }
   ahead_.clear();
+  checked_.clear();
+  sessions_.clear();
   releaseAbandoned();
 }
 
@@ -363,11 +419,20 @@ int SmbNetwork::addConnection(const NetResource& resource, const std::string& pa
 
   const Reached reached = reach(remote.server);
   if (reached.code != neterr::kOk && reached.code != kUnresolved) return reached.code;
-  int code = checkShare(remote, credentials, reached);
+  // Asked already while its mount started ahead.
+  int code = neterr::kOk;
+  const auto checked = checked_.find(letter);
+  if (checked != checked_.end() &&
+      checked->second.first == lower(resource.remoteName.value_or(""))) {
+    code = checked->second.second;
+  } else {
+    code = checkShare(remote, credentials, reached, false);
+  }
+  if (checked != checked_.end()) checked_.erase(checked);
   if (code != neterr::kOk && credentials.kerberos && userName.empty()) {
     // A ticket this server does not take: a guest, as without one.
     credentials.kerberos = false;
-    code = checkShare(remote, credentials, reached);
+    code = checkShare(remote, credentials, reached, false);
   }
   if (code != neterr::kOk) return code;
   return mountAndLink(letter, remote, credentials, uriUser);

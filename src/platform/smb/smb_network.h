@@ -148,11 +148,20 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
                     std::string& uriUser) const;
   // Another letter holds `server` as another user than `user`.
   bool otherUserHolds(const std::string& server, const std::string& user) const;
-  int checkShare(const Remote& remote, const Credentials& credentials, const Reached& reached);
+  // `taken`: the server took this login earlier in the pass.
+  int checkShare(const Remote& remote, const Credentials& credentials, const Reached& reached,
+                 bool taken);
+  int codeOfShare(const Remote& remote, int error);
+  // The kept connection to `host` with a login it took in this pass.
+  SmbSession& session(const std::string& host, const Credentials& credentials);
   int mountAndLink(char letter, const Remote& remote, const Credentials& credentials,
                    const std::string& uriUser);
-  // The mount of `share`: the one started ahead, or one made now.
-  MountResult mountShare(const std::string& share, const Credentials& credentials);
+  // The mount of `share`: the one started ahead, or one made now; `ready`
+  // when its folder was seen reading already.
+  MountResult mountShare(const std::string& share, const Credentials& credentials, bool& ready);
+  struct MountAhead;
+  static void mountAside(const std::shared_ptr<MountAhead>& ahead, const std::string& share,
+                         const std::string& folder, Credentials credentials);
   void releaseUnused(const std::string& shareUri);
   void releaseAbandoned();
   std::string shareUri(const std::string& server, const std::string& share,
@@ -192,8 +201,19 @@ class SmbNetwork final : public platform::Network, public platform::Drives {
   };
   std::vector<Abandoned> abandoned_;
   // Mounts started ahead for a pass's next letters, by share URI.
-  struct MountAhead;
   std::unordered_map<std::string, std::shared_ptr<MountAhead>> ahead_;
+  // Letters whose share was asked in prepareConnections: their remote name
+  // (lowercase) and the answer.
+  std::map<char, std::pair<std::string, int>> checked_;
+  struct KeptSession {
+    KeptSession(const SmbClient& client, std::string h, const Credentials& c)
+        : host(std::move(h)), credentials(c), session(client, c) {}
+    std::string host;
+    Credentials credentials;
+    SmbSession session;
+  };
+  // Until the pass's end, for the letters started ahead.
+  std::vector<std::unique_ptr<KeptSession>> sessions_;
   unsigned watch_ = 0;  // the toolkit loop's check of them, when one is due
   platform::FoundComputers found_;
   platform::OpenEnums<Cursor> enums_;
