@@ -16,7 +16,7 @@ if [[ ${1:-} != --inner ]]; then
   cmake --build "$build" -j "$(nproc)" --target quilbert >/dev/null
   # The provider comes from the test build.
   cmake --build --preset mingw -j "$(nproc)" --target quilbert_test_provider >/dev/null
-  x86_64-w64-mingw32-g++-posix -O2 -static -mwindows bench/minimal_window_win32.cpp \
+  x86_64-w64-mingw32-g++-posix -O2 -static -mwindows bench/minimal_win32.cpp \
     -o "$build/minimal_window.exe"
   export WINEPREFIX=$build/wineprefix
   tools/wine-prefix setup build/mingw >/dev/null

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Cold start of "quilbert.exe /a" under Wine (on the demo network, served
 # through mpr by the test network provider) against a minimal Win32 program
-# under Wine, measured in the same run: each start begins with no Wine server
-# running. Prints the medians and their ratio.
+# that shows one window for one second as /a shows its status, under Wine,
+# alternated in one run: each start begins with no Wine server running.
+# Prints the medians and their ratio.
 #   xvfb-run -a bench/wine_start.sh [BUILD] [RUNS]     (BUILD: build/mingw, RUNS: 7)
 # (the windows need an X display: without one, their creation fails)
 # Needs the Windows build (cmake --build --preset mingw) and its test prefix
@@ -45,7 +46,7 @@ median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 minimal=()
 program=()
 for _ in $(seq "$runs"); do
-  minimal+=("$(cold "$work/minimal.exe")")
+  minimal+=("$(cold "$work/minimal.exe" 1000)")
   program+=("$(cold "$build/quilbert.exe" /a)")
 done
 tail -1 "$work/out.txt"
