@@ -15,7 +15,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -68,45 +67,45 @@ void waitReadable(const std::string& folder) {
 }
 
 // CPU time (ms) every live process has used, by pid, with its program name.
-std::map<int, std::pair<std::string, double>> cpuByProcess() {
-  std::map<int, std::pair<std::string, double>> out;
-  const double tick = 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK));
+using Cpu = std::map<int, std::pair<std::string, double>>;
+Cpu cpuByProcess() {
+  Cpu out;
   for (const auto& entry : std::filesystem::directory_iterator("/proc")) {
-    const std::string name = entry.path().filename().string();
-    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    const int pid = std::atoi(entry.path().filename().c_str());  // 0: not a process
     std::ifstream in(entry.path() / "stat");
     std::string line;
-    if (!std::getline(in, line)) continue;
-    const std::size_t open = line.find('(');
+    unsigned long user = 0;
+    unsigned long system = 0;
+    const std::size_t open = std::getline(in, line) ? line.find('(') : std::string::npos;
     const std::size_t close = line.rfind(')');
-    if (open == std::string::npos || close == std::string::npos) continue;
-    std::istringstream rest(line.substr(close + 2));
-    std::string field;
-    double ticks = 0;
-    for (int i = 3; i <= 15 && rest >> field; ++i) {
-      if (i == 14 || i == 15) ticks += std::stod(field);  // utime, stime
+    if (pid == 0 || open == std::string::npos || close == std::string::npos ||
+        std::sscanf(line.c_str() + close + 2, "%*c %*d %*d %*d %*d %*d %*u %*u %*u %*u %*u %lu %lu",
+                    &user, &system) != 2) {
+      continue;
     }
-    out[std::stoi(name)] = {line.substr(open + 1, close - open - 1), ticks * tick};
+    out[pid] = {
+        line.substr(open + 1, close - open - 1),
+        static_cast<double>(user + system) * 1000.0 / static_cast<double>(::sysconf(_SC_CLK_TCK))};
   }
   return out;
 }
 
-// What each program spent between two looks (processes ended between them
-// are not seen: gvfs's backends and Samba's servers live while mounted).
-std::string cpuSpent(const std::map<int, std::pair<std::string, double>>& before) {
+// What each program spent since `before` (processes ended meanwhile are not
+// seen: gvfs's backends and Samba's servers live while mounted).
+std::string cpuSpent(const Cpu& before) {
   std::map<std::string, double> byProgram;
+  double total = 0;
   for (const auto& [pid, now] : cpuByProcess()) {
     const auto was = before.find(pid);
     const double spent = now.second - (was != before.end() ? was->second.second : 0);
-    if (spent > 0) byProgram[now.first] += spent;
+    byProgram[now.first] += spent;
+    total += spent;
   }
-  std::string out;
-  double total = 0;
+  std::string out = "CPU ms " + std::to_string(static_cast<int>(total)) + ":";
   for (const auto& [program, ms] : byProgram) {
-    out += " " + program + " " + std::to_string(static_cast<int>(ms));
-    total += ms;
+    if (ms > 0) out += " " + program + " " + std::to_string(static_cast<int>(ms));
   }
-  return "CPU ms " + std::to_string(static_cast<int>(total)) + ":" + out;
+  return out;
 }
 
 }  // namespace

@@ -256,8 +256,8 @@ void SmbNetwork::prepareConnections(const std::vector<platform::PendingConnectio
     checks.push_back({remote, std::move(credentials),
                       driveLetter(letter.resource.localName.value_or("")), lower(remoteName)});
   }
-  // While they mount: each share asked on the connection its server's logon
-  // keeps open, in letter order.
+  // While they mount: each share asked, in letter order, on one connection
+  // kept for the login the server took (one logon for all, not two each).
   for (const Check& c : checks) {
     const Reached reached = reach(c.remote.server);
     if (reached.code != neterr::kOk) continue;
