@@ -1,6 +1,6 @@
 // Composition root: picks the backend and the services, builds the windows
 // and hands over to the main loop. Nothing else.
-#include <iostream>
+#include <cstdio>
 #include <string>
 
 #include "app/catalogue.h"
@@ -27,14 +27,14 @@ int main(int argc, char** argv) {
     chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
                                          networkHooks(program), sim::openSimulatedNetwork);
   } catch (const std::exception& e) {
-    std::cerr << "quilbert: " << e.what() << "\n";
+    std::fprintf(stderr, "quilbert: %s\n", e.what());
     return 2;
   }
   platform::Network& network = *chosen.network;
   platform::Drives& drives = *chosen.drives;
   qtview::QtToolkit toolkit(argc, argv, &network);
-  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout,
-                               chosen.events, chosen.passwords.get()});
+  app::Globals g(app::Services{toolkit, network, drives, registry, process,
+                               app::writeToStandardOutput, chosen.events, chosen.passwords.get()});
   platform::LinuxDomain domain;
   g.svc.domain = &domain;
   program = &g;

@@ -2,7 +2,7 @@
 // Windows services, the windows built once, then the main loop. Nothing else.
 #include <windows.h>
 
-#include <iostream>
+#include <cstdio>
 #include <string>
 
 #include "app/catalogue.h"
@@ -38,8 +38,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   platform::Win32NetworkEvents events;
   // The automatic mode's status lines go to standard output when there is one.
   platform::Win32Credentials credentials;
-  app::Globals g(app::Services{toolkit, network, drives, registry, process, &std::cout, &events,
-                               &credentials});
+  app::Globals g(app::Services{toolkit, network, drives, registry, process,
+                               app::writeToStandardOutput, &events, &credentials});
   platform::Win32Domain domain;
   g.svc.domain = &domain;
   program = &g;
@@ -59,6 +59,6 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   // The command line connected or disconnected letters: shown at once.
   process.listenForConnectionChanges([&window] { window.connectionsChanged(); });
   const int code = toolkit.runMainLoop();
-  std::cout.flush();
+  std::fflush(stdout);
   return code;
 }

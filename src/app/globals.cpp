@@ -1,5 +1,6 @@
 #include "app/globals.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -41,7 +42,7 @@ forms::Picture Globals::picture(const std::string& pathWithoutExtension) const {
 }
 
 void Globals::logStatus(const std::string& text) const {
-  if (svc.statusLog == nullptr || CommandLine != "/a") return;
+  if (!svc.statusLog || CommandLine != "/a") return;
   // One line: a line break becomes one blank (none after a blank).
   std::string line;
   for (char c : text) {
@@ -52,7 +53,13 @@ void Globals::logStatus(const std::string& text) const {
     }
     line += c;
   }
-  *svc.statusLog << line << std::endl;
+  svc.statusLog(line);
+}
+
+void writeToStandardOutput(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+  std::fflush(stdout);
 }
 
 void Globals::networkWaitFromEnvironment() {

@@ -6,9 +6,9 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <map>
-#include <ostream>
 #include <string>
 
 #include "platform/credentials.h"
@@ -38,9 +38,9 @@ struct Services {
   platform::Drives& drives;
   platform::Registry& registry;
   platform::Process& process;
-  // In automatic mode each status text shown is also written here, one line
-  // each, so log-on scripts can see the outcome (null: nowhere).
-  std::ostream* statusLog = nullptr;
+  // In automatic mode each status text shown is also told here, one line
+  // each, so log-on scripts can see the outcome (empty: nowhere).
+  std::function<void(const std::string& line)> statusLog = nullptr;
   // Network changes and waking from sleep (null: none are told).
   platform::NetworkEvents* networkEvents = nullptr;
   // Where passwords are kept outside the file (null: only in the file).
@@ -124,5 +124,8 @@ struct Globals {
   // NetworkWaitMs from QUILBERT_NETWORK_WAIT (whole seconds, 0 to 120) when set.
   void networkWaitFromEnvironment();
 };
+
+// A status line on standard output, flushed at once (the program's statusLog).
+void writeToStandardOutput(const std::string& line);
 
 }  // namespace quilbert::app

@@ -1,36 +1,36 @@
 #include "app/line_reader.h"
 
-#include "platform/paths.h"
-
 namespace quilbert::app {
 
 LineReader::LineReader(const std::string& path)
-    : in_(platform::pathFromUtf8(path), std::ios::binary) {
-  // A folder opens as a stream on some systems and then fails at the first read.
-  if (in_.is_open() && in_.peek() == std::char_traits<char>::eof() && in_.bad()) failed_ = true;
+    : in_(platform::openForReading(platform::pathFromUtf8(path))) {
+  if (!in_) return;
+  // A folder opens on some systems and then fails at the first read.
+  const int c = std::fgetc(in_.get());
+  if (c == EOF && std::ferror(in_.get()) != 0) failed_ = true;
+  if (c != EOF) std::ungetc(c, in_.get());
 }
 
 std::optional<std::string> LineReader::next() {
-  if (!in_.is_open() || failed_) return std::nullopt;
+  if (!in_ || failed_) return std::nullopt;
+  std::FILE* f = in_.get();
   std::string line;
-  std::streambuf* buf = in_.rdbuf();
   bool any = false;
   for (;;) {
-    int c = 0;
-    try {
-      c = buf->sbumpc();
-    } catch (...) {
-      failed_ = true;
-      return std::nullopt;
-    }
-    if (c == std::char_traits<char>::eof()) {
+    const int c = std::getc(f);
+    if (c == EOF) {
+      if (std::ferror(f) != 0) {
+        failed_ = true;
+        return std::nullopt;
+      }
       if (!any) return std::nullopt;
       return line;
     }
     any = true;
     if (c == '\n') return line;
     if (c == '\r') {
-      if (buf->sgetc() == '\n') buf->sbumpc();
+      const int after = std::getc(f);
+      if (after != '\n' && after != EOF) std::ungetc(after, f);
       return line;
     }
     line += static_cast<char>(c);

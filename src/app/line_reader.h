@@ -4,23 +4,24 @@
 // are (NULs included).
 #pragma once
 
-#include <fstream>
 #include <optional>
 #include <string>
+
+#include "platform/paths.h"
 
 namespace quilbert::app {
 
 class LineReader {
  public:
   explicit LineReader(const std::string& path);
-  [[nodiscard]] bool isOpen() const { return in_.is_open() && !failed_; }
+  [[nodiscard]] bool isOpen() const { return in_ != nullptr && !failed_; }
   // The next line, or nullopt at the end of the file or on a read error.
   std::optional<std::string> next();
   // True when reading stopped on an error rather than at the end.
   [[nodiscard]] bool failed() const { return failed_; }
 
  private:
-  std::ifstream in_;
+  platform::UniqueFile in_;
   bool failed_ = false;
 };
 

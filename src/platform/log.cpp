@@ -1,6 +1,6 @@
 #include "platform/log.h"
 
-#include <iostream>
+#include <cstdio>
 #include <mutex>
 
 namespace quilbert::platform {
@@ -19,7 +19,9 @@ void logLine(std::string_view line) {
     capture->text_.append(line).append("\n");
     return;
   }
-  std::cerr << "quilbert: " << line << "\n";
+  std::fputs("quilbert: ", stderr);
+  std::fwrite(line.data(), 1, line.size(), stderr);
+  std::fputc('\n', stderr);
 }
 
 LogCapture::LogCapture() {

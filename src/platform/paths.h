@@ -3,7 +3,9 @@
 // building the path from UTF-8 explicitly keeps every name intact.
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,22 @@ inline std::filesystem::path pathFromUtf8(std::string_view utf8) {
 inline std::string utf8FromPath(const std::filesystem::path& path) {
   const std::u8string text = path.u8string();
   return {text.begin(), text.end()};
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using UniqueFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// The file opened for reading bytes, or null. C's streams and not C++'s: a
+// C++ stream's first use builds the whole locale, a tenth of the start's
+// memory for a program that reads a few small files.
+inline UniqueFile openForReading(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return UniqueFile(_wfopen(path.c_str(), L"rb"));
+#else
+  return UniqueFile(std::fopen(path.c_str(), "rbe"));  // e: close on exec
+#endif
 }
 
 }  // namespace quilbert::platform

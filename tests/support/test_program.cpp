@@ -86,7 +86,8 @@ ProgramParts::ProgramParts(forms::Toolkit& tk, const std::string& commandLine,
   process = std::make_unique<TestProcess>(commandLine, platform::utf8FromPath(appDir) + sep,
                                           dir.path() / "run");
   g = std::make_unique<app::Globals>(
-      app::Services{tk, *network, *network, *registry, *process, &statusLog, network.get()});
+      app::Services{tk, *network, *network, *registry, *process,
+                    [this](const std::string& line) { statusLog << line << "\n"; }, network.get()});
   g->CommandLine = commandLine;
   main = std::make_unique<ui::ConnectWindow>(*g);
   windows = std::make_unique<ui::ProgramWindows>(*g, *main);

@@ -22,7 +22,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <iostream>
 
 #include "platform/log.h"
 #include "platform/qt/qt_convert.h"
@@ -84,7 +83,7 @@ void quietMessages(QtMsgType type, const QMessageLogContext& context, const QStr
   if (previousHandler != nullptr) {
     previousHandler(type, context, text);
   } else {
-    std::cerr << text.toStdString() << "\n";
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
   }
 }
 }  // namespace
@@ -484,8 +483,6 @@ void QtToolkit::hideFromTaskList() {
 }
 
 void QtToolkit::endProcess(int exitCode) {
-  std::cout.flush();
-  std::cerr.flush();
   std::fflush(nullptr);
   std::_Exit(exitCode);
 }

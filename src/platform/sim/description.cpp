@@ -3,10 +3,10 @@
 #include "platform/sim/description.h"
 
 #include <algorithm>
-#include <fstream>
+#include <cstdio>
 #include <initializer_list>
-#include <sstream>
 
+#include "platform/paths.h"
 #include "platform/sim/names.h"
 #include "platform/sim/toml.h"
 
@@ -295,11 +295,14 @@ NetworkSpec parseDescription(std::string_view text, const std::string& fileName)
 }
 
 NetworkSpec readDescription(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
+  const platform::UniqueFile in = platform::openForReading(file);
   if (!in) throw DescriptionError(file.string() + ": cannot be read");
-  std::ostringstream text;
-  text << in.rdbuf();
-  return parseDescription(text.str(), file.string());
+  std::string text;
+  char buffer[8192];
+  while (const std::size_t n = std::fread(buffer, 1, sizeof buffer, in.get()))
+    text.append(buffer, n);
+  if (std::ferror(in.get()) != 0) throw DescriptionError(file.string() + ": cannot be read");
+  return parseDescription(text, file.string());
 }
 
 void addGenerated(ProviderSpec& provider, int workgroups, int serversPerWorkgroup,

@@ -1,5 +1,4 @@
 // The start-up sequence, which is also the reload from disk.
-#include <iostream>
 
 #include "app/catalogue.h"
 #include "app/config.h"
