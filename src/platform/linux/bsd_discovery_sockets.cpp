@@ -12,6 +12,7 @@
 #include <cerrno>
 
 #include "platform/discovery_sockets.h"
+#include "platform/sender_address.h"
 
 namespace quilbert::platform {
 
@@ -131,14 +132,7 @@ class BsdCalls final : public sockets::SocketCalls {
     const ssize_t got =
         ::recvfrom(fd(s), buffer, size, 0, reinterpret_cast<sockaddr*>(&sender), &length);
     if (got < 0) return -1;
-    char text[INET6_ADDRSTRLEN] = {};
-    const auto* a4 = reinterpret_cast<const sockaddr_in*>(&sender);
-    const auto* a6 = reinterpret_cast<const sockaddr_in6*>(&sender);
-    const bool v4 = sender.ss_family == AF_INET;
-    ::inet_ntop(v4 ? AF_INET : AF_INET6,
-                v4 ? static_cast<const void*>(&a4->sin_addr) : &a6->sin6_addr, text, sizeof text);
-    host = text;
-    scope = v4 ? 0 : a6->sin6_scope_id;
+    sockets::describeSender(sender, host, scope);
     return got;
   }
 

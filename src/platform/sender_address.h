@@ -1,0 +1,31 @@
+// A datagram sender's address as text, and its IPv6 scope, read the same way
+// from BSD sockets and from Winsock (which include their headers first).
+#pragma once
+
+#ifdef _WIN32
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#endif
+
+#include <cstdint>
+#include <string>
+
+namespace quilbert::platform::sockets {
+
+inline void describeSender(const sockaddr_storage& sender, std::string& host,
+                           std::uint32_t& scope) {
+  char text[INET6_ADDRSTRLEN] = {};
+  const auto* a4 = reinterpret_cast<const sockaddr_in*>(&sender);
+  const auto* a6 = reinterpret_cast<const sockaddr_in6*>(&sender);
+  const bool v4 = sender.ss_family == AF_INET;
+  ::inet_ntop(v4 ? AF_INET : AF_INET6,
+              v4 ? static_cast<const void*>(&a4->sin_addr) : &a6->sin6_addr, text, sizeof text);
+  host = text;
+  scope = v4 ? 0 : a6->sin6_scope_id;
+}
+
+}  // namespace quilbert::platform::sockets
