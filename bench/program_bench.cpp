@@ -40,22 +40,22 @@ std::vector<std::pair<char, std::string>> allActive() {
 void BM_ReadConfiguration(benchmark::State& state) {
   TestProgram p("", wideNetwork());
   p.writeConfig(TestProgram::config(allActive()));
-  p.g->SettingsDir = p.settingsDir.string() + "/";
-  p.g->ConfigFileName = "claire.ini";
+  p.g->places.SettingsDir = p.settingsDir.string() + "/";
+  p.g->places.ConfigFileName = "claire.ini";
   for (auto _ : state) {
-    quilbert::app::readConfiguration(*p.g);
+    quilbert::app::p.g->config.read(p.g->places.configPath());
     quilbert::app::takeApartDriveLines(*p.g);
-    benchmark::DoNotOptimize(p.g->DriveTable);
+    benchmark::DoNotOptimize(p.g->config.DriveTable);
   }
 }
 BENCHMARK(BM_ReadConfiguration);
 
 void BM_LoadCatalogue(benchmark::State& state) {
   TestProgram p;
-  p.g->LangDir = p.appDir.string() + "/lang/";
-  p.g->LanguageFile = "langage_fr.txt";
+  p.g->places.LangDir = p.appDir.string() + "/lang/";
+  p.g->config.LanguageFile = "langage_fr.txt";
   for (auto _ : state) {
-    quilbert::app::LoadCatalogue(*p.g);
+    quilbert::p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
     benchmark::DoNotOptimize(p.g->Catalogue);
   }
 }

@@ -11,11 +11,11 @@
 #include <memory>
 #include <random>
 
-#include "app/globals.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/sim/sim_network.h"
+#include "ui/common/program.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
 
@@ -56,7 +56,7 @@ struct Program {
     process = std::make_unique<BenchProcess>((dir / "run").string());
     g = std::make_unique<app::Globals>(
         app::Services{tk, *network, *network, *registry, *process, nullptr});
-    g->CommandLine = "/qelvo";
+    g->state.CommandLine = "/qelvo";
     main = std::make_unique<ui::ConnectWindow>(*g);
     windows = std::make_unique<ui::ProgramWindows>(*g, *main);
     main->load();

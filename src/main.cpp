@@ -4,7 +4,6 @@
 #include <string>
 
 #include "app/catalogue.h"
-#include "app/globals.h"
 #include "network_hooks.h"
 #include "platform/linux/chosen_network.h"
 #include "platform/linux/file_registry.h"
@@ -12,6 +11,7 @@
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/sim/sim_network.h"
+#include "ui/common/program.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
 
@@ -21,11 +21,13 @@ int main(int argc, char** argv) {
   platform::LinuxProcess process(argc, argv);
   platform::FileRegistry registry;
   registry.reconcileAutostart();
-  const app::Globals* program = nullptr;  // the browser offers the servers of its configuration
+  // The browser offers the servers of the configuration, in its language.
+  const app::Config* config = nullptr;
+  const app::Catalogue* texts = nullptr;
   platform::OpenedNetwork chosen;
   try {
     chosen = platform::openChosenNetwork(registry.settingsFolder(), process.executablePath(),
-                                         networkHooks(program), sim::openSimulatedNetwork);
+                                         networkHooks(config, texts), sim::openSimulatedNetwork);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "quilbert: %s\n", e.what());
     return 2;
@@ -33,21 +35,23 @@ int main(int argc, char** argv) {
   platform::Network& network = *chosen.network;
   platform::Drives& drives = *chosen.drives;
   qtview::QtToolkit toolkit(argc, argv, &network);
-  app::Globals g(app::Services{toolkit, network, drives, registry, process,
-                               app::writeToStandardOutput, chosen.events, chosen.passwords.get()});
   platform::LinuxDomain domain;
-  g.svc.domain = &domain;
-  program = &g;
+  app::Services svc{
+      network, drives, registry, process, nullptr, chosen.events, chosen.passwords.get(), &domain};
+  ui::ProgramState parts(toolkit, svc);
+  config = &parts.config;
+  texts = &parts.texts;
   // Here the program starts with the desktop session, not with Windows.
-  app::useSessionWording(g);
-  g.CommandLine = process.commandLine();
-  g.networkWaitFromEnvironment();
+  parts.texts.useSessionWording();
+  parts.state.CommandLine = process.commandLine();
+  if (parts.state.automatic()) svc.statusLog = app::writeToStandardOutput;
+  parts.state.networkWaitFromEnvironment();
   // The windows take their pictures as they are built, before Form_Load sets
   // the program's folder: they need it now, not the current folder.
-  g.AppDir = process.appDir();
+  parts.places.AppDir = process.appDir();
 
-  ui::ConnectWindow window(g);
-  ui::ProgramWindows windows(g, window);
+  ui::ConnectWindow window(parts.program);
+  ui::ProgramWindows windows(parts.program, window);
   // Closing the main window by its close box ends the program once it is gone.
   window.onUnload = [&toolkit] { toolkit.quit(0); };
   // Once this is the running instance, a later start brings the window back,

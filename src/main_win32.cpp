@@ -6,7 +6,6 @@
 #include <string>
 
 #include "app/catalogue.h"
-#include "app/globals.h"
 #include "net/computer_finder.h"
 #include "platform/win32/view/win32_toolkit.h"
 #include "platform/win32/win32_credentials.h"
@@ -16,6 +15,7 @@
 #include "platform/win32/win32_network_events.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_registry.h"
+#include "ui/common/program.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
 
@@ -24,30 +24,28 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   using namespace quilbert;
   platform::Win32Process process;
   platform::Win32Registry registry;
-  app::Globals* program = nullptr;  // names the entry of the computers found
+  const app::Catalogue* texts = nullptr;  // names the entry of the computers found
   platform::Win32Network network(
       net::computerFinder(),
-      [&program] {
-        return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
-      },
-      [&program] {
-        return program != nullptr ? program->msg(app::kMsgMoreComputersAnswered) : std::string();
+      [&texts] { return texts != nullptr ? texts->msg(app::kMsgFoundComputers) : std::string(); },
+      [&texts] {
+        return texts != nullptr ? texts->msg(app::kMsgMoreComputersAnswered) : std::string();
       });
   platform::Win32Drives drives(network);
   win32view::Win32Toolkit toolkit;
   platform::Win32NetworkEvents events;
   // The automatic mode's status lines go to standard output when there is one.
   platform::Win32Credentials credentials;
-  app::Globals g(app::Services{toolkit, network, drives, registry, process,
-                               app::writeToStandardOutput, &events, &credentials});
   platform::Win32Domain domain;
-  g.svc.domain = &domain;
-  program = &g;
-  g.CommandLine = process.commandLine();
-  g.networkWaitFromEnvironment();
+  app::Services svc{network, drives, registry, process, nullptr, &events, &credentials, &domain};
+  ui::ProgramState parts(toolkit, svc);
+  texts = &parts.texts;
+  parts.state.CommandLine = process.commandLine();
+  if (parts.state.automatic()) svc.statusLog = app::writeToStandardOutput;
+  parts.state.networkWaitFromEnvironment();
 
-  ui::ConnectWindow window(g);
-  ui::ProgramWindows windows(g, window);
+  ui::ConnectWindow window(parts.program);
+  ui::ProgramWindows windows(parts.program, window);
   // Closing the main window by its close box ends the program once it is gone.
   window.onUnload = [&toolkit] { toolkit.quit(0); };
   // Once this is the running instance, a later start brings the window back,

@@ -7,34 +7,35 @@
 #include <vector>
 
 #include "app/catalogue.h"
-#include "app/globals.h"
+#include "app/config.h"
 #include "net/computer_finder.h"
 #include "platform/opened_network.h"
 
 namespace quilbert {
 
-// `program` is read when the network asks, so it may be set after the
-// network is opened.
-inline platform::ModuleHooks networkHooks(const app::Globals* const& program) {
+// `config` and `texts` are read when the network asks, so they may be set
+// after the network is opened.
+inline platform::ModuleHooks networkHooks(const app::Config* const& config,
+                                          const app::Catalogue* const& texts) {
   platform::ModuleHooks hooks;
-  hooks.configuredRemotes = [&program] {
+  hooks.configuredRemotes = [&config] {
     std::vector<std::string> remotes;
-    if (program != nullptr) {
-      for (const auto& entry : program->DriveTable) remotes.push_back(entry.Path);
+    if (config != nullptr) {
+      for (const auto& entry : config->DriveTable) remotes.push_back(entry.Path);
     }
     return remotes;
   };
-  hooks.foundComputersName = [&program] {
-    return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
+  hooks.foundComputersName = [&texts] {
+    return texts != nullptr ? texts->msg(app::kMsgFoundComputers) : std::string();
   };
-  hooks.foundComputersMore = [&program] {
-    return program != nullptr ? program->msg(app::kMsgMoreComputersAnswered) : std::string();
+  hooks.foundComputersMore = [&texts] {
+    return texts != nullptr ? texts->msg(app::kMsgMoreComputersAnswered) : std::string();
   };
-  hooks.providerName = [&program] {
-    return program != nullptr ? program->msg(app::kMsgSmbNetwork) : std::string();
+  hooks.providerName = [&texts] {
+    return texts != nullptr ? texts->msg(app::kMsgSmbNetwork) : std::string();
   };
-  hooks.otherServersName = [&program] {
-    return program != nullptr ? program->msg(app::kMsgOtherServers) : std::string();
+  hooks.otherServersName = [&texts] {
+    return texts != nullptr ? texts->msg(app::kMsgOtherServers) : std::string();
   };
   hooks.findComputers = net::computerFinder();
   return hooks;

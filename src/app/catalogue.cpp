@@ -31,13 +31,48 @@ std::string companionName(const std::string& languageFile) {
 
 }  // namespace
 
-void useSessionWording(Globals& g) {
-  for (const auto& [entry, session] : kSessionWording) g.Reworded[entry] = session;
+void Catalogue::useSessionWording() {
+  for (const auto& [entry, session] : kSessionWording) reworded_[entry] = session;
 }
 
-void LoadCatalogue(Globals& g) {
-  readEntries(g.LangDir + g.LanguageFile, g.Catalogue);
-  readEntries(g.LangDir + companionName(g.LanguageFile), g.CatalogueMore);
+void Catalogue::load(const std::string& dir, const std::string& file) {
+  readEntries(dir + file, entries_);
+  readEntries(dir + companionName(file), more_);
+}
+
+void Catalogue::setEntry(int n, std::string text) {
+  if (n >= 0 && n < kCatalogueSize) entries_[static_cast<std::size_t>(n)] = std::move(text);
+  if (n >= kCatalogueMoreFirst && n < kCatalogueMoreFirst + kCatalogueMoreSize) {
+    more_[static_cast<std::size_t>(n - kCatalogueMoreFirst)] = std::move(text);
+  }
+}
+
+const std::string& Catalogue::msg(int n) const {
+  static const std::string kEmpty;
+  if (const auto other = reworded_.find(n); other != reworded_.end()) {
+    const std::string& text = msg(other->second);
+    if (!text.empty()) return text;
+  }
+  if (n >= 0 && n < kCatalogueSize) return entries_[static_cast<std::size_t>(n)];
+  if (n >= kCatalogueMoreFirst && n < kCatalogueMoreFirst + kCatalogueMoreSize) {
+    return more_[static_cast<std::size_t>(n - kCatalogueMoreFirst)];
+  }
+  return kEmpty;
+}
+
+std::string Catalogue::msg(int n, std::initializer_list<std::string> texts) const {
+  const std::string& text = msg(n);
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const std::size_t k = i + 1 < text.size() ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
+    if (text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && k < texts.size()) {
+      out += *(texts.begin() + k);
+      ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
 }
 
 }  // namespace quilbert::app

@@ -9,6 +9,7 @@
 #include "app/text.h"
 #include "platform/log.h"
 #include "platform/paths.h"
+#include "platform/secret.h"
 #include "platform/utf8.h"
 
 namespace quilbert::app {
@@ -20,13 +21,11 @@ constexpr const char* kDefaultTheme = "windows";
 constexpr const char* kDefaultLanguage = "langage_fr.txt";
 constexpr const char* kDefaultResident = "nres";
 
-std::string configPath(const Globals& g) {
-  return g.SettingsDir + g.ConfigFileName;
-}
-
-// A fixed one-character field: the first character, or a blank.
-std::string oneChar(std::string_view s) {
-  return s.empty() ? std::string(" ") : firstChar(s);
+// A fixed one-character field as its Windows-1252 code, or a blank.
+char oneCode(std::string_view s) {
+  if (s.empty()) return ' ';
+  const auto code = utf8ToCp1252(firstChar(s));
+  return code && !code->empty() ? (*code)[0] : '?';
 }
 
 // The first three characters, padded with blanks.
@@ -44,17 +43,8 @@ std::string threeChars(std::string_view s) {
   return out;
 }
 
-void setDefaults(Globals& g) {
-  for (int k = 1; k <= kDriveCount; ++k) {
-    auto& e = g.DriveTable[static_cast<std::size_t>(k)];
-    e.Active = "0";
-    e.Letter = std::string(1, static_cast<char>('A' + k - 1));
-    g.ConfigLines[static_cast<std::size_t>(k)] = defaultDriveLine(k);
-  }
-  g.IniMarker = kDefaultMarker;
-  g.IconTheme = kDefaultTheme;
-  g.LanguageFile = kDefaultLanguage;
-  g.ResidentMode = kDefaultResident;
+std::string codeText(char code) {
+  return cp1252ToUtf8(std::string(1, code));
 }
 
 }  // namespace
@@ -82,28 +72,52 @@ std::string defaultDriveLine(int k) {
   return std::string("0\t") + static_cast<char>('A' + k - 1) + "\t\t\t";
 }
 
-bool isActiveEntry(const DriveEntry& e) {
-  return e.Active == "1" && !isBlank(e.Path);
+std::string DriveEntry::letterText(int row) const {
+  return Letter == ' ' ? std::string(1, static_cast<char>('A' + row - 1)) : codeText(Letter);
 }
 
-void readConfiguration(Globals& g, bool createMissing) {
-  const std::string path = configPath(g);
-  g.ConfigUnreadable = false;
+std::string driveLine(const DriveEntry& e, std::string_view scrambled) {
+  return codeText(static_cast<char>(e.Active)) + "\t" + codeText(e.Letter) + "\t" + e.Login + "\t" +
+         std::string(scrambled) + "\t" + e.Path;
+}
+
+bool isActiveEntry(const DriveEntry& e) {
+  return e.Active == Activation::On && !isBlank(e.Path);
+}
+
+Config::Config(platform::Process& files) : files_(files) {}
+
+void Config::setDefaults() {
+  for (int k = 1; k <= kDriveCount; ++k) {
+    auto& e = DriveTable[static_cast<std::size_t>(k)];
+    e = DriveEntry{};
+    e.Letter = static_cast<char>('A' + k - 1);
+    ConfigLines[static_cast<std::size_t>(k)] = defaultDriveLine(k);
+  }
+  IniMarker = kDefaultMarker;
+  IconTheme = kDefaultTheme;
+  LanguageFile = kDefaultLanguage;
+  ResidentMode = kDefaultResident;
+}
+
+void Config::read(const std::string& path, bool createMissing) {
+  path_ = path;
+  ConfigUnreadable = false;
+  ConfigCreated = false;
   LineReader probe(path);
   if (!probe.isOpen()) {
     std::error_code ec;
     const bool exists = std::filesystem::exists(platform::pathFromUtf8(path), ec);
-    g.ConfigCreated = true;
-    setDefaults(g);
+    ConfigCreated = true;
+    setDefaults();
     if (exists) {
-      g.ConfigUnreadable = true;
+      ConfigUnreadable = true;
       platform::logLine(path +
                         " exists but cannot be read; it is left as it is and defaults are used");
       return;
     }
     if (!createMissing) return;
-    std::array<std::string, 31> lines = settingsLines(g, g.ConfigLines);
-    const auto out = WriteConfiguration(g, lines);
+    const auto out = write(settingsLines(ConfigLines));
     if (!out.ok()) platform::logLine(out.detail);
   }
   LineReader in(path);
@@ -113,24 +127,26 @@ void readConfiguration(Globals& g, bool createMissing) {
     auto line = in.next();
     if (!line) break;
     ++count;
-    if (!isBlank(*line)) g.ConfigLines[static_cast<std::size_t>(count)] = cp1252ToUtf8(*line);
+    if (!isBlank(*line)) ConfigLines[static_cast<std::size_t>(count)] = cp1252ToUtf8(*line);
   }
-  const auto& L = g.ConfigLines;
-  g.IniMarker = threeChars(L[27]);
-  g.IconTheme = L[28].empty() ? kDefaultTheme : L[28];
-  g.LanguageFile = L[29].empty() ? kDefaultLanguage : L[29];
-  g.ResidentMode = L[30].empty() ? kDefaultResident : L[30];
+  const auto& L = ConfigLines;
+  IniMarker = threeChars(L[27]);
+  IconTheme = L[28].empty() ? kDefaultTheme : L[28];
+  LanguageFile = L[29].empty() ? kDefaultLanguage : L[29];
+  ResidentMode = L[30].empty() ? kDefaultResident : L[30];
   if (count < kDriveCount) {
     for (int k = count + 1; k <= kDriveCount; ++k) {
-      g.ConfigLines[static_cast<std::size_t>(k)] = defaultDriveLine(k);
+      ConfigLines[static_cast<std::size_t>(k)] = defaultDriveLine(k);
     }
-    g.IniMarker = kDefaultMarker;
+    IniMarker = kDefaultMarker;
   }
+  takeApartDriveLines();
 }
 
-void takeApartDriveLines(Globals& g) {
+void Config::takeApartDriveLines() {
+  ++parses_;
   for (int k = 1; k <= kDriveCount; ++k) {
-    const std::string& line = g.ConfigLines[static_cast<std::size_t>(k)];
+    const std::string& line = ConfigLines[static_cast<std::size_t>(k)];
     std::array<std::string_view, 5> field{};
     std::size_t start = 0;
     int n = 0;
@@ -143,10 +159,11 @@ void takeApartDriveLines(Globals& g) {
     // The field after the last tab found runs to the end of the line; with all
     // four tabs present that is the path, which may itself hold tabs.
     field[static_cast<std::size_t>(n)] = std::string_view(line).substr(start);
-    auto& e = g.DriveTable[static_cast<std::size_t>(k)];
-    e.Active = oneChar(field[0]);
-    e.Letter = oneChar(field[1]);
+    auto& e = DriveTable[static_cast<std::size_t>(k)];
+    e.Active = static_cast<Activation>(oneCode(field[0]));
+    e.Letter = oneCode(field[1]);
     e.Login = std::string(field[2]);
+    platform::wipe(e.Password);
     e.Password = UnscramblePassword(field[3]);
     e.Path = std::string(field[4]);
   }
@@ -211,18 +228,17 @@ std::optional<StoreProblem> storeProblem(std::string_view text, DriveField field
   return std::nullopt;
 }
 
-std::array<std::string, 31> settingsLines(const Globals& g,
-                                          const std::array<std::string, 31>& driveLines) {
-  std::array<std::string, 31> lines = driveLines;
-  lines[27] = threeChars(g.IniMarker);
-  lines[28] = g.IconTheme;
-  lines[29] = g.LanguageFile;
-  lines[30] = g.ResidentMode;
+ConfigFileLines Config::settingsLines(const ConfigFileLines& driveLines) const {
+  ConfigFileLines lines = driveLines;
+  lines[27] = threeChars(IniMarker);
+  lines[28] = IconTheme;
+  lines[29] = LanguageFile;
+  lines[30] = ResidentMode;
   return lines;
 }
 
-WriteOutcome WriteConfiguration(Globals& g, const std::array<std::string, 31>& lines) {
-  if (g.ConfigUnreadable) return {kMsgConfigUnreadable, configPath(g)};
+WriteOutcome Config::write(const ConfigFileLines& lines) {
+  if (ConfigUnreadable) return {kMsgConfigUnreadable, path_};
   std::string bytes;
   for (int k = 1; k <= kConfigLineCount; ++k) {
     const std::string& line = lines[static_cast<std::size_t>(k)];
@@ -235,9 +251,35 @@ WriteOutcome WriteConfiguration(Globals& g, const std::array<std::string, 31>& l
     bytes += *encoded;
     bytes += "\r\n";
   }
-  const std::string error = g.svc.process.replaceFile(configPath(g), bytes, true);
+  const std::string error = files_.replaceFile(path_, bytes, true);
+  platform::wipe(bytes);
   if (!error.empty()) return {kMsgConfigWriteFailed, error};
+  ConfigLines = lines;
+  takeApartDriveLines();
   return {};
+}
+
+WriteOutcome Config::writeDriveLines(const ConfigFileLines& driveLines) {
+  return write(settingsLines(driveLines));
+}
+
+WriteOutcome Config::writeSetting(Setting line, const std::string& value) {
+  ConfigFileLines lines = ConfigLines;
+  lines[static_cast<std::size_t>(line)] = value;
+  WriteOutcome out = write(lines);
+  if (!out.ok()) return out;
+  switch (line) {
+    case Setting::IconTheme:
+      IconTheme = value;
+      break;
+    case Setting::LanguageFile:
+      LanguageFile = value;
+      break;
+    case Setting::ResidentMode:
+      ResidentMode = value;
+      break;
+  }
+  return out;
 }
 
 }  // namespace quilbert::app

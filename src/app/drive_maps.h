@@ -12,8 +12,9 @@
 #include <string_view>
 #include <vector>
 
+#include "app/catalogue.h"
 #include "app/config.h"
-#include "app/globals.h"
+#include "app/services.h"
 
 namespace quilbert::app {
 
@@ -39,6 +40,7 @@ struct DriveMap {
 struct DriveMapsInputs {
   std::map<std::string, std::string> variables;  // USERNAME ... as the log-on gives them
   platform::Domain* cipher = nullptr;            // null: a cpassword cannot be read
+  const platform::Network* network = nullptr;    // null: every path is carried
   bool includeFiltered = false;                  // take the items with targeting too
 };
 
@@ -49,7 +51,8 @@ struct DriveMapsRead {
   std::vector<std::string> notes;
   std::string error;
 };
-DriveMapsRead readDriveMaps(const Globals& g, std::string_view xml, const DriveMapsInputs& in);
+DriveMapsRead readDriveMaps(const Catalogue& texts, std::string_view xml,
+                            const DriveMapsInputs& in);
 
 // The letters after an import, letter by letter, with the file's lines that
 // changed them; `error` set: the file is refused and nothing changes.
@@ -62,7 +65,8 @@ struct DriveMapsImport {
   int changes = 0;
   std::string error;
 };
-DriveMapsImport planImport(const Globals& g, std::string_view xml, const DriveMapsInputs& in);
+DriveMapsImport planImport(const Catalogue& texts, const Config& config, std::string_view xml,
+                           const DriveMapsInputs& in);
 
 // Where a password read from the policy goes when the import is saved: true
 // when a store outside the file confirmed it, so that its field is written
@@ -72,25 +76,27 @@ using PasswordKeeper = std::function<bool(const DriveEntry& e)>;
 
 // Writes the planned letters in one atomic save and reloads the table; on
 // failure the file and the table stay as they were.
-WriteOutcome saveImport(Globals& g, DriveMapsImport& plan, const PasswordKeeper& keep = {});
+WriteOutcome saveImport(Config& config, DriveMapsImport& plan, const PasswordKeeper& keep = {});
 
 // The letters with a path as a Drives.xml (UTF-8, CR LF); `notes` tells the
 // letters whose password was left out.
-std::string exportDriveMaps(const Globals& g, std::chrono::system_clock::time_point now,
+std::string exportDriveMaps(const Catalogue& texts, const Config& config,
+                            std::chrono::system_clock::time_point now,
                             std::vector<std::string>& notes);
 
 // The inputs of an import on this machine: the log-on's variables and the
 // cipher of the platform (none without a domain service).
-DriveMapsInputs importInputs(const Globals& g, bool includeFiltered);
+DriveMapsInputs importInputs(const Services& svc, bool includeFiltered);
 
 // The plan of importing the policy file `file` (UTF-8 path); a file that
 // cannot be read is refused like a malformed one.
-DriveMapsImport planImportFile(const Globals& g, const std::string& file,
-                               const DriveMapsInputs& in);
+DriveMapsImport planImportFile(const Catalogue& texts, const Config& config,
+                               const std::string& file, const DriveMapsInputs& in);
 
 // Writes the letters to `file`, atomically. Empty on success, else why
 // (a message naming the file); `notes` as exportDriveMaps; `count` items.
-std::string exportDriveMapsFile(const Globals& g, const std::string& file,
+std::string exportDriveMapsFile(const Catalogue& texts, const Config& config,
+                                platform::Process& files, const std::string& file,
                                 std::vector<std::string>& notes, int& count);
 
 // A text from the file as a message shows it: control characters made visible.

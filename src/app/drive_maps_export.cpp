@@ -5,7 +5,6 @@
 #include <random>
 
 #include "app/drive_maps.h"
-#include "app/drive_maps_texts.h"
 #include "app/text.h"
 
 namespace quilbert::app {
@@ -59,7 +58,8 @@ struct CrLfWriter : pugi::xml_writer {
 
 }  // namespace
 
-std::string exportDriveMaps(const Globals& g, std::chrono::system_clock::time_point now,
+std::string exportDriveMaps(const Catalogue& texts, const Config& config,
+                            std::chrono::system_clock::time_point now,
                             std::vector<std::string>& notes) {
   pugi::xml_document doc;
   auto decl = doc.append_child(pugi::node_declaration);
@@ -69,7 +69,7 @@ std::string exportDriveMaps(const Globals& g, std::chrono::system_clock::time_po
   drives.append_attribute("clsid") = kDrivesClsid;
   const std::string changed = changedText(now);
   for (int k = 1; k <= kDriveCount; ++k) {
-    const DriveEntry& e = g.DriveTable[static_cast<std::size_t>(k)];
+    const DriveEntry& e = config.DriveTable[static_cast<std::size_t>(k)];
     const std::string path = trimSpaces(e.Path);
     if (path.empty()) continue;
     const std::string letter(1, static_cast<char>('A' + k - 1));
@@ -80,7 +80,7 @@ std::string exportDriveMaps(const Globals& g, std::chrono::system_clock::time_po
     drive.append_attribute("image") = kUpdateImage;
     drive.append_attribute("changed") = changed.c_str();
     drive.append_attribute("uid") = newUid().c_str();
-    if (e.Active != "1") drive.append_attribute("disabled") = "1";
+    if (e.Active != Activation::On) drive.append_attribute("disabled") = "1";
     auto p = drive.append_child("Properties");
     p.append_attribute("action") = "U";
     p.append_attribute("thisDrive") = "NOCHANGE";
@@ -94,7 +94,7 @@ std::string exportDriveMaps(const Globals& g, std::chrono::system_clock::time_po
     // A policy's password can be read by anyone who reads the policy: the
     // login goes out, the password never does.
     if (!e.Password.empty()) {
-      notes.push_back(g.msg(kMsgMapsNoPasswordExported, {letter + ":", shownText(e.Login)}));
+      notes.push_back(texts.msg(kMsgMapsNoPasswordExported, {letter + ":", shownText(e.Login)}));
     }
   }
   CrLfWriter out;

@@ -2,7 +2,6 @@
 // order, then saved at once: the dry run and the import are the same plan.
 #include "app/catalogue.h"
 #include "app/drive_maps.h"
-#include "app/drive_maps_texts.h"
 #include "app/text.h"
 #include "platform/secret.h"
 
@@ -25,7 +24,7 @@ std::string joined(const std::vector<std::string>& texts) {
 }
 
 struct Planner {
-  const Globals& g;
+  const Catalogue& texts;
   const DriveMapsInputs& in;
   DriveMapsImport& plan;
   std::array<int, kDriveCount + 1> line{};
@@ -34,11 +33,13 @@ struct Planner {
 
   DriveEntry& entry(int k) { return plan.table[static_cast<std::size_t>(k)]; }
   bool used(int k) { return !isBlank(entry(k).Path); }
-  std::string before(int k) { return used(k) ? shownText(entry(k).Path) : g.msg(kMsgMapsEmpty); }
+  std::string before(int k) {
+    return used(k) ? shownText(entry(k).Path) : texts.msg(kMsgMapsEmpty);
+  }
 
   void note(int message, const DriveMap& m, const std::string& third,
             const std::string& fourth = {}) {
-    notes.push_back(g.msg(message, {std::to_string(m.line), shownText(m.path), third, fourth}));
+    notes.push_back(texts.msg(message, {std::to_string(m.line), shownText(m.path), third, fourth}));
   }
 
   // The entry an item goes to, 0 when no letter is free. A share already held
@@ -57,23 +58,23 @@ struct Planner {
 
   void describe(int k, const DriveMap& m, std::string text) {
     const DriveEntry& e = entry(k);
-    if (!e.Login.empty()) text += g.msg(kMsgMapsLogin, {shownText(e.Login)});
-    if (plan.passwordFromPolicy[static_cast<std::size_t>(k)]) text += g.msg(kMsgMapsPassword);
-    if (e.Active != "1" && used(k)) text += g.msg(kMsgMapsInactive);
+    if (!e.Login.empty()) text += texts.msg(kMsgMapsLogin, {shownText(e.Login)});
+    if (plan.passwordFromPolicy[static_cast<std::size_t>(k)]) text += texts.msg(kMsgMapsPassword);
+    if (e.Active != Activation::On && used(k)) text += texts.msg(kMsgMapsInactive);
     what[static_cast<std::size_t>(k)] = std::move(text);
     line[static_cast<std::size_t>(k)] = m.line;
   }
 
-  void fill(int k, const DriveMap& m, const char* active) {
+  void fill(int k, const DriveMap& m, Activation active) {
     const std::string was = before(k);
     const bool replaced = used(k);
     DriveEntry& e = entry(k);
-    e = DriveEntry{active, std::string(1, static_cast<char>('A' + k - 1)), m.userName.value_or(""),
+    e = DriveEntry{active, static_cast<char>('A' + k - 1), m.userName.value_or(""),
                    m.password.value_or(""), m.path};
     plan.passwordFromPolicy[static_cast<std::size_t>(k)] = m.password.has_value();
     describe(k, m,
-             replaced ? g.msg(kMsgMapsReplaced, {shownText(m.path), was})
-                      : g.msg(kMsgMapsCreated, {shownText(m.path)}));
+             replaced ? texts.msg(kMsgMapsReplaced, {shownText(m.path), was})
+                      : texts.msg(kMsgMapsCreated, {shownText(m.path)}));
   }
 
   // Update changes only what the item names: the path, and the login and
@@ -87,14 +88,14 @@ struct Planner {
       e.Password = *m.password;
       plan.passwordFromPolicy[static_cast<std::size_t>(k)] = true;
     }
-    describe(k, m, g.msg(kMsgMapsUpdated, {shownText(m.path), was}));
+    describe(k, m, texts.msg(kMsgMapsUpdated, {shownText(m.path), was}));
   }
 
   void empty(int k, const DriveMap& m) {
     const std::string was = before(k);
-    entry(k) = DriveEntry{"0", std::string(1, static_cast<char>('A' + k - 1)), "", "", ""};
+    entry(k) = DriveEntry{Activation::Off, static_cast<char>('A' + k - 1), "", "", ""};
     plan.passwordFromPolicy[static_cast<std::size_t>(k)] = false;
-    describe(k, m, g.msg(kMsgMapsEmptied, {was}));
+    describe(k, m, texts.msg(kMsgMapsEmptied, {was}));
   }
 
   void apply(const DriveMap& m) {
@@ -109,7 +110,7 @@ struct Planner {
       if (k != 0 && used(k)) {
         note(kMsgMapsDisabled, m, letterName(k));
       } else if (k != 0 && m.action != 'D') {
-        fill(k, m, "0");
+        fill(k, m, Activation::Off);
       }
       return;
     }
@@ -124,7 +125,7 @@ struct Planner {
     } else if (m.action == 'U' && used(k)) {
       update(k, m);
     } else {
-      fill(k, m, "1");
+      fill(k, m, Activation::On);
     }
   }
 
@@ -132,10 +133,10 @@ struct Planner {
   // catalogue lacks them), or nullopt.
   std::optional<std::string> storeRefusal(int k) {
     const DriveEntry& e = entry(k);
-    const std::string uncarried = g.svc.network.uncarried(e.Path);
+    const std::string uncarried = in.network != nullptr ? in.network->uncarried(e.Path) : "";
     if (!uncarried.empty()) {
-      return g.msg(kMsgFieldRefused,
-                   {g.msg(kMsgFieldPath, {letterName(k)}), g.msg(kMsgNotCarried, {uncarried})});
+      return texts.msg(kMsgFieldRefused, {texts.msg(kMsgFieldPath, {letterName(k)}),
+                                          texts.msg(kMsgNotCarried, {uncarried})});
     }
     const std::pair<int, DriveField> fields[] = {{kMsgFieldLogin, DriveField::Login},
                                                  {kMsgFieldPassword, DriveField::Password},
@@ -147,7 +148,8 @@ struct Planner {
       if (const auto p = storeProblem(text, field)) {
         std::string where = std::to_string(p->position);
         if (!p->shown.empty()) where += " " + p->shown;
-        return g.msg(kMsgStoreProblem, {g.msg(name, {letterName(k)}), where, g.msg(p->reason)});
+        return texts.msg(kMsgStoreProblem,
+                         {texts.msg(name, {letterName(k)}), where, texts.msg(p->reason)});
       }
     }
     return std::nullopt;
@@ -160,15 +162,16 @@ bool differs(const DriveEntry& a, const DriveEntry& b) {
 
 }  // namespace
 
-DriveMapsImport planImport(const Globals& g, std::string_view xml, const DriveMapsInputs& in) {
+DriveMapsImport planImport(const Catalogue& texts, const Config& config, std::string_view xml,
+                           const DriveMapsInputs& in) {
   DriveMapsImport plan;
-  plan.table = g.DriveTable;
-  DriveMapsRead read = readDriveMaps(g, xml, in);
+  plan.table = config.DriveTable;
+  DriveMapsRead read = readDriveMaps(texts, xml, in);
   if (!read.error.empty()) {
     plan.error = read.error;
     return plan;
   }
-  Planner p{g, in, plan, {}, {}, {}};
+  Planner p{texts, in, plan, {}, {}, {}};
   for (const DriveMap& m : read.items) p.apply(m);
   plan.line = p.line;
   for (auto& item : read.items) {
@@ -176,44 +179,38 @@ DriveMapsImport planImport(const Globals& g, std::string_view xml, const DriveMa
   }
   for (int k = 1; k <= kDriveCount; ++k) {
     const auto i = static_cast<std::size_t>(k);
-    plan.changed[i] = differs(plan.table[i], g.DriveTable[i]);
+    plan.changed[i] = differs(plan.table[i], config.DriveTable[i]);
     if (!plan.changed[i]) continue;
     if (const auto why = p.storeRefusal(k)) {
-      plan.error = g.msg(kMsgMapsAtLine, {std::to_string(p.line[i]), *why});
+      plan.error = texts.msg(kMsgMapsAtLine, {std::to_string(p.line[i]), *why});
       if (plan.error.empty()) plan.error = "Drives.xml:" + std::to_string(p.line[i]);
       return plan;
     }
     ++plan.changes;
     plan.lines.push_back(
-        g.msg(kMsgMapsLetterLine, {letterName(k), p.what[i], std::to_string(p.line[i])}));
+        texts.msg(kMsgMapsLetterLine, {letterName(k), p.what[i], std::to_string(p.line[i])}));
   }
-  if (plan.changes == 0) plan.lines.push_back(g.msg(kMsgMapsNoChange));
+  if (plan.changes == 0) plan.lines.push_back(texts.msg(kMsgMapsNoChange));
   plan.lines.insert(plan.lines.end(), read.notes.begin(), read.notes.end());
   plan.lines.insert(plan.lines.end(), p.notes.begin(), p.notes.end());
   return plan;
 }
 
-WriteOutcome saveImport(Globals& g, DriveMapsImport& plan, const PasswordKeeper& keep) {
+WriteOutcome saveImport(Config& config, DriveMapsImport& plan, const PasswordKeeper& keep) {
   if (!plan.error.empty()) return {kMsgValueNotStorable, plan.error};
   // Nothing to change writes nothing (and creates no configuration).
   if (plan.changes == 0) return {};
-  std::array<std::string, 31> lines = g.ConfigLines;
+  ConfigFileLines lines = config.ConfigLines;
   for (int k = 1; k <= kDriveCount; ++k) {
     const auto i = static_cast<std::size_t>(k);
     if (!plan.changed[i]) continue;
     DriveEntry& e = plan.table[i];
     const bool keptElsewhere = plan.passwordFromPolicy[i] && keep && keep(e);
-    lines[i] = e.Active + "\t" + letterName(k).substr(0, 1) + "\t" + e.Login + "\t" +
-               (keptElsewhere ? "" : ScramblePassword(e.Password).value_or("")) + "\t" + e.Path;
+    e.Letter = static_cast<char>('A' + k - 1);
+    lines[i] = driveLine(e, keptElsewhere ? "" : ScramblePassword(e.Password).value_or(""));
   }
-  if (isBlank(g.IniMarker)) g.IniMarker = "ide";
-  WriteOutcome out = WriteConfiguration(g, settingsLines(g, lines));
-  if (!out.ok()) return out;
-  for (int k = 1; k <= kDriveCount; ++k) {
-    g.ConfigLines[static_cast<std::size_t>(k)] = lines[static_cast<std::size_t>(k)];
-  }
-  takeApartDriveLines(g);
-  return out;
+  if (isBlank(config.IniMarker)) config.IniMarker = "ide";
+  return config.writeDriveLines(lines);
 }
 
 }  // namespace quilbert::app

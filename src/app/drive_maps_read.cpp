@@ -4,7 +4,6 @@
 #include <pugixml.hpp>
 
 #include "app/drive_maps.h"
-#include "app/drive_maps_texts.h"
 #include "app/text.h"
 #include "platform/secret.h"
 #include "platform/utf8.h"
@@ -88,7 +87,7 @@ void describeFilters(const pugi::xml_node& parent, int depth, std::vector<std::s
 }
 
 struct ItemReader {
-  const Globals& g;
+  const Catalogue& texts;
   std::string_view xml;
   const DriveMapsInputs& in;
   DriveMapsRead& out;
@@ -97,7 +96,8 @@ struct ItemReader {
     std::vector<std::string> unknown;
     std::string value = expandVariables(text, in.variables, unknown);
     for (const auto& name : unknown) {
-      out.notes.push_back(g.msg(kMsgMapsUnknownVariable, {std::to_string(line), shownText(name)}));
+      out.notes.push_back(
+          texts.msg(kMsgMapsUnknownVariable, {std::to_string(line), shownText(name)}));
     }
     return value;
   }
@@ -108,10 +108,10 @@ struct ItemReader {
     m.line = lineAt(xml, drive.offset_debug());
     m.disabled = drive.attribute("disabled").as_int() == 1;
     const pugi::xml_node p = drive.child("Properties");
-    if (!p) return g.msg(kMsgMapsNoProperties);
+    if (!p) return texts.msg(kMsgMapsNoProperties);
     const std::string action = p.attribute("action").as_string("U");
     if (action.size() != 1 || std::string_view("CRUD").find(action[0]) == std::string_view::npos) {
-      return g.msg(kMsgMapsBadAction, {shownText(action)});
+      return texts.msg(kMsgMapsBadAction, {shownText(action)});
     }
     m.action = action[0];
     m.useLetter = p.attribute("useLetter").as_string("1") != std::string("0");
@@ -119,17 +119,17 @@ struct ItemReader {
     if (letter.empty()) letter = std::string(drive.attribute("name").as_string()).substr(0, 1);
     if (letter.empty() && !m.useLetter) letter = "D";
     const char c = letter.size() == 1 ? static_cast<char>(letter[0] & ~0x20) : 0;
-    if (c < 'A' || c > 'Z') return g.msg(kMsgMapsBadLetter, {shownText(letter)});
+    if (c < 'A' || c > 'Z') return texts.msg(kMsgMapsBadLetter, {shownText(letter)});
     m.letter = c;
     m.path = trimSpaces(expand(p.attribute("path").as_string(), m.line));
-    if (m.action != 'D' && isBlank(m.path)) return g.msg(kMsgMapsNoPath, {action});
+    if (m.action != 'D' && isBlank(m.path)) return texts.msg(kMsgMapsNoPath, {action});
     if (const auto user = p.attribute("userName"); user && *user.as_string() != '\0') {
       m.userName = trimSpaces(expand(user.as_string(), m.line));
     }
     if (const char* secret = p.attribute("cpassword").as_string(); *secret != '\0') {
       m.password = decryptPassword(in.cipher, secret);
-      if (!m.password) return g.msg(kMsgMapsBadPassword);
-      out.notes.push_back(g.msg(kMsgMapsCpassword, {std::to_string(m.line)}));
+      if (!m.password) return texts.msg(kMsgMapsBadPassword);
+      out.notes.push_back(texts.msg(kMsgMapsCpassword, {std::to_string(m.line)}));
     }
     // The label has no place in a letter's entry; its variables are still told.
     expand(p.attribute("label").as_string(), m.line);
@@ -181,39 +181,40 @@ std::string expandVariables(std::string_view text, const std::map<std::string, s
   return out;
 }
 
-DriveMapsRead readDriveMaps(const Globals& g, std::string_view xml, const DriveMapsInputs& in) {
+DriveMapsRead readDriveMaps(const Catalogue& texts, std::string_view xml,
+                            const DriveMapsInputs& in) {
   DriveMapsRead out;
   const auto refuse = [&](int line, const std::string& why) {
     for (auto& item : out.items) {
       if (item.password) platform::wipe(*item.password);
     }
     out.items.clear();
-    out.error = line > 0 ? g.msg(kMsgMapsAtLine, {std::to_string(line), why}) : why;
+    out.error = line > 0 ? texts.msg(kMsgMapsAtLine, {std::to_string(line), why}) : why;
     // Refused it stays, whatever texts the catalogue lacks.
     if (out.error.empty()) out.error = "Drives.xml:" + std::to_string(line);
     return out;
   };
   if (xml.size() > kDriveMapsMaxBytes) {
-    return refuse(0, g.msg(kMsgMapsTooBig, {std::to_string(kDriveMapsMaxBytes)}));
+    return refuse(0, texts.msg(kMsgMapsTooBig, {std::to_string(kDriveMapsMaxBytes)}));
   }
   if (const std::size_t bad = utf8::firstInvalid(xml); bad != std::string_view::npos) {
     return refuse(lineAt(xml, static_cast<std::ptrdiff_t>(bad)),
-                  g.msg(kMsgMapsNotUtf8, {std::to_string(bad)}));
+                  texts.msg(kMsgMapsNotUtf8, {std::to_string(bad)}));
   }
   pugi::xml_document doc;
   const auto parsed = doc.load_buffer(xml.data(), xml.size(), pugi::parse_default & ~pugi::parse_pi,
                                       pugi::encoding_utf8);
   if (!parsed)
-    return refuse(lineAt(xml, parsed.offset), g.msg(kMsgMapsNotXml, {parsed.description()}));
+    return refuse(lineAt(xml, parsed.offset), texts.msg(kMsgMapsNotXml, {parsed.description()}));
   const pugi::xml_node root = doc.document_element();
   if (std::string_view(root.name()) != "Drives") {
-    return refuse(lineAt(xml, root.offset_debug()), g.msg(kMsgMapsNoDrives));
+    return refuse(lineAt(xml, root.offset_debug()), texts.msg(kMsgMapsNoDrives));
   }
-  ItemReader reader{g, xml, in, out};
+  ItemReader reader{texts, xml, in, out};
   for (const pugi::xml_node& drive : root.children("Drive")) {
     if (out.items.size() == kDriveMapsMaxItems) {
       return refuse(lineAt(xml, drive.offset_debug()),
-                    g.msg(kMsgMapsTooMany, {std::to_string(kDriveMapsMaxItems)}));
+                    texts.msg(kMsgMapsTooMany, {std::to_string(kDriveMapsMaxItems)}));
     }
     DriveMap m;
     if (const auto why = reader.read(drive, m)) {

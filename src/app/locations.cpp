@@ -21,7 +21,7 @@ std::string fileNameSafe(std::string name) {
 }
 
 std::string withSeparator(std::string dir) {
-  const char sep = Globals::separator();
+  const char sep = separator();
   if (dir.empty() || dir.back() != sep) dir += sep;
   return dir;
 }
@@ -30,35 +30,40 @@ std::string withSeparator(std::string dir) {
 // already beside the program (a portable copy, or one an earlier start put
 // there) stays in use; else the folder "Local Settings" became, which a
 // standard user can write, unlike the program's folder under Program Files.
-std::string settingsFolder(Globals& g) {
-  auto shellFolder = [&g](const char* name) {
-    return trimSpaces(
-        ReadRegString(g.svc.registry, platform::kHkeyCurrentUser, kShellFoldersKey, name));
+std::string settingsFolder(Locations& at, platform::Process& process,
+                           platform::Registry& registry) {
+  auto shellFolder = [&registry](const char* name) {
+    return trimSpaces(ReadRegString(registry, platform::kHkeyCurrentUser, kShellFoldersKey, name));
   };
   std::string dir = shellFolder("Local Settings");
   if (dir.empty()) {
     std::error_code ec;
-    const std::string beside = g.AppDir + g.ConfigFileName;
+    const std::string beside = at.AppDir + at.ConfigFileName;
     bool besideProgram = std::filesystem::is_regular_file(platform::pathFromUtf8(beside), ec);
     // Settings anyone else could have written (a folder open to all users)
     // would choose the letters, logins and paths of this user's log-on.
-    if (besideProgram) g.BesideProgramRefused = g.svc.process.untrustedFile(beside);
-    besideProgram = besideProgram && g.BesideProgramRefused.empty();
-    dir = besideProgram ? g.AppDir : shellFolder("Local AppData");
+    if (besideProgram) at.BesideProgramRefused = process.untrustedFile(beside);
+    besideProgram = besideProgram && at.BesideProgramRefused.empty();
+    dir = besideProgram ? at.AppDir : shellFolder("Local AppData");
   }
-  return withSeparator(dir.empty() ? g.AppDir : dir);
+  return withSeparator(dir.empty() ? at.AppDir : dir);
 }
 
 }  // namespace
 
-void locateFiles(Globals& g, const std::string& user) {
-  const char sep = Globals::separator();
-  g.AppDir = withSeparator(g.svc.process.appDir());
-  g.IconPrefix = g.AppDir + "ico" + sep;
-  g.LangDir = g.AppDir + "lang" + sep;
-  g.ConfigFileName = isBlank(user) ? "connect.ini" : fileNameSafe(user) + ".ini";
-  g.BesideProgramRefused.clear();
-  g.SettingsDir = settingsFolder(g);
+char separator() {
+  return static_cast<char>(std::filesystem::path::preferred_separator);
+}
+
+void locateFiles(Locations& at, platform::Process& process, platform::Registry& registry,
+                 const std::string& user) {
+  const char sep = separator();
+  at.AppDir = withSeparator(process.appDir());
+  at.IconPrefix = at.AppDir + "ico" + sep;
+  at.LangDir = at.AppDir + "lang" + sep;
+  at.ConfigFileName = isBlank(user) ? "connect.ini" : fileNameSafe(user) + ".ini";
+  at.BesideProgramRefused.clear();
+  at.SettingsDir = settingsFolder(at, process, registry);
 }
 
 }  // namespace quilbert::app

@@ -5,9 +5,28 @@
 
 #include <string>
 
-#include "app/globals.h"
+#include "platform/process.h"
+#include "platform/registry.h"
 
 namespace quilbert::app {
+
+struct Locations {
+  std::string AppDir;  // the program's folder, with a separator
+  std::string LangDir;
+  std::string IconPrefix;  // the icon theme's folder and file prefix
+  std::string SettingsDir;
+  std::string ConfigFileName;
+  // The value that starts the program at log-on: its path, quoted, and "/a".
+  std::string RunCommand;
+  // Why the configuration file beside the program was not used (empty: it
+  // was, or there is none).
+  std::string BesideProgramRefused;
+
+  [[nodiscard]] std::string configPath() const { return SettingsDir + ConfigFileName; }
+};
+
+// The platform's file-system separator.
+[[nodiscard]] char separator();
 
 // AppDir (from the process, with a separator), IconPrefix, LangDir; then
 // ConfigFileName from the network user name `user` (already cut at its NUL
@@ -15,6 +34,7 @@ namespace quilbert::app {
 // characters made safe, and ".ini"; then SettingsDir: the "Local Settings"
 // registry value trimmed, else AppDir when the configuration is there, else
 // "Local AppData", else AppDir; with a separator.
-void locateFiles(Globals& g, const std::string& user);
+void locateFiles(Locations& at, platform::Process& process, platform::Registry& registry,
+                 const std::string& user);
 
 }  // namespace quilbert::app

@@ -27,15 +27,15 @@ struct Group {
 // service that returns a container inside itself for ever.
 constexpr std::size_t kMostContainers = 1000;
 
-std::string heading(const app::Globals& g, std::uint32_t displayType) {
+std::string heading(const app::Catalogue& texts, std::uint32_t displayType) {
   const int n = net::gNetRes1::headingNumber(displayType);
-  return n != 0 ? g.msg(n) + " " : std::string();
+  return n != 0 ? texts.msg(n) + " " : std::string();
 }
 
 // "[Server] \\ATLAS (File server)": the report's heading, the name and the
 // comment, as other hosts gave them made fit for a terminal.
-std::string describe(const app::Globals& g, const NetResource& r) {
-  std::string line = heading(g, r.displayType) + platform::shownText(r.remoteName.value_or(""));
+std::string describe(const app::Catalogue& texts, const NetResource& r) {
+  std::string line = heading(texts, r.displayType) + platform::shownText(r.remoteName.value_or(""));
   if (r.comment && !r.comment->empty()) line += " (" + platform::shownText(*r.comment) + ")";
   return line;
 }
@@ -44,23 +44,22 @@ nlohmann::json entry(const NetResource& r) {
   return {{"name", r.remoteName.value_or("")}, {"comment", r.comment.value_or("")}};
 }
 
-nlohmann::json failure(app::Globals& g, int code) {
-  net::SetNetErrorText(g, code);
-  return {{"code", code}, {"reason", g.NetErrorText}};
+nlohmann::json failure(const app::Catalogue& texts, int code) {
+  return {{"code", code}, {"reason", net::netErrorWords(texts, code)}};
 }
 
 // Walks the containers down to the servers, without opening any server:
 // listing the shares of every server would cost a round trip each.
-int listWorkgroups(app::Globals& g, Output& o) {
-  platform::Network& net = g.svc.network;
+int listWorkgroups(Program& p, Output& o) {
+  platform::Network& net = p.svc.network;
   std::vector<Group> groups;
   std::deque<NetResource> toVisit;
   std::vector<NetResource> top;
   const int rc = net::gNetRes1::listContainer(net, nullptr, platform::kTypeAny, top);
   if (rc != neterr::kOk) {
-    nlohmann::json answer = failure(g, rc);
+    nlohmann::json answer = failure(p.texts, rc);
     print(o, answer, "");
-    if (!o.json) o.err << g.NetErrorText << "\n";
+    if (!o.json) o.err << net::netErrorWords(p.texts, rc) << "\n";
     return 1;
   }
   toVisit.assign(top.begin(), top.end());
@@ -101,15 +100,15 @@ int listWorkgroups(app::Globals& g, Output& o) {
   for (const Group& group : groups) {
     nlohmann::json item = entry(group.resource);
     nlohmann::json servers = nlohmann::json::array();
-    lines += describe(g, group.resource) + "\n";
+    lines += describe(p.texts, group.resource) + "\n";
     for (const NetResource& server : group.servers) {
       servers.push_back(entry(server));
-      lines += "  " + describe(g, server) + "\n";
+      lines += "  " + describe(p.texts, server) + "\n";
     }
     item["servers"] = std::move(servers);
     if (group.code != neterr::kOk) {
-      item.update(failure(g, group.code));
-      lines += "  " + g.NetErrorText + "\n";
+      item.update(failure(p.texts, group.code));
+      lines += "  " + net::netErrorWords(p.texts, group.code) + "\n";
     }
     list.push_back(std::move(item));
   }
@@ -117,7 +116,7 @@ int listWorkgroups(app::Globals& g, Output& o) {
   return 0;
 }
 
-int listShares(app::Globals& g, Output& o, const std::string& server) {
+int listShares(Program& p, Output& o, const std::string& server) {
   NetResource container;
   container.scope = platform::kScopeGlobalNet;
   container.displayType = platform::kDisplayServer;
@@ -125,19 +124,19 @@ int listShares(app::Globals& g, Output& o, const std::string& server) {
   container.remoteName = server;
   std::vector<NetResource> shares;
   const int rc =
-      net::gNetRes1::listContainer(g.svc.network, &container, platform::kTypeDisk, shares);
+      net::gNetRes1::listContainer(p.svc.network, &container, platform::kTypeDisk, shares);
   nlohmann::json answer{{"server", server}};
   if (rc != neterr::kOk) {
-    answer.update(failure(g, rc));
+    answer.update(failure(p.texts, rc));
     print(o, answer, "");
-    if (!o.json) o.err << g.NetErrorText << " (" << server << ")\n";
+    if (!o.json) o.err << net::netErrorWords(p.texts, rc) << " (" << server << ")\n";
     return 1;
   }
   nlohmann::json list = nlohmann::json::array();
   std::string lines;
   for (const NetResource& share : shares) {
     list.push_back(entry(share));
-    lines += describe(g, share) + "\n";
+    lines += describe(p.texts, share) + "\n";
   }
   answer["shares"] = std::move(list);
   print(o, answer, lines);
@@ -146,8 +145,8 @@ int listShares(app::Globals& g, Output& o, const std::string& server) {
 
 }  // namespace
 
-int browse(app::Globals& g, Output& o, const std::string& server) {
-  return server.empty() ? listWorkgroups(g, o) : listShares(g, o, server);
+int browse(Program& p, Output& o, const std::string& server) {
+  return server.empty() ? listWorkgroups(p, o) : listShares(p, o, server);
 }
 
 }  // namespace quilbert::cli

@@ -9,7 +9,6 @@
 #include "app/catalogue.h"
 #include "app/config.h"
 #include "app/locations.h"
-#include "cli/cli_texts.h"
 #include "cli/commands.h"
 #include "cli/drive_maps.h"
 #include "net/primitives.h"
@@ -58,56 +57,59 @@ bool isOption(const std::string& word) {
 
 // What went wrong, in the catalogue's words, naming what the person typed:
 // CLI11's own messages are English only.
-std::string usageError(const app::Globals& g, const std::vector<std::string>& args) {
+std::string usageError(const app::Catalogue& texts, const std::vector<std::string>& args) {
   const auto first = std::find_if(args.begin(), args.end(),
                                   [](const std::string& a) { return a.empty() || a[0] != '-'; });
-  if (first == args.end()) return g.msg(kMsgCommandNeeded);
-  if (!isCommand(*first)) return g.msg(kMsgUnknownCommand, {*first});
+  if (first == args.end()) return texts.msg(app::kMsgCommandNeeded);
+  if (!isCommand(*first)) return texts.msg(app::kMsgUnknownCommand, {*first});
   for (const std::string& a : args) {
-    if (!a.empty() && a[0] == '-' && !isOption(a)) return g.msg(kMsgBadOption, {a});
+    if (!a.empty() && a[0] == '-' && !isOption(a)) return texts.msg(app::kMsgBadOption, {a});
   }
   std::string extra;
   for (auto it = std::next(first); it != args.end(); ++it) {
     extra += (extra.empty() ? "" : " ") + *it;
   }
-  return g.msg(kMsgUnexpected, {extra.empty() ? *first : extra});
+  return texts.msg(app::kMsgUnexpected, {extra.empty() ? *first : extra});
 }
 
 }  // namespace
 
-std::optional<int> parseArguments(const app::Globals& g, int argc, const char* const* argv,
+std::optional<int> parseArguments(const app::Catalogue& texts, int argc, const char* const* argv,
                                   Command& command, std::ostream& out, std::ostream& err) {
-  CLI::App app{g.msg(kMsgAbout), "quilbert-cli"};
-  app.set_help_flag("-h,--help", g.msg(kMsgHelpOption));  // before the commands, which copy it
+  CLI::App app{texts.msg(app::kMsgAbout), "quilbert-cli"};
+  app.set_help_flag("-h,--help",
+                    texts.msg(app::kMsgHelpOption));  // before the commands, which copy it
   auto formatter = app.get_formatter();
-  formatter->label("Usage", g.msg(kMsgUsage));
-  formatter->label("OPTIONS", g.msg(kMsgOptions));
-  formatter->label("SUBCOMMAND", g.msg(kMsgCommands));
-  formatter->label("Positionals", g.msg(kMsgArguments));
-  app.option_defaults()->group(g.msg(kMsgOptions));
+  formatter->label("Usage", texts.msg(app::kMsgUsage));
+  formatter->label("OPTIONS", texts.msg(app::kMsgOptions));
+  formatter->label("SUBCOMMAND", texts.msg(app::kMsgCommands));
+  formatter->label("Positionals", texts.msg(app::kMsgArguments));
+  app.option_defaults()->group(texts.msg(app::kMsgOptions));
   app.require_subcommand(1);
   bool json = false;
-  app.add_flag("--json", json, g.msg(kMsgJsonOption));
-  auto* status = app.add_subcommand("status", g.msg(kMsgStatusHelp));
-  auto* connect = app.add_subcommand("connect", g.msg(kMsgConnectHelp));
-  connect->add_option("letters", command.letters, g.msg(kMsgLettersHelp))->type_name("");
-  auto* disconnect = app.add_subcommand("disconnect", g.msg(kMsgDisconnectHelp));
-  disconnect->add_option("letters", command.letters, g.msg(kMsgLettersHelp))->type_name("");
-  auto* browse = app.add_subcommand("browse", g.msg(kMsgBrowseHelp));
-  browse->add_option("server", command.server, g.msg(kMsgServerHelp))->type_name("");
-  const auto [import, exported] = addDriveMapCommands(g, app, command);
-  auto* passwords = app.add_subcommand("passwords", g.msg(kMsgPasswordsHelp));
+  app.add_flag("--json", json, texts.msg(app::kMsgJsonOption));
+  auto* status = app.add_subcommand("status", texts.msg(app::kMsgStatusHelp));
+  auto* connect = app.add_subcommand("connect", texts.msg(app::kMsgConnectHelp));
+  connect->add_option("letters", command.letters, texts.msg(app::kMsgLettersHelp))->type_name("");
+  auto* disconnect = app.add_subcommand("disconnect", texts.msg(app::kMsgDisconnectHelp));
+  disconnect->add_option("letters", command.letters, texts.msg(app::kMsgLettersHelp))
+      ->type_name("");
+  auto* browse = app.add_subcommand("browse", texts.msg(app::kMsgBrowseHelp));
+  browse->add_option("server", command.server, texts.msg(app::kMsgServerHelp))->type_name("");
+  const auto [import, exported] = addDriveMapCommands(texts, app, command);
+  auto* passwords = app.add_subcommand("passwords", texts.msg(app::kMsgPasswordsHelp));
   // One way or the other, exactly.
   auto* direction = passwords->add_option_group("direction");
-  direction->add_flag("--to-keyring", command.toStore, g.msg(kMsgToKeyringHelp));
+  direction->add_flag("--to-keyring", command.toStore, texts.msg(app::kMsgToKeyringHelp));
   bool toFile = false;
-  direction->add_flag("--to-file", toFile, g.msg(kMsgToFileHelp));
+  direction->add_flag("--to-file", toFile, texts.msg(app::kMsgToFileHelp));
   direction->require_option(1);
   for (auto* sub : {status, connect, disconnect, browse, import, exported, passwords}) {
-    sub->group(g.msg(kMsgCommands));
-    sub->option_defaults()->group(g.msg(kMsgOptions));
+    sub->group(texts.msg(app::kMsgCommands));
+    sub->option_defaults()->group(texts.msg(app::kMsgOptions));
     // --json is taken after the command too.
-    sub->add_flag("--json", json, g.msg(kMsgJsonOption))->group(g.msg(kMsgOptions));
+    sub->add_flag("--json", json, texts.msg(app::kMsgJsonOption))
+        ->group(texts.msg(app::kMsgOptions));
   }
   try {
     app.parse(argc, argv);
@@ -115,7 +117,8 @@ std::optional<int> parseArguments(const app::Globals& g, int argc, const char* c
     return app.exit(e, out, err);
   } catch (const CLI::ParseError& e) {
     const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
-    err << "quilbert-cli: " << usageError(g, args) << "\n" << g.msg(kMsgSeeHelp) << "\n";
+    err << "quilbert-cli: " << usageError(texts, args) << "\n"
+        << texts.msg(app::kMsgSeeHelp) << "\n";
     return e.get_exit_code();
   }
   command.name = app.get_subcommands().front()->get_name();
@@ -123,22 +126,20 @@ std::optional<int> parseArguments(const app::Globals& g, int argc, const char* c
   return std::nullopt;
 }
 
-void loadSettings(app::Globals& g) {
-  app::locateFiles(g, net::logonUserForFiles(g));
-  g.ConfigCreated = false;
-  app::readConfiguration(g, false);
-  app::LoadCatalogue(g);
-  app::takeApartDriveLines(g);
+void loadSettings(Program& p) {
+  app::locateFiles(p.places, p.svc.process, p.svc.registry, net::logonUserForFiles(p.svc.network));
+  p.config.read(p.places.configPath(), false);
+  p.texts.load(p.places.LangDir, p.config.LanguageFile);
 }
 
-int execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err) {
-  const std::string configFile = g.SettingsDir + g.ConfigFileName;
-  if (g.ConfigUnreadable) {
-    err << g.msg(app::kMsgConfigUnreadable) << " (" << configFile << ")\n";
+int execute(Program& p, const Command& command, std::ostream& out, std::ostream& err) {
+  const std::string configFile = p.places.configPath();
+  if (p.config.ConfigUnreadable) {
+    err << p.texts.msg(app::kMsgConfigUnreadable) << " (" << configFile << ")\n";
     return kExitCannotRun;
   }
-  if (g.ConfigCreated && command.name != "browse") {
-    err << g.msg(app::kMsgNoConfiguration) << " (" << configFile << ")\n";
+  if (p.config.ConfigCreated && command.name != "browse") {
+    err << p.texts.msg(app::kMsgNoConfiguration) << " (" << configFile << ")\n";
     // Nothing to move, and no file to create here.
     if (command.name == "passwords") return kExitCannotRun;
   }
@@ -146,22 +147,22 @@ int execute(app::Globals& g, const Command& command, std::ostream& out, std::ost
   for (const std::string& text : command.letters) {
     const char letter = letterOf(text);
     if (letter == 0) {
-      err << g.msg(app::kMsgNotALetter) << " : " << text << "\n";
+      err << p.texts.msg(app::kMsgNotALetter) << " : " << text << "\n";
       return kExitCannotRun;
     }
     letters.push_back(letter);
   }
   Output o{out, err, command.json};
-  if (command.name == "status") return status(g, o);
+  if (command.name == "status") return status(p, o);
   if (command.name == "connect" || command.name == "disconnect") {
-    const int left = command.name == "connect" ? connect(g, o, letters) : disconnect(g, o, letters);
+    const int left = command.name == "connect" ? connect(p, o, letters) : disconnect(p, o, letters);
     // A running program shows its letters as they are now.
-    g.svc.process.tellConnectionsChanged();
+    p.svc.process.tellConnectionsChanged();
     return left;
   }
-  if (command.name == "import" || command.name == "export") return driveMaps(g, o, command);
-  if (command.name == "passwords") return movePasswords(g, o, command.toStore);
-  return browse(g, o, command.server.empty() ? "" : serverName(command.server));
+  if (command.name == "import" || command.name == "export") return driveMaps(p, o, command);
+  if (command.name == "passwords") return movePasswords(p, o, command.toStore);
+  return browse(p, o, command.server.empty() ? "" : serverName(command.server));
 }
 
 void print(Output& o, const nlohmann::json& answer, const std::string& lines) {

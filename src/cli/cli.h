@@ -8,9 +8,22 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "app/catalogue.h"
+#include "app/config.h"
+#include "app/locations.h"
+#include "app/services.h"
 
 namespace quilbert::cli {
+
+// What a command works on: the services, and the configuration, the
+// catalogue and the file locations read as the program reads them.
+struct Program {
+  explicit Program(app::Services& services) : svc(services), config(services.process) {}
+  app::Services& svc;
+  app::Config config;
+  app::Catalogue texts;
+  app::Locations places;
+};
 
 struct Command {
   std::string name;                  // status, connect, disconnect, browse, import, export,
@@ -26,15 +39,15 @@ struct Command {
 
 // Finds and reads the configuration and the catalogue as the program does,
 // without creating or changing any file.
-void loadSettings(app::Globals& g);
+void loadSettings(Program& p);
 
 // Parses the arguments (UTF-8), the help and the usage errors in the words
-// of g's catalogue. Returns the exit code when the run ends here (help, or a
+// of the catalogue. Returns the exit code when the run ends here (help, or a
 // usage error, told on `out` or `err`), nothing when `command` is to run.
-std::optional<int> parseArguments(const app::Globals& g, int argc, const char* const* argv,
+std::optional<int> parseArguments(const app::Catalogue& texts, int argc, const char* const* argv,
                                   Command& command, std::ostream& out, std::ostream& err);
 
-// Runs the command on the settings LoadSettings read.
-int execute(app::Globals& g, const Command& command, std::ostream& out, std::ostream& err);
+// Runs the command on the settings loadSettings read.
+int execute(Program& p, const Command& command, std::ostream& out, std::ostream& err);
 
 }  // namespace quilbert::cli

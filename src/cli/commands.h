@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "cli/cli.h"
 
 namespace quilbert::cli {
 
@@ -28,26 +28,26 @@ struct Output {
 // a connected letter's server is asked whether it still answers. Returns the
 // number of active letters not connected, plus kExitServerSilent when a
 // connected letter's server does not answer.
-int status(app::Globals& g, Output& o);
+int status(Program& p, Output& o);
 
 // The workgroups and their servers (server empty), or one server's disk
 // shares ("\\SERVER"). Returns 0, or 1 when the network or the server could
 // not be listed.
-int browse(app::Globals& g, Output& o, const std::string& server);
+int browse(Program& p, Output& o, const std::string& server);
 
 // Connects the letters given (upper case), ticked or not, or every active one
 // when none, as the automatic run does but without a window and without
 // waiting for the network. Returns the number of letters not connected.
-int connect(app::Globals& g, Output& o, const std::vector<char>& letters);
+int connect(Program& p, Output& o, const std::vector<char>& letters);
 
 // Disconnects the letters given (upper case), or all 26 when none, without
 // forcing open files. Returns the number of letters left connected.
-int disconnect(app::Globals& g, Output& o, const std::vector<char>& letters);
+int disconnect(Program& p, Output& o, const std::vector<char>& letters);
 
 // Moves the file's passwords into the system's store (toStore) or back, and
 // records the choice as the program's setting. Returns the number of
 // passwords not moved; kExitCannotRun without a store.
-int movePasswords(app::Globals& g, Output& o, bool toStore);
+int movePasswords(Program& p, Output& o, bool toStore);
 
 // The display of one JSON answer.
 void print(Output& o, const nlohmann::json& answer, const std::string& lines);

@@ -41,22 +41,22 @@ class ScriptObserver final : public net::PassObserver {
 // What a local drive holding the letter is ("Local storage device : Fixed
 // disk"), or nothing for a free letter or a network drive: the window greys
 // such a row and never connects it.
-std::optional<std::string> localDrive(app::Globals& g, char letter) {
+std::optional<std::string> localDrive(Program& p, char letter) {
   constexpr int kNetworkDrive = 3;
-  const auto drive = g.svc.drives.getDrive(letter);
+  const auto drive = p.svc.drives.getDrive(letter);
   if (!drive || drive->type == kNetworkDrive) return std::nullopt;
   const bool known = drive->type >= 0 && drive->type <= 5;
-  return g.msg(app::kMsgLocalDevice) + " : " +
-         (known ? g.msg(app::kMsgDriveTypeFirst + drive->type) : std::string());
+  return p.texts.msg(app::kMsgLocalDevice) + " : " +
+         (known ? p.texts.msg(app::kMsgDriveTypeFirst + drive->type) : std::string());
 }
 
 }  // namespace
 
-int connect(app::Globals& g, Output& o, const std::vector<char>& letters) {
-  std::array<net::PassItem, 27> items = net::automaticItems(g);
+int connect(Program& p, Output& o, const std::vector<char>& letters) {
+  std::array<net::PassItem, 27> items = net::automaticItems(p.config);
   int unusable = 0;
   if (letters.empty()) {
-    net::cancelAllLetters(g);  // as the automatic run does
+    net::cancelAllLetters(p.svc, p.texts);  // as the automatic run does
   } else {
     // Only the letters named, ticked or not; each dropped first, as the
     // automatic run drops every letter.
@@ -66,22 +66,22 @@ int connect(app::Globals& g, Output& o, const std::vector<char>& letters) {
       // A letter named twice is one letter: told and counted once.
       if (!named.insert(letter).second) continue;
       net::PassItem& item = items[static_cast<std::size_t>(letter - 'A' + 1)];
-      if (const auto local = localDrive(g, letter)) {
+      if (const auto local = localDrive(p, letter)) {
         o.err << *local << " (" << item.localName << ")\n";
         ++unusable;
         continue;
       }
       if (app::isBlank(item.path)) {
-        o.err << g.msg(app::kMsgNoPath) << " (" << item.localName << ")\n";
+        o.err << p.texts.msg(app::kMsgNoPath) << " (" << item.localName << ")\n";
         ++unusable;
         continue;
       }
       item.active = true;
-      net::CancelDriveConnection(g, item.localName);
+      net::CancelDriveConnection(p.svc, p.texts, item.localName);
     }
   }
   ScriptObserver observer(o.err);
-  net::connectItems(g, items, net::PassKind::Automatic, observer);
+  net::connectItems(p.svc, p.texts, items, net::PassKind::Automatic, observer);
 
   nlohmann::json list = nlohmann::json::array();
   std::string lines;
@@ -94,18 +94,18 @@ int connect(app::Globals& g, Output& o, const std::vector<char>& letters) {
                          {"connected", code->second == 0}};
     std::string line = item.localName + " " + item.path + "  ";
     if (code->second == 0) {
-      line += g.msg(app::kMsgConnected);
+      line += p.texts.msg(app::kMsgConnected);
     } else {
-      net::SetNetErrorText(g, code->second);
+      const std::string why = net::netErrorWords(p.texts, code->second);
       entry["code"] = code->second;
-      entry["reason"] = g.NetErrorText;
-      line += g.NetErrorText;
+      entry["reason"] = why;
+      line += why;
     }
     list.push_back(std::move(entry));
     lines += line + "\n";
   }
   const net::PassResult& r = observer.result;
-  lines += net::connectedText(g, r.succeeded, r.tried) + "\n";
+  lines += net::connectedText(p.texts, r.succeeded, r.tried) + "\n";
   print(
       o,
       nlohmann::json{{"letters", std::move(list)}, {"tried", r.tried}, {"connected", r.succeeded}},

@@ -5,7 +5,7 @@
 
 namespace quilbert::cli {
 
-int disconnect(app::Globals& g, Output& o, const std::vector<char>& letters) {
+int disconnect(Program& p, Output& o, const std::vector<char>& letters) {
   std::vector<char> chosen = letters;
   if (chosen.empty()) {
     for (char c = 'A'; c <= 'Z'; ++c) chosen.push_back(c);
@@ -13,26 +13,26 @@ int disconnect(app::Globals& g, Output& o, const std::vector<char>& letters) {
   nlohmann::json list = nlohmann::json::array();
   std::string lines;
   int left = 0;
-  const platform::NetworkPass pass(g.svc.network);
+  const platform::NetworkPass pass(p.svc.network);
   for (const char letter : chosen) {
     const std::string local = std::string(1, letter) + ":";
     std::string remote;
-    if (g.svc.network.getConnection(local, remote) != platform::neterr::kOk) remote.clear();
+    if (p.svc.network.getConnection(local, remote) != platform::neterr::kOk) remote.clear();
     // As the program's pass: never forced, a remembered mapping forgotten too.
-    const int code = net::CancelDriveConnection(g, local);
+    const net::NetOutcome done = net::CancelDriveConnection(p.svc, p.texts, local);
+    const int code = done.code;
     if (code == platform::neterr::kNotConnected) continue;
     nlohmann::json item{{"letter", std::string(1, letter)}, {"to", remote}};
     std::string line = local + " " + remote + "  ";
     if (code == platform::neterr::kOk) {
       item["disconnected"] = true;
-      line += g.msg(app::kMsgDisconnected);
+      line += p.texts.msg(app::kMsgDisconnected);
     } else {
       ++left;
-      net::SetNetErrorText(g, code);
       item["disconnected"] = false;
       item["code"] = code;
-      item["reason"] = g.NetErrorText;
-      line += g.NetErrorText;
+      item["reason"] = done.words;
+      line += done.words;
     }
     list.push_back(std::move(item));
     lines += line + "\n";

@@ -1,7 +1,6 @@
 #include "cli/drive_maps.h"
 
 #include "app/drive_maps.h"
-#include "app/drive_maps_texts.h"
 #include "net/stored_passwords.h"
 
 namespace quilbert::cli {
@@ -16,12 +15,12 @@ constexpr int kMsgIncludeFilteredHelp = 450;
 constexpr int kMsgExportHelp = 451;
 constexpr int kMsgExportFileHelp = 452;
 
-int importMaps(app::Globals& g, Output& o, const Command& command) {
-  app::DriveMapsImport plan =
-      app::planImportFile(g, command.file, app::importInputs(g, command.includeFiltered));
+int importMaps(Program& p, Output& o, const Command& command) {
+  app::DriveMapsImport plan = app::planImportFile(
+      p.texts, p.config, command.file, app::importInputs(p.svc, command.includeFiltered));
   nlohmann::json answer{{"file", command.file}, {"written", false}};
   if (!plan.error.empty()) {
-    o.err << g.msg(app::kMsgMapsRefused, {command.file}) << "\n" << plan.error << "\n";
+    o.err << p.texts.msg(app::kMsgMapsRefused, {command.file}) << "\n" << plan.error << "\n";
     answer["error"] = plan.error;
     print(o, answer, "");
     return 1;
@@ -35,7 +34,7 @@ int importMaps(app::Globals& g, Output& o, const Command& command) {
                        {"line", plan.line[i]},
                        {"path", e.Path},
                        {"login", e.Login},
-                       {"active", e.Active == "1"},
+                       {"active", e.Active == app::Activation::On},
                        {"passwordFromPolicy", plan.passwordFromPolicy[i]}});
   }
   answer["letters"] = std::move(letters);
@@ -43,52 +42,59 @@ int importMaps(app::Globals& g, Output& o, const Command& command) {
   std::string text;
   for (const auto& line : plan.lines) text += line + "\n";
   if (command.dryRun) {
-    print(o, answer, text + g.msg(app::kMsgMapsDryRun) + "\n");
+    print(o, answer, text + p.texts.msg(app::kMsgMapsDryRun) + "\n");
     return 0;
   }
-  const app::WriteOutcome saved = app::saveImport(g, plan, net::importedPasswordKeeper(g));
+  const app::WriteOutcome saved =
+      app::saveImport(p.config, plan, net::importedPasswordKeeper(p.svc));
   if (!saved.ok()) {
-    o.err << g.msg(saved.message) << " (" << saved.detail << ")\n";
+    o.err << p.texts.msg(saved.message) << " (" << saved.detail << ")\n";
     answer["error"] = saved.detail;
     print(o, answer, text);
     return 1;
   }
   answer["written"] = plan.changes > 0;
   print(o, answer,
-        text + g.msg(app::kMsgMapsDone, {std::to_string(plan.changes), command.file}) + "\n");
+        text + p.texts.msg(app::kMsgMapsDone, {std::to_string(plan.changes), command.file}) + "\n");
   return 0;
 }
 
-int exportMaps(app::Globals& g, Output& o, const Command& command) {
+int exportMaps(Program& p, Output& o, const Command& command) {
   std::vector<std::string> notes;
   int count = 0;
-  const std::string error = app::exportDriveMapsFile(g, command.file, notes, count);
+  const std::string error =
+      app::exportDriveMapsFile(p.texts, p.config, p.svc.process, command.file, notes, count);
   if (!error.empty()) {
     o.err << error << "\n";
     return 1;
   }
   std::string text;
   for (const auto& note : notes) text += note + "\n";
-  text += g.msg(app::kMsgMapsExported, {std::to_string(count), command.file}) + "\n";
+  text += p.texts.msg(app::kMsgMapsExported, {std::to_string(count), command.file}) + "\n";
   print(o, nlohmann::json{{"file", command.file}, {"exported", count}, {"notes", notes}}, text);
   return 0;
 }
 
 }  // namespace
 
-std::pair<CLI::App*, CLI::App*> addDriveMapCommands(const app::Globals& g, CLI::App& app,
+std::pair<CLI::App*, CLI::App*> addDriveMapCommands(const app::Catalogue& texts, CLI::App& app,
                                                     Command& command) {
-  auto* import = app.add_subcommand("import", g.msg(kMsgImportHelp));
-  import->add_option("file", command.file, g.msg(kMsgImportFileHelp))->required()->type_name("");
-  import->add_flag("--dry-run", command.dryRun, g.msg(kMsgDryRunHelp));
-  import->add_flag("--include-filtered", command.includeFiltered, g.msg(kMsgIncludeFilteredHelp));
-  auto* exported = app.add_subcommand("export", g.msg(kMsgExportHelp));
-  exported->add_option("file", command.file, g.msg(kMsgExportFileHelp))->required()->type_name("");
+  auto* import = app.add_subcommand("import", texts.msg(kMsgImportHelp));
+  import->add_option("file", command.file, texts.msg(kMsgImportFileHelp))
+      ->required()
+      ->type_name("");
+  import->add_flag("--dry-run", command.dryRun, texts.msg(kMsgDryRunHelp));
+  import->add_flag("--include-filtered", command.includeFiltered,
+                   texts.msg(kMsgIncludeFilteredHelp));
+  auto* exported = app.add_subcommand("export", texts.msg(kMsgExportHelp));
+  exported->add_option("file", command.file, texts.msg(kMsgExportFileHelp))
+      ->required()
+      ->type_name("");
   return {import, exported};
 }
 
-int driveMaps(app::Globals& g, Output& o, const Command& command) {
-  return command.name == "import" ? importMaps(g, o, command) : exportMaps(g, o, command);
+int driveMaps(Program& p, Output& o, const Command& command) {
+  return command.name == "import" ? importMaps(p, o, command) : exportMaps(p, o, command);
 }
 
 }  // namespace quilbert::cli

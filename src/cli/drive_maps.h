@@ -11,11 +11,11 @@
 namespace quilbert::cli {
 
 // Adds the two commands to the parser; returns them (import, export).
-std::pair<CLI::App*, CLI::App*> addDriveMapCommands(const app::Globals& g, CLI::App& app,
+std::pair<CLI::App*, CLI::App*> addDriveMapCommands(const app::Catalogue& texts, CLI::App& app,
                                                     Command& command);
 
 // Runs import or export. 0 when done (or the dry run told), 1 when nothing
 // was written: the file refused, or the configuration not replaced.
-int driveMaps(app::Globals& g, Output& o, const Command& command);
+int driveMaps(Program& p, Output& o, const Command& command);
 
 }  // namespace quilbert::cli

@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "app/catalogue.h"
-#include "app/globals.h"
+#include "app/config.h"
+#include "app/locations.h"
+#include "app/services.h"
 #include "cli/cli.h"
 #include "net/computer_finder.h"
-#include "platform/headless/headless_toolkit.h"
 #include "platform/win32/win32_console.h"
 #include "platform/win32/win32_credentials.h"
 #include "platform/win32/win32_domain.h"
@@ -34,29 +35,24 @@ int wmain(int argc, wchar_t** argv) {
   for (const std::string& a : arguments) pointers.push_back(a.c_str());
   platform::Win32Process process;
   platform::Win32Registry registry;
-  const app::Globals* program = nullptr;  // names the entry of the computers found
+  const app::Catalogue* texts = nullptr;  // names the entry of the computers found
   platform::Win32Network network(
       net::computerFinder(),
-      [&program] {
-        return program != nullptr ? program->msg(app::kMsgFoundComputers) : std::string();
-      },
-      [&program] {
-        return program != nullptr ? program->msg(app::kMsgMoreComputersAnswered) : std::string();
+      [&texts] { return texts != nullptr ? texts->msg(app::kMsgFoundComputers) : std::string(); },
+      [&texts] {
+        return texts != nullptr ? texts->msg(app::kMsgMoreComputersAnswered) : std::string();
       });
   platform::Win32Drives drives(network);
-  // The windowless backend of the form model: the commands show nothing.
-  headless::HeadlessToolkit toolkit;
   platform::Win32Credentials credentials;
-  app::Globals g(
-      app::Services{toolkit, network, drives, registry, process, nullptr, nullptr, &credentials});
   platform::Win32Domain domain;
-  g.svc.domain = &domain;
-  program = &g;
+  app::Services svc{network, drives, registry, process, nullptr, nullptr, &credentials, &domain};
+  cli::Program p(svc);
+  texts = &p.texts;
   // The help and the usage errors speak the configuration's language too.
-  cli::loadSettings(g);
+  cli::loadSettings(p);
   cli::Command command;
-  if (auto code = cli::parseArguments(g, argc, pointers.data(), command, out, err)) {
+  if (auto code = cli::parseArguments(p.texts, argc, pointers.data(), command, out, err)) {
     return *code;
   }
-  return cli::execute(g, command, out, err);
+  return cli::execute(p, command, out, err);
 }

@@ -7,25 +7,26 @@
 
 namespace quilbert::cli {
 
-int movePasswords(app::Globals& g, Output& o, bool toStore) {
-  if (g.svc.passwords == nullptr) {
-    o.err << g.msg(app::kMsgNoKeyring) << "\n";
+int movePasswords(Program& p, Output& o, bool toStore) {
+  if (p.svc.passwords == nullptr) {
+    o.err << p.texts.msg(app::kMsgNoKeyring) << "\n";
     return kExitCannotRun;
   }
   // Back to the file: the choice first, so that a Save meanwhile keeps them
   // there; into the store: once they are there.
-  if (!toStore && !net::setKeepPasswordsInStore(g, false)) {
-    o.err << g.msg(app::kMsgSettingRefused) << "\n";
+  if (!toStore && !net::setKeepPasswordsInStore(p.svc, false)) {
+    o.err << p.texts.msg(app::kMsgSettingRefused) << "\n";
     return kExitCannotRun;
   }
-  const net::MovedPasswords m =
-      toStore ? net::movePasswordsToStore(g) : net::movePasswordsToFile(g);
-  if (toStore && !net::setKeepPasswordsInStore(g, true)) {
-    o.err << g.msg(app::kMsgSettingRefused) << "\n";
+  const net::MovedPasswords m = toStore ? net::movePasswordsToStore(p.svc, p.config, p.texts)
+                                        : net::movePasswordsToFile(p.svc, p.config, p.texts);
+  if (toStore && !net::setKeepPasswordsInStore(p.svc, true)) {
+    o.err << p.texts.msg(app::kMsgSettingRefused) << "\n";
   }
   nlohmann::json answer{{"moved", m.moved}, {"notMoved", m.notMoved}};
   std::string lines =
-      g.msg(app::kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)}) + "\n";
+      p.texts.msg(app::kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)}) +
+      "\n";
   if (!m.why.empty()) {
     answer["reason"] = m.why;
     lines += m.why + "\n";

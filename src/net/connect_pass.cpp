@@ -19,24 +19,26 @@ bool waitsForNetwork(std::int32_t code) {
          code == platform::neterr::kNoNetwork || code == platform::neterr::kKeyringLocked;
 }
 
-void cancelAllLetters(app::Globals& g) {
-  const platform::NetworkPass pass(g.svc.network);
-  for (char c = 'A'; c <= 'Z'; ++c) CancelDriveConnection(g, std::string(1, c) + ":");
+void cancelAllLetters(const app::Services& svc, const app::Catalogue& texts) {
+  const platform::NetworkPass pass(svc.network);
+  for (char c = 'A'; c <= 'Z'; ++c) CancelDriveConnection(svc, texts, std::string(1, c) + ":");
 }
 
-std::string connectedText(const app::Globals& g, int connected, int of,
+std::string connectedText(const app::Catalogue& texts, int connected, int of,
                           std::string_view separator) {
-  return g.msg(app::kMsgDrivesConnected) + " : " + std::string(separator) +
+  return texts.msg(app::kMsgDrivesConnected) + " : " + std::string(separator) +
          std::to_string(connected) + "/" + std::to_string(of);
 }
 
-std::string summaryText(const app::Globals& g, const PassResult& r) {
-  return connectedText(g, r.succeeded, r.tried, kCrLf);
+std::string summaryText(const app::Catalogue& texts, const PassResult& r) {
+  return connectedText(texts, r.succeeded, r.tried, kCrLf);
 }
 
-ConnectPass::ConnectPass(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind,
+ConnectPass::ConnectPass(const app::Services& svc, const app::Catalogue& texts,
+                         const std::array<PassItem, 27>& items, PassKind kind,
                          PassObserver& observer, int waitLimitMs, LoginGuard* guard)
-    : g_(g),
+    : svc_(svc),
+      texts_(texts),
       items_(items),
       kind_(kind),
       observer_(observer),
@@ -66,7 +68,8 @@ bool ConnectPass::start() {
     for (std::size_t i = 1; i <= app::kDriveCount; ++i) {
       if (items_[i].active && wrongPassword(codes_[i])) letters += " " + items_[i].label;
     }
-    if (!letters.empty()) observer_.passwordsNeeded(g_.msg(app::kMsgNewPasswordNeeded) + letters);
+    if (!letters.empty())
+      observer_.passwordsNeeded(texts_.msg(app::kMsgNewPasswordNeeded) + letters);
   }
   if (setAside_.empty()) return false;
   state_ = State::Waiting;
@@ -76,6 +79,7 @@ bool ConnectPass::start() {
 void ConnectPass::attempt(std::size_t i, bool firstTry) {
   const PassItem& item = items_[i];
   std::int32_t code = 0;
+  NetOutcome outcome;
   const std::int32_t refusedWith = guard_.refused(item);
   const bool guarded = refusedWith != 0;
   if (guarded) {
@@ -84,9 +88,9 @@ void ConnectPass::attempt(std::size_t i, bool firstTry) {
     code = refusedWith;
     if (firstTry) skipped_.push_back(i);
   } else {
-    g_.LastNetError = 0;
-    AddDriveConnection(g_, item.localName, item.path, item.login, item.password);
-    code = g_.LastNetError;
+    outcome =
+        AddDriveConnection(svc_, texts_, item.localName, item.path, item.login, item.password);
+    code = outcome.code;
     observer_.attempted(item, code);
     guard_.note(item, code);
   }
@@ -106,11 +110,11 @@ void ConnectPass::attempt(std::size_t i, bool firstTry) {
     observer_.letterInUse(item);
     return;
   }
-  SetNetErrorText(g_, code, item.path);
+  if (outcome.words.empty()) outcome.words = netErrorWords(texts_, svc_.network, code, item.path);
   if (code == platform::neterr::kBadNetName || code == platform::neterr::kNetworkUnreachable) {
-    observer_.letterUnreachable(item, g_.NetErrorText);
+    observer_.letterUnreachable(item, outcome.words);
   } else if (kind_ == PassKind::Interactive && !guarded) {
-    observer_.letterFailed(item, g_.NetErrorText);
+    observer_.letterFailed(item, outcome.words);
   }
 }
 
@@ -136,7 +140,7 @@ void ConnectPass::prepareFollowers(std::size_t first) {
                     app::lowerCase(items_[k].login) != app::lowerCase(item.login));
     }
     if (otherLogin) continue;
-    LetterCredentials c = letterCredentials(g_, item.path, item.login, item.password);
+    LetterCredentials c = letterCredentials(svc_, item.path, item.login, item.password);
     if (c.code != 0) continue;
     platform::PendingConnection& p = letters.emplace_back();
     p.resource.type = platform::kTypeDisk;
@@ -147,12 +151,12 @@ void ConnectPass::prepareFollowers(std::size_t first) {
     p.userName = item.login;
     prepared_[j] = true;
   }
-  if (!letters.empty()) g_.svc.network.prepareConnections(letters);
+  if (!letters.empty()) svc_.network.prepareConnections(letters);
   for (platform::PendingConnection& p : letters) platform::wipe(p.password);
 }
 
 void ConnectPass::retrySetAside() {
-  g_.svc.network.forgetUnreachable();
+  svc_.network.forgetUnreachable();
   std::vector<std::size_t> still;
   for (std::size_t i : setAside_) {
     attempt(i, false);
@@ -189,36 +193,35 @@ int ConnectPass::nextRetryMs() const {
 }
 
 std::string ConnectPass::waitingText() const {
-  std::string text = g_.msg(app::kMsgWaitingForNetwork) + " :";
+  std::string text = texts_.msg(app::kMsgWaitingForNetwork) + " :";
   for (std::size_t i : setAside_) text += " " + items_[i].label;
   return text;
 }
 
 void ConnectPass::finish() {
   state_ = State::Done;
-  g_.svc.network.dropPrepared();
+  svc_.network.dropPrepared();
   PassSummary s;
   s.kind = kind_;
   s.result = result_;
-  s.text = summaryText(g_, result_);
+  s.text = summaryText(texts_, result_);
   for (std::size_t i = 1; i <= app::kDriveCount; ++i) {
     if (!items_[i].active || codes_[i] == 0) continue;
-    s.notConnected.push_back({&items_[i], codes_[i], g_.msg(errorMessageNumber(codes_[i]))});
+    s.notConnected.push_back({&items_[i], codes_[i], texts_.msg(errorMessageNumber(codes_[i]))});
   }
-  if (kind_ == PassKind::Automatic) g_.AutoRunState = "o";
   observer_.finished(s);
 }
 
-PassResult connectItems(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind,
+PassResult connectItems(const app::Services& svc, const app::Catalogue& texts,
+                        const std::array<PassItem, 27>& items, PassKind kind,
                         PassObserver& observer) {
-  return ConnectPass(g, items, kind, observer, 0).run();
+  return ConnectPass(svc, texts, items, kind, observer, 0).run();
 }
 
-std::array<PassItem, 27> automaticItems(app::Globals& g) {
-  app::takeApartDriveLines(g);
+std::array<PassItem, 27> automaticItems(const app::Config& config) {
   std::array<PassItem, 27> items{};
   for (int i = 1; i <= app::kDriveCount; ++i) {
-    const auto& e = g.DriveTable[static_cast<std::size_t>(i)];
+    const auto& e = config.DriveTable[static_cast<std::size_t>(i)];
     auto& item = items[static_cast<std::size_t>(i)];
     const std::string letter(1, static_cast<char>('A' + i - 1));
     // An entry without a path has nothing to connect; the rows make it

@@ -13,7 +13,9 @@
 #include <string_view>
 #include <vector>
 
-#include "app/globals.h"
+#include "app/catalogue.h"
+#include "app/config.h"
+#include "app/services.h"
 #include "net/login_guard.h"
 #include "net/pass_observer.h"
 
@@ -32,8 +34,9 @@ class ConnectPass {
   // The letters the network does not reach yet are set aside for at most
   // `waitLimitMs` (the automatic run); with 0 they fail at once. `guard`: the
   // refused logins to keep beyond the pass (null: the pass's own).
-  ConnectPass(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind,
-              PassObserver& observer, int waitLimitMs, LoginGuard* guard = nullptr);
+  ConnectPass(const app::Services& svc, const app::Catalogue& texts,
+              const std::array<PassItem, 27>& items, PassKind kind, PassObserver& observer,
+              int waitLimitMs, LoginGuard* guard = nullptr);
 
   // The whole pass: every active letter once, the wait, the summary.
   PassResult run();
@@ -63,7 +66,8 @@ class ConnectPass {
   void retrySetAside();
   void prepareFollowers(std::size_t first);
 
-  app::Globals& g_;
+  const app::Services& svc_;
+  const app::Catalogue& texts_;
   std::array<PassItem, 27> items_;
   PassKind kind_;
   PassObserver& observer_;
@@ -83,24 +87,25 @@ class ConnectPass {
 };
 
 // Cancels every letter A to Z, the results ignored.
-void cancelAllLetters(app::Globals& g);
+void cancelAllLetters(const app::Services& svc, const app::Catalogue& texts);
 
 // Connects the active items in order, reporting as the kind requires: 85 in a
 // dialog, 67 and 1231 in a two-second status, other failures in a dialog
 // (interactive) or not at all (automatic); ends with the summary.
-PassResult connectItems(app::Globals& g, const std::array<PassItem, 27>& items, PassKind kind,
+PassResult connectItems(const app::Services& svc, const app::Catalogue& texts,
+                        const std::array<PassItem, 27>& items, PassKind kind,
                         PassObserver& observer);
 
 // The drive table's active entries as a pass's items, with their own
-// credentials (drive lines taken apart first).
-std::array<PassItem, 27> automaticItems(app::Globals& g);
+// credentials.
+std::array<PassItem, 27> automaticItems(const app::Config& config);
 
 // How many letters are connected: entry 60, " : ", `separator`, then
 // `connected` "/" `of`.
-std::string connectedText(const app::Globals& g, int connected, int of,
+std::string connectedText(const app::Catalogue& texts, int connected, int of,
                           std::string_view separator = {});
 
 // The summary text of a connect pass.
-std::string summaryText(const app::Globals& g, const PassResult& r);
+std::string summaryText(const app::Catalogue& texts, const PassResult& r);
 
 }  // namespace quilbert::net

@@ -16,10 +16,10 @@ std::string serverOfPath(const std::string& path) {
   return p.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-LetterCredentials letterCredentials(app::Globals& g, const std::string& path,
+LetterCredentials letterCredentials(const app::Services& svc, const std::string& path,
                                     const std::string& login, const std::string& password) {
   LetterCredentials c;
-  platform::PasswordStore* store = g.svc.passwords;
+  platform::PasswordStore* store = svc.passwords;
   const bool blank = app::isBlank(login);
   const bool ticket = store != nullptr && (!blank || password.empty()) &&
                       store->ticketFor(blank ? "" : app::trimSpaces(login));
@@ -46,7 +46,7 @@ LetterCredentials letterCredentials(app::Globals& g, const std::string& path,
       break;
     case StoredPassword::State::Unavailable:
       // Said once per letter, in the words of the store; never a password.
-      g.logStatus(login + "@" + server + ": " + stored.reason);
+      svc.logStatus(login + "@" + server + ": " + stored.reason);
       c.code = platform::neterr::kNoKeyring;
       break;
     case StoredPassword::State::Missing:
@@ -61,20 +61,20 @@ LetterCredentials letterCredentials(app::Globals& g, const std::string& path,
   return c;
 }
 
-std::string credentialSourceText(const app::Globals& g, CredentialSource source) {
+std::string credentialSourceText(const app::Catalogue& texts, CredentialSource source) {
   switch (source) {
     case CredentialSource::Keyring:
-      return g.msg(app::kMsgSourceKeyring);
+      return texts.msg(app::kMsgSourceKeyring);
     case CredentialSource::CredentialManager:
-      return g.msg(app::kMsgSourceCredentialManager);
+      return texts.msg(app::kMsgSourceCredentialManager);
     case CredentialSource::Ticket:
-      return g.msg(app::kMsgSourceTicket);
+      return texts.msg(app::kMsgSourceTicket);
     case CredentialSource::Guest:
-      return g.msg(app::kMsgSourceGuest);
+      return texts.msg(app::kMsgSourceGuest);
     case CredentialSource::File:
       break;
   }
-  return g.msg(app::kMsgSourceFile);
+  return texts.msg(app::kMsgSourceFile);
 }
 
 }  // namespace quilbert::net

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/globals.h"
+#include "app/catalogue.h"
+#include "app/services.h"
 
 namespace quilbert::net {
 
@@ -25,10 +26,10 @@ std::string serverOfPath(const std::string& path);
 // client reads it itself is given no password. A Kerberos ticket for the
 // login (any ticket for a letter with neither login nor password) comes
 // first: the password, if any, is then only what the network falls back on.
-LetterCredentials letterCredentials(app::Globals& g, const std::string& path,
+LetterCredentials letterCredentials(const app::Services& svc, const std::string& path,
                                     const std::string& login, const std::string& password);
 
 // The source's words for the status and the report.
-std::string credentialSourceText(const app::Globals& g, CredentialSource source);
+std::string credentialSourceText(const app::Catalogue& texts, CredentialSource source);
 
 }  // namespace quilbert::net

@@ -12,9 +12,9 @@ namespace quilbert::net {
 UserNameError::UserNameError(std::int32_t c)
     : std::runtime_error("Error #" + std::to_string(c) + " occurred during request."), code(c) {}
 
-void AddDriveConnection(app::Globals& g, const std::string& localName,
-                        const std::string& remoteName, const std::string& userName,
-                        const std::string& password) {
+NetOutcome AddDriveConnection(const app::Services& svc, const app::Catalogue& texts,
+                              const std::string& localName, const std::string& remoteName,
+                              const std::string& userName, const std::string& password) {
   platform::NetResource r;
   r.scope = 0;
   r.type = platform::kTypeDisk;
@@ -24,27 +24,32 @@ void AddDriveConnection(app::Globals& g, const std::string& localName,
   r.remoteName = remoteName;
   r.comment = std::nullopt;
   r.provider = std::string();
-  LetterCredentials c = letterCredentials(g, remoteName, userName, password);
-  const int rc = c.code != 0 ? c.code : g.svc.network.addConnection(r, c.password, userName, 0);
+  LetterCredentials c = letterCredentials(svc, remoteName, userName, password);
+  const int rc = c.code != 0 ? c.code : svc.network.addConnection(r, c.password, userName, 0);
   platform::wipe(c.password);
-  if (rc != 0) g.LastNetError = rc;
+  if (rc == 0) return {};
+  return {rc, netErrorWords(texts, svc.network, rc, remoteName)};
 }
 
-std::int32_t CancelDriveConnection(app::Globals& g, const std::string& localName) {
-  return g.svc.network.cancelConnection(localName, platform::kConnectUpdateProfile, false);
+NetOutcome CancelDriveConnection(const app::Services& svc, const app::Catalogue& texts,
+                                 const std::string& localName) {
+  const std::int32_t rc =
+      svc.network.cancelConnection(localName, platform::kConnectUpdateProfile, false);
+  if (rc == 0) return {};
+  return {rc, netErrorWords(texts, rc)};
 }
 
-std::string UserName(app::Globals& g, const std::string& localName) {
+std::string UserName(platform::Network& network, const std::string& localName) {
   std::string buffer(255, ' ');
   std::uint32_t length = 255;
-  const int rc = g.svc.network.getUser(localName, buffer, length);
+  const int rc = network.getUser(localName, buffer, length);
   if (rc != 0) throw UserNameError(rc);
   return app::trimSpaces(buffer);
 }
 
-std::string logonUserForFiles(app::Globals& g) {
+std::string logonUserForFiles(platform::Network& network) {
   try {
-    const std::string answer = UserName(g, "");
+    const std::string answer = UserName(network, "");
     const auto nul = answer.find('\0');
     if (nul != std::string::npos) return app::lowerCase(answer.substr(0, nul));
   } catch (const UserNameError&) {
@@ -54,40 +59,18 @@ std::string logonUserForFiles(app::Globals& g) {
 
 int errorMessageNumber(std::int32_t code) {
   static constexpr std::pair<std::int32_t, int> kTable[] = {
-      {5, 81},
-      {53, 80},
-      {67, 80},
-      {85, 101},
-      {86, 102},
-      {1200, 85},
-      {1201, 86},
-      {1202, 87},
-      {1203, 88},
-      {1204, 89},
-      {1205, 90},
-      {1206, 91},
-      {1207, 92},
-      {1208, 93},
-      {1209, 94},
-      {1210, 95},
-      {1211, 96},
-      {1212, 97},
-      {1213, 98},
-      {1214, 99},
-      {1215, 100},
-      {1216, 103},
-      {1217, 104},
-      {1218, 105},
-      {1219, 106},
-      {1220, 107},
-      {1221, 108},
-      {1222, 109},
-      {1231, 109},
-      {1326, 102},
-      {2202, 81},
-      {2250, 82},
-      {2401, 83},
-      {2404, 84},
+      {5, app::kMsgAccessDenied},
+      {53, app::kMsgNetPathNotFound},
+      {67, app::kMsgNetPathNotFound},
+      {85, app::kMsgNetAlreadyAssigned},
+      {86, app::kMsgNetWrongPassword},
+      {1222, app::kMsgNetUnreachable},
+      {1231, app::kMsgNetUnreachable},
+      {1326, app::kMsgNetWrongPassword},
+      {2202, app::kMsgAccessDenied},
+      {2250, app::kMsgNetDeviceInUse},
+      {2401, app::kMsgNetOpenFiles},
+      {2404, app::kMsgNetDeviceNotConnected},
       // The refusals a new password does not mend, which Windows tells apart.
       {1327, app::kMsgAccountRestriction},
       {1328, app::kMsgInvalidLogonHours},
@@ -99,23 +82,27 @@ int errorMessageNumber(std::int32_t code) {
   if (code == platform::neterr::kKeyringLocked) return app::kMsgKeyringLocked;
   if (code == platform::neterr::kNoKeyring) return app::kMsgNoKeyring;
   if (code == 0) return -1;
+  // Windows' network codes 1200 to 1221 read consecutive entries.
+  if (code >= 1200 && code <= 1215) return app::kMsgNetErrorFirst + (code - 1200);
+  if (code >= 1216 && code <= 1221) return app::kMsgNetExtendedFirst + (code - 1216);
   for (const auto& [c, n] : kTable) {
     if (c == code) return n;
   }
-  return 110;
+  return app::kMsgNetUnknownError;
 }
 
-void SetNetErrorText(app::Globals& g, std::int32_t code) {
-  g.NetErrorText.clear();
+std::string netErrorWords(const app::Catalogue& texts, std::int32_t code) {
   const int n = errorMessageNumber(code);
-  if (n >= 0) g.NetErrorText = g.msg(n);
+  return n >= 0 ? texts.msg(n) : std::string();
 }
 
-void SetNetErrorText(app::Globals& g, std::int32_t code, const std::string& path) {
-  SetNetErrorText(g, code);
-  if (code != platform::neterr::kNoUnicodeTranslation) return;
-  const std::string refused = g.svc.network.uncarried(path);
-  if (!refused.empty()) g.NetErrorText = g.msg(app::kMsgNotCarried, {refused});
+std::string netErrorWords(const app::Catalogue& texts, const platform::Network& network,
+                          std::int32_t code, const std::string& path) {
+  if (code == platform::neterr::kNoUnicodeTranslation) {
+    const std::string refused = network.uncarried(path);
+    if (!refused.empty()) return texts.msg(app::kMsgNotCarried, {refused});
+  }
+  return netErrorWords(texts, code);
 }
 
 }  // namespace quilbert::net

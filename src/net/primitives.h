@@ -5,7 +5,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/globals.h"
+#include "app/catalogue.h"
+#include "app/services.h"
 
 namespace quilbert::net {
 
@@ -18,27 +19,37 @@ struct UserNameError : std::runtime_error {
   static constexpr const char* kSource = "NetworkServices.UserName";
 };
 
+// What a network call ended with: its code (0: done) and the words a person
+// reads for it ("" for 0).
+struct NetOutcome {
+  std::int32_t code = 0;
+  std::string words;
+  [[nodiscard]] bool ok() const { return code == 0; }
+};
+
 // Maps localName ("X:") to remoteName with the user name and password as
-// given. Writes LastNetError only when the service refuses.
-void AddDriveConnection(app::Globals& g, const std::string& localName,
-                        const std::string& remoteName, const std::string& userName,
-                        const std::string& password);
+// given (or the credentials kept for them).
+NetOutcome AddDriveConnection(const app::Services& svc, const app::Catalogue& texts,
+                              const std::string& localName, const std::string& remoteName,
+                              const std::string& userName, const std::string& password);
 // Drops the connection of localName ("X:"), forgetting a remembered one,
-// without forcing open files; returns the service's code.
-std::int32_t CancelDriveConnection(app::Globals& g, const std::string& localName);
+// without forcing open files.
+NetOutcome CancelDriveConnection(const app::Services& svc, const app::Catalogue& texts,
+                                 const std::string& localName);
 // The network user name of localName ("" = the current logon): the whole
 // 255-character buffer with spaces trimmed, NUL and what follows included.
-std::string UserName(app::Globals& g, const std::string& localName);
+std::string UserName(platform::Network& network, const std::string& localName);
 // The current logon's user name as the configuration file is named after:
 // UserName("") cut at its first NUL and lower-cased; empty when the query
 // fails or the answer holds no NUL.
-std::string logonUserForFiles(app::Globals& g);
-// NetErrorText = the catalogue sentence for the code ("" for 0).
-void SetNetErrorText(app::Globals& g, std::int32_t code);
+std::string logonUserForFiles(platform::Network& network);
+// The catalogue sentence for the code ("" for 0).
+std::string netErrorWords(const app::Catalogue& texts, std::int32_t code);
 // The same for a failure on `path`: a path the network calls cannot carry is
 // told with the characters they refuse.
-void SetNetErrorText(app::Globals& g, std::int32_t code, const std::string& path);
-// The catalogue entry SetNetErrorText uses for a code.
+std::string netErrorWords(const app::Catalogue& texts, const platform::Network& network,
+                          std::int32_t code, const std::string& path);
+// The catalogue entry of a code's words.
 int errorMessageNumber(std::int32_t code);
 
 }  // namespace quilbert::net

@@ -14,7 +14,7 @@ constexpr std::array<int, 4> kLaterDelaysMs = {60'000, 120'000, 300'000, 900'000
 }  // namespace
 
 void ResidentPolicy::noteRefused(const std::vector<std::string>& refused) {
-  const auto items = automaticItems(g_);
+  const auto items = automaticItems(config_);
   for (const auto& item : items) {
     for (const auto& letter : refused) {
       if (item.active && item.localName == letter) {
@@ -26,7 +26,7 @@ void ResidentPolicy::noteRefused(const std::vector<std::string>& refused) {
 
 ResidentPolicy::LetterState ResidentPolicy::stateOf(const PassItem& item) {
   std::string remote;
-  const int code = g_.svc.network.getConnection(item.localName, remote);
+  const int code = network_.getConnection(item.localName, remote);
   if (code == platform::neterr::kOk && app::lowerCase(remote) == app::lowerCase(item.path)) {
     seen_.insert(item.localName);
     return LetterState::Connected;
@@ -41,7 +41,7 @@ ResidentPolicy::LetterState ResidentPolicy::stateOf(const PassItem& item) {
 }
 
 bool ResidentPolicy::missingItems(std::array<PassItem, 27>& items) {
-  items = automaticItems(g_);
+  items = automaticItems(config_);
   bool any = false;
   for (auto& item : items) {
     item.active =

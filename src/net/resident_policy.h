@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
+#include "app/config.h"
 #include "net/login_guard.h"
 #include "net/pass_observer.h"
+#include "platform/network.h"
 
 namespace quilbert::net {
 
@@ -21,7 +22,8 @@ class ResidentPolicy {
   // A change met while a window waits for the person is looked at after it.
   static constexpr int kBusyRetryMs = 2000;
 
-  explicit ResidentPolicy(app::Globals& g) : g_(g) {}
+  ResidentPolicy(const app::Config& config, platform::Network& network)
+      : config_(config), network_(network) {}
 
   // `refused`: letters ("X:") whose login the automatic run saw refused.
   void noteRefused(const std::vector<std::string>& refused);
@@ -45,7 +47,8 @@ class ResidentPolicy {
   bool startOver();
 
  private:
-  app::Globals& g_;
+  const app::Config& config_;
+  platform::Network& network_;
   LoginGuard refused_;
   std::set<std::string> seen_;  // letters seen connected
   std::size_t laterStep_ = 0;

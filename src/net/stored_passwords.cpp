@@ -16,24 +16,6 @@ using namespace app;
 
 namespace {
 
-using Lines = std::array<std::string, 31>;
-
-std::string driveLine(const DriveEntry& e, const std::string& scrambled) {
-  return e.Active + "\t" + e.Letter + "\t" + e.Login + "\t" + scrambled + "\t" + e.Path;
-}
-
-// The lines as they are now, and what was written once the file holds them.
-WriteOutcome writeLines(Globals& g, const Lines& lines) {
-  WriteOutcome written = WriteConfiguration(g, settingsLines(g, lines));
-  if (written.ok()) {
-    for (int k = 1; k <= kDriveCount; ++k) {
-      g.ConfigLines[static_cast<std::size_t>(k)] = lines[static_cast<std::size_t>(k)];
-    }
-    takeApartDriveLines(g);
-  }
-  return written;
-}
-
 bool hasLoginAndPath(const DriveEntry& e) {
   return !isBlank(e.Login) && !isBlank(e.Path);
 }
@@ -45,41 +27,41 @@ void refused(MovedPasswords& m, const std::string& why) {
 
 }  // namespace
 
-bool keepPasswordsInStore(Globals& g) {
-  if (g.svc.passwords == nullptr) return false;
-  const RegValue v = QueryValue(g.svc.registry, platform::kHkeyCurrentUser, kQuilbertKey,
+bool keepPasswordsInStore(const Services& svc) {
+  if (svc.passwords == nullptr) return false;
+  const RegValue v = QueryValue(svc.registry, platform::kHkeyCurrentUser, kQuilbertKey,
                                 kKeepInKeyringValue, platform::kKeyQueryValue);
   const auto* n = std::get_if<std::uint32_t>(&v);
   return n != nullptr && *n != 0;
 }
 
-bool setKeepPasswordsInStore(Globals& g, bool keep) {
-  g.svc.registry.createKey(platform::kHkeyCurrentUser, kQuilbertKey);
-  return SetKeyValue(g.svc.registry, platform::kHkeyCurrentUser, kQuilbertKey, kKeepInKeyringValue,
+bool setKeepPasswordsInStore(const Services& svc, bool keep) {
+  svc.registry.createKey(platform::kHkeyCurrentUser, kQuilbertKey);
+  return SetKeyValue(svc.registry, platform::kHkeyCurrentUser, kQuilbertKey, kKeepInKeyringValue,
                      std::uint32_t{keep ? 1U : 0U}, platform::kRegDword) == platform::regerr::kOk;
 }
 
-std::string storePassword(Globals& g, const std::string& path, const std::string& login,
+std::string storePassword(const Services& svc, const std::string& path, const std::string& login,
                           const std::string& password) {
-  if (g.svc.passwords == nullptr) return "no password store on this system";
+  if (svc.passwords == nullptr) return "no password store on this system";
   const std::string server = serverOfPath(path);
   if (server.empty()) return "no server in " + path;
-  return g.svc.passwords->save(server, trimSpaces(login), password);
+  return svc.passwords->save(server, trimSpaces(login), password);
 }
 
-std::function<bool(const DriveEntry&)> importedPasswordKeeper(Globals& g) {
-  return [&g](const DriveEntry& e) {
-    return keepPasswordsInStore(g) && storePassword(g, e.Path, e.Login, e.Password).empty();
+std::function<bool(const DriveEntry&)> importedPasswordKeeper(const Services& svc) {
+  return [&svc](const DriveEntry& e) {
+    return keepPasswordsInStore(svc) && storePassword(svc, e.Path, e.Login, e.Password).empty();
   };
 }
 
-MovedPasswords movePasswordsToStore(Globals& g) {
+MovedPasswords movePasswordsToStore(const Services& svc, Config& config, const Catalogue& texts) {
   MovedPasswords m;
-  Lines lines = g.ConfigLines;
+  ConfigFileLines lines = config.ConfigLines;
   for (int k = 1; k <= kDriveCount; ++k) {
-    const DriveEntry& e = g.DriveTable[static_cast<std::size_t>(k)];
+    const DriveEntry& e = config.DriveTable[static_cast<std::size_t>(k)];
     if (e.Password.empty() || !hasLoginAndPath(e)) continue;
-    if (const std::string why = storePassword(g, e.Path, e.Login, e.Password); !why.empty()) {
+    if (const std::string why = storePassword(svc, e.Path, e.Login, e.Password); !why.empty()) {
       refused(m, why);
       continue;
     }
@@ -88,21 +70,21 @@ MovedPasswords movePasswordsToStore(Globals& g) {
   }
   if (m.moved == 0) return m;
   // Kept in both places until the file is written: nothing is lost.
-  if (const WriteOutcome w = writeLines(g, lines); !w.ok()) {
+  if (const WriteOutcome w = config.writeDriveLines(lines); !w.ok()) {
     m.notMoved += std::exchange(m.moved, 0);
-    m.why = g.msg(w.message) + " (" + w.detail + ")";
+    m.why = texts.msg(w.message) + " (" + w.detail + ")";
   }
   return m;
 }
 
-MovedPasswords movePasswordsToFile(Globals& g) {
+MovedPasswords movePasswordsToFile(const Services& svc, Config& config, const Catalogue& texts) {
   MovedPasswords m;
-  platform::PasswordStore* store = g.svc.passwords;
+  platform::PasswordStore* store = svc.passwords;
   if (store == nullptr) return m;
-  Lines lines = g.ConfigLines;
+  ConfigFileLines lines = config.ConfigLines;
   std::set<std::pair<std::string, std::string>> taken;  // server, login
   for (int k = 1; k <= kDriveCount; ++k) {
-    const DriveEntry& e = g.DriveTable[static_cast<std::size_t>(k)];
+    const DriveEntry& e = config.DriveTable[static_cast<std::size_t>(k)];
     if (!e.Password.empty() || !hasLoginAndPath(e)) continue;
     const std::string server = serverOfPath(e.Path);
     platform::StoredPassword found = store->lookup(server, trimSpaces(e.Login));
@@ -123,9 +105,9 @@ MovedPasswords movePasswordsToFile(Globals& g) {
     platform::wipe(found.password);
   }
   if (m.moved == 0) return m;
-  if (const WriteOutcome w = writeLines(g, lines); !w.ok()) {
+  if (const WriteOutcome w = config.writeDriveLines(lines); !w.ok()) {
     m.notMoved += std::exchange(m.moved, 0);
-    m.why = g.msg(w.message) + " (" + w.detail + ")";
+    m.why = texts.msg(w.message) + " (" + w.detail + ")";
     return m;
   }
   for (const auto& [server, login] : taken) {

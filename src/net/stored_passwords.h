@@ -7,7 +7,9 @@
 #include <functional>
 #include <string>
 
-#include "app/globals.h"
+#include "app/catalogue.h"
+#include "app/config.h"
+#include "app/services.h"
 
 namespace quilbert::net {
 
@@ -15,18 +17,19 @@ inline constexpr const char* kQuilbertKey = "SOFTWARE\\Quilbert";
 inline constexpr const char* kKeepInKeyringValue = "KeepPasswordsInKeyring";
 
 // Whether Save keeps passwords in the store (false without a store).
-bool keepPasswordsInStore(app::Globals& g);
+bool keepPasswordsInStore(const app::Services& svc);
 // Records the choice; false when the setting could not be written.
-bool setKeepPasswordsInStore(app::Globals& g, bool keep);
+bool setKeepPasswordsInStore(const app::Services& svc, bool keep);
 
 // Keeps `password` for `login` on the server of `path` in the store; "" once
 // the store confirmed it, otherwise why not.
-std::string storePassword(app::Globals& g, const std::string& path, const std::string& login,
-                          const std::string& password);
+std::string storePassword(const app::Services& svc, const std::string& path,
+                          const std::string& login, const std::string& password);
 
 // For an import: keeps a policy's password in the store when the person
 // chose the store, so that the file holds none.
-[[nodiscard]] std::function<bool(const app::DriveEntry&)> importedPasswordKeeper(app::Globals& g);
+[[nodiscard]] std::function<bool(const app::DriveEntry&)> importedPasswordKeeper(
+    const app::Services& svc);
 
 struct MovedPasswords {
   int moved = 0;
@@ -36,9 +39,11 @@ struct MovedPasswords {
 
 // Every drive line's password into the store; a line's field is emptied only
 // once the store confirmed it. The file is written once, at the end.
-MovedPasswords movePasswordsToStore(app::Globals& g);
+MovedPasswords movePasswordsToStore(const app::Services& svc, app::Config& config,
+                                    const app::Catalogue& texts);
 // Back: every line with a login and no password whose password the store has
 // gets it; the store forgets it only once the file holding it is written.
-MovedPasswords movePasswordsToFile(app::Globals& g);
+MovedPasswords movePasswordsToFile(const app::Services& svc, app::Config& config,
+                                   const app::Catalogue& texts);
 
 }  // namespace quilbert::net

@@ -15,13 +15,12 @@ class ConfigFixture : public ::testing::Test {
  protected:
   // Folders set as Form_Load sets them, then the file read.
   void read() {
-    p.g->SettingsDir = p.settingsDir.string() + "/";
-    p.g->ConfigFileName = "claire.ini";
-    readConfiguration(*p.g);
-    takeApartDriveLines(*p.g);
+    p.g->places.SettingsDir = p.settingsDir.string() + "/";
+    p.g->places.ConfigFileName = "claire.ini";
+    p.g->config.read(p.g->places.configPath());
   }
   const DriveEntry& entry(char letter) {
-    return p.g->DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];
+    return p.g->config.DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];
   }
   testing::TestProgram p;
 };

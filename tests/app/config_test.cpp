@@ -27,12 +27,12 @@ TEST_F(ConfigTest, SettingsAndDriveFieldsAreTakenAsStored) {
   lines[28] = "";
   p.writeConfig(lines);
   read();
-  EXPECT_EQ(p.g->IconTheme, "sony");
-  EXPECT_EQ(p.g->LanguageFile, "langage_fr.txt");
+  EXPECT_EQ(p.g->config.IconTheme, "sony");
+  EXPECT_EQ(p.g->config.LanguageFile, "langage_fr.txt");
   EXPECT_EQ(entry('B').Password, "abc");
   EXPECT_EQ(entry('B').Path, "\\\\SRV\\a\tb");  // the path runs to the end of the line
   EXPECT_EQ(entry('B').Login, "claire");
-  EXPECT_FALSE(p.g->ConfigCreated);
+  EXPECT_FALSE(p.g->config.ConfigCreated);
 }
 
 TEST_F(ConfigTest, ShortFilesGetDefaultEntriesAndBlankLinesKeepWhatWasThere) {
@@ -41,26 +41,26 @@ TEST_F(ConfigTest, ShortFilesGetDefaultEntriesAndBlankLinesKeepWhatWasThere) {
   lines[1] = "   ";
   p.writeConfig(lines);
   read();
-  EXPECT_EQ(p.g->ConfigLines[21], "0\tU\t\t\t");
-  EXPECT_EQ(entry('Z').Active, "0");
-  EXPECT_EQ(entry('Z').Letter, "Z");
-  EXPECT_EQ(p.g->IniMarker, "ide");
-  EXPECT_EQ(p.g->ResidentMode, "nres");
+  EXPECT_EQ(p.g->config.ConfigLines[21], "0\tU\t\t\t");
+  EXPECT_EQ(entry('Z').Active, app::Activation::Off);
+  EXPECT_EQ(entry('Z').Letter, 'Z');
+  EXPECT_EQ(p.g->config.IniMarker, "ide");
+  EXPECT_EQ(p.g->config.ResidentMode, "nres");
   EXPECT_EQ(entry('A').Path, "\\\\S\\a");
   // A blank line is not stored: at a first load that entry stays empty.
-  EXPECT_EQ(p.g->ConfigLines[2], "");
-  EXPECT_EQ(entry('B').Letter, " ");
+  EXPECT_EQ(p.g->config.ConfigLines[2], "");
+  EXPECT_EQ(entry('B').Letter, ' ');
 }
 
 TEST_F(ConfigTest, ALineWithFewerThanFourTabsStaysUsable) {
   p.writeConfig(TestProgram::config({{'C', "1\tC\tclaire"}, {'D', "garbage"}}));
   read();
-  EXPECT_EQ(entry('C').Active, "1");
+  EXPECT_EQ(entry('C').Active, app::Activation::On);
   EXPECT_EQ(entry('C').Login, "claire");
   EXPECT_EQ(entry('C').Password, "");
   EXPECT_EQ(entry('C').Path, "");
-  EXPECT_EQ(entry('D').Active, "g");
-  EXPECT_EQ(entry('E').Letter, "E");
+  EXPECT_EQ(static_cast<char>(entry('D').Active), 'g');
+  EXPECT_EQ(entry('E').Letter, 'E');
 }
 
 TEST_F(ConfigTest, BadFilesNeverCrashAndLoseNothingThatCanBeKept) {
@@ -80,7 +80,7 @@ TEST_F(ConfigTest, BadFilesNeverCrashAndLoseNothingThatCanBeKept) {
   };
   for (const auto& bytes : cases) {
     writeFile(p.configPath(), bytes);
-    p.g->ConfigLines = {};
+    p.g->config.ConfigLines = {};
     read();
     if (bytes.rfind("1\tA", 0) == 0) {
       EXPECT_EQ(entry('A').Login, "x");
@@ -93,18 +93,18 @@ TEST_F(ConfigTest, AFolderInPlaceOfTheFileIsLeftAlone) {
   fs::create_directories(p.configPath());
   read();
   EXPECT_TRUE(fs::is_directory(p.configPath()));
-  EXPECT_EQ(entry('A').Active, "0");
+  EXPECT_EQ(entry('A').Active, app::Activation::Off);
 }
 
 TEST_F(ConfigTest, WritesAreAtomicAndRefuseWhatTheFormatCannotHold) {
   p.writeConfig(TestProgram::config({}));
   read();
   const std::string before = readFile(p.configPath());
-  auto lines = p.g->ConfigLines;
+  auto lines = p.g->config.ConfigLines;
   lines[3] = "1\tC\tx\t\t\\\\S\\a\nb";
-  EXPECT_EQ(WriteConfiguration(*p.g, lines).message, kMsgValueNotStorable);
+  EXPECT_EQ(p.g->config.write(lines).message, kMsgValueNotStorable);
   lines[3] = "1\tC\tx\t\t\\\\S\\漢";
-  EXPECT_EQ(WriteConfiguration(*p.g, lines).message, kMsgValueNotStorable);
+  EXPECT_EQ(p.g->config.write(lines).message, kMsgValueNotStorable);
   EXPECT_EQ(readFile(p.configPath()), before);
   EXPECT_TRUE(storeProblem("a\tb", DriveField::Login));
   EXPECT_TRUE(storeProblem("\x0C", DriveField::Password));  // stored as a tab
@@ -114,7 +114,7 @@ TEST_F(ConfigTest, WritesAreAtomicAndRefuseWhatTheFormatCannotHold) {
   lines[3] = "1\tC\tx\t\t\\\\S\\a";
   const auto out = [&] {
     testing::BlockedWrites blocked(p.configPath());
-    return WriteConfiguration(*p.g, lines);
+    return p.g->config.write(lines);
   }();
   EXPECT_EQ(out.message, kMsgConfigWriteFailed);
   EXPECT_FALSE(out.detail.empty());
@@ -123,59 +123,59 @@ TEST_F(ConfigTest, WritesAreAtomicAndRefuseWhatTheFormatCannotHold) {
 
 TEST(Catalogue, EntriesComeFromTheFifthCharacterOfTheirLine) {
   TestProgram p;
-  p.g->LangDir = (p.dir.path() / "lang").string() + "/";
-  p.g->LanguageFile = "x.txt";
+  p.g->places.LangDir = (p.dir.path() / "lang").string() + "/";
+  p.g->config.LanguageFile = "x.txt";
   std::string bytes = "0000Titre\r\n001\r\n0002\xE9t\xE9\r\n";
   for (int k = 3; k < 150; ++k) bytes += "0000line " + std::to_string(k) + "\r\n";
   writeFile(p.dir.path() / "lang" / "x.txt", bytes);
-  LoadCatalogue(*p.g);
-  EXPECT_EQ(p.g->msg(0), "Titre");
-  EXPECT_EQ(p.g->msg(1), "");
-  EXPECT_EQ(p.g->msg(2), "été");
-  EXPECT_EQ(p.g->msg(149), "line 149");
-  EXPECT_EQ(p.g->msg(150), "");
+  p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
+  EXPECT_EQ(p.g->texts.msg(0), "Titre");
+  EXPECT_EQ(p.g->texts.msg(1), "");
+  EXPECT_EQ(p.g->texts.msg(2), "été");
+  EXPECT_EQ(p.g->texts.msg(149), "line 149");
+  EXPECT_EQ(p.g->texts.msg(150), "");
   for (int k = 150; k < 260; ++k) bytes += "0000line " + std::to_string(k) + "\r\n";
   writeFile(p.dir.path() / "lang" / "x.txt", bytes);
-  LoadCatalogue(*p.g);
-  EXPECT_EQ(p.g->msg(199), "line 199");
-  EXPECT_EQ(p.g->msg(200), "");  // the 201st line is never read
+  p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
+  EXPECT_EQ(p.g->texts.msg(199), "line 199");
+  EXPECT_EQ(p.g->texts.msg(200), "");  // the 201st line is never read
   // The program's own entries come from the companion file only.
   writeFile(p.dir.path() / "lang" / "x.more.txt", "200 more\r\n201 \r\n");
-  LoadCatalogue(*p.g);
-  EXPECT_EQ(p.g->msg(200), "more");
-  EXPECT_EQ(p.g->msg(201), "");
-  p.g->LanguageFile = "missing.txt";
-  LoadCatalogue(*p.g);
-  EXPECT_EQ(p.g->msg(0), "");
-  EXPECT_EQ(p.g->msg(200), "");
+  p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
+  EXPECT_EQ(p.g->texts.msg(200), "more");
+  EXPECT_EQ(p.g->texts.msg(201), "");
+  p.g->config.LanguageFile = "missing.txt";
+  p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
+  EXPECT_EQ(p.g->texts.msg(0), "");
+  EXPECT_EQ(p.g->texts.msg(200), "");
 }
 
 TEST(Catalogue, BadLanguageFilesGiveWhatTheyCanAndNeverCrash) {
   TestProgram p;
-  p.g->LangDir = (p.dir.path() / "lang").string() + "/";
-  p.g->LanguageFile = "x.txt";
+  p.g->places.LangDir = (p.dir.path() / "lang").string() + "/";
+  p.g->config.LanguageFile = "x.txt";
   const auto load = [&](const std::string& bytes) {
     writeFile(p.dir.path() / "lang" / "x.txt", bytes);
-    LoadCatalogue(*p.g);
+    p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
   };
   load(std::string("0000a\0b\r\n0001\xFF\xFE\x81\r\n", 17));
-  EXPECT_EQ(p.g->msg(0), std::string("a\0b", 3));
-  EXPECT_EQ(p.g->msg(1), "\u00FF\u00FE\u0081");  // every byte has a character
-  load("0000first\n0001second\n");               // no CR
-  EXPECT_EQ(p.g->msg(1), "second");
+  EXPECT_EQ(p.g->texts.msg(0), std::string("a\0b", 3));
+  EXPECT_EQ(p.g->texts.msg(1), "\u00FF\u00FE\u0081");  // every byte has a character
+  load("0000first\n0001second\n");                     // no CR
+  EXPECT_EQ(p.g->texts.msg(1), "second");
   load("0000" + std::string(10'000'000, 'x') + "\r\n0001next\r\n");
-  EXPECT_EQ(p.g->msg(0).size(), 10'000'000U);
-  EXPECT_EQ(p.g->msg(1), "next");
+  EXPECT_EQ(p.g->texts.msg(0).size(), 10'000'000U);
+  EXPECT_EQ(p.g->texts.msg(1), "next");
   std::string many;
   for (int k = 0; k < 10'000; ++k) many += "0000line " + std::to_string(k) + "\r\n";
   load(many);
-  EXPECT_EQ(p.g->msg(199), "line 199");
+  EXPECT_EQ(p.g->texts.msg(199), "line 199");
   load("");
-  EXPECT_EQ(p.g->msg(0), "");
+  EXPECT_EQ(p.g->texts.msg(0), "");
   std::filesystem::create_directories(p.dir.path() / "lang" / "dir.txt");
-  p.g->LanguageFile = "dir.txt";
-  LoadCatalogue(*p.g);
-  EXPECT_EQ(p.g->msg(0), "");
+  p.g->config.LanguageFile = "dir.txt";
+  p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
+  EXPECT_EQ(p.g->texts.msg(0), "");
 }
 
 }  // namespace

@@ -49,8 +49,8 @@ TEST_F(ConfigUnreadable, AnUnreadableFileIsSaidAtStartAndNeverWrittenOver) {
       p.answerDialog(ui::kAnswerOk);
       expect(!p.start(), "start ended the process");
       const std::string told =
-          p.g->msg(kMsgConfigUnreadable) + "\r\n(" + p.configPath().string() + ")";
-      expect(!p.g->msg(kMsgConfigUnreadable).empty() && p.dialogTexts == std::vector{told},
+          p.g->texts.msg(kMsgConfigUnreadable) + "\r\n(" + p.configPath().string() + ")";
+      expect(!p.g->texts.msg(kMsgConfigUnreadable).empty() && p.dialogTexts == std::vector{told},
              "no dialog at start");
       // A theme change, a language change and a save are all refused and said.
       p.answerDialog(ui::kAnswerOk);
@@ -75,7 +75,7 @@ TEST_F(ConfigUnreadable, AnUnreadableFileIsSaidAtStartAndNeverWrittenOver) {
   // Once it can be read, writes go through again.
   read();
   EXPECT_EQ(entry('A').Login, "x");
-  EXPECT_TRUE(WriteConfiguration(*p.g, p.g->ConfigLines).ok());
+  EXPECT_TRUE(p.g->config.write(p.g->config.ConfigLines).ok());
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "app/catalogue.h"
 #include "app/config_fixture.h"
 #include "app/text.h"
+#include "platform/paths.h"
 #include "platform/utf8.h"
 #include "support/test_platform.h"
 
@@ -69,8 +70,8 @@ class DriveMaps : public ConfigFixture {
          {'H', testing::ProgramParts::driveLine("0", 'H', "", "", "\\\\SRV\\h")}},
         "nres", "langage_gb.txt"));
     read();
-    p.g->LangDir = (p.appDir / "lang").string() + "/";
-    LoadCatalogue(*p.g);
+    p.g->places.LangDir = (p.appDir / "lang").string() + "/";
+    p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
     in.variables = {{"USERNAME", "claire"},
                     {"USERDOMAIN", "CORP"},
                     {"LOGONSERVER", "\\\\DC1"},
@@ -79,9 +80,9 @@ class DriveMaps : public ConfigFixture {
   }
   // Imports `xml`; the lines told, or the error.
   std::string import(const std::string& xml) {
-    DriveMapsImport plan = planImport(*p.g, xml, in);
+    DriveMapsImport plan = planImport(p.g->texts, p.g->config, xml, in);
     if (!plan.error.empty()) return plan.error;
-    EXPECT_TRUE(saveImport(*p.g, plan).ok());
+    EXPECT_TRUE(saveImport(p.g->config, plan).ok());
     read();  // what the file now holds
     std::string told;
     for (const auto& l : plan.lines) told += l + "\n";
@@ -89,7 +90,8 @@ class DriveMaps : public ConfigFixture {
   }
   std::string row(char letter) {
     const DriveEntry& e = entry(letter);
-    return e.Active + "|" + e.Login + "|" + e.Password + "|" + e.Path;
+    return std::string(1, static_cast<char>(e.Active)) + "|" + e.Login + "|" + e.Password + "|" +
+           e.Path;
   }
   std::unique_ptr<platform::Domain> domain = testing::nativeDomain();
   DriveMapsInputs in;
@@ -211,7 +213,9 @@ TEST_F(DriveMaps, AnErrorAtAnyItemChangesNothingAndNamesItsLine) {
   }
   // A catalogue without the program's own texts refuses all the same (an
   // empty reason once let a letterless item through to the table).
-  p.g->CatalogueMore = {};
+  const std::filesystem::path solo = p.dir.path() / "solo";
+  testing::writeFile(solo / "fr.txt", testing::readFile(p.appDir / "lang" / "langage_fr.txt"));
+  p.g->texts.load(platform::utf8FromPath(solo) + app::separator(), "fr.txt");
   EXPECT_EQ(import(std::get<0>(cases[1])), "Drives.xml:5");
   EXPECT_EQ(testing::readFile(p.configPath()), before);
 }
@@ -221,7 +225,8 @@ TEST_F(DriveMaps, AnExportImportedIntoAnEmptyTableGivesTheSameLetters) {
                       cpassword(*domain, "pw") + "\"")}));
   std::vector<std::string> notes;
   const std::string xml = exportDriveMaps(
-      *p.g, std::chrono::sys_days{std::chrono::year{2026} / 1 / 2} + std::chrono::hours{3}, notes);
+      p.g->texts, p.g->config,
+      std::chrono::sys_days{std::chrono::year{2026} / 1 / 2} + std::chrono::hours{3}, notes);
   EXPECT_EQ(notes[0],
             "F: is exported with its login CORP\\u and without its password: a policy "
             "file never holds one.");
@@ -238,14 +243,15 @@ TEST_F(DriveMaps, AnExportImportedIntoAnEmptyTableGivesTheSameLetters) {
   }
   EXPECT_EQ(uids.size(), 3U);  // F, G and H, each its own
 
-  const std::array<DriveEntry, kDriveCount + 1> exported = p.g->DriveTable;
+  const std::array<DriveEntry, kDriveCount + 1> exported = p.g->config.DriveTable;
   p.writeConfig(testing::ProgramParts::config({}, "nres", "langage_gb.txt"));
   read();
   import(xml);
   for (int k = 1; k <= kDriveCount; ++k) {
     const auto& a = exported[static_cast<std::size_t>(k)];
-    const auto& b = p.g->DriveTable[static_cast<std::size_t>(k)];
-    EXPECT_EQ(a.Path + "|" + a.Login + "|" + a.Active, b.Path + "|" + b.Login + "|" + b.Active)
+    const auto& b = p.g->config.DriveTable[static_cast<std::size_t>(k)];
+    EXPECT_EQ(a.Path + "|" + a.Login + "|" + static_cast<char>(a.Active),
+              b.Path + "|" + b.Login + "|" + static_cast<char>(b.Active))
         << k;
   }
 }

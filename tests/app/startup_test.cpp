@@ -29,7 +29,7 @@ TEST(Startup, FirstStartWritesTheDefaultFileForTheUserAndOpensTheWindow) {
   EXPECT_TRUE(testing::readableByOwnerOnly(p.configPath()));
   // "/a" on a first start connects nothing: the window opens for set-up.
   EXPECT_TRUE(p.main->visible());
-  EXPECT_EQ(p.g->AutoRunState, "");
+  EXPECT_EQ(p.g->state.AutoRunState, ui::AutoRunDue::Undecided);
   EXPECT_TRUE(p.statuses.empty());
 }
 
@@ -44,17 +44,18 @@ TEST(Startup, AutomaticRunConnectsTheActiveEntriesAndEnds) {
   p.recordStatuses(2);
   EXPECT_TRUE(p.start());
   ASSERT_EQ(p.statuses.size(), 2U);
-  EXPECT_EQ(p.statuses[0].text, p.g->msg(59) + " : " + p.g->msg(80) + " (G:)");
+  EXPECT_EQ(p.statuses[0].text, p.g->texts.msg(59) + " : " + p.g->texts.msg(80) + " (G:)");
   EXPECT_EQ(p.statuses[0].shownMs, 2000);
   // The end status names each letter left unconnected, and stays to be read.
-  EXPECT_EQ(p.statuses[1].text, p.g->msg(60) + " : \r\n2/3\r\nG: " + p.g->msg(80));
+  EXPECT_EQ(p.statuses[1].text, p.g->texts.msg(60) + " : \r\n2/3\r\nG: " + p.g->texts.msg(80));
   EXPECT_EQ(p.statuses[1].shownMs, 5000);
   EXPECT_EQ(p.connectedTo('E'), "\\\\SRV\\photos");
   EXPECT_EQ(p.connectedTo('F'), "\\\\SRV\\docs");
   EXPECT_EQ(p.connectedTo('H'), "");
   // Log-on scripts see every status on one line each, and never a password.
   const std::string log = p.statusLog.str();
-  EXPECT_NE(log.find(p.g->msg(60) + " : 2/3\nG: " + p.g->msg(80) + "\n"), std::string::npos);
+  EXPECT_NE(log.find(p.g->texts.msg(60) + " : 2/3\nG: " + p.g->texts.msg(80) + "\n"),
+            std::string::npos);
   EXPECT_EQ(log.find("secret"), std::string::npos);
 }
 
@@ -68,7 +69,7 @@ TEST(Startup, AutomaticRunSkipsAnActiveEntryWithoutAPath) {
   p.recordStatuses(1);
   EXPECT_TRUE(p.start());
   ASSERT_EQ(p.statuses.size(), 1U);
-  EXPECT_EQ(p.statuses[0].text, p.g->msg(60) + " : \r\n1/1");
+  EXPECT_EQ(p.statuses[0].text, p.g->texts.msg(60) + " : \r\n1/1");
   EXPECT_EQ(p.connectedTo('F'), "\\\\SRV\\docs");
 }
 
@@ -78,7 +79,7 @@ TEST(Startup, AutomaticRunWithNothingActiveShowsNoneOfNone) {
   p.recordStatuses(1);
   EXPECT_TRUE(p.start());
   ASSERT_EQ(p.statuses.size(), 1U);
-  EXPECT_EQ(p.statuses[0].text, p.g->msg(60) + " : \r\n0/0");
+  EXPECT_EQ(p.statuses[0].text, p.g->texts.msg(60) + " : \r\n0/0");
 }
 
 TEST(Startup, AutomaticRunReportsALetterInUseInADialogAndStaysResident) {
@@ -92,14 +93,14 @@ TEST(Startup, AutomaticRunReportsALetterInUseInADialogAndStaysResident) {
   p.recordStatuses(1);
   EXPECT_FALSE(p.start());
   ASSERT_EQ(p.dialogTexts.size(), 1U);
-  EXPECT_EQ(p.dialogTexts[0], p.g->msg(53) + "\r\n(C: \\\\SRV\\docs)");
-  EXPECT_EQ(p.dialogTitles[0], p.g->msg(54) + "  ");
+  EXPECT_EQ(p.dialogTexts[0], p.g->texts.msg(53) + "\r\n(C: \\\\SRV\\docs)");
+  EXPECT_EQ(p.dialogTitles[0], p.g->texts.msg(54) + "  ");
   // A wrong password gets no dialog in the automatic run: the end status says it.
-  EXPECT_EQ(p.statuses.back().text,
-            p.g->msg(60) + " : \r\n0/2\r\nC: " + p.g->msg(101) + "\r\nF: " + p.g->msg(102));
+  EXPECT_EQ(p.statuses.back().text, p.g->texts.msg(60) + " : \r\n0/2\r\nC: " + p.g->texts.msg(101) +
+                                        "\r\nF: " + p.g->texts.msg(102));
   // Resident: the program goes on, hidden behind its icon.
   EXPECT_FALSE(p.main->visible());
-  EXPECT_EQ(p.main->menu("menu_agrandir").caption(), p.g->msg(163));
+  EXPECT_EQ(p.main->menu("menu_agrandir").caption(), p.g->texts.msg(163));
   EXPECT_EQ(p.tk.trayIcons().count(1), 1U);
   // The next filling shows the window and does not run again.
   p.main->annulmodif_Click();
@@ -128,10 +129,11 @@ TEST(Startup, ASecondInstanceEndsWithoutDoingAnything) {
   second.main.reset();
   second.process = std::make_unique<testing::TestProcess>("", second.appDir.string() + "/",
                                                           (first.dir.path() / "run").string());
-  second.g = std::make_unique<Globals>(Services{second.tk, *second.network, *second.network,
-                                                *second.registry, *second.process, nullptr});
-  second.main = std::make_unique<ui::ConnectWindow>(*second.g);
-  second.windows = std::make_unique<ui::ProgramWindows>(*second.g, *second.main);
+  second.svc = std::make_unique<Services>(
+      Services{*second.network, *second.network, *second.registry, *second.process});
+  second.g = std::make_unique<ui::ProgramState>(second.tk, *second.svc);
+  second.main = std::make_unique<ui::ConnectWindow>(second.g->program);
+  second.windows = std::make_unique<ui::ProgramWindows>(second.g->program, *second.main);
   EXPECT_TRUE(second.start());
   EXPECT_FALSE(fs::exists(second.configPath()));
   EXPECT_TRUE(second.tk.shownForms().empty());
@@ -142,7 +144,7 @@ TEST(Startup, UserNameWithForbiddenCharactersNamesAFileInTheSettingsFolder) {
   spec.user = "MAISON\\Claire";
   TestProgram p("", spec);
   p.start();
-  EXPECT_EQ(p.g->ConfigFileName, "maison_claire.ini");
+  EXPECT_EQ(p.g->places.ConfigFileName, "maison_claire.ini");
   EXPECT_TRUE(fs::exists(p.settingsDir / "maison_claire.ini"));
 }
 
@@ -150,7 +152,7 @@ TEST(Startup, UserNameWithForbiddenCharactersNamesAFileInTheSettingsFolder) {
 // from UTF-8 for such a folder to work there.
 TEST(Startup, ASettingsFolderNamedBeyondAsciiHoldsTheConfiguration) {
   TestProgram p;
-  const char sep = Globals::separator();
+  const char sep = separator();
   const std::string folder = platform::utf8FromPath(p.dir.path()) + sep + "Données 漢字";
   fs::create_directories(platform::pathFromUtf8(folder));
   platform::RegKey key = 0;
@@ -164,7 +166,7 @@ TEST(Startup, ASettingsFolderNamedBeyondAsciiHoldsTheConfiguration) {
   lines[27] = "sony";
   p.writeConfig(lines);
   ASSERT_FALSE(p.start());
-  EXPECT_EQ(p.g->IconTheme, "sony");
+  EXPECT_EQ(p.g->config.IconTheme, "sony");
   p.main->menu("icone", 3).click();
   EXPECT_EQ(p.configLines()[27], "beos");
 }
@@ -178,7 +180,7 @@ TEST(Startup, AConfigurationBesideTheProgramStaysInUse) {
   p.settingsDir = p.appDir;
   p.writeConfig(TestProgram::config({}, "ores"));
   ASSERT_FALSE(p.start());
-  EXPECT_EQ(p.g->ResidentMode, "ores");
+  EXPECT_EQ(p.g->config.ResidentMode, "ores");
 }
 
 TEST(Startup, NoNetworkUserGivesConnectIni) {
@@ -186,7 +188,7 @@ TEST(Startup, NoNetworkUserGivesConnectIni) {
   spec.present = false;
   TestProgram p("", spec);
   p.start();
-  EXPECT_EQ(p.g->ConfigFileName, "connect.ini");
+  EXPECT_EQ(p.g->places.ConfigFileName, "connect.ini");
 }
 
 }  // namespace

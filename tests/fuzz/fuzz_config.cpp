@@ -4,44 +4,26 @@
 #include <string>
 
 #include "app/config.h"
-#include "app/globals.h"
 #include "fuzz/fuzz_support.h"
-#include "platform/headless/headless_toolkit.h"
-#include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
-#include "platform/sim/sim_network.h"
 
 using namespace quilbert;
 
 namespace {
-sim::NetworkSpec loggedOn() {
-  sim::NetworkSpec spec;
-  spec.user = "fuzz";
-  return spec;
-}
-}  // namespace
-
-namespace {
 
 struct Program {
-  headless::HeadlessToolkit tk;
-  sim::SimNetwork net{loggedOn(), {}};
-  platform::FileRegistry registry{(fuzz::scratch() / "config").string()};
   platform::LinuxProcess process{0, nullptr, fuzz::scratch().string()};
-  app::Globals g{app::Services{tk, net, net, registry, process, nullptr}};
+  app::Config g{process};
 };
 
 // Reads the file into a program that has read nothing before.
 std::unique_ptr<Program> read() {
   auto p = std::make_unique<Program>();
-  p->g.SettingsDir = fuzz::scratch().string() + "/";
-  p->g.ConfigFileName = "fuzz.ini";
-  app::readConfiguration(p->g);
-  app::takeApartDriveLines(p->g);
+  p->g.read(fuzz::scratch().string() + "/fuzz.ini");
   return p;
 }
 
-bool sameEntries(const app::Globals& a, const app::Globals& b) {
+bool sameEntries(const app::Config& a, const app::Config& b) {
   for (int k = 1; k <= app::kDriveCount; ++k) {
     const auto& x = a.DriveTable[static_cast<std::size_t>(k)];
     const auto& y = b.DriveTable[static_cast<std::size_t>(k)];
@@ -60,15 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto file = fuzz::scratch() / "fuzz.ini";
   fuzz::writeFile(file, std::string(reinterpret_cast<const char*>(data), size));
   auto first = read();
-  const auto written =
-      app::WriteConfiguration(first->g, app::settingsLines(first->g, first->g.ConfigLines));
+  const auto written = first->g.write(first->g.settingsLines(first->g.ConfigLines));
   fuzz::check(written.ok(), "what was read cannot be written: " + written.detail);
   const std::string bytes = fuzz::readFile(file);
   auto second = read();
   fuzz::check(sameEntries(first->g, second->g), "the entries changed on the way through the file");
-  fuzz::check(
-      app::WriteConfiguration(second->g, app::settingsLines(second->g, second->g.ConfigLines)).ok(),
-      "second write refused");
+  fuzz::check(second->g.write(second->g.settingsLines(second->g.ConfigLines)).ok(),
+              "second write refused");
   fuzz::check(fuzz::readFile(file) == bytes, "a second round through the file changed it");
   return 0;
 }

@@ -90,11 +90,11 @@ TEST(WaitingPass, SetAsideLettersWaitForTheNetworkAndOnlyThose) {
     });
     if (!c.behind) p.recordStatuses(1);
     EXPECT_EQ(p.start(), !c.behind);
-    const std::string waiting = p.g->msg(app::kMsgWaitingForNetwork) + " : H:";
+    const std::string waiting = p.g->texts.msg(app::kMsgWaitingForNetwork) + " : H:";
     // What is connected already, the time left and how to stop it.
-    EXPECT_EQ(waitingText, waiting + "\r\n" + p.g->msg(60) + " : " + c.firstCount + "    " +
-                               p.g->msg(app::kMsgTimeLeft) + " 120 s\r\n" +
-                               p.g->msg(app::kMsgClickStopsWaiting));
+    EXPECT_EQ(waitingText, waiting + "\r\n" + p.g->texts.msg(60) + " : " + c.firstCount + "    " +
+                               p.g->texts.msg(app::kMsgTimeLeft) + " 120 s\r\n" +
+                               p.g->texts.msg(app::kMsgClickStopsWaiting));
     EXPECT_EQ(waited, c.waitedMs);
     if (c.behind) {
       // Out of the way: the icon's tip says what is awaited.
@@ -103,12 +103,12 @@ TEST(WaitingPass, SetAsideLettersWaitForTheNetworkAndOnlyThose) {
       EXPECT_TRUE(p.endsProcess([&] { p.tk.advance(120'000); }));
     }
     EXPECT_EQ(p.network->callCount(sim::Call::AddConnection), c.addCalls);
-    std::string expected = p.g->msg(60) + " : \r\n" + c.summary;
+    std::string expected = p.g->texts.msg(60) + " : \r\n" + c.summary;
     for (const auto& line : c.notConnected) {
-      expected += "\r\n" + line.substr(0, 3) + p.g->msg(std::stoi(line.substr(3)));
+      expected += "\r\n" + line.substr(0, 3) + p.g->texts.msg(std::stoi(line.substr(3)));
     }
     if (c.notConnected.size() > 1)
-      expected += "\r\n" + p.g->msg(app::kMsgNewPasswordNeeded) + " F: G: K:";
+      expected += "\r\n" + p.g->texts.msg(app::kMsgNewPasswordNeeded) + " F: G: K:";
     if (c.behind) {
       EXPECT_TRUE(p.statuses.empty());
       EXPECT_EQ(p.tk.notifications(), std::vector<std::string>{"QUILBERT 2.0: " + expected});

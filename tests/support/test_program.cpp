@@ -73,7 +73,7 @@ void writeFile(const fs::path& p, const std::string& bytes) {
 
 ProgramParts::ProgramParts(forms::Toolkit& tk, const std::string& commandLine,
                            const sim::NetworkSpec& spec) {
-  const char sep = app::Globals::separator();
+  const char sep = app::separator();
   appDir = dir.path() / "app";
   fs::create_directories(appDir);
   const fs::path source = QUILBERT_SOURCE_DIR;
@@ -85,12 +85,16 @@ ProgramParts::ProgramParts(forms::Toolkit& tk, const std::string& commandLine,
   registry = std::make_unique<TestRegistry>(dir.path(), settingsDir);
   process = std::make_unique<TestProcess>(commandLine, platform::utf8FromPath(appDir) + sep,
                                           dir.path() / "run");
-  g = std::make_unique<app::Globals>(
-      app::Services{tk, *network, *network, *registry, *process,
-                    [this](const std::string& line) { statusLog << line << "\n"; }, network.get()});
-  g->CommandLine = commandLine;
-  main = std::make_unique<ui::ConnectWindow>(*g);
-  windows = std::make_unique<ui::ProgramWindows>(*g, *main);
+  svc = std::make_unique<app::Services>(
+      app::Services{*network, *network, *registry, *process, nullptr, network.get()});
+  g = std::make_unique<ui::ProgramState>(tk, *svc);
+  g->state.CommandLine = commandLine;
+  // The status lines are the automatic mode's.
+  if (g->state.automatic()) {
+    svc->statusLog = [this](const std::string& line) { statusLog << line << "\n"; };
+  }
+  main = std::make_unique<ui::ConnectWindow>(g->program);
+  windows = std::make_unique<ui::ProgramWindows>(g->program, *main);
 }
 
 ProgramParts::~ProgramParts() {

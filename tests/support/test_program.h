@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/sim/sim_network.h"
 #include "support/test_platform.h"
 #include "ui/common/dialog.h"
+#include "ui/common/program.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
 
@@ -60,7 +60,8 @@ class ProgramParts {
   std::unique_ptr<TestRegistry> registry;
   std::unique_ptr<TestProcess> process;
   std::ostringstream statusLog;  // status lines of the automatic mode
-  std::unique_ptr<app::Globals> g;
+  std::unique_ptr<app::Services> svc;
+  std::unique_ptr<ui::ProgramState> g;
   std::unique_ptr<ui::ConnectWindow> main;
   std::unique_ptr<ui::ProgramWindows> windows;  // report, about box, help
 

@@ -12,8 +12,8 @@ constexpr int kTickMs = 25;
 
 }  // namespace
 
-AboutForm::AboutForm(app::Globals& g)
-    : Form(g.svc.toolkit, "apropos"),
+AboutForm::AboutForm(Program& g)
+    : Form(g.toolkit, "apropos"),
       Picture1(add<forms::PictureBox>("Picture1")),
       Picture2(add<forms::PictureBox>("Picture2")),
       Picture4(add<forms::PictureBox>("Picture4", 0, &Picture2)),
@@ -27,15 +27,15 @@ AboutForm::AboutForm(app::Globals& g)
   setBackColor(forms::kWindowBackground);
   setShowInTaskbar(false);
 
-  const std::string art = g.AppDir + "ico" + app::Globals::separator();
+  const std::string art = g.places.AppDir + "ico" + app::separator();
   Picture1.move({0, 0, 3330, 795});
-  Picture1.setPicture(g.picture(art + "about_banner"));
+  Picture1.setPicture(picture(g.toolkit, art + "about_banner"));
   Picture2.move({0, 780, 3330, kPanelHeight});
-  Picture2.setPicture(g.picture(art + "about_panel"));
+  Picture2.setPicture(picture(g.toolkit, art + "about_panel"));
   // Just below the visible part of the panel.
   Picture4.move({240, kPanelHeight, 2895, 3705});
   Picture3.move({0, 3120, 3330, 195});
-  Picture3.setPicture(g.picture(art + "about_strip"));
+  Picture3.setPicture(picture(g.toolkit, art + "about_strip"));
   Timer1.setInterval(kTickMs);
   Timer1.setTimerEnabled(false);
 
@@ -52,9 +52,10 @@ void AboutForm::Form_Load() {
   bool onTop = true;
   SetTopMost(*this, onTop);
   // Opening the box settles a language that was never chosen, for the whole program.
-  if (g_.LanguageFile.empty()) g_.LanguageFile = "langage_fr.txt";
-  const char* file = g_.LanguageFile == "langage_fr.txt" ? "apropos_fr.bmp" : "apropos_gb.bmp";
-  const auto picture = toolkit().loadPicture(g_.LangDir + file);
+  if (g_.config.LanguageFile.empty()) g_.config.LanguageFile = "langage_fr.txt";
+  const char* file =
+      g_.config.LanguageFile == "langage_fr.txt" ? "apropos_fr.bmp" : "apropos_gb.bmp";
+  const auto picture = toolkit().loadPicture(g_.places.LangDir + file);
   if (!picture) {
     // Nothing to scroll: the panel stays as the artwork draws it.
     Picture4.setVisible(false);

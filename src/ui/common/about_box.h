@@ -5,14 +5,14 @@
 
 #include <memory>
 
-#include "app/globals.h"
 #include "platform/forms/form.h"
+#include "ui/common/program.h"
 
 namespace quilbert::ui {
 
 class AboutForm : public forms::Form {
  public:
-  explicit AboutForm(app::Globals& g);
+  explicit AboutForm(Program& g);
 
   forms::PictureBox& Picture1;  // top banner
   forms::PictureBox& Picture2;  // middle panel, the viewport of Picture4
@@ -28,7 +28,7 @@ class AboutForm : public forms::Form {
   void Form_Load();
   void Timer1_Timer();
 
-  app::Globals& g_;
+  Program& g_;
   int startLeft_ = 0;
   int scrollLimit_ = 0;
 };
@@ -36,12 +36,12 @@ class AboutForm : public forms::Form {
 // Opens the about box modally, afresh each time.
 class AboutBox {
  public:
-  explicit AboutBox(app::Globals& g) : g_(g) {}
+  explicit AboutBox(Program& g) : g_(g) {}
   // Returns once the box has been clicked away.
   void show();
 
  private:
-  app::Globals& g_;
+  Program& g_;
 };
 
 }  // namespace quilbert::ui

@@ -80,8 +80,8 @@ std::string wrapped(const forms::Toolkit& tk, const Font& font, std::string_view
 
 }  // namespace
 
-DialogForm::DialogForm(app::Globals& g)
-    : Form(g.svc.toolkit, "Dialog"),
+DialogForm::DialogForm(Program& g)
+    : Form(g.toolkit, "Dialog"),
       iconeaff(add<PictureBox>("iconeaff")),
       txtmessage(add<forms::Label>("txtmessage")),
       OuiButton(add<PushButton>("OuiButton")),
@@ -112,10 +112,10 @@ DialogForm::DialogForm(app::Globals& g)
   for (PushButton* b : {&OuiButton, &OKButton, &NonButton, &CancelButton}) b->setFont(kVerdana);
   warningPicture.setVisible(false);
   warningPicture.setPicture(
-      g.picture(g.AppDir + "ico" + app::Globals::separator() + "dialog_warning"));
+      picture(g.toolkit, g.places.AppDir + "ico" + app::separator() + "dialog_warning"));
   informationPicture.setVisible(false);
   informationPicture.setPicture(
-      g.picture(g.AppDir + "ico" + app::Globals::separator() + "dialog_info"));
+      picture(g.toolkit, g.places.AppDir + "ico" + app::separator() + "dialog_info"));
 
   OKButton.onClick = [this] { answer(kAnswerOk); };
   OuiButton.onClick = [this] { answer(kAnswerYes); };
@@ -146,15 +146,14 @@ void DialogForm::lettersKey(int keyCode) {
 
 void DialogForm::answer(int result) {
   if (!loaded()) return;
-  g_.DialogResult = static_cast<std::int16_t>(result);
+  g_.state.DialogResult = static_cast<std::int16_t>(result);
   hide();
-  if (g_.MainWindow != nullptr) g_.MainWindow->refresh();
+  if (g_.state.MainWindow != nullptr) g_.state.MainWindow->refresh();
   unload();
-  toolkit().setMousePointer(g_.SavedMousePointer);
+  toolkit().setMousePointer(g_.state.SavedMousePointer);
 }
 
-void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
-                const std::string& title) {
+void ShowDialog(Program& g, const std::string& text, int kind, int icon, const std::string& title) {
   ShowDialog(g, text, kind, icon, title, nullptr);
 }
 
@@ -232,7 +231,7 @@ void spreadThreeButtons(DialogForm& d) {
 }
 
 // The buttons of a kind of dialog, their default and cancel ones, and their words.
-void setButtons(const app::Globals& g, DialogForm& d, int kind) {
+void setButtons(const Program& g, DialogForm& d, int kind) {
   auto& ok = d.OKButton;
   auto showButton = [](PushButton& b, bool shown) {
     b.setVisible(shown);
@@ -253,18 +252,18 @@ void setButtons(const app::Globals& g, DialogForm& d, int kind) {
     d.CancelButton.setCancel(true);
     spreadThreeButtons(d);
   }
-  ok.setCaption(g.msg(app::kMsgOk));
-  d.OuiButton.setCaption(g.msg(app::kMsgYes));
-  d.NonButton.setCaption(g.msg(app::kMsgNo));
-  d.CancelButton.setCaption(g.msg(app::kMsgCancel));
+  ok.setCaption(g.texts.msg(app::kMsgOk));
+  d.OuiButton.setCaption(g.texts.msg(app::kMsgYes));
+  d.NonButton.setCaption(g.texts.msg(app::kMsgNo));
+  d.CancelButton.setCaption(g.texts.msg(app::kMsgCancel));
 }
 
 }  // namespace
 
-void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
-                const std::string& title, const std::function<void(DialogForm&)>& beforeShow) {
-  auto& tk = g.svc.toolkit;
-  g.SavedMousePointer = tk.mousePointer();
+void ShowDialog(Program& g, const std::string& text, int kind, int icon, const std::string& title,
+                const std::function<void(DialogForm&)>& beforeShow) {
+  auto& tk = g.toolkit;
+  g.state.SavedMousePointer = tk.mousePointer();
   tk.setMousePointer(forms::MousePointer::Arrow);
   g.logStatus(text);
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/globals.h"
 #include "platform/forms/form.h"
+#include "ui/common/program.h"
 
 namespace quilbert::ui {
 
@@ -25,7 +25,7 @@ inline constexpr int kAnswerCancel = 3;
 // The form `Dialog` in its designed layout.
 class DialogForm : public forms::Form {
  public:
-  explicit DialogForm(app::Globals& g);
+  explicit DialogForm(Program& g);
 
   forms::PictureBox& iconeaff;
   forms::Label& txtmessage;
@@ -42,16 +42,15 @@ class DialogForm : public forms::Form {
  private:
   void answer(int result);
   void lettersKey(int keyCode);
-  app::Globals& g_;
+  Program& g_;
 };
 
-// Lays out and shows the dialog modally; the answer is in g.DialogResult.
-void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
-                const std::string& title);
+// Lays out and shows the dialog modally; the answer is in g.state.DialogResult.
+void ShowDialog(Program& g, const std::string& text, int kind, int icon, const std::string& title);
 
 // The same, with a hook that runs on the laid-out form just before it is
 // shown (for screenshots and layout checks).
-void ShowDialog(app::Globals& g, const std::string& text, int kind, int icon,
-                const std::string& title, const std::function<void(DialogForm&)>& beforeShow);
+void ShowDialog(Program& g, const std::string& text, int kind, int icon, const std::string& title,
+                const std::function<void(DialogForm&)>& beforeShow);
 
 }  // namespace quilbert::ui

@@ -13,8 +13,8 @@ constexpr forms::Color kRust{192, 64, 0};
 
 }  // namespace
 
-HelpForm::HelpForm(app::Globals& g)
-    : Form(g.svc.toolkit, "Form_aide"),
+HelpForm::HelpForm(Program& g)
+    : Form(g.toolkit, "Form_aide"),
       Label1(add<forms::Label>("Label1")),
       Label2(add<forms::Label>("Label2")),
       Label3(add<forms::Label>("Label3")),
@@ -79,17 +79,17 @@ HelpForm::HelpForm(app::Globals& g)
 void HelpForm::Form_Load() {
   bool onTop = true;
   SetTopMost(*this, onTop);
-  setCaption(g_.msg(app::kMsgHelpTitle));
-  Label1.setCaption(g_.msg(app::kMsgHelpNetwork));
-  Label2.setCaption(g_.msg(app::kMsgHelpBefore));
+  setCaption(g_.texts.msg(app::kMsgHelpTitle));
+  Label1.setCaption(g_.texts.msg(app::kMsgHelpNetwork));
+  Label2.setCaption(g_.texts.msg(app::kMsgHelpBefore));
   // The catalogue holds the list items bare; the page adds their dash and mark.
-  Label3.setCaption("- " + g_.msg(app::kMsgHelpSameGroup) + " ;");
-  Label4.setCaption("- " + g_.msg(app::kMsgHelpAddress) + ".");
-  Label5.setCaption(g_.msg(app::kMsgHelpRunning));
-  Label6.setCaption(g_.msg(app::kMsgHelpTwoWays));
-  Label8.setCaption("- " + g_.msg(app::kMsgHelpManual) + " ;");
-  Label7.setCaption("- " + g_.msg(app::kMsgHelpAutomatic) + ".");
-  Label9.setCaption(g_.msg(app::kMsgHelpStartup));
+  Label3.setCaption("- " + g_.texts.msg(app::kMsgHelpSameGroup) + " ;");
+  Label4.setCaption("- " + g_.texts.msg(app::kMsgHelpAddress) + ".");
+  Label5.setCaption(g_.texts.msg(app::kMsgHelpRunning));
+  Label6.setCaption(g_.texts.msg(app::kMsgHelpTwoWays));
+  Label8.setCaption("- " + g_.texts.msg(app::kMsgHelpManual) + " ;");
+  Label7.setCaption("- " + g_.texts.msg(app::kMsgHelpAutomatic) + ".");
+  Label9.setCaption(g_.texts.msg(app::kMsgHelpStartup));
 }
 
 void HelpWindow::show() {

@@ -5,14 +5,14 @@
 
 #include <memory>
 
-#include "app/globals.h"
 #include "platform/forms/form.h"
+#include "ui/common/program.h"
 
 namespace quilbert::ui {
 
 class HelpForm : public forms::Form {
  public:
-  explicit HelpForm(app::Globals& g);
+  explicit HelpForm(Program& g);
 
   // In the order they stand on the page, top to bottom (Label8 above Label7).
   forms::Label& Label1;
@@ -28,14 +28,14 @@ class HelpForm : public forms::Form {
  private:
   void Form_Load();
 
-  app::Globals& g_;
+  Program& g_;
 };
 
 // Shows the help window beside the main window; it keeps its texts while it
 // stays loaded, and the user closes it with its close box.
 class HelpWindow {
  public:
-  explicit HelpWindow(app::Globals& g) : g_(g) {}
+  explicit HelpWindow(Program& g) : g_(g) {}
   // Loads the window if it is not loaded, and shows it.
   void show();
   void hideIfOpen();
@@ -45,7 +45,7 @@ class HelpWindow {
   [[nodiscard]] HelpForm* form() const { return isLoaded() ? form_.get() : nullptr; }
 
  private:
-  app::Globals& g_;
+  Program& g_;
   std::unique_ptr<HelpForm> form_;
 };
 

@@ -17,23 +17,25 @@ constexpr int kSummaryWithFailuresMs = 5000;
 }  // namespace
 
 void PassDisplay::letterInUse(const net::PassItem& item) {
-  ShowDialog(g_, g_.msg(app::kMsgLetterInUse) + kCrLf + "(" + item.label + " " + item.path + ")",
-             kDialogOk, kIconWarning, g_.msg(app::kMsgNetworkConnection));
+  ShowDialog(g_,
+             g_.texts.msg(app::kMsgLetterInUse) + kCrLf + "(" + item.label + " " + item.path + ")",
+             kDialogOk, kIconWarning, g_.texts.msg(app::kMsgNetworkConnection));
 }
 
 void PassDisplay::letterUnreachable(const net::PassItem& item, const std::string& sentence) {
-  showStatus(g_, g_.msg(app::kMsgFailed) + " : " + sentence + " (" + item.label + ")", 2000, 1);
-  g_.svc.toolkit.setMousePointer(forms::MousePointer::Arrow);
+  showStatus(g_, g_.texts.msg(app::kMsgFailed) + " : " + sentence + " (" + item.label + ")", 2000,
+             1);
+  g_.toolkit.setMousePointer(forms::MousePointer::Arrow);
 }
 
 void PassDisplay::letterFailed(const net::PassItem& item, const std::string& sentence) {
   ShowDialog(g_, sentence + kCrLf + "(" + item.label + " " + item.path + ")", kDialogOk,
-             kIconWarning, g_.msg(app::kMsgNetworkConnection));
+             kIconWarning, g_.texts.msg(app::kMsgNetworkConnection));
 }
 
 void PassDisplay::passwordsNeeded(const std::string& text) {
   if (kind_ == net::PassKind::Interactive) {
-    ShowDialog(g_, text, kDialogOk, kIconWarning, g_.msg(app::kMsgNetworkConnection));
+    ShowDialog(g_, text, kDialogOk, kIconWarning, g_.texts.msg(app::kMsgNetworkConnection));
   } else {
     // Said with the summary, which stays up long enough to be read.
     passwordsText_ = text;
@@ -43,15 +45,15 @@ void PassDisplay::passwordsNeeded(const std::string& text) {
 std::vector<std::string> PassDisplay::waitingDetails(const net::ConnectPass& pass,
                                                      int leftMs) const {
   const auto& r = pass.result();
-  return {net::connectedText(g_, r.succeeded, r.tried) + "    " + g_.msg(app::kMsgTimeLeft) + " " +
-              std::to_string((leftMs + 999) / 1000) + " s",
-          g_.msg(app::kMsgClickStopsWaiting)};
+  return {net::connectedText(g_.texts, r.succeeded, r.tried) + "    " +
+              g_.texts.msg(app::kMsgTimeLeft) + " " + std::to_string((leftMs + 999) / 1000) + " s",
+          g_.texts.msg(app::kMsgClickStopsWaiting)};
 }
 
 void PassDisplay::waitForNetwork(net::ConnectPass& pass) {
   SplashForm window(g_);
   window.load();
-  leftMs_ = g_.NetworkWaitMs;
+  leftMs_ = g_.state.NetworkWaitMs;
   waitingPass_ = &pass;
   window.setText(pass.waitingText(), waitingDetails(pass, leftMs_));
   g_.logStatus(pass.waitingText());
@@ -119,7 +121,7 @@ void PassDisplay::finished(const net::PassSummary& summary) {
     if (net::loginRefused(f.code)) refused_.push_back(f.item->localName);
   }
   if (kind_ == net::PassKind::Interactive) {
-    g_.svc.toolkit.setMousePointer(forms::MousePointer::Arrow);
+    g_.toolkit.setMousePointer(forms::MousePointer::Arrow);
     showStatus(g_, summary.text, kSummaryMs, 1);
     return;
   }

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "net/connect_pass.h"
+#include "ui/common/program.h"
 
 namespace quilbert::ui {
 
@@ -17,7 +17,7 @@ inline constexpr int kWaitShownMs = 5000;
 
 class PassDisplay : public net::PassObserver {
  public:
-  PassDisplay(app::Globals& g, net::PassKind kind) : g_(g), kind_(kind) {}
+  PassDisplay(Program& g, net::PassKind kind) : g_(g), kind_(kind) {}
 
   void letterInUse(const net::PassItem& item) override;
   void letterUnreachable(const net::PassItem& item, const std::string& sentence) override;
@@ -46,7 +46,7 @@ class PassDisplay : public net::PassObserver {
   static std::vector<std::string> failureLines(const net::PassSummary& summary);
 
  private:
-  app::Globals& g_;
+  Program& g_;
   net::PassKind kind_;
   std::string passwordsText_;
   std::vector<std::string> refused_;

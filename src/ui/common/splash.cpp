@@ -16,8 +16,8 @@ constexpr int kTextWidth = 3195;
 constexpr int kTextHeight = 435;
 }  // namespace
 
-SplashForm::SplashForm(app::Globals& g)
-    : Form(g.svc.toolkit, "frmSplash"),
+SplashForm::SplashForm(Program& g)
+    : Form(g.toolkit, "frmSplash"),
       Picture1(add<forms::PictureBox>("Picture1")),
       Etat(add<forms::Label>("Etat", 0, &Picture1)),
       Timer1(add<forms::Timer>("Timer1")),
@@ -30,7 +30,7 @@ SplashForm::SplashForm(app::Globals& g)
   setBackColor(forms::kWindowBackground);
   setShowInTaskbar(false);
   Picture1.move({0, 0, kWidth, kHeight});
-  Picture1.setPicture(g.picture(g.AppDir + "ico" + app::Globals::separator() + "splash"));
+  Picture1.setPicture(picture(g.toolkit, g.places.AppDir + "ico" + app::separator() + "splash"));
   Etat.move({kTextLeft, kTextTop, kTextWidth, kTextHeight});
   Etat.setFont({"Verdana", 8.25, true, false});
   Etat.setForeColor({128, 64, 0});
@@ -97,20 +97,20 @@ void SplashForm::Timer1_Timer() {
     onTimeUp();
     return;
   }
-  if (g_.SplashStatusOnly != 0 || g_.ResidentMode == "ores") {
+  if (g_.state.SplashStatusOnly != 0 || g_.config.resident()) {
     unload();
     return;
   }
   toolkit().endProcess(0);
 }
 
-void showStatus(app::Globals& g, const std::string& text, int intervalMs, int statusOnly,
+void showStatus(Program& g, const std::string& text, int intervalMs, int statusOnly,
                 const std::vector<std::string>& details) {
   SplashForm splash(g);
   splash.load();
   splash.setText(text, details);
   splash.Timer1.setInterval(intervalMs);
-  g.SplashStatusOnly = static_cast<std::int16_t>(statusOnly);
+  g.state.SplashStatusOnly = static_cast<std::int16_t>(statusOnly);
   g.logStatus(text);
   for (const auto& line : details) g.logStatus(line);
   splash.showTimed();

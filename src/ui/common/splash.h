@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "platform/forms/form.h"
+#include "ui/common/program.h"
 
 namespace quilbert::ui {
 
@@ -19,7 +19,7 @@ inline constexpr int kPaintGraceMs = 3000;
 
 class SplashForm : public forms::Form {
  public:
-  explicit SplashForm(app::Globals& g);
+  explicit SplashForm(Program& g);
 
   forms::PictureBox& Picture1;
   forms::Label& Etat;
@@ -43,13 +43,13 @@ class SplashForm : public forms::Form {
 
  private:
   void Timer1_Timer();
-  app::Globals& g_;
+  Program& g_;
 };
 
 // What a caller does: fresh window, text (with `details` on lines of their
 // own below it), interval, SplashStatusOnly, on top, shown modally. Returns
 // when the window has closed itself. Each line goes to the status log.
-void showStatus(app::Globals& g, const std::string& text, int intervalMs, int statusOnly,
+void showStatus(Program& g, const std::string& text, int intervalMs, int statusOnly,
                 const std::vector<std::string>& details = {});
 
 }  // namespace quilbert::ui

@@ -7,14 +7,14 @@
 
 namespace quilbert::ui {
 
-AutoRun::AutoRun(app::Globals& g, forms::Form& iconOwner, int iconId, std::string title,
+AutoRun::AutoRun(Program& g, forms::Form& iconOwner, int iconId, std::string title,
                  std::array<std::int32_t, 27>& codes)
     : g_(g),
       iconOwner_(iconOwner),
       iconId_(iconId),
       title_(std::move(title)),
       display_(g, net::PassKind::Automatic, codes),
-      clock_(g.svc.toolkit, "frmAutoRun"),
+      clock_(g.toolkit, "frmAutoRun"),
       retry_(clock_.add<forms::Timer>("Retry")) {
   retry_.setTimerEnabled(false);
   retry_.onTick = [this] { retryDue(); };
@@ -23,16 +23,17 @@ AutoRun::AutoRun(app::Globals& g, forms::Form& iconOwner, int iconId, std::strin
 AutoRun::~AutoRun() = default;
 
 bool AutoRun::start() {
-  net::cancelAllLetters(g_);
+  net::cancelAllLetters(g_.svc, g_.texts);
   net::PassObserver& observer = *this;
-  pass_ = std::make_unique<net::ConnectPass>(g_, net::automaticItems(g_), net::PassKind::Automatic,
-                                             observer, g_.NetworkWaitMs);
+  pass_ = std::make_unique<net::ConnectPass>(g_.svc, g_.texts, net::automaticItems(g_.config),
+                                             net::PassKind::Automatic, observer,
+                                             g_.state.NetworkWaitMs);
   if (pass_->start()) {
     display_.waitForNetwork(*pass_);
     if (display_.steppedBack() && pass_->waiting()) {
       behind_ = true;
       // Made: a reload of the window meanwhile must not start it again.
-      g_.AutoRunState = "n";
+      g_.state.AutoRunState = AutoRunDue::No;
       return true;
     }
     pass_->stopWaiting();
@@ -51,14 +52,14 @@ void AutoRun::waitBehind(std::function<void()> over) {
   if (auto* events = g_.svc.networkEvents) {
     heard_ = events->subscribe([this](platform::NetworkEvent) { changed(); });
   }
-  auto& tk = g_.svc.toolkit;
+  auto& tk = g_.toolkit;
   if (tk.hasNotificationArea()) {
     tk.setTrayTip(iconOwner_, iconId_, title_ + " - " + pass_->waitingText());
     return;
   }
   window_ = std::make_unique<SplashForm>(g_);
   window_->load();
-  window_->setText(pass_->waitingText(), {g_.msg(app::kMsgClickStopsWaiting)});
+  window_->setText(pass_->waitingText(), {g_.texts.msg(app::kMsgClickStopsWaiting)});
   window_->onTimeUp = [this] { window_->Timer1.setTimerEnabled(false); };
   window_->onDismiss = [this] {
     // Ended from the retry timer: the window must outlive its own handler.
@@ -75,8 +76,8 @@ void AutoRun::drop() {
   window_.reset();
   pass_.reset();
   behind_ = false;
-  g_.AutoRunState = "n";
-  g_.svc.toolkit.setTrayTip(iconOwner_, iconId_, title_);
+  g_.state.AutoRunState = AutoRunDue::No;
+  g_.toolkit.setTrayTip(iconOwner_, iconId_, title_);
 }
 
 void AutoRun::retryDue() {
@@ -99,7 +100,7 @@ void AutoRun::over() {
   retry_.setTimerEnabled(false);
   heard_.reset();
   window_.reset();
-  g_.svc.toolkit.setTrayTip(iconOwner_, iconId_, title_);
+  g_.toolkit.setTrayTip(iconOwner_, iconId_, title_);
   const std::unique_ptr<net::ConnectPass> pass = std::move(pass_);
   pass->finish();
   auto over = std::move(over_);
@@ -118,13 +119,14 @@ void AutoRun::waitingChanged(const std::string& text) {
   }
   g_.logStatus(text);
   if (window_) {
-    window_->setText(text, {g_.msg(app::kMsgClickStopsWaiting)});
+    window_->setText(text, {g_.texts.msg(app::kMsgClickStopsWaiting)});
   } else {
-    g_.svc.toolkit.setTrayTip(iconOwner_, iconId_, title_ + " - " + text);
+    g_.toolkit.setTrayTip(iconOwner_, iconId_, title_ + " - " + text);
   }
 }
 
 void AutoRun::finished(const net::PassSummary& summary) {
+  g_.state.AutoRunState = AutoRunDue::JustMade;
   outcome_ = summary.text;
   for (const auto& f : summary.notConnected) {
     if (net::loginRefused(f.code)) refused_.push_back(f.item->localName);
@@ -133,7 +135,7 @@ void AutoRun::finished(const net::PassSummary& summary) {
     display_.finished(summary);
     return;
   }
-  g_.AutoRunState = "n";
+  g_.state.AutoRunState = AutoRunDue::No;
   auto lines = PassDisplay::failureLines(summary);
   if (!passwordsText_.empty()) lines.push_back(passwordsText_);
   g_.logStatus(summary.text);
@@ -143,7 +145,7 @@ void AutoRun::finished(const net::PassSummary& summary) {
     text += "\r\n" + line;
   }
   if (summary.notConnected.empty()) return;
-  g_.svc.toolkit.notify(title_, text);
+  g_.toolkit.notify(title_, text);
   for (const auto& f : summary.notConnected) told_.push_back(f.item->localName);
 }
 

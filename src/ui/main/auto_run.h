@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "net/connect_pass.h"
 #include "platform/forms/form.h"
 #include "ui/common/pass_display.h"
+#include "ui/common/program.h"
 #include "ui/common/splash.h"
 #include "ui/main/row_states.h"
 
@@ -24,7 +24,7 @@ class AutoRun : private net::PassObserver {
  public:
   // `iconOwner`/`iconId`: the notification icon whose tip shows the wait
   // after `title`. Each letter's last code is kept in `codes` for the rows.
-  AutoRun(app::Globals& g, forms::Form& iconOwner, int iconId, std::string title,
+  AutoRun(Program& g, forms::Form& iconOwner, int iconId, std::string title,
           std::array<std::int32_t, 27>& codes);
   ~AutoRun() override;
   AutoRun(const AutoRun&) = delete;
@@ -68,7 +68,7 @@ class AutoRun : private net::PassObserver {
   void changed();
   void over();
 
-  app::Globals& g_;
+  Program& g_;
   forms::Form& iconOwner_;
   int iconId_;
   std::string title_;

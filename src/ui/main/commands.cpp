@@ -23,14 +23,14 @@ constexpr const char* kCrLf = "\r\n";
 }
 
 void ConnectWindow::connection_Click() {
-  auto& tk = g_.svc.toolkit;
+  auto& tk = g_.toolkit;
   // The person's pass alone: a waiting one of the keeper's would meet it.
   takeOverAutoRun();
   if (keeper_) keeper_->setKeeping(false);
   tk.setMousePointer(forms::MousePointer::Hourglass);
   const std::string login = app::trimSpaces(nomuser.text());
   const std::string pass = app::trimSpaces(password.text());
-  net::cancelAllLetters(g_);
+  net::cancelAllLetters(g_.svc, g_.texts);
   std::array<net::PassItem, 27> items{};
   for (int i = 1; i <= app::kDriveCount; ++i) {
     auto& item = items[static_cast<std::size_t>(i)];
@@ -43,7 +43,7 @@ void ConnectWindow::connection_Click() {
   }
   lastCodes_ = {};
   CodeRecorder display(g_, net::PassKind::Interactive, lastCodes_);
-  net::connectItems(g_, items, net::PassKind::Interactive, display);
+  net::connectItems(g_.svc, g_.texts, items, net::PassKind::Interactive, display);
   // Connected by hand: the letters are kept again.
   if (keeper_) keeper_->setKeeping(true);
   showConnectionStates();
@@ -56,23 +56,23 @@ void ConnectWindow::disconnect_Click() {
   const platform::NetworkPass pass(g_.svc.network);
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const std::string letter(1, static_cast<char>('A' + i - 1));
-    const std::int32_t rc = net::CancelDriveConnection(g_, letter + ":");
-    if (rc != 0 && rc != platform::neterr::kNotConnected) {
-      net::SetNetErrorText(g_, rc);
+    const net::NetOutcome dropped = net::CancelDriveConnection(g_.svc, g_.texts, letter + ":");
+    if (!dropped.ok() && dropped.code != platform::neterr::kNotConnected) {
+      SetNetErrorText(g_.state, dropped);
       ShowDialog(g_,
-                 g_.NetErrorText + kCrLf + "(" + lettrereseau(i).caption() + " " +
+                 g_.state.NetErrorText + kCrLf + "(" + lettrereseau(i).caption() + " " +
                      app::trimSpaces(Cheminreseau(i).text()) + ")",
-                 kDialogOk, kIconWarning, g_.msg(app::kMsgNetworkConnection));
+                 kDialogOk, kIconWarning, g_.texts.msg(app::kMsgNetworkConnection));
     }
   }
   lastCodes_ = {};
   showConnectionStates();
   // The interval stays as designed.
-  showStatus(g_, g_.msg(app::kMsgDrivesDisconnected), 1000, 1);
+  showStatus(g_, g_.texts.msg(app::kMsgDrivesDisconnected), 1000, 1);
 }
 
 void ConnectWindow::Test_Click(int i) {
-  auto& tk = g_.svc.toolkit;
+  auto& tk = g_.toolkit;
   const std::string login = app::trimSpaces(nomuser.text());
   const std::string pass = app::trimSpaces(password.text());
   const std::string path = app::trimSpaces(Cheminreseau(i).text());
@@ -81,35 +81,34 @@ void ConnectWindow::Test_Click(int i) {
   // have made differ from the row's: that is the one to free before and after.
   const std::string letter = app::firstChar(label);
   const std::string where = std::string(kCrLf) + "(" + label + " " + path + ")";
-  g_.LastNetError = 0;
+  g_.state.LastNetError = 0;
   tk.setMousePointer(forms::MousePointer::Hourglass);
   markChanged();
-  const std::int32_t held = net::CancelDriveConnection(g_, letter + ":");
-  if (held != 0 && held != platform::neterr::kNotConnected) {
-    net::SetNetErrorText(g_, held);
+  const net::NetOutcome held = net::CancelDriveConnection(g_.svc, g_.texts, letter + ":");
+  if (!held.ok() && held.code != platform::neterr::kNotConnected) {
+    SetNetErrorText(g_.state, held);
     tk.setMousePointer(forms::MousePointer::Arrow);
-    ShowDialog(g_, g_.NetErrorText + where, kDialogOk, kIconWarning,
-               g_.msg(app::kMsgNetworkConnection));
+    ShowDialog(g_, g_.state.NetErrorText + where, kDialogOk, kIconWarning,
+               g_.texts.msg(app::kMsgNetworkConnection));
     return;
   }
-  g_.LastNetError = 0;
-  net::AddDriveConnection(g_, letter + ":", path, login, pass);
+  SetNetErrorText(g_.state,
+                  net::AddDriveConnection(g_.svc, g_.texts, letter + ":", path, login, pass));
   tk.setMousePointer(forms::MousePointer::Arrow);
-  const std::int32_t code = g_.LastNetError;
+  const std::int32_t code = g_.state.LastNetError;
   if (code == 0) {
-    ShowDialog(g_, g_.msg(app::kMsgTestPassed), kDialogOk, kIconInformation,
-               g_.msg(app::kMsgNetworkConnection));
+    ShowDialog(g_, g_.texts.msg(app::kMsgTestPassed), kDialogOk, kIconInformation,
+               g_.texts.msg(app::kMsgNetworkConnection));
   } else if (code == platform::neterr::kInvalidPassword) {
-    ShowDialog(g_, g_.msg(app::kMsgPasswordRefused) + where, kDialogOk, kIconWarning,
-               g_.msg(app::kMsgNetworkConnection));
+    ShowDialog(g_, g_.texts.msg(app::kMsgPasswordRefused) + where, kDialogOk, kIconWarning,
+               g_.texts.msg(app::kMsgNetworkConnection));
     password.setFocus();
   } else {
-    net::SetNetErrorText(g_, code, path);
-    ShowDialog(g_, g_.NetErrorText + where, kDialogOk, kIconWarning,
-               g_.msg(app::kMsgNetworkConnection));
+    ShowDialog(g_, g_.state.NetErrorText + where, kDialogOk, kIconWarning,
+               g_.texts.msg(app::kMsgNetworkConnection));
   }
-  g_.LastNetError = 0;
-  net::CancelDriveConnection(g_, letter + ":");
+  g_.state.LastNetError = 0;
+  net::CancelDriveConnection(g_.svc, g_.texts, letter + ":");
   // The test's letter is free again whatever it held before.
   showConnectionStates();
 }
@@ -117,27 +116,28 @@ void ConnectWindow::Test_Click(int i) {
 namespace {
 
 // One line of Save's refusal for a field, or "" when the field can be stored.
-std::string refusal(const app::Globals& g, const std::string& field, std::string_view text,
+std::string refusal(const Program& g, const std::string& field, std::string_view text,
                     app::DriveField kind) {
   if (kind == app::DriveField::Path) {
     // Windows takes a path through its ANSI network calls: what they cannot
     // carry could never be connected, so it is not stored either.
     const std::string refused = g.svc.network.uncarried(text);
     if (!refused.empty()) {
-      return g.msg(app::kMsgFieldRefused, {field, g.msg(app::kMsgNotCarried, {refused})});
+      return g.texts.msg(app::kMsgFieldRefused,
+                         {field, g.texts.msg(app::kMsgNotCarried, {refused})});
     }
   }
   const auto problem = app::storeProblem(text, kind);
   if (!problem) return {};
   std::string where = std::to_string(problem->position);
   if (!problem->shown.empty()) where += " " + problem->shown;
-  return g.msg(app::kMsgStoreProblem, {field, where, g.msg(problem->reason)});
+  return g.texts.msg(app::kMsgStoreProblem, {field, where, g.texts.msg(problem->reason)});
 }
 
 }  // namespace
 
 void ConnectWindow::modif_Click() {
-  auto& tk = g_.svc.toolkit;
+  auto& tk = g_.toolkit;
   tk.setMousePointer(forms::MousePointer::Hourglass);
   const std::string login = app::trimSpaces(nomuser.text());
   const std::string plain = app::trimSpaces(password.text());
@@ -147,26 +147,26 @@ void ConnectWindow::modif_Click() {
   auto note = [&](const std::string& line) {
     if (!line.empty()) refused += kCrLf + line;
   };
-  note(refusal(g_, g_.msg(app::kMsgFieldLogin), login, app::DriveField::Login));
-  note(refusal(g_, g_.msg(app::kMsgFieldPassword), plain, app::DriveField::Password));
+  note(refusal(g_, g_.texts.msg(app::kMsgFieldLogin), login, app::DriveField::Login));
+  note(refusal(g_, g_.texts.msg(app::kMsgFieldPassword), plain, app::DriveField::Password));
   const std::string stored = app::ScramblePassword(plain).value_or("");
-  std::array<std::string, 31> lines = g_.ConfigLines;
+  app::ConfigFileLines lines = g_.config.ConfigLines;
   // Kept in the system's store instead, the file's field stays empty; a
   // password the store did not confirm stays in the file. A line with no
   // server has nowhere to keep it, and the file does not keep it either.
-  const bool toStore = !plain.empty() && !login.empty() && net::keepPasswordsInStore(g_);
+  const bool toStore = !plain.empty() && !login.empty() && net::keepPasswordsInStore(g_.svc);
   std::map<std::string, bool> keptFor;  // server (lower case): the store confirmed
   auto keep = [&](const std::string& path) {
     const std::string server = app::lowerCase(net::serverOfPath(path));
     if (server.empty()) return true;
     auto [it, fresh] = keptFor.try_emplace(server, false);
-    if (fresh) it->second = net::storePassword(g_, path, login, plain).empty();
+    if (fresh) it->second = net::storePassword(g_.svc, path, login, plain).empty();
     return it->second;
   };
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const std::string letter(1, static_cast<char>('A' + i - 1));
     const std::string path = app::trimSpaces(Cheminreseau(i).text());
-    note(refusal(g_, g_.msg(app::kMsgFieldPath, {letter}), path, app::DriveField::Path));
+    note(refusal(g_, g_.texts.msg(app::kMsgFieldPath, {letter}), path, app::DriveField::Path));
     const int v = lettreactive(i).value();
     const std::string active = v == 1 ? "1" : v == 2 ? "2" : "0";
     const bool kept = toStore && refused.empty() && keep(path);
@@ -175,29 +175,26 @@ void ConnectWindow::modif_Click() {
   }
   app::WriteOutcome check;
   if (refused.empty()) {
-    if (app::isBlank(g_.IniMarker)) g_.IniMarker = "ide";
-    check = app::WriteConfiguration(g_, app::settingsLines(g_, lines));
+    if (app::isBlank(g_.config.IniMarker)) g_.config.IniMarker = "ide";
+    check = g_.config.writeDriveLines(lines);
   }
   if (!refused.empty() || !check.ok()) {
     // Nothing was written: the edits stay in the window for the user to fix.
     tk.setMousePointer(forms::MousePointer::Arrow);
     const std::string text = refused.empty()
-                                 ? g_.msg(check.message) + kCrLf + "(" + check.detail + ")"
-                                 : g_.msg(app::kMsgValueNotStorable) + refused;
-    ShowDialog(g_, text, kDialogOk, kIconWarning, g_.msg(app::kMsgSaveErrorTitle));
+                                 ? g_.texts.msg(check.message) + kCrLf + "(" + check.detail + ")"
+                                 : g_.texts.msg(app::kMsgValueNotStorable) + refused;
+    ShowDialog(g_, text, kDialogOk, kIconWarning, g_.texts.msg(app::kMsgSaveErrorTitle));
     return;
   }
-  g_.TrackEdits = "n";
-  for (int i = 1; i <= app::kDriveCount; ++i) {
-    g_.ConfigLines[static_cast<std::size_t>(i)] = lines[static_cast<std::size_t>(i)];
-  }
+  g_.state.TrackEdits = EditTracking::Loading;
   // A successful save leaves nothing unsaved, so quitting asks nothing.
   EntryModified = "n";
   if (Quitting == "n") Form_Load();
 }
 
 void ConnectWindow::fnquitter() {
-  auto& tk = g_.svc.toolkit;
+  auto& tk = g_.toolkit;
   if (EntryModified != "o") {
     Quitting = "o";
     hide();
@@ -205,9 +202,9 @@ void ConnectWindow::fnquitter() {
     Form_QueryUnload(cancel, forms::UnloadReason::Code);
     tk.endProcess(0);
   }
-  ShowDialog(g_, g_.msg(app::kMsgSaveBeforeQuit), kDialogYesNoCancel, kIconWarning,
-             g_.msg(app::kMsgQuit));
-  const int answer = g_.DialogResult;
+  ShowDialog(g_, g_.texts.msg(app::kMsgSaveBeforeQuit), kDialogYesNoCancel, kIconWarning,
+             g_.texts.msg(app::kMsgQuit));
+  const int answer = g_.state.DialogResult;
   if (answer == kAnswerCancel) {
     Quitting = "n";
     return;
@@ -234,9 +231,9 @@ void ConnectWindow::Form_QueryUnload(int& cancel, forms::UnloadReason reason) {
   // ending session (log-off, shutdown) closes with no question: nothing may
   // hold it up.
   if (reason == forms::UnloadReason::ControlMenu && EntryModified == "o") {
-    ShowDialog(g_, g_.msg(app::kMsgSaveBeforeQuit), kDialogYesNoCancel, kIconWarning,
-               g_.msg(app::kMsgQuit));
-    const int answer = g_.DialogResult;
+    ShowDialog(g_, g_.texts.msg(app::kMsgSaveBeforeQuit), kDialogYesNoCancel, kIconWarning,
+               g_.texts.msg(app::kMsgQuit));
+    const int answer = g_.state.DialogResult;
     if (answer != kAnswerYes && answer != kAnswerNo) {
       cancel = 1;
       return;
@@ -252,7 +249,7 @@ void ConnectWindow::Form_QueryUnload(int& cancel, forms::UnloadReason reason) {
       }
     }
   }
-  g_.svc.toolkit.removeTrayIcon(*this, 1);
+  g_.toolkit.removeTrayIcon(*this, 1);
   if (aux.unloadHelp) aux.unloadHelp();
 }
 

@@ -21,8 +21,8 @@ constexpr int kRowStep = 300;
 
 }  // namespace
 
-ConnectWindow::ConnectWindow(app::Globals& g)
-    : Form(g.svc.toolkit, "connect"),
+ConnectWindow::ConnectWindow(Program& g)
+    : Form(g.toolkit, "connect"),
       Frame1(add<forms::Frame>("Frame1")),
       Frame2(add<forms::Frame>("Frame2")),
       Label3(add<forms::Label>("Label3", 0, &Frame1)),
@@ -46,20 +46,20 @@ ConnectWindow::ConnectWindow(app::Globals& g)
   setClientSize({8670, 8625});
   setBackColor(forms::kFormGrey);
   setBorderStyle(forms::BorderStyle::FixedSingle);
-  const char sep = app::Globals::separator();
+  const char sep = app::separator();
   // The program's folder, not AppDir: Form_Load sets that only later, and the
   // designed pictures must not depend on the current folder.
   std::string dir = g.svc.process.appDir();
   if (!dir.empty() && dir.back() != sep) dir += sep;
   const std::string ico = dir + "ico" + sep;
-  setIcon(g.picture(ico + "quilbert"));
+  setIcon(picture(g.toolkit, ico + "quilbert"));
   designFrames();
   designButtons(ico);
   designFirstRow();
   wireRow(1);
   buildMenus();
   wireEvents();
-  g.MainWindow = this;
+  g.state.MainWindow = this;
 }
 
 void ConnectWindow::designFrames() {
@@ -116,8 +116,9 @@ void ConnectWindow::designButtons(const std::string& ico) {
     line.setForeColor(kOrange);
   }
   Image1.move({7530, 6420, 240, 240});
-  Image1.setPicture(g_.picture(ico + "tray16"));
-  for (int n = 1; n <= 3; ++n) ImageList3.add(g_.picture(ico + "browse" + std::to_string(n)));
+  Image1.setPicture(picture(g_.toolkit, ico + "tray16"));
+  for (int n = 1; n <= 3; ++n)
+    ImageList3.add(picture(g_.toolkit, ico + "browse" + std::to_string(n)));
   ImageList3.setVisible(false);
 }
 
@@ -250,27 +251,28 @@ void ConnectWindow::ApplyRunMode() {
 
 void ConnectWindow::ShowDriveTable() {
   for (int i = 1; i <= app::kDriveCount; ++i) {
-    auto& e = g_.DriveTable[static_cast<std::size_t>(i)];
+    auto& e = g_.config.DriveTable[static_cast<std::size_t>(i)];
     Cheminreseau(i).setText(e.Path);
     if (AccessMode == "qelvo") {
       Parcourir(i).setPicture(ImageList3.image(app::isBlank(e.Path) ? 1 : 2));
     }
-    lettrereseau(i).setCaption(
-        (app::isBlank(e.Letter) ? std::string(1, static_cast<char>('A' + i - 1)) : e.Letter) + ":");
+    lettrereseau(i).setCaption(e.letterText(i) + ":");
     lettrereseau(i).setForeColor(forms::kWindowText);
-    if (e.Active == "0" || e.Active == "1" || e.Active == "2") {
-      lettreactive(i).setValue(e.Active[0] - '0');
+    using app::Activation;
+    if (e.Active == Activation::Off || e.Active == Activation::On ||
+        e.Active == Activation::Greyed) {
+      lettreactive(i).setValue(static_cast<char>(e.Active) - '0');
     } else {
       lettreactive(i).setValue(0);
-      e.Active = "0";
+      e.Active = Activation::Off;
     }
     if (app::isBlank(Cheminreseau(i).text())) {
       lettreactive(i).setValue(0);
-      e.Active = "0";
+      e.Active = Activation::Off;
     }
   }
-  nomuser.setText(g_.DriveTable[1].Login);
-  password.setText(g_.DriveTable[1].Password);
+  nomuser.setText(g_.config.DriveTable[1].Login);
+  password.setText(g_.config.DriveTable[1].Password);
 }
 
 void ConnectWindow::markChanged() {

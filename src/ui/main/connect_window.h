@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "platform/forms/form.h"
+#include "ui/common/program.h"
 
 namespace quilbert::ui {
 
@@ -30,7 +30,7 @@ struct AuxiliaryWindows {
 
 class ConnectWindow : public forms::Form {
  public:
-  explicit ConnectWindow(app::Globals& g);
+  explicit ConnectWindow(Program& g);
   ~ConnectWindow() override;
 
   // ---- controls outside the list
@@ -120,7 +120,7 @@ class ConnectWindow : public forms::Form {
                              const std::optional<std::string>& selection, const std::string& hint);
 
   // True once another instance was found at start-up (this one then ends).
-  [[nodiscard]] app::Globals& globals() const { return g_; }
+  [[nodiscard]] Program& globals() const { return g_; }
 
  private:
   // The designed controls, in the order the window was drawn.
@@ -138,7 +138,7 @@ class ConnectWindow : public forms::Form {
   void tellWhyNoTrayIcon(const std::string& outcome);
   // Brings the modal window open now to the front; false when there is none.
   bool modalBroughtForward();
-  bool writeSetting(int line, const std::string& value);
+  bool writeSetting(app::Setting line, const std::string& value);
   // The automatic run; true when it goes on waiting behind the icon.
   bool runAutomatic();
   // `behind`: it ended after the start-up, behind the icon.
@@ -146,7 +146,7 @@ class ConnectWindow : public forms::Form {
   // The person's Connect or Disconnect ends a waiting automatic run.
   void takeOverAutoRun();
 
-  app::Globals& g_;
+  Program& g_;
   bool keepLetters_ = false;
   std::vector<std::string> refusedAtStart_;  // letters the automatic run saw refused
   std::unique_ptr<LetterKeeper> keeper_;

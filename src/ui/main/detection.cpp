@@ -21,7 +21,7 @@ void ConnectWindow::detectionlecteur() {
     const auto drive = drives.getDrive(letter);
     if (drive) {
       if (drive->type >= 0 && drive->type <= 5)
-        typeText = g_.msg(app::kMsgDriveTypeFirst + drive->type);
+        typeText = g_.texts.msg(app::kMsgDriveTypeFirst + drive->type);
       // A letter that names a drive that is not a network drive is taken. The
       // type decides, not its text: without a language file all texts are "".
       if (drive->type != kNetworkDrive) {
@@ -31,8 +31,8 @@ void ConnectWindow::detectionlecteur() {
         Test(i).setEnabled(false);
         Test(i).setCaption("");
         auto& path = Cheminreseau(i);
-        path.setText(std::string(1, letter) + ":" + " (" + g_.msg(app::kMsgLocalDevice) + " : " +
-                     typeText + ")");
+        path.setText(std::string(1, letter) + ":" + " (" + g_.texts.msg(app::kMsgLocalDevice) +
+                     " : " + typeText + ")");
         path.setFont({"Verdana", 8.25, false, false});
         path.setBackColor(forms::kLightYellow);
         path.setEnabled(false);
@@ -45,18 +45,18 @@ void ConnectWindow::detectionlecteur() {
       // No drive for this letter: an old description of a drive that has
       // gone is cleared. Without a marker (no language file) every path would
       // match, so nothing is cleared then.
-      if (!g_.msg(app::kMsgLocalStorage).empty() &&
-          app::mid(Cheminreseau(i).text(), 5, 13) == g_.msg(app::kMsgLocalStorage)) {
+      if (!g_.texts.msg(app::kMsgLocalStorage).empty() &&
+          app::mid(Cheminreseau(i).text(), 5, 13) == g_.texts.msg(app::kMsgLocalStorage)) {
         lettreactive(i).setValue(0);
         Cheminreseau(i).setText("");
       }
     }
     auto& test = Test(i);
     if (Cheminreseau(i).text().empty()) {
-      test.setCaption(g_.msg(app::kMsgTest));
+      test.setCaption(g_.texts.msg(app::kMsgTest));
       test.setEnabled(false);
     } else if (lettreactive(i).value() != 2) {
-      test.setCaption(g_.msg(app::kMsgTest));
+      test.setCaption(g_.texts.msg(app::kMsgTest));
       test.setEnabled(true);
     }
   }

@@ -2,7 +2,6 @@
 // dry run and writes only on Yes; the export writes the rows as last saved.
 #include "app/catalogue.h"
 #include "app/drive_maps.h"
-#include "app/drive_maps_texts.h"
 #include "net/stored_passwords.h"
 #include "ui/common/dialog.h"
 #include "ui/main/connect_window.h"
@@ -14,18 +13,19 @@ constexpr const char* kCrLf = "\r\n";
 }
 
 void ConnectWindow::menu_import_Click() {
-  const std::string title = g_.msg(app::kMsgMapsTitle);
+  const std::string title = g_.texts.msg(app::kMsgMapsTitle);
   // The import reloads the rows from the file: unsaved edits would be lost.
   if (EntryModified == "o") {
-    ShowDialog(g_, g_.msg(app::kMsgMapsUnsaved), kDialogOk, kIconWarning, title);
+    ShowDialog(g_, g_.texts.msg(app::kMsgMapsUnsaved), kDialogOk, kIconWarning, title);
     return;
   }
   const auto file =
-      g_.svc.toolkit.chooseFile(*this, g_.msg(app::kMsgMapsChooseImport), false, "Drives.xml");
+      g_.toolkit.chooseFile(*this, g_.texts.msg(app::kMsgMapsChooseImport), false, "Drives.xml");
   if (!file) return;
-  app::DriveMapsImport plan = app::planImportFile(g_, *file, app::importInputs(g_, false));
+  app::DriveMapsImport plan =
+      app::planImportFile(g_.texts, g_.config, *file, app::importInputs(g_.svc, false));
   if (!plan.error.empty()) {
-    ShowDialog(g_, g_.msg(app::kMsgMapsRefused, {*file}) + kCrLf + plan.error, kDialogOk,
+    ShowDialog(g_, g_.texts.msg(app::kMsgMapsRefused, {*file}) + kCrLf + plan.error, kDialogOk,
                kIconWarning, title);
     return;
   }
@@ -35,35 +35,37 @@ void ConnectWindow::menu_import_Click() {
     ShowDialog(g_, text, kDialogOk, kIconInformation, title);
     return;
   }
-  ShowDialog(g_, text + kCrLf + kCrLf + g_.msg(app::kMsgMapsConfirm), kDialogYesNo,
+  ShowDialog(g_, text + kCrLf + kCrLf + g_.texts.msg(app::kMsgMapsConfirm), kDialogYesNo,
              kIconInformation, title);
-  if (g_.DialogResult != kAnswerYes) return;
-  const app::WriteOutcome saved = app::saveImport(g_, plan, net::importedPasswordKeeper(g_));
+  if (g_.state.DialogResult != kAnswerYes) return;
+  const app::WriteOutcome saved =
+      app::saveImport(g_.config, plan, net::importedPasswordKeeper(g_.svc));
   if (!saved.ok()) {
-    ShowDialog(g_, g_.msg(saved.message) + kCrLf + "(" + saved.detail + ")", kDialogOk,
-               kIconWarning, g_.msg(app::kMsgSaveErrorTitle));
+    ShowDialog(g_, g_.texts.msg(saved.message) + kCrLf + "(" + saved.detail + ")", kDialogOk,
+               kIconWarning, g_.texts.msg(app::kMsgSaveErrorTitle));
     return;
   }
-  g_.TrackEdits = "n";
+  g_.state.TrackEdits = EditTracking::Loading;
   Form_Load();
 }
 
 void ConnectWindow::menu_export_Click() {
-  const std::string title = g_.msg(app::kMsgMapsTitle);
+  const std::string title = g_.texts.msg(app::kMsgMapsTitle);
   if (EntryModified == "o") {
-    ShowDialog(g_, g_.msg(app::kMsgMapsUnsaved), kDialogOk, kIconWarning, title);
+    ShowDialog(g_, g_.texts.msg(app::kMsgMapsUnsaved), kDialogOk, kIconWarning, title);
     return;
   }
   const auto file =
-      g_.svc.toolkit.chooseFile(*this, g_.msg(app::kMsgMapsChooseExport), true, "Drives.xml");
+      g_.toolkit.chooseFile(*this, g_.texts.msg(app::kMsgMapsChooseExport), true, "Drives.xml");
   if (!file) return;
   std::vector<std::string> notes;
   int count = 0;
-  const std::string error = app::exportDriveMapsFile(g_, *file, notes, count);
+  const std::string error =
+      app::exportDriveMapsFile(g_.texts, g_.config, g_.svc.process, *file, notes, count);
   std::string text = error;
   if (error.empty()) {
     for (const auto& note : notes) text += note + kCrLf;
-    text += g_.msg(app::kMsgMapsExported, {std::to_string(count), *file});
+    text += g_.texts.msg(app::kMsgMapsExported, {std::to_string(count), *file});
   }
   ShowDialog(g_, text, kDialogOk, error.empty() ? kIconInformation : kIconWarning, title);
 }

@@ -14,7 +14,7 @@ constexpr const char* kCrLf = "\r\n";
 }
 
 void ConnectWindow::Cheminreseau_Change(int i) {
-  if (g_.TrackEdits != "o") return;
+  if (g_.state.TrackEdits != EditTracking::On) return;
   markChanged();
   const bool admin = AccessMode == "qelvo";
   if (Cheminreseau(i).text().empty()) {
@@ -28,7 +28,7 @@ void ConnectWindow::Cheminreseau_Change(int i) {
 }
 
 void ConnectWindow::lettreactive_Click(int i) {
-  if (g_.TrackEdits != "o") return;
+  if (g_.state.TrackEdits != EditTracking::On) return;
   if (!Cheminreseau(i).text().empty()) {
     markChanged();
     return;
@@ -36,19 +36,19 @@ void ConnectWindow::lettreactive_Click(int i) {
   // Setting the box back fires this handler again, which then finds it at 0.
   if (lettreactive(i).value() != 0) {
     lettreactive(i).setValue(0);
-    g_.svc.toolkit.beep();
+    g_.toolkit.beep();
   }
 }
 
 void ConnectWindow::credentials_Change() {
-  if (g_.TrackEdits != "o") return;
+  if (g_.state.TrackEdits != EditTracking::On) return;
   markChanged();
 }
 
 void ConnectWindow::effacer_Click() {
-  ShowDialog(g_, g_.msg(app::kMsgEraseAllAsk), kDialogYesNo, kIconWarning,
-             g_.msg(app::kMsgEraseAll));
-  if (g_.DialogResult != kAnswerYes) return;
+  ShowDialog(g_, g_.texts.msg(app::kMsgEraseAllAsk), kDialogYesNo, kIconWarning,
+             g_.texts.msg(app::kMsgEraseAll));
+  if (g_.state.DialogResult != kAnswerYes) return;
   for (int i = 1; i <= app::kDriveCount; ++i) {
     if (Cheminreseau(i).backColor() != forms::kLightYellow) Cheminreseau(i).setText("");
   }
@@ -57,8 +57,8 @@ void ConnectWindow::effacer_Click() {
 }
 
 void ConnectWindow::annulmodif_Click() {
-  g_.svc.toolkit.setMousePointer(forms::MousePointer::Hourglass);
-  g_.TrackEdits = "n";
+  g_.toolkit.setMousePointer(forms::MousePointer::Hourglass);
+  g_.state.TrackEdits = EditTracking::Loading;
   EntryModified = "n";
   Form_Load();
 }
@@ -66,47 +66,46 @@ void ConnectWindow::annulmodif_Click() {
 void ConnectWindow::Parcourir_Click(int i) {
   const std::string letter(1, static_cast<char>('A' + i - 1));
   std::string chosen;
-  if (BrowseForShare(chosen, g_.msg(app::kMsgPickShareNotFolder))) {
+  if (BrowseForShare(chosen, g_.texts.msg(app::kMsgPickShareNotFolder))) {
     const std::string login = nomuser.text();
     const std::string pass = password.text();
-    net::CancelDriveConnection(g_, letter + ":");
-    g_.LastNetError = 0;
-    net::AddDriveConnection(g_, app::firstChar(lettrereseau(i).caption()) + ":", chosen, login,
-                            pass);
-    if (g_.LastNetError != 0) {
+    net::CancelDriveConnection(g_.svc, g_.texts, letter + ":");
+    SetNetErrorText(g_.state, net::AddDriveConnection(
+                                  g_.svc, g_.texts, app::firstChar(lettrereseau(i).caption()) + ":",
+                                  chosen, login, pass));
+    if (g_.state.LastNetError != 0) {
       std::string text;
-      if (g_.LastNetError == platform::neterr::kAlreadyAssigned) {
-        text = g_.msg(app::kMsgLetterInUse);
+      if (g_.state.LastNetError == platform::neterr::kAlreadyAssigned) {
+        text = g_.texts.msg(app::kMsgLetterInUse);
       } else {
-        net::SetNetErrorText(g_, g_.LastNetError, chosen);
-        text = g_.NetErrorText;
+        text = g_.state.NetErrorText;
       }
       text += std::string(kCrLf) + "(" + lettrereseau(i).caption() + " " +
               app::trimSpaces(Cheminreseau(i).text()) + ")";
-      ShowDialog(g_, text, kDialogOk, kIconWarning, g_.msg(app::kMsgNetworkConnection));
+      ShowDialog(g_, text, kDialogOk, kIconWarning, g_.texts.msg(app::kMsgNetworkConnection));
       Cheminreseau(i).setText("");
     } else {
       Cheminreseau(i).setText(chosen);
       lettreactive(i).setValue(1);
     }
-    g_.LastNetError = 0;
+    g_.state.LastNetError = 0;
   }
-  net::CancelDriveConnection(g_, letter + ":");
+  net::CancelDriveConnection(g_.svc, g_.texts, letter + ":");
 }
 
 bool ConnectWindow::BrowseForShare(std::string& chosen, const std::string& hint) {
   forms::FolderBrowseRequest request;
   request.title = caption();
-  request.okCaption = g_.msg(app::kMsgOk);
-  request.cancelCaption = g_.msg(app::kMsgCancel);
+  request.okCaption = g_.texts.msg(app::kMsgOk);
+  request.cancelCaption = g_.texts.msg(app::kMsgCancel);
   request.instruction =
-      g_.msg(app::kMsgBrowseInstruction) + " : " + kCrLf + g_.msg(app::kMsgBrowseHint);
+      g_.texts.msg(app::kMsgBrowseInstruction) + " : " + kCrLf + g_.texts.msg(app::kMsgBrowseHint);
   request.showStatusText = !hint.empty();
   request.onSelectionChanged = [hint](forms::FolderBrowserHandle& browser,
                                       const std::optional<std::string>& selection) {
     BrowseCallback(browser, selection, hint);
   };
-  auto result = g_.svc.toolkit.browseForFolder(*this, request);
+  auto result = g_.toolkit.browseForFolder(*this, request);
   if (!result) return false;
   const auto nul = result->find('\0');
   chosen = result->substr(0, nul);

@@ -15,7 +15,7 @@ namespace quilbert::ui {
 
 void ConnectWindow::Form_Load() {
   auto& g = g_;
-  auto& tk = g.svc.toolkit;
+  auto& tk = g.toolkit;
   Quitting = "n";
 
   // Single instance: another one comes to the front and this one ends.
@@ -25,43 +25,41 @@ void ConnectWindow::Form_Load() {
     if (listenForLaterStarts) listenForLaterStarts();
   }
 
-  if (g.TrackEdits != "n") BuildDriveRows();
+  if (g.state.TrackEdits != EditTracking::Loading) BuildDriveRows();
 
-  app::locateFiles(g, net::logonUserForFiles(g));
+  app::locateFiles(g.places, g.svc.process, g.svc.registry, net::logonUserForFiles(g.svc.network));
   // Quoted: unquoted, a path with spaces ("C:\Program Files\...") would
   // start whatever "C:\Program.exe" someone put there, at every log-on.
-  g.RunCommand = "\"" + g.AppDir + g.svc.process.exeFileName() + "\" /a";
+  g.places.RunCommand = "\"" + g.places.AppDir + g.svc.process.exeFileName() + "\" /a";
 
-  g.TrackEdits = "n";
-  g.ConfigCreated = false;
-  app::readConfiguration(g);
-  app::LoadCatalogue(g);
-  if (g.ConfigUnreadable && !unreadableTold_) {
+  g.state.TrackEdits = EditTracking::Loading;
+  g.config.read(g.places.configPath());
+  g.texts.load(g.places.LangDir, g.config.LanguageFile);
+  if (g.config.ConfigUnreadable && !unreadableTold_) {
     // Said once: every refused write says it again.
     unreadableTold_ = true;
-    ShowDialog(g,
-               g.msg(app::kMsgConfigUnreadable) + "\r\n(" + g.SettingsDir + g.ConfigFileName + ")",
-               kDialogOk, kIconWarning, g.msg(app::kMsgSaveErrorTitle));
+    ShowDialog(g, g.texts.msg(app::kMsgConfigUnreadable) + "\r\n(" + g.places.configPath() + ")",
+               kDialogOk, kIconWarning, g.texts.msg(app::kMsgSaveErrorTitle));
   }
-  if (!g.BesideProgramRefused.empty() && !besideRefusedTold_) {
+  if (!g.places.BesideProgramRefused.empty() && !besideRefusedTold_) {
     besideRefusedTold_ = true;
-    ShowDialog(g, g.msg(app::kMsgBesideProgramRefused, {g.BesideProgramRefused}), kDialogOk,
-               kIconWarning, g.msg(app::kMsgSaveErrorTitle));
+    ShowDialog(g, g.texts.msg(app::kMsgBesideProgramRefused, {g.places.BesideProgramRefused}),
+               kDialogOk, kIconWarning, g.texts.msg(app::kMsgSaveErrorTitle));
   }
 
-  if (g.AutoRunState != "n") {
-    if (g.CommandLine != "/a") {
-      g.AutoRunState = "n";
-    } else if (!g.ConfigCreated) {
+  if (g.state.AutoRunState != AutoRunDue::No) {
+    if (g.state.CommandLine != "/a") {
+      g.state.AutoRunState = AutoRunDue::No;
+    } else if (!g.config.ConfigCreated) {
       runAutomatic();
       hide();
     }
   }
 
   // Interactive set-up.
-  AccessMode = g.CommandLine == "/qelvo" ? "qelvo" : "none";
+  AccessMode = g.state.CommandLine == "/qelvo" ? "qelvo" : "none";
   ApplyRunMode();
-  g.TrackEdits = "n";
+  g.state.TrackEdits = EditTracking::Loading;
   language();
   startupCheck();
   keyringCheck();
@@ -69,7 +67,7 @@ void ConnectWindow::Form_Load() {
     Parcourir(i).setPicture(ImageList3.image(3));
     Parcourir(i).refresh();
   }
-  const std::string& theme = g.IconTheme;
+  const std::string& theme = g.config.IconTheme;
   for (int k = 1; k <= 3; ++k) {
     static const char* kNames[] = {"windows", "sony", "beos"};
     if (theme == kNames[0] || theme == kNames[1] || theme == kNames[2]) {
@@ -77,17 +75,16 @@ void ConnectWindow::Form_Load() {
     }
   }
   ApplyIconTheme();
-  app::takeApartDriveLines(g);
   ShowDriveTable();
   detectionlecteur();
-  if (g.LanguageFile == "langage_fr.txt") {
+  if (g.config.LanguageFile == "langage_fr.txt") {
     menu("langue", 1).setChecked(true);
     menu("langue", 0).setChecked(false);
-  } else if (g.LanguageFile == "langage_gb.txt") {
+  } else if (g.config.LanguageFile == "langage_gb.txt") {
     menu("langue", 0).setChecked(true);
     menu("langue", 1).setChecked(false);
   }
-  g.TrackEdits = "o";
+  g.state.TrackEdits = EditTracking::On;
   tk.setMousePointer(forms::MousePointer::Arrow);
   addTrayIcon();
   showConnectionStates();

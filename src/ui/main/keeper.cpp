@@ -14,13 +14,13 @@ constexpr auto kConnected = net::ResidentPolicy::LetterState::Connected;
 constexpr int kBusyRetryMs = net::ResidentPolicy::kBusyRetryMs;
 }  // namespace
 
-LetterKeeper::LetterKeeper(app::Globals& g, forms::Form& iconOwner, int iconId, std::string title)
+LetterKeeper::LetterKeeper(Program& g, forms::Form& iconOwner, int iconId, std::string title)
     : g_(g),
       iconOwner_(iconOwner),
       iconId_(iconId),
       title_(std::move(title)),
-      clock_(g.svc.toolkit, "frmKeeper"),
-      policy_(g),
+      clock_(g.toolkit, "frmKeeper"),
+      policy_(g.config, g.svc.network),
       retry_(clock_.add<forms::Timer>("Retry")),
       later_(clock_.add<forms::Timer>("Later")) {
   retry_.setTimerEnabled(false);
@@ -60,9 +60,9 @@ void LetterKeeper::setKeeping(bool keeping) {
 }
 
 void LetterKeeper::check() {
-  if (!keeping_ || g_.ResidentMode != "ores") return;
+  if (!keeping_ || !g_.config.resident()) return;
   // No attempt inside the person's Test or a dialog: looked at again after it.
-  if (g_.svc.toolkit.activeModal() != nullptr) {
+  if (g_.toolkit.activeModal() != nullptr) {
     if (!pass_) retry_.setInterval(kBusyRetryMs);
     retry_.setTimerEnabled(true);
     return;
@@ -78,8 +78,9 @@ void LetterKeeper::check() {
     return;
   }
   net::PassObserver& observer = *this;
-  pass_ = std::make_unique<net::ConnectPass>(g_, items, net::PassKind::Resident, observer,
-                                             g_.NetworkWaitMs, &policy_.refusedLogins());
+  pass_ =
+      std::make_unique<net::ConnectPass>(g_.svc, g_.texts, items, net::PassKind::Resident, observer,
+                                         g_.state.NetworkWaitMs, &policy_.refusedLogins());
   if (!pass_->start()) {
     passOver();
     return;
@@ -96,13 +97,13 @@ void LetterKeeper::scheduleLater() {
 }
 
 void LetterKeeper::laterDue() {
-  if (!keeping_ || g_.ResidentMode != "ores") {
+  if (!keeping_ || !g_.config.resident()) {
     later_.setTimerEnabled(false);
     return;
   }
   // Not while the person is in a window, nor inside a pass: looked at after.
-  const bool personBusy = g_.svc.toolkit.activeModal() != nullptr ||
-                          (g_.MainWindow != nullptr && g_.MainWindow->visible());
+  const bool personBusy = g_.toolkit.activeModal() != nullptr ||
+                          (g_.state.MainWindow != nullptr && g_.state.MainWindow->visible());
   if (personBusy || pass_) {
     later_.setInterval(kBusyRetryMs);
     return;
@@ -120,7 +121,7 @@ void LetterKeeper::laterDue() {
   policy_.triedLater();
   // One try of each letter, each within the network's bound: no waiting.
   net::PassObserver& observer = *this;
-  net::ConnectPass(g_, items, net::PassKind::Resident, observer, 0).run();
+  net::ConnectPass(g_.svc, g_.texts, items, net::PassKind::Resident, observer, 0).run();
 }
 
 void LetterKeeper::retryDue() {
@@ -129,7 +130,7 @@ void LetterKeeper::retryDue() {
     check();
     return;
   }
-  if (g_.svc.toolkit.activeModal() != nullptr) return;  // the same delay once more
+  if (g_.toolkit.activeModal() != nullptr) return;  // the same delay once more
   pass_->retryDue();
   if (pass_->waiting()) {
     retry_.setInterval(pass_->nextRetryMs());
@@ -145,15 +146,15 @@ void LetterKeeper::passOver() {
 }
 
 void LetterKeeper::finished(const net::PassSummary& summary) {
-  for (const auto& item : net::automaticItems(g_)) {
+  for (const auto& item : net::automaticItems(g_.config)) {
     if (item.active && policy_.stateOf(item) == kConnected) told_.erase(item.localName);
   }
   for (const auto& f : summary.notConnected) {
     const std::string& letter = f.item->localName;
     // Told once, until the letter has been connected again.
     if (!told_.insert(letter).second) continue;
-    g_.svc.toolkit.notify(g_.msg(app::kMsgLetterLost),
-                          f.item->label + " " + f.item->path + "\r\n" + f.sentence);
+    g_.toolkit.notify(g_.texts.msg(app::kMsgLetterLost),
+                      f.item->label + " " + f.item->path + "\r\n" + f.sentence);
   }
   // Missing again: the delays start over.
   if (!summary.notConnected.empty() && policy_.startOver()) later_.setTimerEnabled(false);
@@ -165,7 +166,7 @@ void LetterKeeper::probeServers() {
   silent_.clear();
   const platform::NetworkPass pass(g_.svc.network);
   net::ServerProbe probe(g_.svc.network);
-  for (const auto& item : net::automaticItems(g_)) {
+  for (const auto& item : net::automaticItems(g_.config)) {
     if (item.active && probe.silent(item.path)) silent_.insert(item.localName);
   }
 }
@@ -174,7 +175,7 @@ void LetterKeeper::showCount() {
   int active = 0;
   int up = 0;
   int silent = 0;
-  for (const auto& item : net::automaticItems(g_)) {
+  for (const auto& item : net::automaticItems(g_.config)) {
     if (!item.active) continue;
     ++active;
     if (policy_.stateOf(item) != kConnected) continue;
@@ -185,9 +186,10 @@ void LetterKeeper::showCount() {
       ++up;
     }
   }
-  std::string tip = title_ + " - " + net::connectedText(g_, up, active);
-  if (silent > 0) tip += " (+" + std::to_string(silent) + " " + g_.msg(app::kMsgServerSilent) + ")";
-  g_.svc.toolkit.setTrayTip(iconOwner_, iconId_, tip);
+  std::string tip = title_ + " - " + net::connectedText(g_.texts, up, active);
+  if (silent > 0)
+    tip += " (+" + std::to_string(silent) + " " + g_.texts.msg(app::kMsgServerSilent) + ")";
+  g_.toolkit.setTrayTip(iconOwner_, iconId_, tip);
 }
 
 }  // namespace quilbert::ui

@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "net/connect_pass.h"
 #include "net/resident_policy.h"
 #include "platform/forms/form.h"
+#include "ui/common/program.h"
 
 namespace quilbert::ui {
 
@@ -27,7 +27,7 @@ class LetterKeeper : private net::PassObserver {
  public:
   // `iconOwner`/`iconId`: the notification icon whose tip shows the count
   // after `title`.
-  LetterKeeper(app::Globals& g, forms::Form& iconOwner, int iconId, std::string title);
+  LetterKeeper(Program& g, forms::Form& iconOwner, int iconId, std::string title);
   ~LetterKeeper() override;
   LetterKeeper(const LetterKeeper&) = delete;
   LetterKeeper& operator=(const LetterKeeper&) = delete;
@@ -55,7 +55,7 @@ class LetterKeeper : private net::PassObserver {
   // server that is gone may cost the whole bound.
   void probeServers();
 
-  app::Globals& g_;
+  Program& g_;
   forms::Form& iconOwner_;
   int iconId_;
   std::string title_;

@@ -9,32 +9,32 @@ namespace quilbert::ui {
 
 void ConnectWindow::keyringCheck() {
   auto& item = menu("menu_keyring");
-  item.setCaption(g_.msg(app::kMsgKeepInKeyring));
+  item.setCaption(g_.texts.msg(app::kMsgKeepInKeyring));
   item.setEnabled(g_.svc.passwords != nullptr);
-  item.setChecked(net::keepPasswordsInStore(g_));
+  item.setChecked(net::keepPasswordsInStore(g_.svc));
 }
 
 void ConnectWindow::menu_keyring_Click() {
-  const bool wanted = !net::keepPasswordsInStore(g_);
+  const bool wanted = !net::keepPasswordsInStore(g_.svc);
   if (!wanted) {
-    ShowDialog(g_, g_.msg(app::kMsgMoveBackAsk), kDialogYesNo, kIconWarning,
-               g_.msg(app::kMsgKeepInKeyring));
-    if (g_.DialogResult != kAnswerYes) return;
+    ShowDialog(g_, g_.texts.msg(app::kMsgMoveBackAsk), kDialogYesNo, kIconWarning,
+               g_.texts.msg(app::kMsgKeepInKeyring));
+    if (g_.state.DialogResult != kAnswerYes) return;
   }
-  if (!net::setKeepPasswordsInStore(g_, wanted)) {
-    ShowDialog(g_, g_.msg(app::kMsgSettingRefused), kDialogOk, kIconWarning,
-               g_.msg(app::kMsgKeepInKeyring));
+  if (!net::setKeepPasswordsInStore(g_.svc, wanted)) {
+    ShowDialog(g_, g_.texts.msg(app::kMsgSettingRefused), kDialogOk, kIconWarning,
+               g_.texts.msg(app::kMsgKeepInKeyring));
     return;
   }
-  const net::MovedPasswords m =
-      wanted ? net::movePasswordsToStore(g_) : net::movePasswordsToFile(g_);
+  const net::MovedPasswords m = wanted ? net::movePasswordsToStore(g_.svc, g_.config, g_.texts)
+                                       : net::movePasswordsToFile(g_.svc, g_.config, g_.texts);
   keyringCheck();
   if (m.moved + m.notMoved == 0) return;
   std::string text =
-      g_.msg(app::kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)});
+      g_.texts.msg(app::kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)});
   if (!m.why.empty()) text += "\r\n(" + m.why + ")";
   ShowDialog(g_, text, kDialogOk, m.notMoved == 0 ? kIconInformation : kIconWarning,
-             g_.msg(app::kMsgKeepInKeyring));
+             g_.texts.msg(app::kMsgKeepInKeyring));
 }
 
 }  // namespace quilbert::ui

@@ -2,7 +2,7 @@
 
 namespace quilbert::ui {
 
-ProgramWindows::ProgramWindows(app::Globals& g, ConnectWindow& main)
+ProgramWindows::ProgramWindows(Program& g, ConnectWindow& main)
     : report(g), about(g), help(g), main_(main) {
   main.aux.showReport = [this] { report.show(); };
   main.aux.closeReport = [this] { report.closeIfOpen(); };

@@ -2,9 +2,9 @@
 // into its hooks.
 #pragma once
 
-#include "app/globals.h"
 #include "ui/common/about_box.h"
 #include "ui/common/help_window.h"
+#include "ui/common/program.h"
 #include "ui/main/connect_window.h"
 #include "ui/report/report_window.h"
 
@@ -12,7 +12,7 @@ namespace quilbert::ui {
 
 class ProgramWindows {
  public:
-  ProgramWindows(app::Globals& g, ConnectWindow& main);
+  ProgramWindows(Program& g, ConnectWindow& main);
   // Takes the hooks back, so that the main window never calls into windows
   // that are gone.
   ~ProgramWindows();

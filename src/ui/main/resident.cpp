@@ -21,7 +21,7 @@ constexpr std::int32_t kRightButtonUp = 0x205;
 ConnectWindow::~ConnectWindow() = default;
 
 void ConnectWindow::addTrayIcon() {
-  auto& tk = g_.svc.toolkit;
+  auto& tk = g_.toolkit;
   // Adding again while the icon exists changes nothing.
   tk.addTrayIcon(*this, kTrayId, kTrayTip, Image1.picture());
   // After a resident automatic run, the letters are kept connected.
@@ -46,12 +46,12 @@ void ConnectWindow::autoRunOver(bool behind) {
   toldAtStart_ = autoRun_->told();
   // The program ends here unless it stays resident, or a later start asked
   // for its window meanwhile.
-  if (g_.ResidentMode != "ores" && !broughtBack_) {
+  if (!g_.config.resident() && !broughtBack_) {
     // No icon left behind by a process that ends at once.
-    if (behind) g_.svc.toolkit.removeTrayIcon(*this, kTrayId);
-    g_.svc.toolkit.endProcess(0);
+    if (behind) g_.toolkit.removeTrayIcon(*this, kTrayId);
+    g_.toolkit.endProcess(0);
   }
-  keepLetters_ = g_.ResidentMode == "ores";
+  keepLetters_ = g_.config.resident();
   if (!behind) return;  // the start-up goes on
   if (keepLetters_ && toldAtStart_.empty() && !broughtBack_) tellWhyNoTrayIcon(autoRunOutcome_);
   addTrayIcon();
@@ -62,33 +62,34 @@ void ConnectWindow::takeOverAutoRun() {
   autoRun_->drop();
   autoRunning_ = false;
   refusedAtStart_ = autoRun_->refused();
-  keepLetters_ = g_.ResidentMode == "ores";
+  keepLetters_ = g_.config.resident();
   addTrayIcon();
 }
 
 void ConnectWindow::initialWindowState() {
   auto& agrandir = menu("menu_agrandir");
-  agrandir.setCaption(g_.msg(app::kMsgHideInTray));
+  agrandir.setCaption(g_.texts.msg(app::kMsgHideInTray));
   auto& resident = menu("menu_resident");
   // An automatic run still waiting keeps the window hidden whatever the
   // setting; a later start asked for it meanwhile shows it.
   const bool waiting = autoRun_ && autoRun_->waiting();
-  resident.setChecked(g_.ResidentMode == "ores");
-  if (((g_.ResidentMode == "ores" && g_.AutoRunState == "o") || waiting) && !broughtBack_) {
+  resident.setChecked(g_.config.resident());
+  if (((g_.config.resident() && g_.state.AutoRunState == AutoRunDue::JustMade) || waiting) &&
+      !broughtBack_) {
     if (!waiting) tellWhyNoTrayIcon(autoRunOutcome_);
-    agrandir.setCaption(g_.msg(app::kMsgShowWindow));
+    agrandir.setCaption(g_.texts.msg(app::kMsgShowWindow));
     hide();
-    if (!waiting) g_.AutoRunState = "n";
+    if (!waiting) g_.state.AutoRunState = AutoRunDue::No;
   } else {
-    if (broughtBack_) g_.AutoRunState = "n";  // a reload must not run it again
+    if (broughtBack_) g_.state.AutoRunState = AutoRunDue::No;  // a reload must not run it again
     show();
   }
 }
 
 void ConnectWindow::tellWhyNoTrayIcon(const std::string& outcome) {
-  auto& tk = g_.svc.toolkit;
+  auto& tk = g_.toolkit;
   if (tk.hasNotificationArea()) return;
-  const std::string why = g_.msg(app::kMsgNoNotificationArea);
+  const std::string why = g_.texts.msg(app::kMsgNoNotificationArea);
   // A resident automatic start has no window to show its outcome in.
   if (!outcome.empty()) tk.notify(kTrayTip, outcome + "\r\n" + (noTrayTold_ ? "" : why));
   if (noTrayTold_) return;
@@ -97,33 +98,33 @@ void ConnectWindow::tellWhyNoTrayIcon(const std::string& outcome) {
 }
 
 void ConnectWindow::menu_agrandir_Click() {
-  g_.AutoRunState = "n";
+  g_.state.AutoRunState = AutoRunDue::No;
   auto& agrandir = menu("menu_agrandir");
-  if (agrandir.caption() != g_.msg(app::kMsgHideInTray)) {
+  if (agrandir.caption() != g_.texts.msg(app::kMsgHideInTray)) {
     // What happened while it was hidden shows at once.
     showConnectionStates();
     show();
-    agrandir.setCaption(g_.msg(app::kMsgHideInTray));
+    agrandir.setCaption(g_.texts.msg(app::kMsgHideInTray));
   } else {
     if (aux.hideHelp) aux.hideHelp();
     tellWhyNoTrayIcon("");
     hide();
-    agrandir.setCaption(g_.msg(app::kMsgShowWindow));
+    agrandir.setCaption(g_.texts.msg(app::kMsgShowWindow));
   }
 }
 
 bool ConnectWindow::modalBroughtForward() {
   // While a modal window waits for its answer, the main window must not
   // come back usable: a pass could start inside the one under way.
-  forms::Form* modal = g_.svc.toolkit.activeModal();
+  forms::Form* modal = g_.toolkit.activeModal();
   if (modal == nullptr) return false;
-  g_.svc.toolkit.show(*modal);
+  g_.toolkit.show(*modal);
   return true;
 }
 
 void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
-  if (menu("menu_agrandir").caption() == g_.msg(app::kMsgHideInTray)) return;
-  lastMouseMessage_ = static_cast<std::int32_t>(std::lround(x / g_.svc.toolkit.twipsPerPixel()));
+  if (menu("menu_agrandir").caption() == g_.texts.msg(app::kMsgHideInTray)) return;
+  lastMouseMessage_ = static_cast<std::int32_t>(std::lround(x / g_.toolkit.twipsPerPixel()));
   if (mouseBusy_) return;
   if ((lastMouseMessage_ == kLeftDoubleClick || lastMouseMessage_ == kRightButtonUp) &&
       modalBroughtForward()) {
@@ -133,7 +134,7 @@ void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float
   if (lastMouseMessage_ == kLeftDoubleClick) {
     menu_agrandir_Click();
   } else if (lastMouseMessage_ == kRightButtonUp) {
-    g_.svc.toolkit.popupMenu(*this, menu("menu"), &menu("menu_agrandir"));
+    g_.toolkit.popupMenu(*this, menu("menu"), &menu("menu_agrandir"));
   }
   mouseBusy_ = false;
 }
@@ -142,17 +143,17 @@ void ConnectWindow::bringBack() {
   if (autoRunning_) {
     // Shown at the latest when the pass ends, and the program then stays.
     broughtBack_ = true;
-    g_.SplashStatusOnly = 1;  // the summary on screen now
+    g_.state.SplashStatusOnly = 1;  // the summary on screen now
     if (autoRun_) autoRun_->keepProgram();
   }
   if (modalBroughtForward()) return;
-  if (menu("menu_agrandir").caption() != g_.msg(app::kMsgHideInTray) || !visible()) {
+  if (menu("menu_agrandir").caption() != g_.texts.msg(app::kMsgHideInTray) || !visible()) {
     menu_agrandir_Click();
     if (!visible()) menu_agrandir_Click();
   } else {
     // Already shown: to the front, and out of the minimized state a window
     // manager may have put it in (it has no task-list entry to come back from).
-    g_.svc.toolkit.show(*this);
+    g_.toolkit.show(*this);
   }
 }
 
@@ -162,9 +163,8 @@ void ConnectWindow::menu_resident_Click() {
   if (aux.unloadHelp) aux.unloadHelp();
   if (aux.closeReport) aux.closeReport();
   // The tick and the mode change only once the file holds the new mode.
-  if (!writeSetting(30, resident ? "ores" : "nres")) return;
+  if (!writeSetting(app::Setting::ResidentMode, resident ? "ores" : "nres")) return;
   item.setChecked(resident);
-  g_.ResidentMode = resident ? "ores" : "nres";
 }
 
 }  // namespace quilbert::ui

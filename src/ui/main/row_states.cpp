@@ -44,7 +44,7 @@ void ConnectWindow::showConnectionStates() {
     const std::int32_t code = net.getConnection(app::firstChar(label.caption()) + ":", remote);
     if (code == platform::neterr::kOk && app::lowerCase(remote) == app::lowerCase(path)) {
       label.setForeColor(kConnectedGreen);
-      label.setToolTip(g_.msg(kMsgRowConnected, {remote}));
+      label.setToolTip(g_.texts.msg(kMsgRowConnected, {remote}));
       continue;
     }
     // Why not: the letter held by another share, else what its last attempt
@@ -55,8 +55,8 @@ void ConnectWindow::showConnectionStates() {
                                                            : code;
     const std::string tip =
         why == platform::neterr::kNotConnected
-            ? g_.msg(kMsgRowNotConnected)
-            : g_.msg(kMsgRowNotConnectedWhy, {g_.msg(net::errorMessageNumber(why))});
+            ? g_.texts.msg(kMsgRowNotConnected)
+            : g_.texts.msg(kMsgRowNotConnectedWhy, {g_.texts.msg(net::errorMessageNumber(why))});
     // An unticked letter is not expected to be connected: only its tip tells.
     label.setForeColor(lettreactive(i).value() == 1 ? kMissingRed : forms::kWindowText);
     label.setToolTip(tip);

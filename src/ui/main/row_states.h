@@ -17,7 +17,7 @@ inline constexpr int kMsgRowNotConnectedWhy = 355;  // %1: the reason
 // to 26) for the rows' tips.
 class CodeRecorder final : public PassDisplay {
  public:
-  CodeRecorder(app::Globals& g, net::PassKind kind, std::array<std::int32_t, 27>& codes)
+  CodeRecorder(Program& g, net::PassKind kind, std::array<std::int32_t, 27>& codes)
       : PassDisplay(g, kind), codes_(codes) {}
   void attempted(const net::PassItem& item, std::int32_t code) override;
   void finished(const net::PassSummary& summary) override;

@@ -1,7 +1,6 @@
 // The setting commands: language, icon theme, start with Windows.
 #include "app/catalogue.h"
 #include "app/config.h"
-#include "app/drive_maps_texts.h"
 #include "app/registry_routines.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
@@ -34,21 +33,17 @@ int removeRunValue(platform::Registry& reg, std::uint32_t root) {
 
 }  // namespace
 
-bool ConnectWindow::writeSetting(int line, const std::string& value) {
-  auto& stored = g_.ConfigLines[static_cast<std::size_t>(line)];
-  const std::string previous = stored;
-  stored = value;
-  const auto out = app::WriteConfiguration(g_, g_.ConfigLines);
+bool ConnectWindow::writeSetting(app::Setting line, const std::string& value) {
+  const auto out = g_.config.writeSetting(line, value);
   if (out.ok()) return true;
   // The file keeps what it had, and so does the window.
-  stored = previous;
-  ShowDialog(g_, g_.msg(out.message) + "\r\n(" + out.detail + ")", kDialogOk, kIconWarning,
-             g_.msg(app::kMsgSaveErrorTitle));
+  ShowDialog(g_, g_.texts.msg(out.message) + "\r\n(" + out.detail + ")", kDialogOk, kIconWarning,
+             g_.texts.msg(app::kMsgSaveErrorTitle));
   return false;
 }
 
 void ConnectWindow::language() {
-  const auto& m = [this](int n) -> const std::string& { return g_.msg(n); };
+  const auto& m = [this](int n) -> const std::string& { return g_.texts.msg(n); };
   menu("menu").setCaption(m(1));
   menu("menu_connectall").setCaption(m(160));
   menu("menu_deconnectall").setCaption(m(161));
@@ -92,21 +87,20 @@ void ConnectWindow::langue_Click(int k) {
   const std::string chosen = k == 0 ? "langage_gb.txt" : "langage_fr.txt";
   if (aux.unloadHelp) aux.unloadHelp();
   if (aux.closeReport) aux.closeReport();
-  if (!writeSetting(29, chosen)) return;
+  if (!writeSetting(app::Setting::LanguageFile, chosen)) return;
   menu("langue", 0).setChecked(k == 0);
   menu("langue", 1).setChecked(k == 1);
-  g_.LanguageFile = chosen;
-  app::LoadCatalogue(g_);
+  g_.texts.load(g_.places.LangDir, g_.config.LanguageFile);
   language();
-  g_.TrackEdits = "n";
+  g_.state.TrackEdits = EditTracking::Loading;
   detectionlecteur();
-  g_.TrackEdits = "o";
+  g_.state.TrackEdits = EditTracking::On;
 }
 
 void ConnectWindow::ApplyIconTheme() {
-  const char sep = app::Globals::separator();
-  const std::string first = g_.IconTheme.empty() ? "" : g_.IconTheme.substr(0, 1);
-  g_.IconPrefix = g_.AppDir + "ico" + sep + g_.IconTheme + sep + first + "_";
+  const char sep = app::separator();
+  const std::string first = g_.config.IconTheme.empty() ? "" : g_.config.IconTheme.substr(0, 1);
+  g_.places.IconPrefix = g_.places.AppDir + "ico" + sep + g_.config.IconTheme + sep + first + "_";
   struct ButtonIcon {
     forms::FlatButton* button;
     const char* file;
@@ -117,14 +111,13 @@ void ConnectWindow::ApplyIconTheme() {
         ButtonIcon{&annulmodif, "annulmodif.ico"}, ButtonIcon{&bt_reduc, "sleep.ico"},
         ButtonIcon{&Command1, "fin.ico"}}) {
     // A missing or unreadable file leaves the button's picture as it was.
-    if (auto p = g_.svc.toolkit.loadPicture(g_.IconPrefix + b.file)) b.button->setPicture(*p);
+    if (auto p = g_.toolkit.loadPicture(g_.places.IconPrefix + b.file)) b.button->setPicture(*p);
   }
 }
 
 void ConnectWindow::icone_Click(int k) {
-  if (!writeSetting(28, kThemes[k - 1])) return;
+  if (!writeSetting(app::Setting::IconTheme, kThemes[k - 1])) return;
   for (int n = 1; n <= 3; ++n) menu("icone", n).setChecked(n == k);
-  g_.IconTheme = kThemes[k - 1];
   ApplyIconTheme();
   for (forms::FlatButton* b :
        {&Command1, &modif, &effacer, &annulmodif, &disconnect, &connection}) {
@@ -140,7 +133,7 @@ void ConnectWindow::startupCheck() {
     const auto value = app::QueryValue(g_.svc.registry, root, app::kRunKey, app::kRunValueName,
                                        platform::kKeyQueryValue);
     const auto* s = std::get_if<std::string>(&value);
-    ticked = ticked || (s != nullptr && *s == g_.RunCommand);
+    ticked = ticked || (s != nullptr && *s == g_.places.RunCommand);
   }
   menu("demarrage").setChecked(ticked);
 }
@@ -153,13 +146,13 @@ void ConnectWindow::demarrage_Click() {
   std::string notRemoved;
   if (wanted) {
     rc = app::SetKeyValue(reg, platform::kHkeyLocalMachine, app::kRunKey, app::kRunValueName,
-                          g_.RunCommand, platform::kRegSz);
+                          g_.places.RunCommand, platform::kRegSz);
     if (rc != platform::regerr::kOk) {
       // A standard user may not write the machine's key: the user's own
       // starts the program at this user's log-on, which is what is asked.
       reg.createKey(platform::kHkeyCurrentUser, app::kRunKey);
       rc = app::SetKeyValue(reg, platform::kHkeyCurrentUser, app::kRunKey, app::kRunValueName,
-                            g_.RunCommand, platform::kRegSz);
+                            g_.places.RunCommand, platform::kRegSz);
     }
   } else {
     for (const std::uint32_t root : kRunRoots) {
@@ -175,14 +168,14 @@ void ConnectWindow::demarrage_Click() {
   // The tick shows what the registry holds now, whatever it answered.
   startupCheck();
   if (!notRemoved.empty()) {
-    ShowDialog(g_, g_.msg(app::kMsgStartupNotRemoved) + notRemoved, kDialogOk, kIconWarning,
-               g_.msg(app::kMsgStartWithWindows));
+    ShowDialog(g_, g_.texts.msg(app::kMsgStartupNotRemoved) + notRemoved, kDialogOk, kIconWarning,
+               g_.texts.msg(app::kMsgStartWithWindows));
   } else if (item.checked() != wanted) {
-    ShowDialog(g_, g_.msg(app::kMsgStartupChangeRefused) + "\r\n(" + std::to_string(rc) + ")",
-               kDialogOk, kIconWarning, g_.msg(app::kMsgStartWithWindows));
+    ShowDialog(g_, g_.texts.msg(app::kMsgStartupChangeRefused) + "\r\n(" + std::to_string(rc) + ")",
+               kDialogOk, kIconWarning, g_.texts.msg(app::kMsgStartWithWindows));
   } else {
-    ShowDialog(g_, g_.msg(wanted ? app::kMsgStartupOn : app::kMsgStartupOff), kDialogOk,
-               kIconInformation, g_.msg(app::kMsgStartWithWindows));
+    ShowDialog(g_, g_.texts.msg(wanted ? app::kMsgStartupOn : app::kMsgStartupOff), kDialogOk,
+               kIconInformation, g_.texts.msg(app::kMsgStartWithWindows));
   }
 }
 

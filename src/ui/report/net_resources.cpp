@@ -10,7 +10,7 @@
 
 namespace quilbert::ui::gNetRes1 {
 
-void EnumNetResources(app::Globals& g, forms::Form& window, forms::ListBox& text2) {
+void EnumNetResources(Program& g, forms::Form& window, forms::ListBox& text2) {
   platform::Network& net = g.svc.network;
   std::vector<NetResourceEntry> collection;
   // Plain sizes: a 16-bit counter here once cut long lists short.
@@ -34,7 +34,7 @@ void EnumNetResources(app::Globals& g, forms::Form& window, forms::ListBox& text
         for (std::size_t i = firstUnlisted; i < collection.size(); ++i) {
           const NetResourceEntry& e = collection[i];
           if (const int heading = net::gNetRes1::headingNumber(e.displayType); heading != 0) {
-            text2.addItem(g.msg(heading));
+            text2.addItem(g.texts.msg(heading));
           }
           // Names and comments come from other hosts.
           text2.addItem(platform::shownText(e.remoteName.value_or("")) + " " +

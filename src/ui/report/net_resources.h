@@ -4,10 +4,10 @@
 
 #include <cstdint>
 
-#include "app/globals.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 #include "platform/network.h"
+#include "ui/common/program.h"
 
 namespace quilbert::ui::gNetRes1 {
 
@@ -21,6 +21,6 @@ using NetResourceEntry = platform::NetResource;
 // lets the toolkit deliver events after each visit that added lines; stops
 // early if `window` is unloaded meanwhile. Containers that cannot be opened
 // are skipped; nothing is ever reported and nothing escapes.
-void EnumNetResources(app::Globals& g, forms::Form& window, forms::ListBox& text2);
+void EnumNetResources(Program& g, forms::Form& window, forms::ListBox& text2);
 
 }  // namespace quilbert::ui::gNetRes1

@@ -35,8 +35,8 @@ void skipOnFailure(Step&& step) {
 
 }  // namespace
 
-ReportForm::ReportForm(app::Globals& g)
-    : Form(g.svc.toolkit, "Form1"),
+ReportForm::ReportForm(Program& g)
+    : Form(g.toolkit, "Form1"),
       Label1(add<forms::Label>("Label1")),
       Label2(add<forms::Label>("Label2")),
       Label3(add<forms::Label>("Label3")),
@@ -78,11 +78,11 @@ void ReportForm::Form_Load() {
   bool onTop = true;
   SetTopMost(*this, onTop);
   firstpass = "o";
-  setCaption(g_.msg(app::kMsgReportTitle));
-  Label1.setCaption(g_.msg(app::kMsgUser) + " :");
-  Label3.setCaption(g_.msg(app::kMsgNetworkResources) + " :");
-  Label4.setCaption(g_.msg(app::kMsgConnectedDrives) + " :");
-  Command1.setCaption(g_.msg(app::kMsgClose));
+  setCaption(g_.texts.msg(app::kMsgReportTitle));
+  Label1.setCaption(g_.texts.msg(app::kMsgUser) + " :");
+  Label3.setCaption(g_.texts.msg(app::kMsgNetworkResources) + " :");
+  Label4.setCaption(g_.texts.msg(app::kMsgConnectedDrives) + " :");
+  Command1.setCaption(g_.texts.msg(app::kMsgClose));
   Timer1.setTimerEnabled(true);
 }
 
@@ -104,23 +104,23 @@ void ReportForm::Timer1_Timer() {
 void ReportForm::showUserName() {
   std::string name;
   try {
-    name = net::UserName(g_, "");
+    name = net::UserName(g_.svc.network, "");
   } catch (const std::exception&) {
     name.clear();  // an unknown user is shown as such
   }
   name = app::lowerCase(name.substr(0, name.find('\0')));
-  if (app::isBlank(name)) name = g_.msg(app::kMsgUnknownUser);
+  if (app::isBlank(name)) name = g_.texts.msg(app::kMsgUnknownUser);
   Label2.setCaption(name);
 }
 
 // Where the credentials of the program's own letter come from, as " (...)";
 // "" for a letter the program does not hold.
 std::string ReportForm::credentialsOf(char letter) {
-  const app::DriveEntry& e = g_.DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];
+  const app::DriveEntry& e = g_.config.DriveTable[static_cast<std::size_t>(letter - 'A' + 1)];
   if (!app::isActiveEntry(e)) return {};
-  net::LetterCredentials from = net::letterCredentials(g_, e.Path, e.Login, e.Password);
+  net::LetterCredentials from = net::letterCredentials(g_.svc, e.Path, e.Login, e.Password);
   platform::wipe(from.password);
-  return " (" + net::credentialSourceText(g_, from.source) + ")";
+  return " (" + net::credentialSourceText(g_.texts, from.source) + ")";
 }
 
 void ReportForm::listNetworkDrives() {
@@ -131,7 +131,8 @@ void ReportForm::listNetworkDrives() {
     skipOnFailure([&] {
       const auto drive = g_.svc.drives.getDrive(letter);
       if (!drive || drive->type != kNetworkDrive) return;
-      std::string line = g_.msg(app::kMsgDrive) + " " + drive->letter + ": - " + drive->shareName;
+      std::string line =
+          g_.texts.msg(app::kMsgDrive) + " " + drive->letter + ": - " + drive->shareName;
       if (line == previous) return;
       text1.addItem(line + credentialsOf(letter));
       previous = std::move(line);

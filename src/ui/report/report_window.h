@@ -6,14 +6,14 @@
 #include <memory>
 #include <string>
 
-#include "app/globals.h"
 #include "platform/forms/form.h"
+#include "ui/common/program.h"
 
 namespace quilbert::ui {
 
 class ReportForm : public forms::Form {
  public:
-  explicit ReportForm(app::Globals& g);
+  explicit ReportForm(Program& g);
 
   forms::Label& Label1;
   forms::Label& Label2;
@@ -34,21 +34,21 @@ class ReportForm : public forms::Form {
   void listNetworkDrives();
   std::string credentialsOf(char letter);
 
-  app::Globals& g_;
+  Program& g_;
 };
 
 // Opens the report modally, a fresh window each time, and closes it on
 // request. Whoever composes the program owns one.
 class ReportWindow {
  public:
-  explicit ReportWindow(app::Globals& g) : g_(g) {}
+  explicit ReportWindow(Program& g) : g_(g) {}
   // Returns once the user has closed the window.
   void show();
   void closeIfOpen();
   [[nodiscard]] bool isOpen() const { return form_ && form_->loaded(); }
 
  private:
-  app::Globals& g_;
+  Program& g_;
   std::unique_ptr<ReportForm> form_;
 };
 

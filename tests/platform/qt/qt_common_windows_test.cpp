@@ -8,13 +8,13 @@
 #include <QTimer>
 #include <cstdlib>
 
-#include "app/globals.h"
 #include "platform/linux/file_registry.h"
 #include "platform/linux/linux_process.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/sim/sim_network.h"
 #include "qt_test_support.h"
 #include "ui/common/dialog.h"
+#include "ui/common/program.h"
 #include "ui/common/splash.h"
 
 namespace quilbert {
@@ -41,7 +41,8 @@ class QtCommonWindows : public ::testing::Test {
   platform::FileRegistry registry{dir.filePath("config").toStdString()};
   platform::LinuxProcess process{0, nullptr, dir.filePath("run").toStdString()};
   QtToolkit tk{&network};
-  app::Globals g{app::Services{tk, network, network, registry, process, nullptr}};
+  app::Services svc{network, network, registry, process};
+  ui::ProgramState g{tk, svc};
 
   // Clicks a button of the dialog once it is on screen.
   void clickWhenShown(ui::DialogForm*& shown, const char* button) {
@@ -60,23 +61,24 @@ TEST_F(QtCommonWindows, DialogAnswersThroughItsRealButtonsAndFitsALongMessage) {
   ui::DialogForm* shown = nullptr;
   int widthShort = 0;
   clickWhenShown(shown, "NonButton");
-  ui::ShowDialog(g, "Court ?", ui::kDialogYesNo, ui::kIconWarning, "Titre", [&](ui::DialogForm& d) {
-    shown = &d;
-    widthShort = d.width();
-  });
-  EXPECT_EQ(g.DialogResult, ui::kAnswerNo);
+  ui::ShowDialog(g.program, "Court ?", ui::kDialogYesNo, ui::kIconWarning, "Titre",
+                 [&](ui::DialogForm& d) {
+                   shown = &d;
+                   widthShort = d.width();
+                 });
+  EXPECT_EQ(g.state.DialogResult, ui::kAnswerNo);
 
   shown = nullptr;
   int widthLong = 0;
   int labelWidth = 0;
   clickWhenShown(shown, "OKButton");
-  ui::ShowDialog(g, std::string(120, 'W'), ui::kDialogOk, ui::kIconInformation, "Titre",
+  ui::ShowDialog(g.program, std::string(120, 'W'), ui::kDialogOk, ui::kIconInformation, "Titre",
                  [&](ui::DialogForm& d) {
                    shown = &d;
                    widthLong = d.width();
                    labelWidth = d.txtmessage.width();
                  });
-  EXPECT_EQ(g.DialogResult, ui::kAnswerOk);
+  EXPECT_EQ(g.state.DialogResult, ui::kAnswerOk);
   // Measured with the font really used: the form grew by what the label grew.
   EXPECT_GT(labelWidth, 1695);
   EXPECT_EQ(widthLong - widthShort, labelWidth - 1695);
@@ -111,7 +113,7 @@ TEST_F(QtCommonWindows, EveryDialogKindFitsItsMessage) {
         }
         shown->keyDown(forms::kKeyEscape);
       });
-      ui::ShowDialog(g, text, kind, ui::kIconWarning, "Titre",
+      ui::ShowDialog(g.program, text, kind, ui::kIconWarning, "Titre",
                      [&](ui::DialogForm& d) { shown = &d; });
     }
   }
@@ -120,7 +122,7 @@ TEST_F(QtCommonWindows, EveryDialogKindFitsItsMessage) {
 TEST_F(QtCommonWindows, StatusWindowClosesItselfAfterItsIntervalOnceDrawn) {
   QElapsedTimer clock;
   clock.start();
-  ui::showStatus(g, "Connexions établies : \r\n2/3", 300, 1);
+  ui::showStatus(g.program, "Connexions établies : \r\n2/3", 300, 1);
   const auto elapsed = clock.elapsed();
   EXPECT_GE(elapsed, 300);
   EXPECT_LT(elapsed, 3000);

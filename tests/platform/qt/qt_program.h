@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "app/globals.h"
 #include "platform/linux/file_registry.h"
 #include "platform/qt/qt_toolkit.h"
 #include "platform/sim/sim_network.h"
 #include "support/test_program.h"
+#include "ui/common/program.h"
 #include "ui/main/connect_window.h"
 #include "ui/main/program_windows.h"
 

@@ -78,7 +78,7 @@ TEST_F(QtProgramTest, RowWidgetsReachTheirHandlers) {
   });
   qobject_cast<QToolButton*>(widget(p.main->Test(5)))->click();
   ASSERT_TRUE(*answered);
-  EXPECT_EQ(message.toStdString(), p.g->msg(55));
+  EXPECT_EQ(message.toStdString(), p.g->texts.msg(55));
   EXPECT_EQ(p.main->EntryModified, "o");
 
   // Typing a path into an empty row's box: its test button and Save come on.
@@ -183,8 +183,8 @@ TEST_F(QtProgramTest, ShareBrowserOffersOkOnAShareAndADoubleClickTakesIt) {
   userClick(widget(p.main->Parcourir(7)));
   ASSERT_TRUE(*browsed);
   EXPECT_EQ(title, p.main->caption());
-  EXPECT_EQ(okText, p.g->msg(179));
-  EXPECT_EQ(cancelText, p.g->msg(182));
+  EXPECT_EQ(okText, p.g->texts.msg(179));
+  EXPECT_EQ(cancelText, p.g->texts.msg(182));
   EXPECT_EQ(okEnabled, (std::vector<bool>{false, false, true}));
   // The double click chose the share: the row takes it, ticked.
   EXPECT_EQ(p.main->Cheminreseau(7).text(), "\\\\SRV\\docs");
@@ -342,7 +342,8 @@ TEST_F(QtProgramTest, ReportListsDrivesAndResourcesThenClosesByItsButton) {
   ASSERT_NE(reportAction, nullptr);
   reportAction->trigger();  // returns once the modal report has closed
   ASSERT_TRUE(*opened);
-  EXPECT_EQ(drives, QStringList{QString::fromStdString(p.g->msg(115) + " E: - \\\\SRV\\docs")});
+  EXPECT_EQ(drives,
+            QStringList{QString::fromStdString(p.g->texts.msg(115) + " E: - \\\\SRV\\docs")});
   EXPECT_TRUE(resources.contains("\\\\SRV\\docs Documents"));
   EXPECT_TRUE(resources.contains("\\\\SRV\\photos Photos"));
   EXPECT_TRUE(resources.contains("\\\\SRV Serveur"));
@@ -378,7 +379,7 @@ TEST_F(QtProgramTest, RowsShowWhichLettersAreConnectedAndWhyNot) {
   // F's server is off: its two-second status, then the reason in its tip.
   userClick(widget(p.main->connection));
   shows(5, connected, "Connecté à \\\\SRV\\docs");
-  shows(6, missing, "Non connecté : " + p.g->msg(net::errorMessageNumber(1231)));
+  shows(6, missing, "Non connecté : " + p.g->texts.msg(net::errorMessageNumber(1231)));
 
   // The command line disconnected E and told the running program.
   ASSERT_EQ(p.network->cancelConnection("E:", 0, true), 0);

@@ -437,8 +437,8 @@ TEST(KeyringSetting, SaveKeepsPasswordsInTheKeyringAndTheMenuBringsThemBack) {
   using quilbert::testing::TestProgram;
   TestProgram p{"/qelvo"};
   Keyring keyring(testing::kPort);
-  p.g->svc.passwords = &keyring;
-  ASSERT_TRUE(net::setKeepPasswordsInStore(*p.g, true));
+  p.g->program.svc.passwords = &keyring;
+  ASSERT_TRUE(net::setKeepPasswordsInStore(*p.svc, true));
   p.writeConfig(TestProgram::config({{'Q', "1\tQ\t\t\t\\\\127.0.0.1\\docs"}}));
   ASSERT_FALSE(p.start());
   EXPECT_TRUE(p.main->menu("menu_keyring").checked());
@@ -539,16 +539,15 @@ TEST_F(ProgramOnSmb, TheReportListsTheServerAndItsShares) {
   options.port = testing::kPort;
   options.mdns = false;
   options.configuredRemotes = [] { return std::vector<std::string>{"\\\\127.0.0.1\\docs"}; };
-  app::Globals* program = nullptr;
-  options.foundComputersName = [&program] { return program->msg(app::kMsgFoundComputers); };
+  ui::ProgramState* program = nullptr;
+  options.foundComputersName = [&program] { return program->texts.msg(app::kMsgFoundComputers); };
   options.findComputers = net::computerFinder();
   SmbNetwork net(options);
-  app::Globals g(app::Services{tk, net, net, registry, process});
+  app::Services svc{net, net, registry, process};
+  ui::ProgramState g(tk, svc);
   program = &g;
-  for (int n = 0; n < app::kCatalogueSize; ++n) {
-    g.Catalogue[static_cast<std::size_t>(n)] = "m" + std::to_string(n);
-  }
-  ui::ReportWindow report(g);
+  for (int n = 0; n < app::kCatalogueSize; ++n) g.texts.setEntry(n, "m" + std::to_string(n));
+  ui::ReportWindow report(g.program);
   std::vector<std::string> drives;
   std::vector<std::string> network;
   tk.expectModal("Form1", [&](forms::Form& f) {

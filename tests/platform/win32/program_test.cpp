@@ -151,7 +151,7 @@ TEST(ProgramUnderWine, AutomaticRunThenTheCommandLineThenASecondStartBringsTheFi
   // The same configuration on the simulated network, in this process.
   testing::TestProgram expected("/a", sim::readDescription(source / "demo" / "network.toml"));
   writeFile(expected.configPath(), config);
-  expected.g->NetworkWaitMs = 0;
+  expected.g->state.NetworkWaitMs = 0;
   expected.start();
   EXPECT_EQ(automatic.output, expected.statusLog.str());
   EXPECT_NE(automatic.output.find("3/4"), std::string::npos) << automatic.output;

@@ -33,13 +33,13 @@ struct AboutBoxTest : ::testing::Test {
       fs::temp_directory_path() /
       ("quilbert_about_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
        ::testing::UnitTest::GetInstance()->current_test_info()->name());
-  AboutBox about{p.g};
+  AboutBox about{p.g.program};
 
   AboutBoxTest() {
     fs::create_directories(langDir);
     writeBmp(langDir / "apropos_fr.bmp", 193, 247);  // 2,895 x 3,705 twips
     writeBmp(langDir / "apropos_gb.bmp", 193, 100);  // 2,895 x 1,500 twips
-    p.g.LangDir = langDir.string() + "/";
+    p.g.places.LangDir = langDir.string() + "/";
   }
   ~AboutBoxTest() override { fs::remove_all(langDir); }
 
@@ -53,7 +53,7 @@ struct AboutBoxTest : ::testing::Test {
     about.show();
   }
   std::string pictureFor(const std::string& languageFile) {
-    p.g.LanguageFile = languageFile;
+    p.g.config.LanguageFile = languageFile;
     std::string file;
     open([&](AboutForm& f) { file = fs::path(f.Picture4.picture().file).filename().string(); });
     return file;
@@ -67,11 +67,11 @@ TEST_F(AboutBoxTest, PicksTheFrenchPictureOnlyForTheFrenchFile) {
   EXPECT_EQ(pictureFor("LANGAGE_FR.TXT"), "apropos_gb.bmp");
   // A language never chosen becomes French, for the whole program.
   EXPECT_EQ(pictureFor(""), "apropos_fr.bmp");
-  EXPECT_EQ(p.g.LanguageFile, "langage_fr.txt");
+  EXPECT_EQ(p.g.config.LanguageFile, "langage_fr.txt");
 }
 
 TEST_F(AboutBoxTest, RisesOneTwipPerTickUntilItsEndIsInView) {
-  p.g.LanguageFile = "langage_gb.txt";
+  p.g.config.LanguageFile = "langage_gb.txt";
   open([&](AboutForm& f) {
     EXPECT_TRUE(p.tk.isTopMost(f));
     EXPECT_EQ(f.Picture4.rect(), (forms::Rect{240, 2340, 2895, 1500}));
@@ -90,7 +90,7 @@ TEST_F(AboutBoxTest, RisesOneTwipPerTickUntilItsEndIsInView) {
 
 TEST_F(AboutBoxTest, ScrollsPicturesTallerThanSixteenBitsOfTwips) {
   writeBmp(langDir / "apropos_fr.bmp", 193, 3000);  // 45,000 twips
-  p.g.LanguageFile = "langage_fr.txt";
+  p.g.config.LanguageFile = "langage_fr.txt";
   open([&](AboutForm& f) {
     EXPECT_EQ(f.scrollLimit(), 2340 - 45'000);
     p.tk.advance(25 * 45'002);
@@ -118,7 +118,7 @@ TEST_F(AboutBoxTest, AnyClickClosesItAtOnce) {
 
 TEST_F(AboutBoxTest, AMissingPictureLeavesAnEmptyPanel) {
   fs::remove(langDir / "apropos_fr.bmp");
-  p.g.LanguageFile = "langage_fr.txt";
+  p.g.config.LanguageFile = "langage_fr.txt";
   open([&](AboutForm& f) {
     EXPECT_FALSE(f.Picture4.visible());
     EXPECT_FALSE(f.Timer1.timerEnabled());

@@ -39,7 +39,7 @@ Shown show(TestProgram& p, const std::string& text, int kind,
          d.caption()};
     act(d);
   });
-  ShowDialog(*p.g, text, kind, kIconWarning, "Titre");
+  ShowDialog(p.g->program, text, kind, kIconWarning, "Titre");
   return s;
 }
 
@@ -58,7 +58,7 @@ TEST_F(DialogTest, ShortMessageKeepsTheDesignedLayoutAndShowsTheTitleWithTwoSpac
   EXPECT_EQ(s.caption, "Titre  ");
   EXPECT_TRUE(s.okVisible);
   EXPECT_FALSE(s.ouiVisible || s.nonVisible || s.cancelVisible);
-  EXPECT_EQ(p.g->DialogResult, kAnswerOk);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerOk);
 }
 
 TEST_F(DialogTest, WideMessageGrowsTheFormToTheRightAndCentresTheButtons) {
@@ -71,7 +71,7 @@ TEST_F(DialogTest, WideMessageGrowsTheFormToTheRightAndCentresTheButtons) {
   EXPECT_EQ(s.oui.left, s.ok.left - 675);
   EXPECT_EQ(s.non.left, s.oui.left + 1350);
   EXPECT_EQ(s.non.left - (s.oui.left + s.oui.width), 135);
-  EXPECT_EQ(p.g->DialogResult, kAnswerNo);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerNo);
 }
 
 TEST_F(DialogTest, ALongTitleWidensAShortMessageSoThatTheTitleBarShowsItWhole) {
@@ -80,7 +80,7 @@ TEST_F(DialogTest, ALongTitleWidensAShortMessageSoThatTheTitleBarShowsItWhole) {
     width = d.width();
     d.hide();
   });
-  ShowDialog(*p.g, "Court", kDialogOk, kIconWarning, "Connecteurs de lecteurs réseau");
+  ShowDialog(p.g->program, "Court", kDialogOk, kIconWarning, "Connecteurs de lecteurs réseau");
   EXPECT_EQ(width, p.tk.titleBarWidth("Connecteurs de lecteurs réseau  "));
 }
 
@@ -122,18 +122,18 @@ TEST_F(DialogTest, ThreeButtonsAreNarrowedAndTheFormWidened) {
   EXPECT_EQ(s.oui.left, s.non.left - 1041 - 120);
   EXPECT_EQ(s.cancel.left, s.non.left + 1041 + 120);
   EXPECT_TRUE(s.cancelVisible);
-  EXPECT_EQ(p.g->DialogResult, kAnswerCancel);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerCancel);
 }
 
 TEST_F(DialogTest, KeysAnswerByKind) {
   show(p, "?", kDialogYesNo, [](DialogForm& d) { d.keyDown(79); });
-  EXPECT_EQ(p.g->DialogResult, kAnswerYes);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerYes);
   show(p, "?", kDialogYesNo, [](DialogForm& d) { d.keyDown(78); });
-  EXPECT_EQ(p.g->DialogResult, kAnswerNo);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerNo);
   show(p, "?", kDialogYesNo, [](DialogForm& d) { d.keyDown(forms::kKeyReturn); });
-  EXPECT_EQ(p.g->DialogResult, kAnswerYes);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerYes);
   show(p, "?", kDialogYesNo, [](DialogForm& d) { d.keyDown(forms::kKeyEscape); });
-  EXPECT_EQ(p.g->DialogResult, kAnswerNo);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerNo);
   // Kind 1: the letters do nothing, Escape answers OK.
   show(p, "!", kDialogOk, [](DialogForm& d) {
     d.OKButton.setFocus();
@@ -141,22 +141,22 @@ TEST_F(DialogTest, KeysAnswerByKind) {
     EXPECT_TRUE(d.visible());
     d.keyDown(forms::kKeyEscape);
   });
-  EXPECT_EQ(p.g->DialogResult, kAnswerOk);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerOk);
 }
 
 TEST_F(DialogTest, CloseBoxActsAsTheCancelButtonAndRestoresThePointer) {
   p.tk.setMousePointer(forms::MousePointer::Hourglass);
-  p.g->DialogResult = kAnswerYes;
+  p.g->state.DialogResult = kAnswerYes;
   show(p, "?", kDialogYesNoCancel, [&](DialogForm& d) {
     EXPECT_EQ(p.tk.mousePointer(), forms::MousePointer::Arrow);
     d.userClose();
   });
-  EXPECT_EQ(p.g->DialogResult, kAnswerCancel);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerCancel);
   EXPECT_EQ(p.tk.mousePointer(), forms::MousePointer::Hourglass);
   show(p, "?", kDialogYesNo, [](DialogForm& d) { d.userClose(); });
-  EXPECT_EQ(p.g->DialogResult, kAnswerNo);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerNo);
   show(p, "!", kDialogOk, [](DialogForm& d) { d.userClose(); });
-  EXPECT_EQ(p.g->DialogResult, kAnswerOk);
+  EXPECT_EQ(p.g->state.DialogResult, kAnswerOk);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ using Lines = std::vector<std::string>;
 
 struct HelpWindowTest : ::testing::Test {
   testing::ScriptedProgram p;
-  HelpWindow help{p.g};
+  HelpWindow help{p.g.program};
 
   Lines page() const {
     const HelpForm& f = *help.form();
@@ -26,7 +26,7 @@ struct HelpWindowTest : ::testing::Test {
 };
 
 TEST_F(HelpWindowTest, ShowsTheCatalogueWithDashesAndMarks) {
-  p.g.Catalogue[142] = "";
+  p.g.texts.setEntry(142, "");
   help.show();
   ASSERT_NE(help.form(), nullptr);
   EXPECT_EQ(page(), (Lines{"m139", "m140", "m141", "-  ;", "- m143.", "m144", "m145", "- m146 ;",
@@ -43,11 +43,11 @@ TEST_F(HelpWindowTest, ShowsTheCatalogueWithDashesAndMarks) {
 }
 
 TEST_F(HelpWindowTest, FollowsTheEnglishCatalogue) {
-  HelpForm design(p.g);  // never loaded: the French texts of its design
-  p.g.LangDir = std::string(QUILBERT_SOURCE_DIR) + "/lang/";
-  p.g.LanguageFile = "langage_gb.txt";
-  app::LoadCatalogue(p.g);
-  ASSERT_EQ(p.g.msg(139), "Connection help");
+  HelpForm design(p.g.program);  // never loaded: the French texts of its design
+  p.g.places.LangDir = std::string(QUILBERT_SOURCE_DIR) + "/lang/";
+  p.g.config.LanguageFile = "langage_gb.txt";
+  p.g.texts.load(p.g.places.LangDir, p.g.config.LanguageFile);
+  ASSERT_EQ(p.g.texts.msg(139), "Connection help");
   help.show();
   const Lines shown = page();
   const Lines french{design.caption(),        design.Label1.caption(), design.Label2.caption(),
@@ -58,13 +58,13 @@ TEST_F(HelpWindowTest, FollowsTheEnglishCatalogue) {
     EXPECT_NE(shown[i], french[i]);
     EXPECT_FALSE(shown[i].empty());
   }
-  EXPECT_EQ(shown[3], "- " + p.g.msg(142) + " ;");
+  EXPECT_EQ(shown[3], "- " + p.g.texts.msg(142) + " ;");
 }
 
 TEST_F(HelpWindowTest, KeepsItsTextsUntilItIsLoadedAgain) {
   help.show();
   const Lines before = page();
-  p.g.Catalogue[140] = "Network settings";  // the language changes meanwhile
+  p.g.texts.setEntry(140, "Network settings");  // the language changes meanwhile
   help.hideIfOpen();
   EXPECT_FALSE(help.form()->visible());
   help.show();

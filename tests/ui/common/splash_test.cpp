@@ -14,22 +14,22 @@ using testing::TestProgram;
 TEST(StatusWindow, ClosesOrEndsTheProgramAsItsCallerAsked) {
   TestProgram p;
   for (const char* resident : {"ores", "nres"}) {
-    p.g->ResidentMode = resident;
+    p.g->config.ResidentMode = resident;
     const auto before = p.tk.now();
-    EXPECT_FALSE(p.endsProcess([&] { showStatus(*p.g, "x", 2000, 1); }));
+    EXPECT_FALSE(p.endsProcess([&] { showStatus(p.g->program, "x", 2000, 1); }));
     EXPECT_EQ(p.tk.now() - before, 2000);
   }
-  p.g->ResidentMode = "ores";
-  EXPECT_FALSE(p.endsProcess([&] { showStatus(*p.g, "x", 1000, 0); }));
-  p.g->ResidentMode = "nres";
+  p.g->config.ResidentMode = "ores";
+  EXPECT_FALSE(p.endsProcess([&] { showStatus(p.g->program, "x", 1000, 0); }));
+  p.g->config.ResidentMode = "nres";
   const auto before = p.tk.now();
-  EXPECT_TRUE(p.endsProcess([&] { showStatus(*p.g, "x", 1000, 0); }));
+  EXPECT_TRUE(p.endsProcess([&] { showStatus(p.g->program, "x", 1000, 0); }));
   EXPECT_EQ(p.tk.now() - before, 1000);
 }
 
 TEST(StatusWindow, WaitsForItsFirstDrawing) {
   TestProgram p;
-  SplashForm splash(*p.g);
+  SplashForm splash(p.g->program);
   splash.load();
   p.tk.advance(5000);
   EXPECT_FALSE(splash.Timer1.timerEnabled());
@@ -37,7 +37,7 @@ TEST(StatusWindow, WaitsForItsFirstDrawing) {
   splash.show();  // drawn: the time starts now
   p.tk.advance(999);
   EXPECT_TRUE(splash.loaded());
-  p.g->SplashStatusOnly = 1;
+  p.g->state.SplashStatusOnly = 1;
   p.tk.advance(1);
   EXPECT_FALSE(splash.loaded());
 }
@@ -46,7 +46,7 @@ TEST(StatusWindow, ANeverDrawnWindowStillClosesAFewSecondsAfterItIsShown) {
   TestProgram p;
   p.tk.paintsOnShow = false;
   const auto before = p.tk.now();
-  EXPECT_FALSE(p.endsProcess([&] { showStatus(*p.g, "x", 1000, 1); }));
+  EXPECT_FALSE(p.endsProcess([&] { showStatus(p.g->program, "x", 1000, 1); }));
   EXPECT_EQ(p.tk.now() - before, kPaintGraceMs + 1000);
 }
 

@@ -35,7 +35,7 @@ TEST_F(CommandsTest, ConnectPassWithNothingActiveCancelsEveryLetter) {
   w().connection_Click();
   EXPECT_EQ(p.connectedTo('M'), "");
   ASSERT_EQ(p.statuses.size(), 1U);
-  EXPECT_EQ(p.statuses[0].text, p.g->msg(60) + " : \r\n0/0");
+  EXPECT_EQ(p.statuses[0].text, p.g->texts.msg(60) + " : \r\n0/0");
   EXPECT_EQ(p.statuses[0].shownMs, 1000);
 }
 
@@ -63,13 +63,13 @@ TEST_F(CommandsTest, ConnectPassReportsEachFailureItsOwnWay) {
   w().connection_Click();
   EXPECT_EQ(p.network->callCount(sim::Call::AddConnection) - before, 4) << "I is not tried";
   ASSERT_EQ(p.statuses.size(), 2U);
-  EXPECT_EQ(p.statuses[0].text, p.g->msg(59) + " : " + p.g->msg(109) + " (F:)");
+  EXPECT_EQ(p.statuses[0].text, p.g->texts.msg(59) + " : " + p.g->texts.msg(109) + " (F:)");
   EXPECT_EQ(p.statuses[0].shownMs, 2000);
   ASSERT_EQ(p.dialogTexts.size(), 3U);
-  EXPECT_EQ(p.dialogTexts[0], p.g->msg(53) + "\r\n(B: \\\\SRV\\docs)");
-  EXPECT_EQ(p.dialogTexts[1], p.g->msg(102) + "\r\n(G: \\\\SRV\\photos)");
-  EXPECT_EQ(p.dialogTexts[2], p.g->msg(app::kMsgNewPasswordNeeded) + " G: I:");
-  EXPECT_EQ(p.statuses[1].text, p.g->msg(60) + " : \r\n1/5");
+  EXPECT_EQ(p.dialogTexts[0], p.g->texts.msg(53) + "\r\n(B: \\\\SRV\\docs)");
+  EXPECT_EQ(p.dialogTexts[1], p.g->texts.msg(102) + "\r\n(G: \\\\SRV\\photos)");
+  EXPECT_EQ(p.dialogTexts[2], p.g->texts.msg(app::kMsgNewPasswordNeeded) + " G: I:");
+  EXPECT_EQ(p.statuses[1].text, p.g->texts.msg(60) + " : \r\n1/5");
   EXPECT_EQ(p.connectedTo('E'), "\\\\SRV\\docs");
   EXPECT_EQ(p.tk.mousePointer(), forms::MousePointer::Arrow);
 }
@@ -84,8 +84,8 @@ TEST_F(CommandsTest, DisconnectPassIsSilentForFreeLettersAndReportsOpenFiles) {
   p.recordStatuses(1);
   w().disconnect_Click();
   ASSERT_EQ(p.dialogTexts.size(), 1U);
-  EXPECT_EQ(p.dialogTexts[0], p.g->msg(83) + "\r\n(E: \\\\SRV\\busy)");
-  EXPECT_EQ(p.statuses.back().text, p.g->msg(61));
+  EXPECT_EQ(p.dialogTexts[0], p.g->texts.msg(83) + "\r\n(E: \\\\SRV\\busy)");
+  EXPECT_EQ(p.statuses.back().text, p.g->texts.msg(61));
   EXPECT_EQ(p.connectedTo('E'), "\\\\SRV\\busy");
 }
 
@@ -94,7 +94,7 @@ TEST_F(CommandsTest, TestButtonReportsAndLeavesNothingMapped) {
   EXPECT_EQ(w().EntryModified, "n");
   p.answerDialog(kAnswerOk);
   w().Test_Click(6);
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(55));
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(55));
   EXPECT_EQ(p.connectedTo('F'), "");
   EXPECT_EQ(w().EntryModified, "o");
   EXPECT_TRUE(w().modif.enabled() && w().annulmodif.enabled());
@@ -103,13 +103,13 @@ TEST_F(CommandsTest, TestButtonReportsAndLeavesNothingMapped) {
   w().password.setText("nope");
   p.answerDialog(kAnswerOk);
   w().Test_Click(5);
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(56) + "\r\n(E: \\\\SRV\\photos)");
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(56) + "\r\n(E: \\\\SRV\\photos)");
   EXPECT_TRUE(w().password.hasFocus());
   // A local disk's letter: the add fails with 85 and the general sentence shows.
   w().Cheminreseau(4).setEnabled(true);
   p.answerDialog(kAnswerOk);
   w().Test_Click(3);
-  EXPECT_EQ(p.dialogTexts.back().substr(0, p.g->msg(101).size()), p.g->msg(101));
+  EXPECT_EQ(p.dialogTexts.back().substr(0, p.g->texts.msg(101).size()), p.g->texts.msg(101));
 }
 
 TEST_F(CommandsTest, TestFreesTheLetterItConnectedEvenWhenTheLineNamesAnother) {
@@ -121,7 +121,7 @@ TEST_F(CommandsTest, TestFreesTheLetterItConnectedEvenWhenTheLineNamesAnother) {
   ASSERT_EQ(p.network->addConnection(r, "secret", "claire", 0), 0);
   p.answerDialog(kAnswerOk);
   w().Test_Click(5);
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(55));
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(55));
   EXPECT_EQ(p.connectedTo('Q'), "");
   EXPECT_EQ(p.connectedTo('E'), "\\\\SRV\\photos") << "a mapping the test did not make stays";
 }
@@ -134,7 +134,7 @@ TEST_F(CommandsTest, TestOfALetterWithOpenFilesStopsBeforeConnecting) {
   ASSERT_EQ(p.network->addConnection(r, "", "", 0), 0);
   p.answerDialog(kAnswerOk);
   w().Test_Click(5);
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(83) + "\r\n(E: \\\\SRV\\docs)");
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(83) + "\r\n(E: \\\\SRV\\docs)");
   EXPECT_EQ(p.connectedTo('E'), "\\\\SRV\\busy");
 }
 
@@ -143,7 +143,7 @@ TEST_F(CommandsTest, BrowseAcceptsExactlyTheShareLevelAndLeavesTheLetterFree) {
   std::vector<std::pair<std::string, bool>> seen;
   p.tk.setFolderBrowser(
       [&](const forms::FolderBrowseRequest& req, headless::HeadlessFolderBrowser& b) {
-        EXPECT_EQ(req.instruction, p.g->msg(71) + " : \r\n" + p.g->msg(72));
+        EXPECT_EQ(req.instruction, p.g->texts.msg(71) + " : \r\n" + p.g->texts.msg(72));
         for (const std::optional<std::string>& sel :
              {std::optional<std::string>{}, std::optional<std::string>{"\\\\SRV\\docs\\sub"},
               std::optional<std::string>{"\\\\SRV\\docs"}}) {
@@ -156,8 +156,8 @@ TEST_F(CommandsTest, BrowseAcceptsExactlyTheShareLevelAndLeavesTheLetterFree) {
       });
   w().Parcourir(5).click();
   ASSERT_EQ(seen.size(), 3U);
-  EXPECT_EQ(seen[0], (std::pair<std::string, bool>{p.g->msg(70), false}));
-  EXPECT_EQ(seen[1], (std::pair<std::string, bool>{p.g->msg(70), false}));
+  EXPECT_EQ(seen[0], (std::pair<std::string, bool>{p.g->texts.msg(70), false}));
+  EXPECT_EQ(seen[1], (std::pair<std::string, bool>{p.g->texts.msg(70), false}));
   EXPECT_EQ(seen[2], (std::pair<std::string, bool>{"", true}));
   EXPECT_EQ(w().Cheminreseau(5).text(), "\\\\SRV\\docs");
   EXPECT_EQ(w().lettreactive(5).value(), 1);
@@ -175,7 +175,7 @@ TEST_F(CommandsTest, BrowseToAShareThatRefusesEmptiesThePath) {
   p.answerDialog(kAnswerOk);
   w().Parcourir(5).click();
   ASSERT_EQ(p.dialogTexts.size(), 1U);
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(102) + "\r\n(E: \\\\SRV\\docs)");
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(102) + "\r\n(E: \\\\SRV\\docs)");
   EXPECT_EQ(w().Cheminreseau(5).text(), "");
   EXPECT_EQ(w().lettreactive(5).value(), 0);
 }
@@ -183,8 +183,10 @@ TEST_F(CommandsTest, BrowseToAShareThatRefusesEmptiesThePath) {
 TEST_F(CommandsTest, DetectionMarksLocalDrivesAndClearsOldDescriptions) {
   const std::string old = "A: (" + std::string("Lecteur local") + " : x)";
   startWith({{'A', "0\tA\t\t\t" + old}, {'E', line('E', "\\\\SRV\\docs", "0")}});
-  EXPECT_EQ(w().Cheminreseau(3).text(), "C: (" + p.g->msg(62) + " : " + p.g->msg(66) + ")");
-  EXPECT_EQ(w().Cheminreseau(4).text(), "D: (" + p.g->msg(62) + " : " + p.g->msg(68) + ")");
+  EXPECT_EQ(w().Cheminreseau(3).text(),
+            "C: (" + p.g->texts.msg(62) + " : " + p.g->texts.msg(66) + ")");
+  EXPECT_EQ(w().Cheminreseau(4).text(),
+            "D: (" + p.g->texts.msg(62) + " : " + p.g->texts.msg(68) + ")");
   for (int i : {3, 4}) {
     EXPECT_EQ(w().lettreactive(i).value(), 2);
     EXPECT_FALSE(w().lettreactive(i).enabled());
@@ -193,7 +195,7 @@ TEST_F(CommandsTest, DetectionMarksLocalDrivesAndClearsOldDescriptions) {
     EXPECT_FALSE(w().Parcourir(i).enabled());
   }
   EXPECT_EQ(w().Cheminreseau(1).text(), "");  // the drive it described is gone
-  EXPECT_EQ(w().Test(5).caption(), p.g->msg(29));
+  EXPECT_EQ(w().Test(5).caption(), p.g->texts.msg(29));
   EXPECT_TRUE(w().Test(5).enabled());
   EXPECT_FALSE(w().Test(6).enabled());
   // A letter connected to a share is a network drive: left alone.
@@ -205,7 +207,8 @@ TEST_F(CommandsTest, DetectionMarksLocalDrivesAndClearsOldDescriptions) {
   EXPECT_EQ(w().Cheminreseau(5).text(), "\\\\SRV\\docs");
   // After a switch to English the marked rows speak English.
   w().langue_Click(0);
-  EXPECT_EQ(w().Cheminreseau(3).text(), "C: (" + p.g->msg(62) + " : " + p.g->msg(66) + ")");
+  EXPECT_EQ(w().Cheminreseau(3).text(),
+            "C: (" + p.g->texts.msg(62) + " : " + p.g->texts.msg(66) + ")");
   EXPECT_EQ(w().EntryModified, "n");
 }
 

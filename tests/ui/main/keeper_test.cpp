@@ -27,21 +27,22 @@ TEST(LetterKeeper, ResidentProgramKeepsItsLettersConnected) {
   ASSERT_FALSE(p.start());
   auto tip = [&] { return p.tk.trayIcons().at(1).tip; };
   auto attempts = [&] { return p.network->callCount(sim::Call::AddConnection); };
-  EXPECT_EQ(tip(), "QUILBERT 2.0 - " + p.g->msg(60) + " : 1/4");
+  EXPECT_EQ(tip(), "QUILBERT 2.0 - " + p.g->texts.msg(60) + " : 1/4");
 
   int before = attempts();
   p.network->setReachable("OFF", true);
   EXPECT_EQ(p.connectedTo('H'), "\\\\OFF\\data");
   EXPECT_EQ(attempts() - before, 2) << "H and N; K's login was refused";
-  EXPECT_EQ(tip(), "QUILBERT 2.0 - " + p.g->msg(60) + " : 2/4");
+  EXPECT_EQ(tip(), "QUILBERT 2.0 - " + p.g->texts.msg(60) + " : 2/4");
 
   // N never answers: told once when its wait ends, not at each later pass.
   p.tk.advance(120'000);
   p.network->setReachable("OFF", false);
   p.tk.advance(120'000);
   ASSERT_EQ(p.tk.notifications().size(), 1U);
-  EXPECT_EQ(p.tk.notifications()[0].rfind(p.g->msg(app::kMsgLetterLost) + ": N: \\\\NOWHERE\\x", 0),
-            0U)
+  EXPECT_EQ(
+      p.tk.notifications()[0].rfind(p.g->texts.msg(app::kMsgLetterLost) + ": N: \\\\NOWHERE\\x", 0),
+      0U)
       << p.tk.notifications()[0];
 
   // Disconnected outright elsewhere (the command line): left alone too.
@@ -79,7 +80,7 @@ TEST(LetterKeeper, TimedLooksFindAServerThatCameBackAndOneThatWentAway) {
   ASSERT_FALSE(p.start());
   auto attempts = [&] { return p.network->callCount(sim::Call::AddConnection); };
   auto tip = [&] { return p.tk.trayIcons().at(1).tip; };
-  const std::string count = "QUILBERT 2.0 - " + p.g->msg(60) + " : ";
+  const std::string count = "QUILBERT 2.0 - " + p.g->texts.msg(60) + " : ";
   // Minutes from the start at which H is tried; none between them.
   const std::int64_t start = p.tk.now();
   int before = attempts();
@@ -105,7 +106,7 @@ TEST(LetterKeeper, TimedLooksFindAServerThatCameBackAndOneThatWentAway) {
 
   p.network->setReachable("SRV", false, false);
   p.tk.advance(15 * 60'000);
-  EXPECT_EQ(tip(), count + "1/2 (+1 " + p.g->msg(app::kMsgServerSilent) + ")");
+  EXPECT_EQ(tip(), count + "1/2 (+1 " + p.g->texts.msg(app::kMsgServerSilent) + ")");
 }
 
 }  // namespace

@@ -32,9 +32,9 @@ TEST_F(MainWindowTest, RowsAreBuiltOnceAndFilledWithCorrections) {
   EXPECT_EQ(w().Cheminreseau(26).top(), 7980);
   // A flag "1" with an empty path and an unknown flag become "0".
   EXPECT_EQ(w().lettreactive(5).value(), 0);
-  EXPECT_EQ(p.g->DriveTable[5].Active, "0");
+  EXPECT_EQ(p.g->config.DriveTable[5].Active, app::Activation::Off);
   EXPECT_EQ(w().lettreactive(6).value(), 0);
-  EXPECT_EQ(p.g->DriveTable[6].Active, "0");
+  EXPECT_EQ(p.g->config.DriveTable[6].Active, app::Activation::Off);
   // A blank letter shows the row's own.
   EXPECT_EQ(w().lettrereseau(7).caption(), "G:");
   EXPECT_EQ(w().lettreactive(7).value(), 1);
@@ -87,7 +87,7 @@ TEST_F(MainWindowTest, EraseAllKeepsLocalDriveRows) {
   EXPECT_EQ(w().Cheminreseau(5).text(), "\\\\SRV\\docs");
   p.answerDialog(kAnswerYes);
   w().effacer_Click();
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(51));
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(51));
   EXPECT_EQ(w().Cheminreseau(5).text(), "");
   EXPECT_EQ(w().lettreactive(5).value(), 0);
   EXPECT_FALSE(w().Test(5).enabled());
@@ -155,7 +155,7 @@ TEST_F(MainWindowTest, SaveRefusesWhatTheFileCannotHoldNamingEveryFieldAtOnce) {
     p.answerDialog(kAnswerOk);
     w().modif_Click();
     EXPECT_EQ(readFile(p.configPath()), before);
-    EXPECT_EQ(p.dialogTexts.back(), p.g->msg(app::kMsgValueNotStorable) + "\r\n" + c.said);
+    EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(app::kMsgValueNotStorable) + "\r\n" + c.said);
     EXPECT_EQ(w().nomuser.text(), c.login);  // the edit is still there to fix
     EXPECT_EQ(w().EntryModified, "o");
   }
@@ -166,7 +166,7 @@ TEST_F(MainWindowTest, APathTheNetworkCallsCannotCarryIsNamedOnTestAndRefusedAtS
   p.network->setHighestCarried(0xFF);
   startWith({});
   const std::string path = "\\\\SRV\\\xD0\xB4ocs\xC3\xA9\xD0\xB4";
-  const std::string words = p.g->msg(app::kMsgNotCarried, {"\xD0\xB4"});
+  const std::string words = p.g->texts.msg(app::kMsgNotCarried, {"\xD0\xB4"});
   w().Cheminreseau(6).setText(path);
   p.answerDialog(kAnswerOk);
   w().Test_Click(6);
@@ -174,7 +174,7 @@ TEST_F(MainWindowTest, APathTheNetworkCallsCannotCarryIsNamedOnTestAndRefusedAtS
   p.answerDialog(kAnswerOk);
   w().modif_Click();
   EXPECT_EQ(p.dialogTexts.back(),
-            p.g->msg(app::kMsgValueNotStorable) + "\r\nChemin de la ligne F : " + words);
+            p.g->texts.msg(app::kMsgValueNotStorable) + "\r\nChemin de la ligne F : " + words);
 }
 
 TEST_F(MainWindowTest, EveryTypablePasswordCharacterIsSavedAndReadBack) {
@@ -203,7 +203,7 @@ TEST_F(MainWindowTest, QuittingAsksOnlyAboutUnsavedChanges) {
   const std::string before = readFile(p.configPath());
   p.answerDialog(kAnswerCancel);
   EXPECT_FALSE(p.endsProcess([&] { w().fnquitter(); }));
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(189));
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(189));
   EXPECT_TRUE(w().visible());
   p.answerDialog(kAnswerNo);
   EXPECT_TRUE(p.endsProcess([&] { w().fnquitter(); }));

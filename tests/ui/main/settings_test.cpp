@@ -41,8 +41,8 @@ TEST_F(SettingsTest, StartWithWindowsStoresTheRunCommandWithItsNul) {
   p.answerDialog(kAnswerOk);
   w().menu("demarrage").click();
   EXPECT_TRUE(w().menu("demarrage").checked());
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(50));
-  EXPECT_EQ(p.dialogTitles.back(), p.g->msg(170) + "  ");
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(50));
+  EXPECT_EQ(p.dialogTitles.back(), p.g->texts.msg(170) + "  ");
   const auto value =
       app::QueryValue(*p.registry, platform::kHkeyLocalMachine, app::kRunKey, app::kRunValueName);
   EXPECT_EQ(std::get<std::string>(value),
@@ -54,19 +54,19 @@ TEST_F(SettingsTest, StartWithWindowsStoresTheRunCommandWithItsNul) {
   std::uint32_t type = 0;
   p.registry->queryValue(key, app::kRunValueName, &type, &raw, size);
   EXPECT_EQ(raw.substr(0, size).back(), '\0');
-  EXPECT_TRUE(p.registry->startsAtLogOn(p.g->RunCommand));
+  EXPECT_TRUE(p.registry->startsAtLogOn(p.g->places.RunCommand));
   // The next start ticks it; switching off deletes the value.
   w().annulmodif_Click();
   EXPECT_TRUE(w().menu("demarrage").checked());
   p.answerDialog(kAnswerOk);
   w().menu("demarrage").click();
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(49));
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(49));
   EXPECT_TRUE(p.registry->startsAtLogOn(""));
 }
 
 TEST_F(SettingsTest, OnlyTheExactCommandTicksTheItem) {
   startWith();
-  const std::string exact = p.g->RunCommand;
+  const std::string exact = p.g->places.RunCommand;
   for (const auto& [type, bytes, ticked] :
        {std::tuple<std::uint32_t, std::string, bool>{platform::kRegSz, exact + '\0', true},
         {platform::kRegSz, "\"" + exact + "\"" + '\0', false},
@@ -84,16 +84,16 @@ TEST_F(SettingsTest, AUserWhoMayNotWriteTheMachineKeyStartsByTheirOwnValue) {
   p.answerDialog(kAnswerOk);
   w().menu("demarrage").click();
   EXPECT_TRUE(w().menu("demarrage").checked());
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(50));
-  EXPECT_TRUE(p.registry->startsAtLogOn(p.g->RunCommand));
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(50));
+  EXPECT_TRUE(p.registry->startsAtLogOn(p.g->places.RunCommand));
   // Set for all by an administrator too: switching off names what stays.
   p.registry->setReadOnly(platform::kHkeyLocalMachine, app::kRunKey, false);
-  setRunValue(platform::kRegSz, p.g->RunCommand + '\0');
+  setRunValue(platform::kRegSz, p.g->places.RunCommand + '\0');
   p.registry->setReadOnly(platform::kHkeyLocalMachine, app::kRunKey);
   p.answerDialog(kAnswerOk);
   w().menu("demarrage").click();
   EXPECT_TRUE(w().menu("demarrage").checked());
-  EXPECT_EQ(p.dialogTexts.back(), p.g->msg(app::kMsgStartupNotRemoved) +
+  EXPECT_EQ(p.dialogTexts.back(), p.g->texts.msg(app::kMsgStartupNotRemoved) +
                                       "\r\nHKEY_LOCAL_MACHINE\\" + app::kRunKey + "\\Quilbert (5)");
   EXPECT_EQ(app::QueryValue(*p.registry, platform::kHkeyCurrentUser, app::kRunKey, "Quilbert"),
             app::RegValue());
@@ -112,28 +112,28 @@ TEST_F(SettingsTest, LanguageSwitchAppliesEveryCaptionAndWritesLine29Only) {
   after[28] = before[28];
   EXPECT_EQ(after, before);
   // English captions everywhere, from the English file.
-  EXPECT_EQ(w().caption(), p.g->msg(0));
-  EXPECT_NE(p.g->msg(0), "");
-  EXPECT_EQ(w().modif.caption(), p.g->msg(30));
-  EXPECT_EQ(w().Test(5).toolTip(), p.g->msg(41));
-  EXPECT_EQ(w().menu("about").caption(), p.g->msg(14));
-  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->msg(168));
+  EXPECT_EQ(w().caption(), p.g->texts.msg(0));
+  EXPECT_NE(p.g->texts.msg(0), "");
+  EXPECT_EQ(w().modif.caption(), p.g->texts.msg(30));
+  EXPECT_EQ(w().Test(5).toolTip(), p.g->texts.msg(41));
+  EXPECT_EQ(w().menu("about").caption(), p.g->texts.msg(14));
+  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->texts.msg(168));
   EXPECT_EQ(w().Cheminreseau(6).text(), "\\\\SRV\\photos");
   EXPECT_EQ(w().EntryModified, "n");
-  const std::string english = p.g->msg(0);
+  const std::string english = p.g->texts.msg(0);
   w().langue_Click(1);
-  EXPECT_NE(p.g->msg(0), english);
-  EXPECT_EQ(w().caption(), p.g->msg(0));
+  EXPECT_NE(p.g->texts.msg(0), english);
+  EXPECT_EQ(w().caption(), p.g->texts.msg(0));
 }
 
 TEST_F(SettingsTest, ThemesLoadTheirIconsAndTickTheirItem) {
   startWith();
-  const char sep = app::Globals::separator();
+  const char sep = app::separator();
   auto inApp = [&](const std::string& folder, const std::string& theme, const std::string& file) {
     return p.process->appDir() + folder + sep + theme + sep + file;
   };
   EXPECT_TRUE(w().menu("icone", 1).checked());
-  EXPECT_EQ(p.g->IconPrefix, inApp("ico", "windows", "w_"));
+  EXPECT_EQ(p.g->places.IconPrefix, inApp("ico", "windows", "w_"));
   w().menu("icone", 3).click();
   EXPECT_TRUE(w().menu("icone", 3).checked());
   EXPECT_FALSE(w().menu("icone", 1).checked());
@@ -145,7 +145,7 @@ TEST_F(SettingsTest, ThemesLoadTheirIconsAndTickTheirItem) {
   lines[27] = "xp";
   p.writeConfig(lines);
   w().annulmodif_Click();
-  EXPECT_EQ(p.g->IconPrefix, inApp("ico", "xp", "x_"));
+  EXPECT_EQ(p.g->places.IconPrefix, inApp("ico", "xp", "x_"));
   EXPECT_EQ(w().Command1.picture().file, inApp("ico", "beos", "b_fin.ico"));
   EXPECT_TRUE(w().menu("icone", 3).checked());
 }
@@ -160,7 +160,7 @@ TEST_F(SettingsTest, TrayIconLivesWithTheWindowAndBringsItBack) {
   EXPECT_TRUE(w().visible());
   w().bt_reduc.click();
   EXPECT_FALSE(w().visible());
-  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->msg(163));
+  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->texts.msg(163));
   for (int m : {0x200, 0x201, 0x202}) msg(m);
   EXPECT_FALSE(w().visible());
   EXPECT_TRUE(p.tk.popupMenus().empty());
@@ -170,7 +170,7 @@ TEST_F(SettingsTest, TrayIconLivesWithTheWindowAndBringsItBack) {
   EXPECT_EQ(p.tk.popupMenus(), (std::vector<std::string>{"menu default menu_agrandir"}));
   msg(0x203);
   EXPECT_TRUE(w().visible());
-  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->msg(168));
+  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->texts.msg(168));
   // Reloads add it again without a second icon; closing removes it.
   w().annulmodif_Click();
   EXPECT_EQ(p.tk.trayIcons().size(), 1U);
@@ -186,7 +186,7 @@ TEST_F(SettingsTest, SettingsKeepANulOfTheFileAndARefusedWriteChangesNothingShow
   EXPECT_EQ(p.configLines()[0], withNul);
   EXPECT_EQ(p.configLines()[27], "sony");
   const std::string before = readFile(p.configPath());
-  const std::string french = p.g->msg(0);
+  const std::string french = p.g->texts.msg(0);
   // Every write is refused.
   {
     testing::BlockedWrites blocked(p.configPath());
@@ -200,11 +200,11 @@ TEST_F(SettingsTest, SettingsKeepANulOfTheFileAndARefusedWriteChangesNothingShow
   // The window shows what the file holds.
   EXPECT_TRUE(w().menu("icone", 2).checked());
   EXPECT_FALSE(w().menu("icone", 3).checked());
-  EXPECT_EQ(w().Command1.picture().file, p.g->AppDir + "ico" + app::Globals::separator() + "sony" +
-                                             app::Globals::separator() + "s_fin.ico");
+  EXPECT_EQ(w().Command1.picture().file, p.g->places.AppDir + "ico" + app::separator() + "sony" +
+                                             app::separator() + "s_fin.ico");
   EXPECT_TRUE(w().menu("langue", 1).checked());
   EXPECT_FALSE(w().menu("langue", 0).checked());
-  EXPECT_EQ(p.g->msg(0), french);
+  EXPECT_EQ(p.g->texts.msg(0), french);
   EXPECT_FALSE(w().menu("menu_resident").checked());
   // What is in memory is what the file holds: the next write keeps it.
   w().menu("icone", 1).click();
@@ -250,7 +250,7 @@ TEST_F(SettingsTest, ALaterStartBringsAHiddenWindowBack) {
   ASSERT_FALSE(w().visible());
   w().bringBack();
   EXPECT_TRUE(w().visible());
-  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->msg(168));
+  EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->texts.msg(168));
 
   // While a modal window waits (here the about box opened from the icon),
   // a later start and the icon bring that window forward, never the main one.

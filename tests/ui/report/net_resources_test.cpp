@@ -22,7 +22,7 @@ struct EnumWalk : ::testing::Test {
 
   EnumWalk() { window.load(); }
   const Lines& run() {
-    EnumNetResources(p.g, window, text2);
+    EnumNetResources(p.g.program, window, text2);
     return text2.items();
   }
 };

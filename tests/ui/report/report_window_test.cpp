@@ -13,7 +13,7 @@ using Lines = std::vector<std::string>;
 
 struct ReportWindowTest : ::testing::Test {
   testing::ScriptedProgram p;
-  ReportWindow report{p.g};
+  ReportWindow report{p.g.program};
 
   // Opens the report, lets `act` look at it, then closes it with its button.
   void open(const std::function<void(ReportForm&)>& act) {

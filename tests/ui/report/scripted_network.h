@@ -14,10 +14,10 @@
 #include <utility>
 #include <vector>
 
-#include "app/globals.h"
 #include "platform/drives.h"
 #include "platform/headless/headless_toolkit.h"
 #include "platform/network.h"
+#include "ui/common/program.h"
 
 namespace quilbert::testing {
 
@@ -224,13 +224,14 @@ struct ScriptedProgram {
   ScriptedDrives drives;
   AbsentRegistry registry;
   IdleProcess process;
-  app::Globals g{app::Services{tk, net, drives, registry, process}};
+  app::Services svc{net, drives, registry, process};
+  ui::ProgramState g{tk, svc};
 
   ScriptedProgram() {
     for (int n = 0; n < app::kCatalogueSize; ++n) {
       char text[8];  // not "m" + to_string(n): GCC 12 warns falsely on that at -O2
       std::snprintf(text, sizeof text, "m%d", n);
-      g.Catalogue[static_cast<std::size_t>(n)] = text;
+      g.texts.setEntry(n, text);
     }
   }
 };
