@@ -80,7 +80,7 @@ void BM_EnumNetResources(benchmark::State& state) {
     quilbert::forms::Form window(p.tk, "Form1");
     auto& text2 = window.add<quilbert::forms::ListBox>("text2");
     window.load();
-    quilbert::ui::gNetRes1::EnumNetResources(p.g, window, text2);
+    quilbert::ui::EnumNetResources(p.net, p.g.texts, window, text2);
     lines = text2.items().size();
     walkPeak = heap::peak - base;
     benchmark::DoNotOptimize(lines);
@@ -114,8 +114,8 @@ void BM_EnumNetResourcesQt(benchmark::State& state) {
   quilbert::testing::ScriptedProgram p;
   buildNetwork(p.net, static_cast<int>(state.range(0)), static_cast<int>(state.range(1)),
                static_cast<int>(state.range(2)));
-  quilbert::app::Globals g(quilbert::app::Services{qt, p.net, p.drives, p.registry, p.process});
-  g.Catalogue = p.g.Catalogue;
+  quilbert::ui::ProgramState g(qt, p.svc);
+  for (int n = 0; n < quilbert::app::kCatalogueSize; ++n) g.texts.setEntry(n, p.g.texts.msg(n));
   std::size_t lines = 0;
   for (auto _ : state) {
     quilbert::forms::Form window(qt, "Form1");
@@ -123,7 +123,7 @@ void BM_EnumNetResourcesQt(benchmark::State& state) {
     auto& text2 = window.add<quilbert::forms::ListBox>("text2");
     text2.move({90, 750, 4515, 4350});
     window.show();
-    quilbert::ui::gNetRes1::EnumNetResources(g, window, text2);
+    quilbert::ui::EnumNetResources(p.net, g.texts, window, text2);
     lines = text2.items().size();
     window.unload();
   }

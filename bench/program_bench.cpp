@@ -43,8 +43,7 @@ void BM_ReadConfiguration(benchmark::State& state) {
   p.g->places.SettingsDir = p.settingsDir.string() + "/";
   p.g->places.ConfigFileName = "claire.ini";
   for (auto _ : state) {
-    quilbert::app::p.g->config.read(p.g->places.configPath());
-    quilbert::app::takeApartDriveLines(*p.g);
+    p.g->config.read(p.g->places.configPath());
     benchmark::DoNotOptimize(p.g->config.DriveTable);
   }
 }
@@ -55,8 +54,8 @@ void BM_LoadCatalogue(benchmark::State& state) {
   p.g->places.LangDir = p.appDir.string() + "/lang/";
   p.g->config.LanguageFile = "langage_fr.txt";
   for (auto _ : state) {
-    quilbert::p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
-    benchmark::DoNotOptimize(p.g->Catalogue);
+    p.g->texts.load(p.g->places.LangDir, p.g->config.LanguageFile);
+    benchmark::DoNotOptimize(p.g->texts);
   }
 }
 BENCHMARK(BM_LoadCatalogue);
@@ -68,9 +67,10 @@ void BM_AutomaticPass26Letters(benchmark::State& state) {
   // The pass alone: no status window to wait on.
   quilbert::net::PassObserver quiet;
   for (auto _ : state) {
-    quilbert::net::cancelAllLetters(*p.g);
-    const auto r = quilbert::net::connectItems(*p.g, quilbert::net::automaticItems(*p.g),
-                                               quilbert::net::PassKind::Automatic, quiet);
+    quilbert::net::cancelAllLetters(*p.svc, p.g->texts);
+    const auto r =
+        quilbert::net::connectItems(*p.svc, p.g->texts, quilbert::net::automaticItems(p.g->config),
+                                    quilbert::net::PassKind::Automatic, quiet);
     if (r.succeeded != 26) state.SkipWithError("not every letter connected");
   }
 }

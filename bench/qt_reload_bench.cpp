@@ -39,7 +39,8 @@ struct Program {
   std::unique_ptr<sim::SimNetwork> network;
   std::unique_ptr<platform::FileRegistry> registry;
   std::unique_ptr<BenchProcess> process;
-  std::unique_ptr<app::Globals> g;
+  std::unique_ptr<app::Services> svc;
+  std::unique_ptr<ui::ProgramState> g;
   std::unique_ptr<ui::ConnectWindow> main;
   std::unique_ptr<ui::ProgramWindows> windows;
 
@@ -54,11 +55,11 @@ struct Program {
     network = sim::SimNetwork::open(dir / "network.toml");
     registry = std::make_unique<platform::FileRegistry>((dir / "config").string());
     process = std::make_unique<BenchProcess>((dir / "run").string());
-    g = std::make_unique<app::Globals>(
-        app::Services{tk, *network, *network, *registry, *process, nullptr});
+    svc = std::make_unique<app::Services>(app::Services{*network, *network, *registry, *process});
+    g = std::make_unique<ui::ProgramState>(tk, *svc);
     g->state.CommandLine = "/qelvo";
-    main = std::make_unique<ui::ConnectWindow>(*g);
-    windows = std::make_unique<ui::ProgramWindows>(*g, *main);
+    main = std::make_unique<ui::ConnectWindow>(g->program);
+    windows = std::make_unique<ui::ProgramWindows>(g->program, *main);
     main->load();
     tk.processEvents();
   }

@@ -28,7 +28,7 @@ struct Group {
 constexpr std::size_t kMostContainers = 1000;
 
 std::string heading(const app::Catalogue& texts, std::uint32_t displayType) {
-  const int n = net::gNetRes1::headingNumber(displayType);
+  const int n = net::headingNumber(displayType);
   return n != 0 ? texts.msg(n) + " " : std::string();
 }
 
@@ -55,7 +55,7 @@ int listWorkgroups(Program& p, Output& o) {
   std::vector<Group> groups;
   std::deque<NetResource> toVisit;
   std::vector<NetResource> top;
-  const int rc = net::gNetRes1::listContainer(net, nullptr, platform::kTypeAny, top);
+  const int rc = net::listContainer(net, nullptr, platform::kTypeAny, top);
   if (rc != neterr::kOk) {
     nlohmann::json answer = failure(p.texts, rc);
     print(o, answer, "");
@@ -76,7 +76,7 @@ int listWorkgroups(Program& p, Output& o) {
     }
     Group group{container, {}, neterr::kOk};
     std::vector<NetResource> children;
-    group.code = net::gNetRes1::listContainer(net, &container, platform::kTypeAny, children);
+    group.code = net::listContainer(net, &container, platform::kTypeAny, children);
     bool holdsGroups = false;
     for (NetResource& child : children) {
       if (child.displayType == platform::kDisplayServer) {
@@ -123,8 +123,7 @@ int listShares(Program& p, Output& o, const std::string& server) {
   container.usage = platform::kUsageContainer;
   container.remoteName = server;
   std::vector<NetResource> shares;
-  const int rc =
-      net::gNetRes1::listContainer(p.svc.network, &container, platform::kTypeDisk, shares);
+  const int rc = net::listContainer(p.svc.network, &container, platform::kTypeDisk, shares);
   nlohmann::json answer{{"server", server}};
   if (rc != neterr::kOk) {
     answer.update(failure(p.texts, rc));

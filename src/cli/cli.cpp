@@ -10,7 +10,7 @@
 #include "app/config.h"
 #include "app/locations.h"
 #include "cli/commands.h"
-#include "cli/drive_maps.h"
+#include "cli/drive_map_commands.h"
 #include "net/primitives.h"
 
 namespace quilbert::cli {

@@ -2,7 +2,7 @@
 
 #include "platform/network_listing.h"
 
-namespace quilbert::net::gNetRes1 {
+namespace quilbert::net {
 
 namespace {
 // Headings follow the alphabetical order of the display types' names, not
@@ -24,4 +24,4 @@ int listContainer(platform::Network& net, const platform::NetResource* container
   return out.size() == before ? rc : platform::neterr::kOk;
 }
 
-}  // namespace quilbert::net::gNetRes1
+}  // namespace quilbert::net

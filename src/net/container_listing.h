@@ -1,4 +1,4 @@
-// The listing of one container, as the report's module gNetRes1 names it.
+// The listing of one container, as the report names it.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +6,7 @@
 
 #include "platform/network.h"
 
-namespace quilbert::net::gNetRes1 {
+namespace quilbert::net {
 
 // The catalogue entry that heads a resource of a display type (0 to 9), or 0
 // for a display type that has no heading.
@@ -19,4 +19,4 @@ int headingNumber(std::uint32_t displayType);
 int listContainer(platform::Network& net, const platform::NetResource* container,
                   std::uint32_t type, std::vector<platform::NetResource>& out);
 
-}  // namespace quilbert::net::gNetRes1
+}  // namespace quilbert::net

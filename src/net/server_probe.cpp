@@ -30,8 +30,7 @@ int ServerProbe::why(const std::string& path) {
     container.displayType = platform::kDisplayServer;
     container.usage = platform::kUsageContainer;
     container.remoteName = server;
-    it->second.code =
-        gNetRes1::listContainer(net_, &container, platform::kTypeDisk, it->second.shares);
+    it->second.code = listContainer(net_, &container, platform::kTypeDisk, it->second.shares);
   }
   if (it->second.code != neterr::kOk) return it->second.code;
   for (const auto& r : it->second.shares) {

@@ -12,7 +12,7 @@
 #include <cerrno>
 
 #include "platform/discovery_sockets.h"
-#include "platform/sender_address.h"
+#include "platform/sockets/sender_address.h"
 
 namespace quilbert::platform {
 

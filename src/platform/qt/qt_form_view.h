@@ -115,8 +115,8 @@ class QtFormView : public forms::FormView {
   bool placed_ = false;
   bool built_ = false;
   bool menusBuilt_ = false;
+  // When the form's Paint event runs after a drawing.
   forms::PaintQueue paint_;
-  // Shown and not yet reported drawn: the next paint of any part counts.
   std::map<const forms::Control*, QWidget*> widgets_;
   std::map<const forms::Control*, QTimer*> timers_;
   std::map<const forms::MenuItem*, QAction*> actions_;

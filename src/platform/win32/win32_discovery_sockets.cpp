@@ -5,7 +5,7 @@
 #include <iphlpapi.h>
 
 #include "platform/discovery_sockets.h"
-#include "platform/sender_address.h"
+#include "platform/sockets/sender_address.h"
 
 namespace quilbert::platform {
 

@@ -8,10 +8,10 @@
 #include "platform/network_listing.h"
 #include "platform/shown_text.h"
 
-namespace quilbert::ui::gNetRes1 {
+namespace quilbert::ui {
 
-void EnumNetResources(Program& g, forms::Form& window, forms::ListBox& text2) {
-  platform::Network& net = g.svc.network;
+void EnumNetResources(platform::Network& net, const app::Catalogue& texts, forms::Form& window,
+                      forms::ListBox& text2) {
   std::vector<NetResourceEntry> collection;
   // Plain sizes: a 16-bit counter here once cut long lists short.
   std::size_t nextToVisit = 0;
@@ -33,8 +33,8 @@ void EnumNetResources(Program& g, forms::Form& window, forms::ListBox& text2) {
       if (firstUnlisted < collection.size()) {
         for (std::size_t i = firstUnlisted; i < collection.size(); ++i) {
           const NetResourceEntry& e = collection[i];
-          if (const int heading = net::gNetRes1::headingNumber(e.displayType); heading != 0) {
-            text2.addItem(g.texts.msg(heading));
+          if (const int heading = net::headingNumber(e.displayType); heading != 0) {
+            text2.addItem(texts.msg(heading));
           }
           // Names and comments come from other hosts.
           text2.addItem(platform::shownText(e.remoteName.value_or("")) + " " +
@@ -51,4 +51,4 @@ void EnumNetResources(Program& g, forms::Form& window, forms::ListBox& text2) {
   }
 }
 
-}  // namespace quilbert::ui::gNetRes1
+}  // namespace quilbert::ui

@@ -1,15 +1,13 @@
-// The module gNetRes1: a breadth-first walk over every resource the network
-// providers report, listed into the report window as it goes.
+// The report's walk over every resource the network providers report,
+// breadth first, listed into the report window as it goes.
 #pragma once
 
-#include <cstdint>
-
+#include "app/catalogue.h"
 #include "platform/forms/controls.h"
 #include "platform/forms/form.h"
 #include "platform/network.h"
-#include "ui/common/program.h"
 
-namespace quilbert::ui::gNetRes1 {
+namespace quilbert::ui {
 
 // One collected resource, as the network described it; a string the network
 // gave as null stays nullopt and goes back to it as null.
@@ -21,6 +19,7 @@ using NetResourceEntry = platform::NetResource;
 // lets the toolkit deliver events after each visit that added lines; stops
 // early if `window` is unloaded meanwhile. Containers that cannot be opened
 // are skipped; nothing is ever reported and nothing escapes.
-void EnumNetResources(Program& g, forms::Form& window, forms::ListBox& text2);
+void EnumNetResources(platform::Network& net, const app::Catalogue& texts, forms::Form& window,
+                      forms::ListBox& text2);
 
-}  // namespace quilbert::ui::gNetRes1
+}  // namespace quilbert::ui

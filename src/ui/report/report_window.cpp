@@ -97,7 +97,7 @@ void ReportForm::Timer1_Timer() {
   firstpass = "n";
   skipOnFailure([this] { showUserName(); });
   listNetworkDrives();
-  if (loaded()) gNetRes1::EnumNetResources(g_, *this, text2);
+  if (loaded()) EnumNetResources(g_.svc.network, g_.texts, *this, text2);
   tk.setMousePointer(MousePointer::Default);
 }
 

@@ -8,7 +8,7 @@
 #include "platform/network_listing.h"
 #include "ui/report/scripted_network.h"
 
-namespace quilbert::ui::gNetRes1 {
+namespace quilbert::ui {
 namespace {
 
 using testing::resource;
@@ -22,7 +22,7 @@ struct EnumWalk : ::testing::Test {
 
   EnumWalk() { window.load(); }
   const Lines& run() {
-    EnumNetResources(p.g.program, window, text2);
+    EnumNetResources(p.net, p.g.texts, window, text2);
     return text2.items();
   }
 };
@@ -136,7 +136,7 @@ TEST_F(EnumWalk, AListingWhoseFirstReadFailsSaysWhy) {
   p.net.readFailure = platform::neterr::kNetworkUnreachable;
   std::vector<NetResourceEntry> shares;
   const NetResourceEntry server = resource(2, true, "\\\\OFF");
-  EXPECT_EQ(net::gNetRes1::listContainer(p.net, &server, platform::kTypeAny, shares),
+  EXPECT_EQ(net::listContainer(p.net, &server, platform::kTypeAny, shares),
             platform::neterr::kNetworkUnreachable);
   EXPECT_TRUE(shares.empty());
   EXPECT_EQ(p.net.openHandles, 0);
@@ -176,4 +176,4 @@ TEST_F(EnumWalk, StopsQuietlyWhenTheServiceFailsOrTheWindowCloses) {
 }
 
 }  // namespace
-}  // namespace quilbert::ui::gNetRes1
+}  // namespace quilbert::ui

@@ -1,15 +1,8 @@
-// A datagram sender's address as text, and its IPv6 scope, read the same way
-// from BSD sockets and from Winsock (which include their headers first).
+// What the two socket implementations share: a datagram sender's address as
+// text, and its IPv6 scope, read the same way from BSD sockets and from
+// Winsock. Each includes its own system headers before this one, so that the
+// same lines compile against either.
 #pragma once
-
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#endif
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "cli/drive_maps.h"
+#include "cli/drive_map_commands.h"
 
 #include "app/drive_maps.h"
 #include "net/stored_passwords.h"
