@@ -5,6 +5,7 @@
 #include "app/catalogue.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
+#include "ui/common/pass_driver.h"
 #include "ui/common/splash.h"
 
 namespace quilbert::ui {
@@ -57,19 +58,15 @@ void PassDisplay::waitForNetwork(net::ConnectPass& pass) {
   waitingPass_ = &pass;
   window.setText(pass.waitingText(), waitingDetails(pass, leftMs_));
   g_.logStatus(pass.waitingText());
-  window.Timer1.setInterval(pass.nextRetryMs());
-  auto closeWhenDone = [&] {
-    if (!pass.waiting()) window.unload();
-  };
-  window.onTimeUp = [&] {
-    pass.retryDue();
-    // Each wait is longer than the one before.
-    if (pass.waiting()) window.Timer1.setInterval(pass.nextRetryMs());
-    closeWhenDone();
-  };
+  // The window stays until the pass is over or it steps back: its own time
+  // is not what ends it.
+  window.onTimeUp = [&] { window.Timer1.setTimerEnabled(false); };
+  PassDriver driver(g_.scheduler, g_.svc.networkEvents);
+  driver.drive(pass, [&] { window.unload(); });
   window.onDismiss = [&] {
+    driver.stop();
     pass.stopWaiting();
-    closeWhenDone();
+    window.unload();
   };
   // The count-down, and the window's step back after a few seconds.
   int shownMs = 0;
@@ -85,13 +82,6 @@ void PassDisplay::waitForNetwork(net::ConnectPass& pass) {
     window.setText(pass.waitingText(), waitingDetails(pass, leftMs_));
   };
   window.Timer3.setTimerEnabled(true);
-  platform::NetworkEvents::Subscription heard;
-  if (auto* events = g_.svc.networkEvents) {
-    heard = events->subscribe([&](platform::NetworkEvent) {
-      pass.networkChanged();
-      closeWhenDone();
-    });
-  }
   waitingWindow_ = &window;
   struct Reset {
     PassDisplay& d;

@@ -12,6 +12,7 @@
 #include "app/services.h"
 #include "net/primitives.h"
 #include "platform/forms/form.h"
+#include "platform/forms/scheduler.h"
 #include "platform/forms/toolkit.h"
 
 namespace quilbert::ui {
@@ -55,6 +56,8 @@ struct Program {
   app::Catalogue& texts;
   app::Locations& places;
   WindowState& state;
+  // The timers of what has no window of its own.
+  forms::Scheduler& scheduler;
 
   // A status text on the automatic mode's status log.
   void logStatus(const std::string& text) const;
@@ -64,7 +67,8 @@ struct Program {
 // what uses them is handed `program` or the parts it needs.
 struct ProgramState {
   ProgramState(forms::Toolkit& toolkit, app::Services& services)
-      : config(services.process), program{toolkit, services, config, texts, places, state} {}
+      : config(services.process), scheduler(toolkit), program{toolkit, services, config,   texts,
+                                                              places,  state,    scheduler} {}
   ProgramState(const ProgramState&) = delete;
   ProgramState& operator=(const ProgramState&) = delete;
 
@@ -72,6 +76,7 @@ struct ProgramState {
   app::Catalogue texts;
   app::Locations places;
   WindowState state;
+  forms::Scheduler scheduler;
   Program program;
 };
 

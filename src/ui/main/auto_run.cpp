@@ -14,11 +14,7 @@ AutoRun::AutoRun(Program& g, forms::Form& iconOwner, int iconId, std::string tit
       iconId_(iconId),
       title_(std::move(title)),
       display_(g, net::PassKind::Automatic, codes),
-      clock_(g.toolkit, "frmAutoRun"),
-      retry_(clock_.add<forms::Timer>("Retry")) {
-  retry_.setTimerEnabled(false);
-  retry_.onTick = [this] { retryDue(); };
-}
+      driver_(g.scheduler, g.svc.networkEvents) {}
 
 AutoRun::~AutoRun() = default;
 
@@ -46,12 +42,7 @@ bool AutoRun::start() {
 void AutoRun::waitBehind(std::function<void()> over) {
   if (!pass_ || over_) return;
   over_ = std::move(over);
-  clock_.load();
-  retry_.setInterval(pass_->nextRetryMs());
-  retry_.setTimerEnabled(true);
-  if (auto* events = g_.svc.networkEvents) {
-    heard_ = events->subscribe([this](platform::NetworkEvent) { changed(); });
-  }
+  driver_.drive(*pass_, [this] { this->over(); });
   auto& tk = g_.toolkit;
   if (tk.hasNotificationArea()) {
     tk.setTrayTip(iconOwner_, iconId_, title_ + " - " + pass_->waitingText());
@@ -62,17 +53,15 @@ void AutoRun::waitBehind(std::function<void()> over) {
   window_->setText(pass_->waitingText(), {g_.texts.msg(app::kMsgClickStopsWaiting)});
   window_->onTimeUp = [this] { window_->Timer1.setTimerEnabled(false); };
   window_->onDismiss = [this] {
-    // Ended from the retry timer: the window must outlive its own handler.
+    // Ended from the driver's next tick: the window must outlive its own handler.
     window_->hide();
-    pass_->stopWaiting();
-    retry_.setInterval(1);
+    driver_.stopSoon();
   };
   window_->showBehind();
 }
 
 void AutoRun::drop() {
-  retry_.setTimerEnabled(false);
-  heard_.reset();
+  driver_.stop();
   window_.reset();
   pass_.reset();
   behind_ = false;
@@ -80,25 +69,7 @@ void AutoRun::drop() {
   g_.toolkit.setTrayTip(iconOwner_, iconId_, title_);
 }
 
-void AutoRun::retryDue() {
-  if (!pass_) return;
-  pass_->retryDue();
-  if (pass_->waiting()) {
-    retry_.setInterval(pass_->nextRetryMs());
-  } else {
-    over();
-  }
-}
-
-void AutoRun::changed() {
-  if (!pass_) return;
-  pass_->networkChanged();
-  if (!pass_->waiting()) over();
-}
-
 void AutoRun::over() {
-  retry_.setTimerEnabled(false);
-  heard_.reset();
   window_.reset();
   g_.toolkit.setTrayTip(iconOwner_, iconId_, title_);
   const std::unique_ptr<net::ConnectPass> pass = std::move(pass_);

@@ -14,6 +14,7 @@
 #include "net/connect_pass.h"
 #include "platform/forms/form.h"
 #include "ui/common/pass_display.h"
+#include "ui/common/pass_driver.h"
 #include "ui/common/program.h"
 #include "ui/common/splash.h"
 #include "ui/main/row_states.h"
@@ -64,8 +65,6 @@ class AutoRun : private net::PassObserver {
   void waitingChanged(const std::string& text) override;
   void finished(const net::PassSummary& summary) override;
 
-  void retryDue();
-  void changed();
   void over();
 
   Program& g_;
@@ -75,9 +74,7 @@ class AutoRun : private net::PassObserver {
   CodeRecorder display_;
   std::unique_ptr<net::ConnectPass> pass_;
   bool behind_ = false;
-  forms::Form clock_;  // never shown: holds the retry timer
-  forms::Timer& retry_;
-  platform::NetworkEvents::Subscription heard_;
+  PassDriver driver_;
   std::unique_ptr<SplashForm> window_;  // without a notification area
   std::function<void()> over_;
   std::string passwordsText_;

@@ -19,14 +19,15 @@ LetterKeeper::LetterKeeper(Program& g, forms::Form& iconOwner, int iconId, std::
       iconOwner_(iconOwner),
       iconId_(iconId),
       title_(std::move(title)),
-      clock_(g.toolkit, "frmKeeper"),
       policy_(g.config, g.svc.network),
-      retry_(clock_.add<forms::Timer>("Retry")),
-      later_(clock_.add<forms::Timer>("Later")) {
-  retry_.setTimerEnabled(false);
-  retry_.onTick = [this] { retryDue(); };
-  later_.setTimerEnabled(false);
-  later_.onTick = [this] { laterDue(); };
+      driver_(g.scheduler, nullptr),
+      busyRetry_(g.scheduler.timer([this] {
+        busyRetry_->stop();
+        check();
+      })),
+      later_(g.scheduler.timer([this] { laterDue(); })) {
+  // No attempt inside the person's Test or a dialog: the same delay once more.
+  driver_.busy = [this] { return g_.toolkit.activeModal() != nullptr; };
 }
 
 LetterKeeper::~LetterKeeper() = default;
@@ -34,7 +35,6 @@ LetterKeeper::~LetterKeeper() = default;
 void LetterKeeper::start(const std::vector<std::string>& refused,
                          const std::vector<std::string>& told) {
   told_.insert(told.begin(), told.end());
-  clock_.load();
   policy_.noteRefused(refused);
   if (auto* events = g_.svc.networkEvents) {
     heard_ = events->subscribe([this](platform::NetworkEvent) { check(); });
@@ -47,8 +47,9 @@ void LetterKeeper::setKeeping(bool keeping) {
   keeping_ = keeping;
   if (!keeping_) {
     // The person took over: nothing of this pass is told.
-    retry_.setTimerEnabled(false);
-    later_.setTimerEnabled(false);
+    driver_.stop();
+    busyRetry_->stop();
+    later_->stop();
     pass_.reset();
   }
   // Connected by hand: every letter is kept again.
@@ -63,8 +64,8 @@ void LetterKeeper::check() {
   if (!keeping_ || !g_.config.resident()) return;
   // No attempt inside the person's Test or a dialog: looked at again after it.
   if (g_.toolkit.activeModal() != nullptr) {
-    if (!pass_) retry_.setInterval(kBusyRetryMs);
-    retry_.setTimerEnabled(true);
+    // A waiting pass is held by its driver meanwhile.
+    if (!pass_) busyRetry_->start(kBusyRetryMs);
     return;
   }
   if (pass_) {
@@ -85,30 +86,28 @@ void LetterKeeper::check() {
     passOver();
     return;
   }
-  retry_.setInterval(pass_->nextRetryMs());
-  retry_.setTimerEnabled(true);
+  driver_.drive(*pass_, [this] { passOver(); });
   showCount();  // some came back, others wait
 }
 
 void LetterKeeper::scheduleLater() {
-  if (later_.timerEnabled() || !keeping_) return;
-  later_.setInterval(policy_.laterDelayMs());
-  later_.setTimerEnabled(true);
+  if (later_->running() || !keeping_) return;
+  later_->start(policy_.laterDelayMs());
 }
 
 void LetterKeeper::laterDue() {
   if (!keeping_ || !g_.config.resident()) {
-    later_.setTimerEnabled(false);
+    later_->stop();
     return;
   }
   // Not while the person is in a window, nor inside a pass: looked at after.
   const bool personBusy = g_.toolkit.activeModal() != nullptr ||
                           (g_.state.MainWindow != nullptr && g_.state.MainWindow->visible());
   if (personBusy || pass_) {
-    later_.setInterval(kBusyRetryMs);
+    later_->start(kBusyRetryMs);
     return;
   }
-  later_.setTimerEnabled(false);
+  later_->stop();
   std::array<net::PassItem, 27> items{};
   if (!policy_.missingItems(items)) {
     // All there: their servers are looked at now and then, for the tip.
@@ -124,23 +123,8 @@ void LetterKeeper::laterDue() {
   net::ConnectPass(g_.svc, g_.texts, items, net::PassKind::Resident, observer, 0).run();
 }
 
-void LetterKeeper::retryDue() {
-  if (!pass_) {
-    retry_.setTimerEnabled(false);
-    check();
-    return;
-  }
-  if (g_.toolkit.activeModal() != nullptr) return;  // the same delay once more
-  pass_->retryDue();
-  if (pass_->waiting()) {
-    retry_.setInterval(pass_->nextRetryMs());
-  } else {
-    passOver();
-  }
-}
-
 void LetterKeeper::passOver() {
-  retry_.setTimerEnabled(false);
+  driver_.stop();
   const std::unique_ptr<net::ConnectPass> pass = std::move(pass_);
   pass->finish();
 }
@@ -157,7 +141,7 @@ void LetterKeeper::finished(const net::PassSummary& summary) {
                       f.item->label + " " + f.item->path + "\r\n" + f.sentence);
   }
   // Missing again: the delays start over.
-  if (!summary.notConnected.empty() && policy_.startOver()) later_.setTimerEnabled(false);
+  if (!summary.notConnected.empty() && policy_.startOver()) later_->stop();
   scheduleLater();
   showCount();
 }

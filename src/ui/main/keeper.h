@@ -19,6 +19,7 @@
 #include "net/connect_pass.h"
 #include "net/resident_policy.h"
 #include "platform/forms/form.h"
+#include "ui/common/pass_driver.h"
 #include "ui/common/program.h"
 
 namespace quilbert::ui {
@@ -44,7 +45,6 @@ class LetterKeeper : private net::PassObserver {
   void waitingChanged(const std::string& /*text*/) override { showCount(); }
   void finished(const net::PassSummary& summary) override;
 
-  void retryDue();
   // The timed retries between events.
   void scheduleLater();
   void laterDue();
@@ -59,12 +59,14 @@ class LetterKeeper : private net::PassObserver {
   forms::Form& iconOwner_;
   int iconId_;
   std::string title_;
-  forms::Form clock_;  // never shown: holds the retry timer
   // Which letters are tried, and when; kept when the person disconnects and
   // connects again.
   net::ResidentPolicy policy_;
-  forms::Timer& retry_;
-  forms::Timer& later_;
+  // The pass's retries; the network's changes reach it through check().
+  PassDriver driver_;
+  // A change met while the person is in a window, looked at after it.
+  std::unique_ptr<forms::Scheduler::Timer> busyRetry_;
+  std::unique_ptr<forms::Scheduler::Timer> later_;
   platform::NetworkEvents::Subscription heard_;
   bool keeping_ = true;
   std::unique_ptr<net::ConnectPass> pass_;
