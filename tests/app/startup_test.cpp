@@ -116,7 +116,8 @@ TEST(Startup, OnlyTheExactAutomaticArgumentRunsTheAutomaticMode) {
     EXPECT_FALSE(p.start()) << arg;
     EXPECT_EQ(p.connectedTo('F'), "") << arg;
     EXPECT_TRUE(p.main->visible()) << arg;
-    EXPECT_EQ(p.main->AccessMode, std::string(arg) == "/qelvo" ? "qelvo" : "none");
+    EXPECT_EQ(p.main->AccessMode,
+              std::string(arg) == "/qelvo" ? ui::Access::Administrator : ui::Access::Standard);
   }
 }
 

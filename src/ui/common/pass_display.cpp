@@ -121,4 +121,20 @@ void PassDisplay::finished(const net::PassSummary& summary) {
              keepProgram_ ? 1 : 0, lines);
 }
 
+void CodeRecorder::keep(const net::PassItem& item, std::int32_t code) {
+  const char letter = item.localName.empty() ? 0 : item.localName[0];
+  if (letter >= 'A' && letter <= 'Z') codes_[static_cast<std::size_t>(letter - 'A' + 1)] = code;
+}
+
+void CodeRecorder::attempted(const net::PassItem& item, std::int32_t code) {
+  keep(item, code);
+  PassDisplay::attempted(item, code);
+}
+
+void CodeRecorder::finished(const net::PassSummary& summary) {
+  // A letter the pass did not try (a login just refused) keeps the code that stopped it.
+  for (const auto& f : summary.notConnected) keep(*f.item, f.code);
+  PassDisplay::finished(summary);
+}
+
 }  // namespace quilbert::ui

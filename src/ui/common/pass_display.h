@@ -2,6 +2,8 @@
 // status lines of the automatic mode on standard output.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -55,6 +57,20 @@ class PassDisplay : public net::PassObserver {
   int leftMs_ = 0;
   bool steppedBack_ = false;
   bool keepProgram_ = false;
+};
+
+// The windows' display of a pass, keeping each letter's last code (index 1
+// to 26) for the rows' tips.
+class CodeRecorder final : public PassDisplay {
+ public:
+  CodeRecorder(Program& g, net::PassKind kind, std::array<std::int32_t, 27>& codes)
+      : PassDisplay(g, kind), codes_(codes) {}
+  void attempted(const net::PassItem& item, std::int32_t code) override;
+  void finished(const net::PassSummary& summary) override;
+
+ private:
+  void keep(const net::PassItem& item, std::int32_t code);
+  std::array<std::int32_t, 27>& codes_;
 };
 
 }  // namespace quilbert::ui

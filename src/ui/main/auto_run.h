@@ -17,7 +17,6 @@
 #include "ui/common/pass_driver.h"
 #include "ui/common/program.h"
 #include "ui/common/splash.h"
-#include "ui/main/row_states.h"
 
 namespace quilbert::ui {
 

@@ -1,4 +1,6 @@
 // The command buttons: connect, disconnect, test, save and quit.
+#include "ui/main/commands.h"
+
 #include <map>
 
 #include "app/catalogue.h"
@@ -12,9 +14,6 @@
 #include "ui/common/dialog.h"
 #include "ui/common/pass_display.h"
 #include "ui/common/splash.h"
-#include "ui/main/connect_window.h"
-#include "ui/main/keeper.h"
-#include "ui/main/row_states.h"
 
 namespace quilbert::ui {
 
@@ -22,37 +21,37 @@ namespace {
 constexpr const char* kCrLf = "\r\n";
 }
 
-void ConnectWindow::connection_Click() {
+void Commands::connection_Click() {
   auto& tk = g_.toolkit;
   // The person's pass alone: a waiting one of the keeper's would meet it.
-  takeOverAutoRun();
-  if (keeper_) keeper_->setKeeping(false);
+  resident_.takeOverAutoRun();
+  resident_.keepLetters(false);
   tk.setMousePointer(forms::MousePointer::Hourglass);
-  const std::string login = app::trimSpaces(nomuser.text());
-  const std::string pass = app::trimSpaces(password.text());
+  const std::string login = user_.login();
+  const std::string pass = user_.password();
   net::cancelAllLetters(g_.svc, g_.texts);
   std::array<net::PassItem, 27> items{};
   for (int i = 1; i <= app::kDriveCount; ++i) {
     auto& item = items[static_cast<std::size_t>(i)];
-    item.active = lettreactive(i).value() == 1;
-    item.label = lettrereseau(i).caption();
+    item.active = w_.lettreactive(i).value() == 1;
+    item.label = w_.lettrereseau(i).caption();
     item.localName = app::firstChar(item.label) + ":";
-    item.path = app::trimSpaces(Cheminreseau(i).text());
+    item.path = app::trimSpaces(w_.Cheminreseau(i).text());
     item.login = login;
     item.password = pass;
   }
-  lastCodes_ = {};
-  CodeRecorder display(g_, net::PassKind::Interactive, lastCodes_);
+  rows_.lastCodes() = {};
+  CodeRecorder display(g_, net::PassKind::Interactive, rows_.lastCodes());
   net::connectItems(g_.svc, g_.texts, items, net::PassKind::Interactive, display);
   // Connected by hand: the letters are kept again.
-  if (keeper_) keeper_->setKeeping(true);
-  showConnectionStates();
+  resident_.keepLetters(true);
+  rows_.showConnectionStates();
 }
 
-void ConnectWindow::disconnect_Click() {
+void Commands::disconnect_Click() {
   // Disconnected by hand: not connected again behind the person's back.
-  takeOverAutoRun();
-  if (keeper_) keeper_->setKeeping(false);
+  resident_.takeOverAutoRun();
+  resident_.keepLetters(false);
   const platform::NetworkPass pass(g_.svc.network);
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const std::string letter(1, static_cast<char>('A' + i - 1));
@@ -60,30 +59,30 @@ void ConnectWindow::disconnect_Click() {
     if (!dropped.ok() && dropped.code != platform::neterr::kNotConnected) {
       SetNetErrorText(g_.state, dropped);
       ShowDialog(g_,
-                 g_.state.NetErrorText + kCrLf + "(" + lettrereseau(i).caption() + " " +
-                     app::trimSpaces(Cheminreseau(i).text()) + ")",
+                 g_.state.NetErrorText + kCrLf + "(" + w_.lettrereseau(i).caption() + " " +
+                     app::trimSpaces(w_.Cheminreseau(i).text()) + ")",
                  kDialogOk, kIconWarning, g_.texts.msg(app::kMsgNetworkConnection));
     }
   }
-  lastCodes_ = {};
-  showConnectionStates();
+  rows_.lastCodes() = {};
+  rows_.showConnectionStates();
   // The interval stays as designed.
   showStatus(g_, g_.texts.msg(app::kMsgDrivesDisconnected), 1000, 1);
 }
 
-void ConnectWindow::Test_Click(int i) {
+void Commands::Test_Click(int i) {
   auto& tk = g_.toolkit;
-  const std::string login = app::trimSpaces(nomuser.text());
-  const std::string pass = app::trimSpaces(password.text());
-  const std::string path = app::trimSpaces(Cheminreseau(i).text());
-  const std::string label = lettrereseau(i).caption();
+  const std::string login = user_.login();
+  const std::string pass = user_.password();
+  const std::string path = app::trimSpaces(w_.Cheminreseau(i).text());
+  const std::string label = w_.lettrereseau(i).caption();
   // The letter the test maps is the label's, which a hand-edited line may
   // have made differ from the row's: that is the one to free before and after.
   const std::string letter = app::firstChar(label);
   const std::string where = std::string(kCrLf) + "(" + label + " " + path + ")";
   g_.state.LastNetError = 0;
   tk.setMousePointer(forms::MousePointer::Hourglass);
-  markChanged();
+  w_.markChanged();
   const net::NetOutcome held = net::CancelDriveConnection(g_.svc, g_.texts, letter + ":");
   if (!held.ok() && held.code != platform::neterr::kNotConnected) {
     SetNetErrorText(g_.state, held);
@@ -102,7 +101,7 @@ void ConnectWindow::Test_Click(int i) {
   } else if (code == platform::neterr::kInvalidPassword) {
     ShowDialog(g_, g_.texts.msg(app::kMsgPasswordRefused) + where, kDialogOk, kIconWarning,
                g_.texts.msg(app::kMsgNetworkConnection));
-    password.setFocus();
+    w_.password.setFocus();
   } else {
     ShowDialog(g_, g_.state.NetErrorText + where, kDialogOk, kIconWarning,
                g_.texts.msg(app::kMsgNetworkConnection));
@@ -110,7 +109,7 @@ void ConnectWindow::Test_Click(int i) {
   g_.state.LastNetError = 0;
   net::CancelDriveConnection(g_.svc, g_.texts, letter + ":");
   // The test's letter is free again whatever it held before.
-  showConnectionStates();
+  rows_.showConnectionStates();
 }
 
 namespace {
@@ -136,11 +135,11 @@ std::string refusal(const Program& g, const std::string& field, std::string_view
 
 }  // namespace
 
-void ConnectWindow::modif_Click() {
+void Commands::modif_Click() {
   auto& tk = g_.toolkit;
   tk.setMousePointer(forms::MousePointer::Hourglass);
-  const std::string login = app::trimSpaces(nomuser.text());
-  const std::string plain = app::trimSpaces(password.text());
+  const std::string login = user_.login();
+  const std::string plain = user_.password();
   // Every field that cannot be stored is named at once, so that one look
   // at the message is enough to mend them all.
   std::string refused;
@@ -152,7 +151,7 @@ void ConnectWindow::modif_Click() {
   const std::string stored = app::ScramblePassword(plain).value_or("");
   app::ConfigFileLines lines = g_.config.ConfigLines;
   // Kept in the system's store instead, the file's field stays empty; a
-  // password the store did not confirm stays in the file. A line with no
+  // w_.password the store did not confirm stays in the file. A line with no
   // server has nowhere to keep it, and the file does not keep it either.
   const bool toStore = !plain.empty() && !login.empty() && net::keepPasswordsInStore(g_.svc);
   std::map<std::string, bool> keptFor;  // server (lower case): the store confirmed
@@ -165,9 +164,9 @@ void ConnectWindow::modif_Click() {
   };
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const std::string letter(1, static_cast<char>('A' + i - 1));
-    const std::string path = app::trimSpaces(Cheminreseau(i).text());
+    const std::string path = app::trimSpaces(w_.Cheminreseau(i).text());
     note(refusal(g_, g_.texts.msg(app::kMsgFieldPath, {letter}), path, app::DriveField::Path));
-    const int v = lettreactive(i).value();
+    const int v = w_.lettreactive(i).value();
     const std::string active = v == 1 ? "1" : v == 2 ? "2" : "0";
     const bool kept = toStore && refused.empty() && keep(path);
     lines[static_cast<std::size_t>(i)] =
@@ -189,15 +188,15 @@ void ConnectWindow::modif_Click() {
   }
   g_.state.TrackEdits = EditTracking::Loading;
   // A successful save leaves nothing unsaved, so quitting asks nothing.
-  EntryModified = "n";
-  if (Quitting == "n") Form_Load();
+  w_.EntryModified = false;
+  if (!w_.Quitting) reload_();
 }
 
-void ConnectWindow::fnquitter() {
+void Commands::fnquitter() {
   auto& tk = g_.toolkit;
-  if (EntryModified != "o") {
-    Quitting = "o";
-    hide();
+  if (!w_.EntryModified) {
+    w_.Quitting = true;
+    w_.form.hide();
     int cancel = 0;
     Form_QueryUnload(cancel, forms::UnloadReason::Code);
     tk.endProcess(0);
@@ -206,18 +205,18 @@ void ConnectWindow::fnquitter() {
              g_.texts.msg(app::kMsgQuit));
   const int answer = g_.state.DialogResult;
   if (answer == kAnswerCancel) {
-    Quitting = "n";
+    w_.Quitting = false;
     return;
   }
   if (answer != kAnswerYes && answer != kAnswerNo) return;
-  Quitting = "o";
-  hide();
+  w_.Quitting = true;
+  w_.form.hide();
   if (answer == kAnswerYes) {
     modif_Click();
-    if (EntryModified == "o") {
+    if (w_.EntryModified) {
       // The save was refused and said why; staying keeps the edits.
-      Quitting = "n";
-      show();
+      w_.Quitting = false;
+      w_.form.show();
       return;
     }
   }
@@ -226,11 +225,11 @@ void ConnectWindow::fnquitter() {
   tk.endProcess(0);
 }
 
-void ConnectWindow::Form_QueryUnload(int& cancel, forms::UnloadReason reason) {
+void Commands::Form_QueryUnload(int& cancel, forms::UnloadReason reason) {
   // The close box must not lose unsaved edits: it asks what Quit asks. An
   // ending session (log-off, shutdown) closes with no question: nothing may
   // hold it up.
-  if (reason == forms::UnloadReason::ControlMenu && EntryModified == "o") {
+  if (reason == forms::UnloadReason::ControlMenu && w_.EntryModified) {
     ShowDialog(g_, g_.texts.msg(app::kMsgSaveBeforeQuit), kDialogYesNoCancel, kIconWarning,
                g_.texts.msg(app::kMsgQuit));
     const int answer = g_.state.DialogResult;
@@ -239,18 +238,35 @@ void ConnectWindow::Form_QueryUnload(int& cancel, forms::UnloadReason reason) {
       return;
     }
     if (answer == kAnswerYes) {
-      Quitting = "o";  // the save does not reload a window on its way out
+      w_.Quitting = true;  // the save does not reload a window on its way out
       modif_Click();
-      if (EntryModified == "o") {
+      if (w_.EntryModified) {
         // The save was refused and said why; staying keeps the edits.
-        Quitting = "n";
+        w_.Quitting = false;
         cancel = 1;
         return;
       }
     }
   }
-  g_.toolkit.removeTrayIcon(*this, 1);
-  if (aux.unloadHelp) aux.unloadHelp();
+  g_.toolkit.removeTrayIcon(w_.form, 1);
+  if (w_.aux.unloadHelp) w_.aux.unloadHelp();
+}
+
+void Commands::effacer_Click() {
+  ShowDialog(g_, g_.texts.msg(app::kMsgEraseAllAsk), kDialogYesNo, kIconWarning,
+             g_.texts.msg(app::kMsgEraseAll));
+  if (g_.state.DialogResult != kAnswerYes) return;
+  for (int i = 1; i <= app::kDriveCount; ++i) {
+    if (w_.Cheminreseau(i).backColor() != forms::kLightYellow) w_.Cheminreseau(i).setText("");
+  }
+  user_.clear();
+}
+
+void Commands::annulmodif_Click() {
+  g_.toolkit.setMousePointer(forms::MousePointer::Hourglass);
+  g_.state.TrackEdits = EditTracking::Loading;
+  w_.EntryModified = false;
+  reload_();
 }
 
 }  // namespace quilbert::ui

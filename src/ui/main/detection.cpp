@@ -4,7 +4,7 @@
 
 #include "app/catalogue.h"
 #include "app/text.h"
-#include "ui/main/connect_window.h"
+#include "ui/main/drive_rows.h"
 
 namespace quilbert::ui {
 
@@ -12,7 +12,7 @@ namespace {
 constexpr int kNetworkDrive = 3;
 }
 
-void ConnectWindow::detectionlecteur() {
+void DriveRows::detectionlecteur() {
   auto& drives = g_.svc.drives;
   std::string typeText;
   std::optional<platform::DriveInfo> previous;
@@ -25,20 +25,20 @@ void ConnectWindow::detectionlecteur() {
       // A letter that names a drive that is not a network drive is taken. The
       // type decides, not its text: without a language file all texts are "".
       if (drive->type != kNetworkDrive) {
-        auto& box = lettreactive(i);
+        auto& box = w_.lettreactive(i);
         box.setValue(2);
         box.setEnabled(false);
-        Test(i).setEnabled(false);
-        Test(i).setCaption("");
-        auto& path = Cheminreseau(i);
+        w_.Test(i).setEnabled(false);
+        w_.Test(i).setCaption("");
+        auto& path = w_.Cheminreseau(i);
         path.setText(std::string(1, letter) + ":" + " (" + g_.texts.msg(app::kMsgLocalDevice) +
                      " : " + typeText + ")");
         path.setFont({"Verdana", 8.25, false, false});
         path.setBackColor(forms::kLightYellow);
         path.setEnabled(false);
-        lettrereseau(i).setBackColor(forms::kLightYellow);
-        Parcourir(i).setEnabled(false);
-        Parcourir(i).setPicture(ImageList3.image(3));
+        w_.lettrereseau(i).setBackColor(forms::kLightYellow);
+        w_.Parcourir(i).setEnabled(false);
+        w_.Parcourir(i).setPicture(w_.ImageList3.image(3));
       }
       previous = drive;
     } else {
@@ -46,16 +46,16 @@ void ConnectWindow::detectionlecteur() {
       // gone is cleared. Without a marker (no language file) every path would
       // match, so nothing is cleared then.
       if (!g_.texts.msg(app::kMsgLocalStorage).empty() &&
-          app::mid(Cheminreseau(i).text(), 5, 13) == g_.texts.msg(app::kMsgLocalStorage)) {
-        lettreactive(i).setValue(0);
-        Cheminreseau(i).setText("");
+          app::mid(w_.Cheminreseau(i).text(), 5, 13) == g_.texts.msg(app::kMsgLocalStorage)) {
+        w_.lettreactive(i).setValue(0);
+        w_.Cheminreseau(i).setText("");
       }
     }
-    auto& test = Test(i);
-    if (Cheminreseau(i).text().empty()) {
+    auto& test = w_.Test(i);
+    if (w_.Cheminreseau(i).text().empty()) {
       test.setCaption(g_.texts.msg(app::kMsgTest));
       test.setEnabled(false);
-    } else if (lettreactive(i).value() != 2) {
+    } else if (w_.lettreactive(i).value() != 2) {
       test.setCaption(g_.texts.msg(app::kMsgTest));
       test.setEnabled(true);
     }

@@ -4,7 +4,7 @@
 #include "app/drive_maps.h"
 #include "net/stored_passwords.h"
 #include "ui/common/dialog.h"
-#include "ui/main/connect_window.h"
+#include "ui/main/settings.h"
 
 namespace quilbert::ui {
 
@@ -12,15 +12,15 @@ namespace {
 constexpr const char* kCrLf = "\r\n";
 }
 
-void ConnectWindow::menu_import_Click() {
+void Settings::menu_import_Click() {
   const std::string title = g_.texts.msg(app::kMsgMapsTitle);
   // The import reloads the rows from the file: unsaved edits would be lost.
-  if (EntryModified == "o") {
+  if (w_.EntryModified) {
     ShowDialog(g_, g_.texts.msg(app::kMsgMapsUnsaved), kDialogOk, kIconWarning, title);
     return;
   }
   const auto file =
-      g_.toolkit.chooseFile(*this, g_.texts.msg(app::kMsgMapsChooseImport), false, "Drives.xml");
+      g_.toolkit.chooseFile(w_.form, g_.texts.msg(app::kMsgMapsChooseImport), false, "Drives.xml");
   if (!file) return;
   app::DriveMapsImport plan =
       app::planImportFile(g_.texts, g_.config, *file, app::importInputs(g_.svc, false));
@@ -46,17 +46,17 @@ void ConnectWindow::menu_import_Click() {
     return;
   }
   g_.state.TrackEdits = EditTracking::Loading;
-  Form_Load();
+  reload_();
 }
 
-void ConnectWindow::menu_export_Click() {
+void Settings::menu_export_Click() {
   const std::string title = g_.texts.msg(app::kMsgMapsTitle);
-  if (EntryModified == "o") {
+  if (w_.EntryModified) {
     ShowDialog(g_, g_.texts.msg(app::kMsgMapsUnsaved), kDialogOk, kIconWarning, title);
     return;
   }
   const auto file =
-      g_.toolkit.chooseFile(*this, g_.texts.msg(app::kMsgMapsChooseExport), true, "Drives.xml");
+      g_.toolkit.chooseFile(w_.form, g_.texts.msg(app::kMsgMapsChooseExport), true, "Drives.xml");
   if (!file) return;
   std::vector<std::string> notes;
   int count = 0;

@@ -3,18 +3,18 @@
 #include "app/catalogue.h"
 #include "net/stored_passwords.h"
 #include "ui/common/dialog.h"
-#include "ui/main/connect_window.h"
+#include "ui/main/settings.h"
 
 namespace quilbert::ui {
 
-void ConnectWindow::keyringCheck() {
-  auto& item = menu("menu_keyring");
+void Settings::keyringCheck() {
+  auto& item = w_.form.menu("menu_keyring");
   item.setCaption(g_.texts.msg(app::kMsgKeepInKeyring));
   item.setEnabled(g_.svc.passwords != nullptr);
   item.setChecked(net::keepPasswordsInStore(g_.svc));
 }
 
-void ConnectWindow::menu_keyring_Click() {
+void Settings::menu_keyring_Click() {
   const bool wanted = !net::keepPasswordsInStore(g_.svc);
   if (!wanted) {
     ShowDialog(g_, g_.texts.msg(app::kMsgMoveBackAsk), kDialogYesNo, kIconWarning,

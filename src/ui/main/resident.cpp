@@ -1,13 +1,12 @@
 // The notification-area icon, hiding and showing the window, and the
 // resident setting.
+#include "ui/main/resident.h"
+
 #include <cmath>
 
 #include "app/catalogue.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
-#include "ui/main/auto_run.h"
-#include "ui/main/connect_window.h"
-#include "ui/main/keeper.h"
 
 namespace quilbert::ui {
 
@@ -18,28 +17,32 @@ constexpr std::int32_t kLeftDoubleClick = 0x203;
 constexpr std::int32_t kRightButtonUp = 0x205;
 }  // namespace
 
-ConnectWindow::~ConnectWindow() = default;
+ResidentBehaviour::ResidentBehaviour(MainControls& w, Program& g, DriveRows& rows,
+                                     Settings& settings)
+    : w_(w), g_(g), rows_(rows), settings_(settings) {}
 
-void ConnectWindow::addTrayIcon() {
+ResidentBehaviour::~ResidentBehaviour() = default;
+
+void ResidentBehaviour::addTrayIcon() {
   auto& tk = g_.toolkit;
   // Adding again while the icon exists changes nothing.
-  tk.addTrayIcon(*this, kTrayId, kTrayTip, Image1.picture());
+  tk.addTrayIcon(w_.form, kTrayId, kTrayTip, w_.Image1.picture());
   // After a resident automatic run, the letters are kept connected.
   if (keepLetters_ && !keeper_) {
-    keeper_ = std::make_unique<LetterKeeper>(g_, *this, kTrayId, kTrayTip);
+    keeper_ = std::make_unique<LetterKeeper>(g_, w_.form, kTrayId, kTrayTip);
     keeper_->start(refusedAtStart_, toldAtStart_);
   }
 }
 
-bool ConnectWindow::runAutomatic() {
-  autoRun_ = std::make_unique<AutoRun>(g_, *this, kTrayId, kTrayTip, lastCodes_);
+bool ResidentBehaviour::runAutomatic() {
+  autoRun_ = std::make_unique<AutoRun>(g_, w_.form, kTrayId, kTrayTip, rows_.lastCodes());
   autoRunning_ = true;
   if (autoRun_->start()) return true;
   autoRunOver(false);
   return false;
 }
 
-void ConnectWindow::autoRunOver(bool behind) {
+void ResidentBehaviour::autoRunOver(bool behind) {
   autoRunning_ = false;
   autoRunOutcome_ = autoRun_->outcome();
   refusedAtStart_ = autoRun_->refused();
@@ -48,7 +51,7 @@ void ConnectWindow::autoRunOver(bool behind) {
   // for its window meanwhile.
   if (!g_.config.resident() && !broughtBack_) {
     // No icon left behind by a process that ends at once.
-    if (behind) g_.toolkit.removeTrayIcon(*this, kTrayId);
+    if (behind) g_.toolkit.removeTrayIcon(w_.form, kTrayId);
     g_.toolkit.endProcess(0);
   }
   keepLetters_ = g_.config.resident();
@@ -57,7 +60,7 @@ void ConnectWindow::autoRunOver(bool behind) {
   addTrayIcon();
 }
 
-void ConnectWindow::takeOverAutoRun() {
+void ResidentBehaviour::takeOverAutoRun() {
   if (!autoRun_ || !autoRun_->waiting()) return;
   autoRun_->drop();
   autoRunning_ = false;
@@ -66,10 +69,10 @@ void ConnectWindow::takeOverAutoRun() {
   addTrayIcon();
 }
 
-void ConnectWindow::initialWindowState() {
-  auto& agrandir = menu("menu_agrandir");
+void ResidentBehaviour::initialWindowState() {
+  auto& agrandir = w_.form.menu("menu_agrandir");
   agrandir.setCaption(g_.texts.msg(app::kMsgHideInTray));
-  auto& resident = menu("menu_resident");
+  auto& resident = w_.form.menu("menu_resident");
   // An automatic run still waiting keeps the window hidden whatever the
   // setting; a later start asked for it meanwhile shows it.
   const bool waiting = autoRun_ && autoRun_->waiting();
@@ -78,15 +81,15 @@ void ConnectWindow::initialWindowState() {
       !broughtBack_) {
     if (!waiting) tellWhyNoTrayIcon(autoRunOutcome_);
     agrandir.setCaption(g_.texts.msg(app::kMsgShowWindow));
-    hide();
+    w_.form.hide();
     if (!waiting) g_.state.AutoRunState = AutoRunDue::No;
   } else {
     if (broughtBack_) g_.state.AutoRunState = AutoRunDue::No;  // a reload must not run it again
-    show();
+    w_.form.show();
   }
 }
 
-void ConnectWindow::tellWhyNoTrayIcon(const std::string& outcome) {
+void ResidentBehaviour::tellWhyNoTrayIcon(const std::string& outcome) {
   auto& tk = g_.toolkit;
   if (tk.hasNotificationArea()) return;
   const std::string why = g_.texts.msg(app::kMsgNoNotificationArea);
@@ -97,23 +100,23 @@ void ConnectWindow::tellWhyNoTrayIcon(const std::string& outcome) {
   if (outcome.empty()) ShowDialog(g_, why, kDialogOk, kIconInformation, kTrayTip);
 }
 
-void ConnectWindow::menu_agrandir_Click() {
+void ResidentBehaviour::menu_agrandir_Click() {
   g_.state.AutoRunState = AutoRunDue::No;
-  auto& agrandir = menu("menu_agrandir");
+  auto& agrandir = w_.form.menu("menu_agrandir");
   if (agrandir.caption() != g_.texts.msg(app::kMsgHideInTray)) {
     // What happened while it was hidden shows at once.
-    showConnectionStates();
-    show();
+    rows_.showConnectionStates();
+    w_.form.show();
     agrandir.setCaption(g_.texts.msg(app::kMsgHideInTray));
   } else {
-    if (aux.hideHelp) aux.hideHelp();
+    if (w_.aux.hideHelp) w_.aux.hideHelp();
     tellWhyNoTrayIcon("");
-    hide();
+    w_.form.hide();
     agrandir.setCaption(g_.texts.msg(app::kMsgShowWindow));
   }
 }
 
-bool ConnectWindow::modalBroughtForward() {
+bool ResidentBehaviour::modalBroughtForward() {
   // While a modal window waits for its answer, the main window must not
   // come back usable: a pass could start inside the one under way.
   forms::Form* modal = g_.toolkit.activeModal();
@@ -122,8 +125,8 @@ bool ConnectWindow::modalBroughtForward() {
   return true;
 }
 
-void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
-  if (menu("menu_agrandir").caption() == g_.texts.msg(app::kMsgHideInTray)) return;
+void ResidentBehaviour::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y*/) {
+  if (w_.form.menu("menu_agrandir").caption() == g_.texts.msg(app::kMsgHideInTray)) return;
   lastMouseMessage_ = static_cast<std::int32_t>(std::lround(x / g_.toolkit.twipsPerPixel()));
   if (mouseBusy_) return;
   if ((lastMouseMessage_ == kLeftDoubleClick || lastMouseMessage_ == kRightButtonUp) &&
@@ -134,12 +137,12 @@ void ConnectWindow::Form_MouseMove(int /*button*/, int /*shift*/, float x, float
   if (lastMouseMessage_ == kLeftDoubleClick) {
     menu_agrandir_Click();
   } else if (lastMouseMessage_ == kRightButtonUp) {
-    g_.toolkit.popupMenu(*this, menu("menu"), &menu("menu_agrandir"));
+    g_.toolkit.popupMenu(w_.form, w_.form.menu("menu"), &w_.form.menu("menu_agrandir"));
   }
   mouseBusy_ = false;
 }
 
-void ConnectWindow::bringBack() {
+void ResidentBehaviour::bringBack() {
   if (autoRunning_) {
     // Shown at the latest when the pass ends, and the program then stays.
     broughtBack_ = true;
@@ -147,24 +150,42 @@ void ConnectWindow::bringBack() {
     if (autoRun_) autoRun_->keepProgram();
   }
   if (modalBroughtForward()) return;
-  if (menu("menu_agrandir").caption() != g_.texts.msg(app::kMsgHideInTray) || !visible()) {
+  if (w_.form.menu("menu_agrandir").caption() != g_.texts.msg(app::kMsgHideInTray) ||
+      !w_.form.visible()) {
     menu_agrandir_Click();
-    if (!visible()) menu_agrandir_Click();
+    if (!w_.form.visible()) menu_agrandir_Click();
   } else {
     // Already shown: to the front, and out of the minimized state a window
     // manager may have put it in (it has no task-list entry to come back from).
-    g_.toolkit.show(*this);
+    g_.toolkit.show(w_.form);
   }
 }
 
-void ConnectWindow::menu_resident_Click() {
-  auto& item = menu("menu_resident");
+void ResidentBehaviour::menu_resident_Click() {
+  auto& item = w_.form.menu("menu_resident");
   const bool resident = !item.checked();
-  if (aux.unloadHelp) aux.unloadHelp();
-  if (aux.closeReport) aux.closeReport();
+  if (w_.aux.unloadHelp) w_.aux.unloadHelp();
+  if (w_.aux.closeReport) w_.aux.closeReport();
   // The tick and the mode change only once the file holds the new mode.
-  if (!writeSetting(app::Setting::ResidentMode, resident ? "ores" : "nres")) return;
+  if (!settings_.writeSetting(app::Setting::ResidentMode, resident ? "ores" : "nres")) return;
   item.setChecked(resident);
+}
+
+void ResidentBehaviour::waitBehindIfWaiting() {
+  if (autoRun_ && autoRun_->waiting()) autoRun_->waitBehind([this] { autoRunOver(true); });
+}
+
+void ResidentBehaviour::keepLetters(bool keeping) {
+  if (keeper_) keeper_->setKeeping(keeping);
+}
+
+void ResidentBehaviour::connectionsChanged() {
+  if (keeper_) keeper_->check();
+  rows_.showConnectionStates();
+}
+
+void ResidentBehaviour::removeTrayIcon() {
+  g_.toolkit.removeTrayIcon(w_.form, kTrayId);
 }
 
 }  // namespace quilbert::ui

@@ -1,10 +1,11 @@
 // The setting commands: language, icon theme, start with Windows.
+#include "ui/main/settings.h"
+
 #include "app/catalogue.h"
 #include "app/config.h"
 #include "app/registry_routines.h"
 #include "platform/forms/toolkit.h"
 #include "ui/common/dialog.h"
-#include "ui/main/connect_window.h"
 
 namespace quilbert::ui {
 
@@ -33,7 +34,7 @@ int removeRunValue(platform::Registry& reg, std::uint32_t root) {
 
 }  // namespace
 
-bool ConnectWindow::writeSetting(app::Setting line, const std::string& value) {
+bool Settings::writeSetting(app::Setting line, const std::string& value) {
   const auto out = g_.config.writeSetting(line, value);
   if (out.ok()) return true;
   // The file keeps what it had, and so does the window.
@@ -42,62 +43,21 @@ bool ConnectWindow::writeSetting(app::Setting line, const std::string& value) {
   return false;
 }
 
-void ConnectWindow::language() {
-  const auto& m = [this](int n) -> const std::string& { return g_.texts.msg(n); };
-  menu("menu").setCaption(m(1));
-  menu("menu_connectall").setCaption(m(160));
-  menu("menu_deconnectall").setCaption(m(161));
-  menu("menu_resident").setCaption(m(162));
-  menu("menu_agrandir").setCaption(m(168));
-  menu("menu_quitter").setCaption(m(164));
-  setCaption(m(0));
-  menu("demarrage").setCaption(m(2));
-  menu("menu_Reseau").setCaption(m(3));
-  menu("Rapport").setCaption(m(4));
-  menu("menu_import").setCaption(m(app::kMsgMapsImportMenu));
-  menu("menu_export").setCaption(m(app::kMsgMapsExportMenu));
-  menu("menu_affichage").setCaption(m(5));
-  for (int k = 1; k <= 3; ++k) menu("icone", k).setCaption(m(5 + k));
-  menu("menu_langue").setCaption(m(9));
-  menu("langue", 0).setCaption(m(10));
-  menu("langue", 1).setCaption(m(11));
-  menu("menu_about").setCaption(m(12));
-  menu("aide").setCaption(m(13));
-  menu("about").setCaption(m(14));
-  Frame1.setCaption(m(19));
-  Label3.setCaption(m(20));
-  Label1.setCaption(m(21));
-  Label2.setCaption(m(22));
-  Frame2.setCaption(m(23));
-  Label5.setCaption(m(24));
-  Label6.setCaption(m(25));
-  forms::FlatButton* buttons[] = {&modif,      &effacer,  &annulmodif, &connection,
-                                  &disconnect, &Command1, &bt_reduc};
-  for (int k = 0; k < 7; ++k) buttons[k]->setCaption(m(30 + k));
-  for (int i = 1; i <= app::kDriveCount; ++i) {
-    Parcourir(i).setToolTip(m(39));
-    lettreactive(i).setToolTip(m(40));
-    Test(i).setToolTip(m(41));
-    Cheminreseau(i).setToolTip(m(42));
-  }
-  for (int k = 0; k < 6; ++k) buttons[k]->setToolTip(m(43 + k));
-}
-
-void ConnectWindow::langue_Click(int k) {
+void Settings::langue_Click(int k) {
   const std::string chosen = k == 0 ? "langage_gb.txt" : "langage_fr.txt";
-  if (aux.unloadHelp) aux.unloadHelp();
-  if (aux.closeReport) aux.closeReport();
+  if (w_.aux.unloadHelp) w_.aux.unloadHelp();
+  if (w_.aux.closeReport) w_.aux.closeReport();
   if (!writeSetting(app::Setting::LanguageFile, chosen)) return;
-  menu("langue", 0).setChecked(k == 0);
-  menu("langue", 1).setChecked(k == 1);
+  w_.form.menu("langue", 0).setChecked(k == 0);
+  w_.form.menu("langue", 1).setChecked(k == 1);
   g_.texts.load(g_.places.LangDir, g_.config.LanguageFile);
-  language();
+  menus_.language();
   g_.state.TrackEdits = EditTracking::Loading;
-  detectionlecteur();
+  rows_.detectionlecteur();
   g_.state.TrackEdits = EditTracking::On;
 }
 
-void ConnectWindow::ApplyIconTheme() {
+void Settings::ApplyIconTheme() {
   const char sep = app::separator();
   const std::string first = g_.config.IconTheme.empty() ? "" : g_.config.IconTheme.substr(0, 1);
   g_.places.IconPrefix = g_.places.AppDir + "ico" + sep + g_.config.IconTheme + sep + first + "_";
@@ -106,26 +66,27 @@ void ConnectWindow::ApplyIconTheme() {
     const char* file;
   };
   for (const auto& b :
-       {ButtonIcon{&modif, "sauve.ico"}, ButtonIcon{&effacer, "effacer.ico"},
-        ButtonIcon{&disconnect, "connection_in.ico"}, ButtonIcon{&connection, "connection_ac.ico"},
-        ButtonIcon{&annulmodif, "annulmodif.ico"}, ButtonIcon{&bt_reduc, "sleep.ico"},
-        ButtonIcon{&Command1, "fin.ico"}}) {
+       {ButtonIcon{&w_.modif, "sauve.ico"}, ButtonIcon{&w_.effacer, "effacer.ico"},
+        ButtonIcon{&w_.disconnect, "connection_in.ico"},
+        ButtonIcon{&w_.connection, "connection_ac.ico"},
+        ButtonIcon{&w_.annulmodif, "annulmodif.ico"}, ButtonIcon{&w_.bt_reduc, "sleep.ico"},
+        ButtonIcon{&w_.Command1, "fin.ico"}}) {
     // A missing or unreadable file leaves the button's picture as it was.
     if (auto p = g_.toolkit.loadPicture(g_.places.IconPrefix + b.file)) b.button->setPicture(*p);
   }
 }
 
-void ConnectWindow::icone_Click(int k) {
+void Settings::icone_Click(int k) {
   if (!writeSetting(app::Setting::IconTheme, kThemes[k - 1])) return;
-  for (int n = 1; n <= 3; ++n) menu("icone", n).setChecked(n == k);
+  for (int n = 1; n <= 3; ++n) w_.form.menu("icone", n).setChecked(n == k);
   ApplyIconTheme();
   for (forms::FlatButton* b :
-       {&Command1, &modif, &effacer, &annulmodif, &disconnect, &connection}) {
+       {&w_.Command1, &w_.modif, &w_.effacer, &w_.annulmodif, &w_.disconnect, &w_.connection}) {
     b->refresh();
   }
 }
 
-void ConnectWindow::startupCheck() {
+void Settings::startupCheck() {
   // Read access is enough to know: a user who may not change the machine's
   // key still sees whether the program starts with Windows, by either value.
   bool ticked = false;
@@ -135,12 +96,12 @@ void ConnectWindow::startupCheck() {
     const auto* s = std::get_if<std::string>(&value);
     ticked = ticked || (s != nullptr && *s == g_.places.RunCommand);
   }
-  menu("demarrage").setChecked(ticked);
+  w_.form.menu("demarrage").setChecked(ticked);
 }
 
-void ConnectWindow::demarrage_Click() {
+void Settings::demarrage_Click() {
   auto& reg = g_.svc.registry;
-  auto& item = menu("demarrage");
+  auto& item = w_.form.menu("demarrage");
   const bool wanted = !item.checked();
   int rc = 0;
   std::string notRemoved;

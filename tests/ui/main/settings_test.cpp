@@ -102,7 +102,7 @@ TEST_F(SettingsTest, AUserWhoMayNotWriteTheMachineKeyStartsByTheirOwnValue) {
 TEST_F(SettingsTest, LanguageSwitchAppliesEveryCaptionAndWritesLine29Only) {
   startWith({{'E', TestProgram::driveLine("1", 'E', "", "", "\\\\SRV\\docs")}});
   w().Cheminreseau(6).setText("\\\\SRV\\photos");  // an unsaved edit
-  w().EntryModified = "n";
+  w().EntryModified = false;
   const auto before = p.configLines();
   w().langue_Click(0);
   EXPECT_TRUE(w().menu("langue", 0).checked());
@@ -119,7 +119,7 @@ TEST_F(SettingsTest, LanguageSwitchAppliesEveryCaptionAndWritesLine29Only) {
   EXPECT_EQ(w().menu("about").caption(), p.g->texts.msg(14));
   EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->texts.msg(168));
   EXPECT_EQ(w().Cheminreseau(6).text(), "\\\\SRV\\photos");
-  EXPECT_EQ(w().EntryModified, "n");
+  EXPECT_FALSE(w().EntryModified);
   const std::string english = p.g->texts.msg(0);
   w().langue_Click(1);
   EXPECT_NE(p.g->texts.msg(0), english);
