@@ -254,5 +254,11 @@ inline constexpr int kMsgArguments = 377;
 inline constexpr int kMsgPasswordsHelp = 267;
 inline constexpr int kMsgToKeyringHelp = 268;
 inline constexpr int kMsgToFileHelp = 269;
+inline constexpr int kMsgImportHelp = 447;
+inline constexpr int kMsgImportFileHelp = 448;
+inline constexpr int kMsgDryRunHelp = 449;
+inline constexpr int kMsgIncludeFilteredHelp = 450;
+inline constexpr int kMsgExportHelp = 451;
+inline constexpr int kMsgExportFileHelp = 452;
 
 }  // namespace quilbert::app

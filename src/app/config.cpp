@@ -19,7 +19,7 @@ namespace {
 constexpr const char* kDefaultMarker = "ide";
 constexpr const char* kDefaultTheme = "windows";
 constexpr const char* kDefaultLanguage = "langage_fr.txt";
-constexpr const char* kDefaultResident = "nres";
+constexpr const char* kDefaultResident = kResidentOff;
 
 // A fixed one-character field as its Windows-1252 code, or a blank.
 char oneCode(std::string_view s) {

@@ -71,6 +71,10 @@ struct StoreProblem {
 };
 std::optional<StoreProblem> storeProblem(std::string_view text, DriveField field);
 
+// ResidentMode as the file stores it: stay behind the notification icon, or not.
+inline constexpr const char* kResidentOn = "ores";
+inline constexpr const char* kResidentOff = "nres";
+
 // The setting lines after the drive lines.
 enum class Setting { IconTheme = 28, LanguageFile = 29, ResidentMode = 30 };
 
@@ -94,7 +98,7 @@ class Config {
   // be written over what it holds.
   bool ConfigUnreadable = false;
 
-  [[nodiscard]] bool resident() const { return ResidentMode == "ores"; }
+  [[nodiscard]] bool resident() const { return ResidentMode == kResidentOn; }
   [[nodiscard]] const std::string& path() const { return path_; }
 
   // Reads the file at `path`, creating it with the default content when it

@@ -7,14 +7,6 @@ namespace quilbert::cli {
 
 namespace {
 
-// The commands' help, in the catalogue's language like the rest of it.
-constexpr int kMsgImportHelp = 447;
-constexpr int kMsgImportFileHelp = 448;
-constexpr int kMsgDryRunHelp = 449;
-constexpr int kMsgIncludeFilteredHelp = 450;
-constexpr int kMsgExportHelp = 451;
-constexpr int kMsgExportFileHelp = 452;
-
 int importMaps(Program& p, Output& o, const Command& command) {
   app::DriveMapsImport plan = app::planImportFile(
       p.texts, p.config, command.file, app::importInputs(p.svc, command.includeFiltered));
@@ -79,15 +71,15 @@ int exportMaps(Program& p, Output& o, const Command& command) {
 
 std::pair<CLI::App*, CLI::App*> addDriveMapCommands(const app::Catalogue& texts, CLI::App& app,
                                                     Command& command) {
-  auto* import = app.add_subcommand("import", texts.msg(kMsgImportHelp));
-  import->add_option("file", command.file, texts.msg(kMsgImportFileHelp))
+  auto* import = app.add_subcommand("import", texts.msg(app::kMsgImportHelp));
+  import->add_option("file", command.file, texts.msg(app::kMsgImportFileHelp))
       ->required()
       ->type_name("");
-  import->add_flag("--dry-run", command.dryRun, texts.msg(kMsgDryRunHelp));
+  import->add_flag("--dry-run", command.dryRun, texts.msg(app::kMsgDryRunHelp));
   import->add_flag("--include-filtered", command.includeFiltered,
-                   texts.msg(kMsgIncludeFilteredHelp));
-  auto* exported = app.add_subcommand("export", texts.msg(kMsgExportHelp));
-  exported->add_option("file", command.file, texts.msg(kMsgExportFileHelp))
+                   texts.msg(app::kMsgIncludeFilteredHelp));
+  auto* exported = app.add_subcommand("export", texts.msg(app::kMsgExportHelp));
+  exported->add_option("file", command.file, texts.msg(app::kMsgExportFileHelp))
       ->required()
       ->type_name("");
   return {import, exported};

@@ -17,8 +17,8 @@
 
 namespace quilbert::ui {
 
-// Whether the automatic run is still to be made (stored as "", "n", "o"
-// where the program's state was a string).
+// Whether the automatic run is still to be made: not decided yet, not due,
+// or just made (a resident run then hides the window).
 enum class AutoRunDue { Undecided, No, JustMade };
 // Whether the editor's change handlers mark an edit: not before the first
 // load, not while a load fills the window.

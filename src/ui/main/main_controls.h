@@ -24,7 +24,7 @@ struct AuxiliaryWindows {
   std::function<void()> showAbout;    // modal about box
 };
 
-// The program's run mode as the window sees it: "qelvo" is the administrator's.
+// The program's run mode as the window sees it: "/qelvo" is the administrator's.
 enum class Access { Standard, Administrator };
 
 class MainControls {

@@ -77,7 +77,7 @@ ReportForm::ReportForm(Program& g)
 void ReportForm::Form_Load() {
   bool onTop = true;
   SetTopMost(*this, onTop);
-  firstpass = "o";
+  firstpass = true;
   setCaption(g_.texts.msg(app::kMsgReportTitle));
   Label1.setCaption(g_.texts.msg(app::kMsgUser) + " :");
   Label3.setCaption(g_.texts.msg(app::kMsgNetworkResources) + " :");
@@ -92,9 +92,9 @@ void ReportForm::Timer1_Timer() {
   forms::Toolkit& tk = toolkit();
   tk.setMousePointer(MousePointer::Hourglass);
   tk.setMousePointer(MousePointer::Default);
-  if (firstpass != "o") return;
+  if (!firstpass) return;
   tk.setMousePointer(MousePointer::Hourglass);
-  firstpass = "n";
+  firstpass = false;
   skipOnFailure([this] { showUserName(); });
   listNetworkDrives();
   if (loaded()) EnumNetResources(g_.svc.network, g_.texts, *this, text2);

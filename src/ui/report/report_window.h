@@ -24,8 +24,8 @@ class ReportForm : public forms::Form {
   forms::PushButton& Command1;
   forms::Timer& Timer1;
 
-  // "o" from load until the report has been built, then "n".
-  std::string firstpass;
+  // From load until the report has been built.
+  bool firstpass = false;
 
  private:
   void Form_Load();
