@@ -48,21 +48,11 @@ nlohmann::json failure(const app::Catalogue& texts, int code) {
   return {{"code", code}, {"reason", net::netErrorWords(texts, code)}};
 }
 
-// Walks the containers down to the servers, without opening any server:
-// listing the shares of every server would cost a round trip each.
-int listWorkgroups(Program& p, Output& o) {
-  platform::Network& net = p.svc.network;
+// Walks the containers down from `top` to the servers, without opening any
+// server: listing the shares of every server would cost a round trip each.
+std::vector<Group> walkGroups(platform::Network& net, const std::vector<NetResource>& top) {
   std::vector<Group> groups;
-  std::deque<NetResource> toVisit;
-  std::vector<NetResource> top;
-  const int rc = net::listContainer(net, nullptr, platform::kTypeAny, top);
-  if (rc != neterr::kOk) {
-    nlohmann::json answer = failure(p.texts, rc);
-    print(o, answer, "");
-    if (!o.json) o.err << net::netErrorWords(p.texts, rc) << "\n";
-    return 1;
-  }
-  toVisit.assign(top.begin(), top.end());
+  std::deque<NetResource> toVisit(top.begin(), top.end());
   std::set<std::string> seen;
   while (!toVisit.empty() && seen.size() < kMostContainers) {
     NetResource container = std::move(toVisit.front());
@@ -94,25 +84,41 @@ int listWorkgroups(Program& p, Output& o) {
       groups.push_back(std::move(group));
     }
   }
+  return groups;
+}
 
+// Each group with its servers below it, and why a group could not be listed.
+void printGroups(const app::Catalogue& texts, Output& o, const std::vector<Group>& groups) {
   nlohmann::json list = nlohmann::json::array();
   std::string lines;
   for (const Group& group : groups) {
     nlohmann::json item = entry(group.resource);
     nlohmann::json servers = nlohmann::json::array();
-    lines += describe(p.texts, group.resource) + "\n";
+    lines += describe(texts, group.resource) + "\n";
     for (const NetResource& server : group.servers) {
       servers.push_back(entry(server));
-      lines += "  " + describe(p.texts, server) + "\n";
+      lines += "  " + describe(texts, server) + "\n";
     }
     item["servers"] = std::move(servers);
     if (group.code != neterr::kOk) {
-      item.update(failure(p.texts, group.code));
-      lines += "  " + net::netErrorWords(p.texts, group.code) + "\n";
+      item.update(failure(texts, group.code));
+      lines += "  " + net::netErrorWords(texts, group.code) + "\n";
     }
     list.push_back(std::move(item));
   }
   print(o, nlohmann::json{{"workgroups", std::move(list)}}, lines);
+}
+
+int listWorkgroups(Program& p, Output& o) {
+  std::vector<NetResource> top;
+  const int rc = net::listContainer(p.svc.network, nullptr, platform::kTypeAny, top);
+  if (rc != neterr::kOk) {
+    nlohmann::json answer = failure(p.texts, rc);
+    print(o, answer, "");
+    if (!o.json) o.err << net::netErrorWords(p.texts, rc) << "\n";
+    return 1;
+  }
+  printGroups(p.texts, o, walkGroups(p.svc.network, top));
   return 0;
 }
 

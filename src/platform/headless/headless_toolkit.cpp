@@ -235,7 +235,7 @@ void HeadlessToolkit::popupMenu(Form& /*owner*/, forms::MenuItem& menu,
 
 bool HeadlessToolkit::addTrayIcon(Form& owner, int id, const std::string& tip,
                                   const forms::Picture& icon) {
-  tray_[id] = {id, tip, icon, &owner};
+  tray_[id] = {id, tip, icon, &owner, 0};
   return true;
 }
 
@@ -247,6 +247,7 @@ bool HeadlessToolkit::setTrayTip(Form& /*owner*/, int id, const std::string& tip
   auto it = tray_.find(id);
   if (it == tray_.end()) return false;
   it->second.tip = tip;
+  ++it->second.tipsSet;
   return true;
 }
 

@@ -73,6 +73,7 @@ class HeadlessToolkit : public forms::Toolkit {
     std::string tip;
     forms::Picture icon;
     Form* owner = nullptr;
+    int tipsSet = 0;  // redrawn tips since the icon was added, same text or not
   };
   [[nodiscard]] int beeps() const { return beeps_; }
   [[nodiscard]] const std::vector<forms::MousePointer>& pointerHistory() const { return pointers_; }

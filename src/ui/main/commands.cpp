@@ -115,22 +115,21 @@ void Commands::Test_Click(int i) {
 namespace {
 
 // One line of Save's refusal for a field, or "" when the field can be stored.
-std::string refusal(const Program& g, const std::string& field, std::string_view text,
-                    app::DriveField kind) {
+std::string refusal(const app::Catalogue& texts, const platform::Network& network,
+                    const std::string& field, std::string_view text, app::DriveField kind) {
   if (kind == app::DriveField::Path) {
     // Windows takes a path through its ANSI network calls: what they cannot
     // carry could never be connected, so it is not stored either.
-    const std::string refused = g.svc.network.uncarried(text);
+    const std::string refused = network.uncarried(text);
     if (!refused.empty()) {
-      return g.texts.msg(app::kMsgFieldRefused,
-                         {field, g.texts.msg(app::kMsgNotCarried, {refused})});
+      return texts.msg(app::kMsgFieldRefused, {field, texts.msg(app::kMsgNotCarried, {refused})});
     }
   }
   const auto problem = app::storeProblem(text, kind);
   if (!problem) return {};
   std::string where = std::to_string(problem->position);
   if (!problem->shown.empty()) where += " " + problem->shown;
-  return g.texts.msg(app::kMsgStoreProblem, {field, where, g.texts.msg(problem->reason)});
+  return texts.msg(app::kMsgStoreProblem, {field, where, texts.msg(problem->reason)});
 }
 
 }  // namespace
@@ -146,12 +145,14 @@ void Commands::modif_Click() {
   auto note = [&](const std::string& line) {
     if (!line.empty()) refused += kCrLf + line;
   };
-  note(refusal(g_, g_.texts.msg(app::kMsgFieldLogin), login, app::DriveField::Login));
-  note(refusal(g_, g_.texts.msg(app::kMsgFieldPassword), plain, app::DriveField::Password));
+  note(refusal(g_.texts, g_.svc.network, g_.texts.msg(app::kMsgFieldLogin), login,
+               app::DriveField::Login));
+  note(refusal(g_.texts, g_.svc.network, g_.texts.msg(app::kMsgFieldPassword), plain,
+               app::DriveField::Password));
   const std::string stored = app::ScramblePassword(plain).value_or("");
   app::ConfigFileLines lines = g_.config.ConfigLines;
   // Kept in the system's store instead, the file's field stays empty; a
-  // w_.password the store did not confirm stays in the file. A line with no
+  // password the store did not confirm stays in the file. A line with no
   // server has nowhere to keep it, and the file does not keep it either.
   const bool toStore = !plain.empty() && !login.empty() && net::keepPasswordsInStore(g_.svc);
   std::map<std::string, bool> keptFor;  // server (lower case): the store confirmed
@@ -165,7 +166,8 @@ void Commands::modif_Click() {
   for (int i = 1; i <= app::kDriveCount; ++i) {
     const std::string letter(1, static_cast<char>('A' + i - 1));
     const std::string path = app::trimSpaces(w_.Cheminreseau(i).text());
-    note(refusal(g_, g_.texts.msg(app::kMsgFieldPath, {letter}), path, app::DriveField::Path));
+    note(refusal(g_.texts, g_.svc.network, g_.texts.msg(app::kMsgFieldPath, {letter}), path,
+                 app::DriveField::Path));
     const int v = w_.lettreactive(i).value();
     const std::string active = v == 1 ? "1" : v == 2 ? "2" : "0";
     const bool kept = toStore && refused.empty() && keep(path);

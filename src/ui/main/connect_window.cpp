@@ -9,8 +9,8 @@ ConnectWindow::ConnectWindow(Program& g)
       MainControls(*this, g),
       g_(g),
       rows_(*this, g),
-      user_(*this, g),
-      menus_(*this, g),
+      user_(*this, g.state),
+      menus_(*this, g.texts),
       settings_(*this, g, menus_, rows_, [this] { Form_Load(); }),
       resident_(*this, g, rows_, settings_),
       commands_(*this, g, rows_, user_, resident_, [this] { Form_Load(); }) {

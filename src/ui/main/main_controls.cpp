@@ -47,7 +47,7 @@ MainControls::MainControls(forms::Form& f, Program& g)
   const std::string ico = dir + "ico" + sep;
   form.setIcon(picture(g.toolkit, ico + "quilbert"));
   designFrames();
-  designButtons(g, ico);
+  designButtons(g.toolkit, ico);
   designFirstRow();
 }
 
@@ -77,7 +77,7 @@ void MainControls::designFrames() {
 }
 
 // The command buttons on the right, the lines between them and the pictures.
-void MainControls::designButtons(Program& g, const std::string& ico) {
+void MainControls::designButtons(forms::Toolkit& toolkit, const std::string& ico) {
   struct ButtonDesign {
     forms::FlatButton* button;
     int top;
@@ -105,9 +105,8 @@ void MainControls::designButtons(Program& g, const std::string& ico) {
     line.setForeColor(kOrange);
   }
   Image1.move({7530, 6420, 240, 240});
-  Image1.setPicture(picture(g.toolkit, ico + "tray16"));
-  for (int n = 1; n <= 3; ++n)
-    ImageList3.add(picture(g.toolkit, ico + "browse" + std::to_string(n)));
+  Image1.setPicture(picture(toolkit, ico + "tray16"));
+  for (int n = 1; n <= 3; ++n) ImageList3.add(picture(toolkit, ico + "browse" + std::to_string(n)));
   ImageList3.setVisible(false);
 }
 

@@ -75,7 +75,7 @@ class MainControls {
 
  private:
   void designFrames();
-  void designButtons(Program& g, const std::string& ico);
+  void designButtons(forms::Toolkit& toolkit, const std::string& ico);
   void designFirstRow();
 };
 

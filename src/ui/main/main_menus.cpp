@@ -52,7 +52,7 @@ void MainMenus::build() {
 
 void MainMenus::language() {
   using namespace app;
-  const auto& m = [this](int n) -> const std::string& { return g_.texts.msg(n); };
+  const auto& m = [this](int n) -> const std::string& { return texts_.msg(n); };
   auto& form = w_.form;
   const std::pair<const char*, int> items[] = {{"menu", kMsgMenuApplication},
                                                {"menu_connectall", kMsgMenuConnectAll},

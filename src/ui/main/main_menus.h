@@ -9,7 +9,7 @@ namespace quilbert::ui {
 
 class MainMenus {
  public:
-  MainMenus(MainControls& w, Program& g) : w_(w), g_(g) {}
+  MainMenus(MainControls& w, const app::Catalogue& texts) : w_(w), texts_(texts) {}
 
   // The items in their designed French captions; report, help and about
   // open the windows beside the main one.
@@ -21,7 +21,7 @@ class MainMenus {
 
  private:
   MainControls& w_;
-  Program& g_;
+  const app::Catalogue& texts_;
 };
 
 }  // namespace quilbert::ui

@@ -167,7 +167,9 @@ void ResidentBehaviour::menu_resident_Click() {
   if (w_.aux.unloadHelp) w_.aux.unloadHelp();
   if (w_.aux.closeReport) w_.aux.closeReport();
   // The tick and the mode change only once the file holds the new mode.
-  if (!settings_.writeSetting(app::Setting::ResidentMode, resident ? app::kResidentOn : app::kResidentOff)) return;
+  if (!settings_.writeSetting(app::Setting::ResidentMode,
+                              resident ? app::kResidentOn : app::kResidentOff))
+    return;
   item.setChecked(resident);
 }
 

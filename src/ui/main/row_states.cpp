@@ -18,7 +18,7 @@ void DriveRows::showConnectionStates() {
   for (int i = 1; i <= app::kDriveCount; ++i) {
     auto& label = w_.lettrereseau(i);
     const std::string path = app::trimSpaces(w_.Cheminreseau(i).text());
-    // A local drive's row and an empty row have no w_.connection to show.
+    // A local drive's row and an empty row have no connection to show.
     if (w_.lettreactive(i).value() == 2 || path.empty()) {
       label.setForeColor(forms::kWindowText);
       label.setToolTip("");

@@ -5,7 +5,7 @@
 namespace quilbert::ui {
 
 void UserBox::credentials_Change() {
-  if (g_.state.TrackEdits != EditTracking::On) return;
+  if (state_.TrackEdits != EditTracking::On) return;
   w_.markChanged();
 }
 

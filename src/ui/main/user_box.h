@@ -10,7 +10,7 @@ namespace quilbert::ui {
 
 class UserBox {
  public:
-  UserBox(MainControls& w, Program& g) : w_(w), g_(g) {}
+  UserBox(MainControls& w, const WindowState& state) : w_(w), state_(state) {}
 
   // An edit of either box, once the window is loaded.
   void credentials_Change();
@@ -23,7 +23,7 @@ class UserBox {
 
  private:
   MainControls& w_;
-  Program& g_;
+  const WindowState& state_;
 };
 
 }  // namespace quilbert::ui

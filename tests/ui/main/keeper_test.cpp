@@ -109,5 +109,27 @@ TEST(LetterKeeper, TimedLooksFindAServerThatCameBackAndOneThatWentAway) {
   EXPECT_EQ(tip(), count + "1/2 (+1 " + p.g->texts.msg(app::kMsgServerSilent) + ")");
 }
 
+// The tip is redrawn at each timed look and retry of a resident hour; the
+// drive lines are taken apart by the start's read only, never for a redraw.
+TEST(LetterKeeper, AResidentHourRedrawsTheTipWithoutTakingTheDriveLinesApart) {
+  TestProgram p("/a");
+  p.writeConfig(TestProgram::config(
+      {{'G', TestProgram::driveLine("1", 'G', "", "", "\\\\SRV\\docs")},
+       {'H', TestProgram::driveLine("1", 'H', "", "", "\\\\OFF\\data")},
+       {'P', TestProgram::driveLine("1", 'P', "claire", "secret", "\\\\SRV\\photos")}},
+      "ores"));
+  p.tk.expectModal("frmSplash",
+                   [](forms::Form& w) { w.get<forms::PictureBox>("Picture1").click(); });
+  p.recordStatuses(1);
+  ASSERT_FALSE(p.start());
+  const int parses = p.g->config.driveTableParses();
+  const int redraws = p.tk.trayIcons().at(1).tipsSet;
+
+  p.tk.advance(60 * 60'000);
+  EXPECT_GT(p.tk.trayIcons().at(1).tipsSet - redraws, 1);
+  EXPECT_EQ(p.g->config.driveTableParses(), parses);
+  EXPECT_EQ(parses, 1);
+}
+
 }  // namespace
 }  // namespace quilbert::ui
