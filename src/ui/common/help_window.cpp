@@ -30,7 +30,12 @@ HelpForm::HelpForm(Program& g)
   setClientSize({6030, 3945});
   setBorderStyle(forms::BorderStyle::FixedSingle);
   setBackColor(forms::kFormGrey);
+  designPage();
+  onLoad = [this] { Form_Load(); };
+}
 
+// The page as designed, in French until the catalogue's texts replace it.
+void HelpForm::designPage() {
   struct Design {
     forms::Label& label;
     forms::Rect rect;
@@ -72,8 +77,6 @@ HelpForm::HelpForm(Program& g)
   Label1.setFont(kHeading);
   Label5.setFont(kHeading);
   Label9.setForeColor(kRust);
-
-  onLoad = [this] { Form_Load(); };
 }
 
 void HelpForm::Form_Load() {

@@ -26,6 +26,7 @@ class HelpForm : public forms::Form {
   forms::Label& Label9;
 
  private:
+  void designPage();
   void Form_Load();
 
   Program& g_;
