@@ -178,5 +178,34 @@ TEST(Catalogue, BadLanguageFilesGiveWhatTheyCanAndNeverCrash) {
   EXPECT_EQ(p.g->texts.msg(0), "");
 }
 
+// A line rebuilt from its entry (a password moved to or from the keyring)
+// is the line as read, hand-edited fields included; a refused write changes
+// nothing in memory, a written one is taken apart once.
+TEST_F(ConfigTest, EntriesGiveBackTheirLineAndOnlyAWrittenFileChangesThem) {
+  const std::string scrambled = *ScramblePassword("pé");
+  const std::vector<std::pair<char, std::string>> odd = {
+      {'B', "x\tB\tclaire\t" + scrambled + "\t\\\\SRV\\a"},  // a flag no window writes
+      {'C', "1\t \t\t" + scrambled + "\t\\\\SRV\\b"},        // a blank letter
+      {'D', "2\tÉ\tzoë\t\t\\\\SRV\\c\td"},  // a letter beyond ASCII, a tab in the path
+  };
+  p.writeConfig(TestProgram::config(odd));
+  read();
+  auto& config = p.g->config;
+  for (const auto& [letter, line] : odd) {
+    const DriveEntry& e = entry(letter);
+    EXPECT_EQ(driveLine(e, *ScramblePassword(e.Password)), line) << letter;
+  }
+  const int parses = config.driveTableParses();
+  ConfigFileLines lines = config.ConfigLines;
+  lines[2] = "1\tB\tnew\t\t\\\\SRV\\a\r";
+  EXPECT_EQ(config.write(lines).message, kMsgValueNotStorable);
+  EXPECT_EQ(entry('B').Login, "claire");
+  EXPECT_EQ(config.ConfigLines[2], odd[0].second);
+  lines[2].pop_back();
+  EXPECT_TRUE(config.write(lines).ok());
+  EXPECT_EQ(entry('B').Login, "new");
+  EXPECT_EQ(config.driveTableParses(), parses + 1);
+}
+
 }  // namespace
 }  // namespace quilbert::app

@@ -1,6 +1,9 @@
 // The main window as a user meets it: rows, edits, save, cancel, quit.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <optional>
+
 #include "app/catalogue.h"
 #include "app/config.h"
 #include "app/text.h"
@@ -256,6 +259,36 @@ TEST_F(MainWindowTest, QuitRightAfterSavingAsksNothing) {
   w().modif_Click();
   EXPECT_TRUE(p.endsProcess([&] { w().fnquitter(); }));
   EXPECT_TRUE(p.dialogTexts.empty());
+}
+
+// Each item of the menu bar reaches its command: the window wires them by name.
+TEST_F(MainWindowTest, EveryMenuItemReachesItsCommand) {
+  startWith({{'F', "1\tF\t\t\t\\\\SRV\\docs"}});
+  std::vector<bool> chooserSaves;
+  p.tk.setFileChooser([&](const std::string&, bool save) -> std::optional<std::string> {
+    chooserSaves.push_back(save);
+    return std::nullopt;
+  });
+  struct Case {
+    const char* item;
+    int statuses;  // the status windows it shows
+    std::function<bool()> done;
+  };
+  const Case cases[] = {
+      {"menu_connectall", 1, [&] { return p.connectedTo('F') == "\\\\SRV\\docs"; }},
+      {"menu_deconnectall", 1, [&] { return p.connectedTo('F').empty(); }},
+      {"menu_import", 0, [&] { return chooserSaves == std::vector<bool>{false}; }},
+      {"menu_export", 0,
+       [&] {
+         return chooserSaves == std::vector<bool>{false, true};
+       }},
+  };
+  for (const Case& c : cases) {
+    p.recordStatuses(c.statuses);
+    w().menu(c.item).click();
+    EXPECT_TRUE(c.done()) << c.item;
+  }
+  EXPECT_TRUE(p.endsProcess([&] { w().menu("menu_quitter").click(); }));
 }
 
 }  // namespace
