@@ -265,7 +265,7 @@ void ShowDialog(Program& g, const std::string& text, int kind, int icon, const s
   auto& tk = g.toolkit;
   g.state.SavedMousePointer = tk.mousePointer();
   tk.setMousePointer(forms::MousePointer::Arrow);
-  g.logStatus(text);
+  g.svc.logStatus(text);
 
   DialogForm d(g);
   d.kind = kind;

@@ -57,7 +57,7 @@ void PassDisplay::waitForNetwork(net::ConnectPass& pass) {
   leftMs_ = g_.state.NetworkWaitMs;
   waitingPass_ = &pass;
   window.setText(pass.waitingText(), waitingDetails(pass, leftMs_));
-  g_.logStatus(pass.waitingText());
+  g_.svc.logStatus(pass.waitingText());
   // The window stays until the pass is over or it steps back: its own time
   // is not what ends it.
   window.onTimeUp = [&] { window.Timer1.setTimerEnabled(false); };
@@ -97,7 +97,7 @@ void PassDisplay::waitingChanged(const std::string& text) {
   if (waitingWindow_ != nullptr && waitingPass_ != nullptr) {
     waitingWindow_->setText(text, waitingDetails(*waitingPass_, leftMs_));
   }
-  g_.logStatus(text);
+  g_.svc.logStatus(text);
 }
 
 std::vector<std::string> PassDisplay::failureLines(const net::PassSummary& summary) {

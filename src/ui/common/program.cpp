@@ -18,10 +18,6 @@ void SetNetErrorText(WindowState& state, const net::NetOutcome& outcome) {
   state.NetErrorText = outcome.words;
 }
 
-void Program::logStatus(const std::string& text) const {
-  if (state.automatic()) svc.logStatus(text);
-}
-
 forms::Picture picture(forms::Toolkit& toolkit, const std::string& withoutExtension) {
   for (const char* ext : {".png", ".bmp", ".ico"}) {
     if (auto p = toolkit.loadPicture(withoutExtension + ext)) return *p;

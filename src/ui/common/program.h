@@ -58,9 +58,6 @@ struct Program {
   WindowState& state;
   // The timers of what has no window of its own.
   forms::Scheduler& scheduler;
-
-  // A status text on the automatic mode's status log.
-  void logStatus(const std::string& text) const;
 };
 
 // The parts a program owns, made once by the composition root (or a test);

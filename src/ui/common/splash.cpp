@@ -111,8 +111,8 @@ void showStatus(Program& g, const std::string& text, int intervalMs, int statusO
   splash.setText(text, details);
   splash.Timer1.setInterval(intervalMs);
   g.state.SplashStatusOnly = static_cast<std::int16_t>(statusOnly);
-  g.logStatus(text);
-  for (const auto& line : details) g.logStatus(line);
+  g.svc.logStatus(text);
+  for (const auto& line : details) g.svc.logStatus(line);
   splash.showTimed();
 }
 

@@ -88,7 +88,7 @@ void AutoRun::waitingChanged(const std::string& text) {
     display_.waitingChanged(text);
     return;
   }
-  g_.logStatus(text);
+  g_.svc.logStatus(text);
   if (window_) {
     window_->setText(text, {g_.texts.msg(app::kMsgClickStopsWaiting)});
   } else {
@@ -109,10 +109,10 @@ void AutoRun::finished(const net::PassSummary& summary) {
   g_.state.AutoRunState = AutoRunDue::No;
   auto lines = PassDisplay::failureLines(summary);
   if (!passwordsText_.empty()) lines.push_back(passwordsText_);
-  g_.logStatus(summary.text);
+  g_.svc.logStatus(summary.text);
   std::string text = summary.text;
   for (const auto& line : lines) {
-    g_.logStatus(line);
+    g_.svc.logStatus(line);
     text += "\r\n" + line;
   }
   if (summary.notConnected.empty()) return;
