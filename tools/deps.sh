@@ -29,6 +29,8 @@ QUILBERT_PACKAGES=(
   # the Windows program: cross compiler, GoogleTest's sources, Wine and a
   # virtual display for its tests
   g++-mingw-w64-x86-64-posix googletest wine wine64
+  # its per-user setup (NSIS) and its MSI (msitools' wixl)
+  nsis wixl
 )
 
 quilbert_install_packages() {
