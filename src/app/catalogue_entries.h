@@ -187,6 +187,16 @@ inline constexpr int kMsgNetUnknownError = 110;
 inline constexpr int kMsgRowConnected = 353;  // %1: the share
 inline constexpr int kMsgRowNotConnected = 354;
 inline constexpr int kMsgRowNotConnectedWhy = 355;  // %1: the reason
+// What a screen reader says of a row's controls (%1: the row's letter, "F:"),
+// of the user box, and the sign beside a row's letter.
+inline constexpr int kMsgActiveName = 453;
+inline constexpr int kMsgPathName = 454;
+inline constexpr int kMsgBrowseName = 455;
+inline constexpr int kMsgTestName = 456;
+inline constexpr int kMsgLoginName = 457;
+inline constexpr int kMsgPasswordName = 458;
+inline constexpr int kMsgConnectedMark = 459;
+inline constexpr int kMsgMissingMark = 460;
 
 // The drive maps' import and export.
 inline constexpr int kMsgMapsImportMenu = 405;

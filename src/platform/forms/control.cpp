@@ -57,6 +57,24 @@ void Control::setToolTip(std::string v) {
   changed(Prop::ToolTip);
 }
 
+void Control::setAccessibleName(std::string v) {
+  if (v == accessibleName_) return;
+  accessibleName_ = std::move(v);
+  changed(Prop::Accessible);
+}
+
+void Control::setAccessibleDescription(std::string v) {
+  if (v == accessibleDescription_) return;
+  accessibleDescription_ = std::move(v);
+  changed(Prop::Accessible);
+}
+
+void Control::setTabIndex(int v) {
+  if (v == tabIndex_) return;
+  tabIndex_ = v;
+  changed(Prop::TabIndex);
+}
+
 void Control::setFont(Font f) {
   if (f == font_) return;
   font_ = std::move(f);
@@ -92,6 +110,9 @@ void Control::copyBaseTo(Control& other) const {
   other.visible_ = visible_;
   other.enabled_ = enabled_;
   other.toolTip_ = toolTip_;
+  other.accessibleName_ = accessibleName_;
+  other.accessibleDescription_ = accessibleDescription_;
+  other.tabIndex_ = tabIndex_;
   other.font_ = font_;
   other.foreColor_ = foreColor_;
   other.backColor_ = backColor_;

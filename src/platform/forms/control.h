@@ -66,12 +66,23 @@ class Control {
 
   [[nodiscard]] const std::string& toolTip() const { return toolTip_; }
   void setToolTip(std::string v);
+  // What a screen reader says: the control's name (empty: its caption, as the
+  // system takes it) and its state in words (a row's connection, say).
+  [[nodiscard]] const std::string& accessibleName() const { return accessibleName_; }
+  void setAccessibleName(std::string v);
+  [[nodiscard]] const std::string& accessibleDescription() const { return accessibleDescription_; }
+  void setAccessibleDescription(std::string v);
   [[nodiscard]] const Font& font() const { return font_; }
   void setFont(Font f);
   [[nodiscard]] Color foreColor() const { return foreColor_; }
   void setForeColor(Color c);
   [[nodiscard]] Color backColor() const { return backColor_; }
   void setBackColor(Color c);
+
+  // Place in the form's Tab order: lower first, equal ones in the order they
+  // were added (all 0 unless the window sets them).
+  [[nodiscard]] int tabIndex() const { return tabIndex_; }
+  void setTabIndex(int v);
 
   // Asks the backend to move the keyboard focus here.
   void setFocus();
@@ -99,6 +110,9 @@ class Control {
   bool visible_ = true;
   bool enabled_ = true;
   std::string toolTip_;
+  std::string accessibleName_;
+  std::string accessibleDescription_;
+  int tabIndex_ = 0;
   Font font_;
   Color foreColor_ = kWindowText;
   Color backColor_ = kFormGrey;

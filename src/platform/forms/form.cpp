@@ -208,13 +208,21 @@ PushButton* Form::roleButton(bool cancel) const {
   return nullptr;
 }
 
-std::vector<Control*> Form::tabOrder() const {
-  std::vector<Control*> order;
+std::vector<Control*> Form::focusChain() const {
+  std::vector<Control*> chain;
   for (const auto& c : controls_) {
-    if (c->takesFocus() && c->effectivelyVisible() && c->effectivelyEnabled()) {
-      order.push_back(c.get());
-    }
+    if (c->takesFocus()) chain.push_back(c.get());
   }
+  std::stable_sort(chain.begin(), chain.end(), [](const Control* a, const Control* b) {
+    return a->tabIndex() < b->tabIndex();
+  });
+  return chain;
+}
+
+std::vector<Control*> Form::tabOrder() const {
+  std::vector<Control*> order = focusChain();
+  std::erase_if(order,
+                [](const Control* c) { return !c->effectivelyVisible() || !c->effectivelyEnabled(); });
   return order;
 }
 

@@ -120,8 +120,11 @@ class Form {
   void keyDown(int keyCode, int shift = 0);
   // The enabled, visible push button that answers Enter (or Escape), if any.
   [[nodiscard]] PushButton* roleButton(bool cancel) const;
-  // The controls Tab moves through, in the order they were added: those that
-  // take the focus, visible and enabled with their containers.
+  // Every control that takes the focus, in Tab's order (tab index, then the
+  // order they were added), whether it can be reached now or not.
+  [[nodiscard]] std::vector<Control*> focusChain() const;
+  // The controls Tab moves through: those of the chain visible and enabled
+  // with their containers.
   [[nodiscard]] std::vector<Control*> tabOrder() const;
   void keyUp(int keyCode, int shift = 0);
 

@@ -94,6 +94,9 @@ enum class Prop {
   Style,
   Menu,
   Icon,
+  // The accessible name or description: what a screen reader says of it.
+  Accessible,
+  TabIndex,
 };
 
 }  // namespace quilbert::forms

@@ -274,6 +274,11 @@ constexpr Applier kAppliers[] = {
     {Prop::Visible, [](const Shown& s) { s.w->setVisible(s.c.visible()); }},
     {Prop::Enabled, [](const Shown& s) { s.w->setEnabled(s.c.enabled()); }},
     {Prop::ToolTip, [](const Shown& s) { s.w->setToolTip(toQString(s.c.toolTip())); }},
+    {Prop::Accessible,
+     [](const Shown& s) {
+       s.w->setAccessibleName(toQString(s.c.accessibleName()));
+       s.w->setAccessibleDescription(toQString(s.c.accessibleDescription()));
+     }},
     {Prop::Font, [](const Shown& s) { s.w->setFont(toQFont(s.c.font())); }},
     {Prop::Style, applyStyle},
     {Prop::ForeColor, applyColors},
@@ -296,7 +301,8 @@ void QtFormView::applyProperty(Control& c, Prop p, QWidget* w) {
 void QtFormView::applyAllProperties(Control& c, QWidget* w) {
   for (Prop p :
        {Prop::Font, Prop::ForeColor, Prop::Style, Prop::Caption, Prop::Text, Prop::Value,
-        Prop::Picture, Prop::Items, Prop::ToolTip, Prop::Enabled, Prop::Geometry, Prop::Visible}) {
+        Prop::Picture, Prop::Items, Prop::ToolTip, Prop::Accessible, Prop::Enabled, Prop::Geometry,
+        Prop::Visible}) {
     applyProperty(c, p, w);
   }
 }

@@ -72,13 +72,27 @@ void QtFormView::controlAdded(Control& c) {
   keyFilter_->controls[w] = &c;
   w->installEventFilter(keyFilter_);
   applyAllProperties(c, w);
+  if (!building_ && c.takesFocus()) applyTabChain();
+}
+
+void QtFormView::applyTabChain() {
+  QWidget* previous = nullptr;
+  for (Control* c : form_.focusChain()) {
+    QWidget* w = widgetOf(*c);
+    if (w == nullptr) continue;
+    if (previous != nullptr) QWidget::setTabOrder(previous, w);
+    previous = w;
+  }
 }
 
 void QtFormView::buildControls() {
   if (built_) return;
   built_ = true;
-  // In the model's order, which is the order Tab visits and children stack.
+  // In the model's order, which is the order children stack.
+  building_ = true;
   for (const auto& c : form_.controls()) controlAdded(*c);
+  building_ = false;
+  applyTabChain();
   // What the code focused while there was no widget is focused when shown.
   if (QWidget* w = form_.focused() != nullptr ? widgetOf(*form_.focused()) : nullptr) {
     w->setFocus(Qt::OtherFocusReason);
@@ -96,6 +110,10 @@ void QtFormView::controlChanged(Control& c, Prop p) {
     } else {
       it->second->stop();
     }
+    return;
+  }
+  if (p == Prop::TabIndex) {
+    if (built_) applyTabChain();
     return;
   }
   if (QWidget* w = widgetOf(c)) applyProperty(c, p, w);

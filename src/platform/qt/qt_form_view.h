@@ -89,6 +89,8 @@ class QtFormView : public forms::FormView {
   // The controls' widgets, made at the first show; until then a control has
   // none, and its widget is made from the model's state then.
   void buildControls();
+  // Qt's focus chain in the model's Tab order.
+  void applyTabChain();
   void applyProperty(forms::Control& c, forms::Prop p, QWidget* w);
   void applyAllProperties(forms::Control& c, QWidget* w);
   // Builds the menu bar when it is first needed, and again when its actions
@@ -114,6 +116,7 @@ class QtFormView : public forms::FormView {
   bool iconifyWhenExposed_ = false;
   bool placed_ = false;
   bool built_ = false;
+  bool building_ = false;  // buildControls() is adding every control
   bool menusBuilt_ = false;
   // When the form's Paint event runs after a drawing.
   forms::PaintQueue paint_;

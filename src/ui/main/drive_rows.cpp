@@ -23,7 +23,8 @@ void DriveRows::wireRow(int i) {
 }
 void DriveRows::BuildDriveRows() {
   for (int i = 2; i <= app::kDriveCount; ++i) {
-    for (const char* name : {"Parcourir", "lettreactive", "lettrereseau", "Cheminreseau", "Test"}) {
+    for (const char* name :
+         {"Parcourir", "lettreactive", "lettrereseau", "etatlettre", "Cheminreseau", "Test"}) {
       auto& c = w_.form.loadElement<forms::Control>(name, i);
       c.setVisible(true);
       c.setEnabled(true);
@@ -31,6 +32,7 @@ void DriveRows::BuildDriveRows() {
     }
     w_.Test(i).setCaption("");
     w_.lettrereseau(i).setCaption(std::string(1, static_cast<char>('A' + i - 1)) + ":");
+    w_.arrangeRow(i);
     wireRow(i);
   }
 }
@@ -49,6 +51,7 @@ void DriveRows::ShowDriveTable() {
       w_.Parcourir(i).setPicture(w_.ImageList3.image(app::isBlank(e.Path) ? 1 : 2));
     }
     w_.lettrereseau(i).setCaption(e.letterText(i) + ":");
+    w_.nameRow(i, g_.texts);
     w_.lettrereseau(i).setForeColor(forms::kWindowText);
     using app::Activation;
     if (e.Active == Activation::Off || e.Active == Activation::On ||

@@ -46,6 +46,9 @@ class DriveRows {
   std::function<void(int)> onTest;
 
  private:
+  // The colour, words and sign (1: connected, -1: missing, 0: none) of row i.
+  void showRowState(int i, forms::Color colour, const std::string& words, int sign);
+
   MainControls& w_;
   Program& g_;
   std::array<std::int32_t, 27> lastCodes_{};

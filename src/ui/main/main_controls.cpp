@@ -1,5 +1,7 @@
 #include "ui/main/main_controls.h"
 
+#include "app/catalogue.h"
+
 namespace quilbert::ui {
 
 using forms::Color;
@@ -49,6 +51,13 @@ MainControls::MainControls(forms::Form& f, Program& g)
   designFrames();
   designButtons(g.toolkit, ico);
   designFirstRow();
+  arrangeRow(1);
+  int after = (app::kDriveCount + 1) * 10;
+  for (forms::Control* c : std::initializer_list<forms::Control*>{
+           &nomuser, &password, &modif, &effacer, &annulmodif, &connection, &disconnect, &bt_reduc,
+           &Command1}) {
+    c->setTabIndex(after++);
+  }
 }
 
 void MainControls::designFrames() {
@@ -123,6 +132,10 @@ void MainControls::designFirstRow() {
   letter.setFont(kVerdanaBold);
   letter.setAlignment(forms::Alignment::Center);
   letter.setCaption("A:");
+  auto& mark = form.add<forms::Label>("etatlettre", 1, &Frame1);
+  mark.move({1605, 480, 270, 285});
+  mark.setFont({"DejaVu Sans", 9, true, false});
+  mark.setAlignment(forms::Alignment::Center);
   auto& path = form.add<forms::TextBox>("Cheminreseau", 1, &Frame1);
   path.move({1890, 480, 3915, 255});
   path.setFont(kSansSerif);
@@ -130,6 +143,22 @@ void MainControls::designFirstRow() {
   auto& test = form.add<forms::FlatButton>("Test", 1, &Frame1);
   test.move({5880, 480, 465, 285});
   test.setFont({"Verdana", 6.75, true, false});
+}
+
+void MainControls::arrangeRow(int i) const {
+  constexpr int kPerRow = 10;
+  lettreactive(i).setTabIndex(i * kPerRow + 1);
+  Cheminreseau(i).setTabIndex(i * kPerRow + 2);
+  Parcourir(i).setTabIndex(i * kPerRow + 3);
+  Test(i).setTabIndex(i * kPerRow + 4);
+}
+
+void MainControls::nameRow(int i, const app::Catalogue& texts) const {
+  const std::string letter = lettrereseau(i).caption();
+  lettreactive(i).setAccessibleName(texts.msg(app::kMsgActiveName, {letter}));
+  Cheminreseau(i).setAccessibleName(texts.msg(app::kMsgPathName, {letter}));
+  Parcourir(i).setAccessibleName(texts.msg(app::kMsgBrowseName, {letter}));
+  Test(i).setAccessibleName(texts.msg(app::kMsgTestName, {letter}));
 }
 
 int MainControls::rowCount() const {

@@ -11,6 +11,10 @@
 #include "platform/forms/form.h"
 #include "ui/common/program.h"
 
+namespace quilbert::app {
+class Catalogue;
+}
+
 namespace quilbert::ui {
 
 // What the main window opens beside itself; each is optional so that the
@@ -60,9 +64,16 @@ class MainControls {
     return form.get<forms::CheckBox>("lettreactive", i);
   }
   forms::Label& lettrereseau(int i) const { return form.get<forms::Label>("lettrereseau", i); }
+  // The sign beside the letter that tells its connection without colour.
+  forms::Label& etatlettre(int i) const { return form.get<forms::Label>("etatlettre", i); }
   forms::TextBox& Cheminreseau(int i) const { return form.get<forms::TextBox>("Cheminreseau", i); }
   forms::FlatButton& Test(int i) const { return form.get<forms::FlatButton>("Test", i); }
   [[nodiscard]] int rowCount() const;
+  // Row i's place in Tab's order (its check box, path, browse and test
+  // buttons, the rows before the user box and the commands) and the names a
+  // screen reader says, with the row's letter.
+  void arrangeRow(int i) const;
+  void nameRow(int i, const app::Catalogue& texts) const;
 
   // ---- window variables
   bool EntryModified = false;  // an edit not saved yet

@@ -85,7 +85,10 @@ void MainMenus::language() {
   forms::FlatButton* buttons[] = {&w_.modif,      &w_.effacer,  &w_.annulmodif, &w_.connection,
                                   &w_.disconnect, &w_.Command1, &w_.bt_reduc};
   for (int k = 0; k < 7; ++k) buttons[k]->setCaption(m(kMsgButtonFirst + k));
+  w_.nomuser.setAccessibleName(m(kMsgLoginName));
+  w_.password.setAccessibleName(m(kMsgPasswordName));
   for (int i = 1; i <= kDriveCount; ++i) {
+    w_.nameRow(i, texts_);
     w_.Parcourir(i).setToolTip(m(kMsgBrowseTip));
     w_.lettreactive(i).setToolTip(m(kMsgActiveTip));
     w_.Test(i).setToolTip(m(kMsgTestTip));

@@ -1,5 +1,7 @@
 // What each drive row shows of its letter's connection: the letter label's
-// colour, and its tool tip with the reason.
+// colour, a sign beside it for whoever does not tell red from green, the tool
+// tip with the reason, and the same words for a screen reader on the row's
+// check box and path.
 #include "app/catalogue.h"
 #include "app/text.h"
 #include "net/primitives.h"
@@ -8,9 +10,26 @@
 namespace quilbert::ui {
 
 namespace {
-constexpr forms::Color kConnectedGreen = forms::Color::fromBgr(0x00008000);
+// Both read at 4.5:1 or more against the form's grey.
+constexpr forms::Color kConnectedGreen = forms::Color::fromBgr(0x00007000);
 constexpr forms::Color kMissingRed = forms::Color::fromBgr(0x000000C0);
+constexpr const char* kConnectedSign = "\u2713";  // check mark
+constexpr const char* kMissingSign = "\u2717";    // ballot x
 }  // namespace
+
+void DriveRows::showRowState(int i, forms::Color colour, const std::string& words, int sign) {
+  w_.lettrereseau(i).setForeColor(colour);
+  w_.lettrereseau(i).setToolTip(words);
+  auto& mark = w_.etatlettre(i);
+  mark.setCaption(sign == 0 ? "" : sign > 0 ? kConnectedSign : kMissingSign);
+  mark.setForeColor(colour);
+  mark.setToolTip(words);
+  mark.setAccessibleName(sign == 0   ? ""
+                         : sign > 0 ? g_.texts.msg(app::kMsgConnectedMark)
+                                    : g_.texts.msg(app::kMsgMissingMark));
+  w_.lettreactive(i).setAccessibleDescription(words);
+  w_.Cheminreseau(i).setAccessibleDescription(words);
+}
 
 void DriveRows::showConnectionStates() {
   auto& net = g_.svc.network;
@@ -20,15 +39,13 @@ void DriveRows::showConnectionStates() {
     const std::string path = app::trimSpaces(w_.Cheminreseau(i).text());
     // A local drive's row and an empty row have no connection to show.
     if (w_.lettreactive(i).value() == 2 || path.empty()) {
-      label.setForeColor(forms::kWindowText);
-      label.setToolTip("");
+      showRowState(i, forms::kWindowText, "", 0);
       continue;
     }
     std::string remote;
     const std::int32_t code = net.getConnection(app::firstChar(label.caption()) + ":", remote);
     if (code == platform::neterr::kOk && app::lowerCase(remote) == app::lowerCase(path)) {
-      label.setForeColor(kConnectedGreen);
-      label.setToolTip(g_.texts.msg(app::kMsgRowConnected, {remote}));
+      showRowState(i, kConnectedGreen, g_.texts.msg(app::kMsgRowConnected, {remote}), 1);
       continue;
     }
     // Why not: the letter held by another share, else what its last attempt
@@ -41,9 +58,9 @@ void DriveRows::showConnectionStates() {
                                 ? g_.texts.msg(app::kMsgRowNotConnected)
                                 : g_.texts.msg(app::kMsgRowNotConnectedWhy,
                                                {g_.texts.msg(net::errorMessageNumber(why))});
-    // An unticked letter is not expected to be connected: only its tip tells.
-    label.setForeColor(w_.lettreactive(i).value() == 1 ? kMissingRed : forms::kWindowText);
-    label.setToolTip(tip);
+    // An unticked letter is not expected to be connected: only its words tell.
+    const bool expected = w_.lettreactive(i).value() == 1;
+    showRowState(i, expected ? kMissingRed : forms::kWindowText, tip, expected ? -1 : 0);
   }
 }
 

@@ -55,6 +55,8 @@ void Settings::langue_Click(int k) {
   g_.state.TrackEdits = EditTracking::Loading;
   rows_.detectionlecteur();
   g_.state.TrackEdits = EditTracking::On;
+  // The rows' words (tips, and what a screen reader says) in the new language.
+  rows_.showConnectionStates();
 }
 
 void Settings::ApplyIconTheme() {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QAction>
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -20,6 +21,7 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QWindow>
+#include <set>
 
 #include "app/config.h"
 #include "net/primitives.h"
@@ -127,10 +129,10 @@ TEST_F(QtProgramTest, TypingKeepsTheFocusAndTabFollowsTheRows) {
   key(Qt::Key_Z, Qt::AltModifier);  // no menu has that access key
   EXPECT_EQ(focusName(), "Cheminreseau(5)");
 
-  // Tab goes through the rows in the order they were made, skipping what is
-  // disabled (row F's empty test button), and Shift+Tab comes back.
-  const std::vector<std::string> forward = {"Test(5)", "Parcourir(6)", "lettreactive(6)",
-                                            "Cheminreseau(6)", "Parcourir(7)"};
+  // Tab goes through each row (check box, path, browse, test), skipping what
+  // is disabled (row F's empty test button), and Shift+Tab comes back.
+  const std::vector<std::string> forward = {"Parcourir(5)", "Test(5)", "lettreactive(6)",
+                                            "Cheminreseau(6)", "Parcourir(6)"};
   for (const std::string& name : forward) {
     key(Qt::Key_Tab);
     EXPECT_EQ(focusName(), name);
@@ -142,6 +144,12 @@ TEST_F(QtProgramTest, TypingKeepsTheFocusAndTabFollowsTheRows) {
   for (auto it = forward.rbegin(); it != forward.rend(); ++it) {
     key(Qt::Key_Backtab, Qt::ShiftModifier);
     EXPECT_EQ(focusName(), *it);
+  }
+  // After the last row, the user box, then the commands.
+  userClick(widget(p.main->Cheminreseau(26)));
+  for (const char* name : {"Parcourir(26)", "nomuser", "password", "modif"}) {
+    key(Qt::Key_Tab);
+    EXPECT_EQ(focusName(), name);
   }
 }
 
@@ -362,7 +370,7 @@ TEST_F(QtProgramTest, RowsShowWhichLettersAreConnectedAndWhyNot) {
   startWith({{'E', line('E', "\\\\SRV\\docs", "1")},
              {'F', line('F', "\\\\OFF\\data", "1")},
              {'G', line('G', "\\\\SRV\\busy", "0")}});
-  const QColor connected(0, 128, 0);
+  const QColor connected(0, 112, 0);
   const QColor missing(192, 0, 0);
   const QColor plain(0, 0, 0);
   auto shows = [&](int row, const QColor& colour, const std::string& tip) {
@@ -385,6 +393,50 @@ TEST_F(QtProgramTest, RowsShowWhichLettersAreConnectedAndWhyNot) {
   ASSERT_EQ(p.network->cancelConnection("E:", 0, true), 0);
   p.main->connectionsChanged();
   shows(5, missing, "Non connecté");
+}
+
+// What a screen reader says of the window: every control Tab reaches has a
+// name, a row's controls name its letter in the window's language, and a row
+// tells its connection in words as well as in colour.
+TEST_F(QtProgramTest, AScreenReaderHearsEveryControlAndEachRowsLetterAndState) {
+  platform::NetResource docs;
+  docs.type = platform::kTypeDisk;
+  docs.localName = "E:";
+  docs.remoteName = "\\\\SRV\\docs";
+  ASSERT_EQ(p.network->addConnection(docs, "", "", 0), 0);
+  startWith({{'E', line('E', "\\\\SRV\\docs", "1")}, {'F', line('F', "\\\\OFF\\data", "1")}});
+  auto said = [](QWidget* w, QAccessible::Text what = QAccessible::Name) {
+    return QAccessible::queryAccessibleInterface(w)->text(what).toStdString();
+  };
+  std::vector<std::string> unnamed;
+  std::set<std::string> checkBoxes;
+  for (QWidget* w : window->findChildren<QWidget*>()) {
+    if (w->focusPolicy() == Qt::NoFocus || !w->isVisibleTo(window)) continue;
+    if (said(w).empty()) unnamed.push_back(w->objectName().toStdString());
+    if (qobject_cast<QCheckBox*>(w) != nullptr) checkBoxes.insert(said(w));
+  }
+  EXPECT_TRUE(unnamed.empty()) << unnamed.front() << " and " << unnamed.size() - 1 << " more";
+  EXPECT_EQ(checkBoxes.size(), 26U);
+  EXPECT_EQ(said(widget(p.main->lettreactive(6))), "Activer F:");
+  EXPECT_EQ(said(widget(p.main->Cheminreseau(6))), "Chemin réseau de F:");
+  EXPECT_EQ(said(widget(p.main->Parcourir(6))), "Parcourir le réseau pour F:");
+  EXPECT_EQ(said(widget(p.main->Test(6))), "Tester F:");
+  EXPECT_EQ(said(widget(p.main->lettreactive(5)), QAccessible::Description),
+            "Connecté à \\\\SRV\\docs");
+  EXPECT_EQ(said(widget(p.main->Cheminreseau(6)), QAccessible::Description), "Non connecté");
+  // Without colour: a sign beside the letter, one for each state.
+  const std::string connectedSign = p.main->etatlettre(5).caption();
+  const std::string missingSign = p.main->etatlettre(6).caption();
+  EXPECT_FALSE(connectedSign.empty());
+  EXPECT_FALSE(missingSign.empty());
+  EXPECT_NE(connectedSign, missingSign);
+  EXPECT_EQ(p.main->etatlettre(7).caption(), "");
+
+  p.main->langue_Click(0);
+  EXPECT_EQ(said(widget(p.main->lettreactive(6))), "Activate F:");
+  EXPECT_EQ(said(widget(p.main->password)), "Password");
+  EXPECT_EQ(said(widget(p.main->lettreactive(5)), QAccessible::Description),
+            "Connected to \\\\SRV\\docs");
 }
 
 }  // namespace

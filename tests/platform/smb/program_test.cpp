@@ -232,7 +232,9 @@ TEST_F(ProgramOnSmb, AutomaticModeWaitsForALateNetworkAndConnectsWhenItComes) {
   // (a poll of 100 ms would be 60). The same wait counts 6 in a plain build
   // and 24 to 33 under the sanitizers, which put their own work between the
   // threads: only the plain builds (dev and CI's) hold it to the bound.
-  if (!kSanitized) EXPECT_LE(idle, 12) << "wake-ups in 6 s of waiting";
+  if (!kSanitized) {
+    EXPECT_LE(idle, 12) << "wake-ups in 6 s of waiting";
+  }
   RecordProperty("connectedMs", static_cast<int>(connectedAfter / 1ms));
   RecordProperty("wakeUpsIn6sWaiting", static_cast<int>(idle));
 }
