@@ -189,14 +189,14 @@ inline constexpr int kMsgRowNotConnected = 354;
 inline constexpr int kMsgRowNotConnectedWhy = 355;  // %1: the reason
 // What a screen reader says of a row's controls (%1: the row's letter, "F:"),
 // of the user box, and the sign beside a row's letter.
-inline constexpr int kMsgActiveName = 453;
-inline constexpr int kMsgPathName = 454;
-inline constexpr int kMsgBrowseName = 455;
-inline constexpr int kMsgTestName = 456;
-inline constexpr int kMsgLoginName = 457;
-inline constexpr int kMsgPasswordName = 458;
-inline constexpr int kMsgConnectedMark = 459;
-inline constexpr int kMsgMissingMark = 460;
+inline constexpr int kMsgActiveName = 474;
+inline constexpr int kMsgPathName = 475;
+inline constexpr int kMsgBrowseName = 476;
+inline constexpr int kMsgTestName = 477;
+inline constexpr int kMsgLoginName = 478;
+inline constexpr int kMsgPasswordName = 479;
+inline constexpr int kMsgConnectedMark = 480;
+inline constexpr int kMsgMissingMark = 481;
 
 // The drive maps' import and export.
 inline constexpr int kMsgMapsImportMenu = 405;

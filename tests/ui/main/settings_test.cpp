@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 
 #include "app/catalogue.h"
@@ -120,10 +121,32 @@ TEST_F(SettingsTest, LanguageSwitchAppliesEveryCaptionAndWritesLine29Only) {
   EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->texts.msg(168));
   EXPECT_EQ(w().Cheminreseau(6).text(), "\\\\SRV\\photos");
   EXPECT_FALSE(w().EntryModified);
+  // From the keyboard alone: every menu and command has its own access key,
+  // in either language (a translation can make two share one).
+  const auto accessKeys = [this] {
+    std::vector<std::string> captions;
+    for (const auto& m : w().form.menus()) captions.push_back(m->caption());
+    for (const forms::FlatButton* b : {&w().modif, &w().effacer, &w().annulmodif, &w().connection,
+                                       &w().disconnect, &w().bt_reduc, &w().Command1}) {
+      captions.push_back(b->caption());
+    }
+    std::string keys;
+    for (const std::string& c : captions) {
+      const auto amp = c.find('&');
+      EXPECT_TRUE(amp != std::string::npos && amp + 1 < c.size()) << c;
+      if (amp != std::string::npos && amp + 1 < c.size()) {
+        const char k = static_cast<char>(std::tolower(static_cast<unsigned char>(c[amp + 1])));
+        EXPECT_EQ(keys.find(k), std::string::npos) << "two take '" << k << "': " << c;
+        keys += k;
+      }
+    }
+  };
+  accessKeys();
   const std::string english = p.g->texts.msg(0);
   w().langue_Click(1);
   EXPECT_NE(p.g->texts.msg(0), english);
   EXPECT_EQ(w().caption(), p.g->texts.msg(0));
+  accessKeys();
 }
 
 TEST_F(SettingsTest, ThemesLoadTheirIconsAndTickTheirItem) {

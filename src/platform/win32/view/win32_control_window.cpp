@@ -87,6 +87,8 @@ void ControlWindow::apply(Prop p) {
     case Prop::Timer:
     case Prop::Menu:
     case Prop::Icon:
+    case Prop::Accessible:
+    case Prop::TabIndex:
       return;
   }
 }
