@@ -9,6 +9,8 @@ QUILBERT_PACKAGES=(
   # quilbert-cli: its options, and its answers in JSON
   libcli11-dev nlohmann-json3-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the .deb checked by Debian's own tools
+  lintian desktop-file-utils appstream man-db bash-completion
   # the desktop tests of both programs: an X server, a window manager, input
   # and inspection tools, a French keyboard map
   xvfb xauth openbox xdotool x11-utils x11-xkb-utils imagemagick

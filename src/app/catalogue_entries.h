@@ -271,4 +271,28 @@ inline constexpr int kMsgIncludeFilteredHelp = 450;
 inline constexpr int kMsgExportHelp = 451;
 inline constexpr int kMsgExportFileHelp = 452;
 
+// The manual pages' own words: their headings, the modes of the program,
+// the exit codes and the files, beside the help's texts above.
+inline constexpr int kMsgManAdminMode = 453;
+inline constexpr int kMsgManAutomaticMode = 454;
+inline constexpr int kMsgManName = 455;
+inline constexpr int kMsgManSynopsis = 456;
+inline constexpr int kMsgManDescription = 457;
+inline constexpr int kMsgManExitStatus = 458;
+inline constexpr int kMsgManFiles = 459;
+inline constexpr int kMsgManSeeAlso = 460;
+inline constexpr int kMsgManExitDone = 461;
+inline constexpr int kMsgManExitCounts = 462;
+inline constexpr int kMsgManExitServerSilent = 463;
+inline constexpr int kMsgManExitCannotRun = 464;
+inline constexpr int kMsgManExitUsage = 465;
+inline constexpr int kMsgManProgramEnded = 466;
+inline constexpr int kMsgManNetworkNotOpened = 467;
+inline constexpr int kMsgManConfigFile = 468;
+inline constexpr int kMsgManRegistryFile = 469;
+inline constexpr int kMsgManAutostartFile = 470;
+inline constexpr int kMsgManCatalogues = 471;
+inline constexpr int kMsgManProgram = 472;
+inline constexpr int kMsgManCommandLine = 473;
+
 }  // namespace quilbert::app

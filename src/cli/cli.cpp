@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <memory>
 #include <ostream>
 
 #include "app/catalogue.h"
@@ -74,9 +75,9 @@ std::string usageError(const app::Catalogue& texts, const std::vector<std::strin
 
 }  // namespace
 
-std::optional<int> parseArguments(const app::Catalogue& texts, int argc, const char* const* argv,
-                                  Command& command, std::ostream& out, std::ostream& err) {
-  CLI::App app{texts.msg(app::kMsgAbout), "quilbert-cli"};
+std::unique_ptr<CLI::App> commandLine(const app::Catalogue& texts, Command& command) {
+  auto parser = std::make_unique<CLI::App>(texts.msg(app::kMsgAbout), "quilbert-cli");
+  CLI::App& app = *parser;
   app.set_help_flag("-h,--help",
                     texts.msg(app::kMsgHelpOption));  // before the commands, which copy it
   auto formatter = app.get_formatter();
@@ -86,8 +87,7 @@ std::optional<int> parseArguments(const app::Catalogue& texts, int argc, const c
   formatter->label("Positionals", texts.msg(app::kMsgArguments));
   app.option_defaults()->group(texts.msg(app::kMsgOptions));
   app.require_subcommand(1);
-  bool json = false;
-  app.add_flag("--json", json, texts.msg(app::kMsgJsonOption));
+  app.add_flag("--json", command.json, texts.msg(app::kMsgJsonOption));
   auto* status = app.add_subcommand("status", texts.msg(app::kMsgStatusHelp));
   auto* connect = app.add_subcommand("connect", texts.msg(app::kMsgConnectHelp));
   connect->add_option("letters", command.letters, texts.msg(app::kMsgLettersHelp))->type_name("");
@@ -98,19 +98,25 @@ std::optional<int> parseArguments(const app::Catalogue& texts, int argc, const c
   browse->add_option("server", command.server, texts.msg(app::kMsgServerHelp))->type_name("");
   const auto [import, exported] = addDriveMapCommands(texts, app, command);
   auto* passwords = app.add_subcommand("passwords", texts.msg(app::kMsgPasswordsHelp));
-  // One way or the other, exactly.
+  // One way or the other, exactly: --to-file is the other way, so it needs no variable.
   auto* direction = passwords->add_option_group("direction");
   direction->add_flag("--to-keyring", command.toStore, texts.msg(app::kMsgToKeyringHelp));
-  bool toFile = false;
-  direction->add_flag("--to-file", toFile, texts.msg(app::kMsgToFileHelp));
+  direction->add_flag("--to-file", texts.msg(app::kMsgToFileHelp));
   direction->require_option(1);
   for (auto* sub : {status, connect, disconnect, browse, import, exported, passwords}) {
     sub->group(texts.msg(app::kMsgCommands));
     sub->option_defaults()->group(texts.msg(app::kMsgOptions));
     // --json is taken after the command too.
-    sub->add_flag("--json", json, texts.msg(app::kMsgJsonOption))
+    sub->add_flag("--json", command.json, texts.msg(app::kMsgJsonOption))
         ->group(texts.msg(app::kMsgOptions));
   }
+  return parser;
+}
+
+std::optional<int> parseArguments(const app::Catalogue& texts, int argc, const char* const* argv,
+                                  Command& command, std::ostream& out, std::ostream& err) {
+  const auto parser = commandLine(texts, command);
+  CLI::App& app = *parser;
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {
@@ -122,7 +128,6 @@ std::optional<int> parseArguments(const app::Catalogue& texts, int argc, const c
     return e.get_exit_code();
   }
   command.name = app.get_subcommands().front()->get_name();
-  command.json = json;
   return std::nullopt;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,10 @@
 #include "app/config.h"
 #include "app/locations.h"
 #include "app/services.h"
+
+namespace CLI {
+class App;
+}
 
 namespace quilbert::cli {
 
@@ -40,6 +45,10 @@ struct Command {
 // Finds and reads the configuration and the catalogue as the program does,
 // without creating or changing any file.
 void loadSettings(Program& p);
+
+// The commands and options, with their help in the catalogue's words; a
+// parse fills `command`. The help and the manual pages are both made from it.
+std::unique_ptr<CLI::App> commandLine(const app::Catalogue& texts, Command& command);
 
 // Parses the arguments (UTF-8), the help and the usage errors in the words
 // of the catalogue. Returns the exit code when the run ends here (help, or a

@@ -24,7 +24,7 @@ TEST(Install, TheInstalledProgramFindsItsFilesFromAnywhere) {
       testing::runShell(std::string("'") + QUILBERT_CMAKE + "' --install '" + QUILBERT_BINARY_DIR +
                         "' --prefix '" + prefix.string() + "'");
   ASSERT_EQ(installed.exitCode, 0) << installed.output;
-  EXPECT_TRUE(fs::exists(prefix / "share/applications/quilbert.desktop"));
+  EXPECT_TRUE(fs::exists(prefix / "share/applications/org.example.quilbert.desktop"));
   EXPECT_TRUE(fs::exists(prefix / "share/icons/hicolor/48x48/apps/quilbert.png"));
   EXPECT_EQ(fs::canonical(prefix / "share/quilbert/quilbert"),
             fs::canonical(prefix / "bin/quilbert"));

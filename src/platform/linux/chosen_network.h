@@ -18,8 +18,8 @@ using SimulatedNetworkOpener = std::function<OpenedNetwork(const std::filesystem
 
 // The chosen network. The real one is a module (quilbert-smb.so) loaded only
 // here, from beside the executable `executable`, or from the install's library
-// folder (`../lib/quilbert/` from its bin/ folder). Throws std::runtime_error
-// with a sentence for the user.
+// folder (`../lib/x86_64-linux-gnu/quilbert/` from its bin/ folder on Debian).
+// Throws std::runtime_error with a sentence for the user.
 OpenedNetwork openChosenNetwork(const std::string& settingsFolder, const std::string& executable,
                                 const ModuleHooks& hooks,
                                 const SimulatedNetworkOpener& openSimulated);
