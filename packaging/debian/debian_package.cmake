@@ -1,7 +1,7 @@
 # The Linux programs' Debian package (`cpack` in the build folder), with what
 # Debian's tools ask of one: hardened and stripped binaries, a machine-readable
 # copyright file, a changelog, manual pages, shell completions, AppStream
-# metadata. tools/check-deb-package checks the result with those tools.
+# metadata. tests/packaging/debian_package_test.sh checks the result with those tools.
 
 # The project's public address and its maintainers' mail. Placeholders under
 # example.org until the project has a host of its own; the desktop id and the
@@ -28,12 +28,12 @@ set(QUILBERT_PACKAGING ${CMAKE_BINARY_DIR}/packaging)
 
 # The changelog's newest entry is this version: a release without its entry
 # stops here rather than ship a package whose changelog says otherwise.
-file(STRINGS share/debian/changelog changelog_top LIMIT_COUNT 1)
+file(STRINGS packaging/debian/changelog changelog_top LIMIT_COUNT 1)
 if(NOT changelog_top MATCHES "^quilbert \\(${PROJECT_VERSION}\\) ")
-  message(FATAL_ERROR "share/debian/changelog does not start with version ${PROJECT_VERSION}")
+  message(FATAL_ERROR "packaging/debian/changelog does not start with version ${PROJECT_VERSION}")
 endif()
 # The release's date for AppStream, from the entry's trailer line.
-file(STRINGS share/debian/changelog changelog_date REGEX "^ -- .*  [A-Z][a-z][a-z], " LIMIT_COUNT 1)
+file(STRINGS packaging/debian/changelog changelog_date REGEX "^ -- .*  [A-Z][a-z][a-z], " LIMIT_COUNT 1)
 string(REGEX MATCH "([0-9]+) ([A-Z][a-z][a-z]) ([0-9][0-9][0-9][0-9])" _ "${changelog_date}")
 set(day ${CMAKE_MATCH_1})
 set(year ${CMAKE_MATCH_3})
@@ -43,19 +43,19 @@ math(EXPR month "${month} + 1")
 string(REGEX REPLACE "^([0-9])$" "0\\1" month "${month}")
 string(REGEX REPLACE "^([0-9])$" "0\\1" day "${day}")
 set(QUILBERT_RELEASE_DATE "${year}-${month}-${day}")
-configure_file(share/quilbert.metainfo.xml.in
+configure_file(packaging/debian/quilbert.metainfo.xml.in
                ${QUILBERT_PACKAGING}/${QUILBERT_APP_ID}.metainfo.xml @ONLY)
 
 # Debian's format for the changelog: compressed at the highest level, without a
 # time stamp.
 find_program(GZIP gzip REQUIRED)
 add_custom_command(OUTPUT ${QUILBERT_PACKAGING}/changelog.gz
-  COMMAND ${GZIP} -9nc ${CMAKE_SOURCE_DIR}/share/debian/changelog > ${QUILBERT_PACKAGING}/changelog.gz
-  DEPENDS share/debian/changelog VERBATIM)
+  COMMAND ${GZIP} -9nc ${CMAKE_SOURCE_DIR}/packaging/debian/changelog > ${QUILBERT_PACKAGING}/changelog.gz
+  DEPENDS packaging/debian/changelog VERBATIM)
 
 # The manual pages, in English and French, from the catalogues and the command
-# line's own definition (tools/man-page).
-add_executable(man-page tools/man-page/man_page.cpp)
+# line's own definition (packaging/debian/man_page.cpp).
+add_executable(man-page packaging/debian/man_page.cpp)
 target_include_directories(man-page PRIVATE ${CLI_INCLUDE})
 target_link_libraries(man-page PRIVATE cli)
 set(man_pages)
@@ -77,15 +77,15 @@ install(FILES ${QUILBERT_PACKAGING}/man/gb/quilbert.1.gz ${QUILBERT_PACKAGING}/m
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${QUILBERT_PACKAGING}/man/fr/quilbert.1.gz ${QUILBERT_PACKAGING}/man/fr/quilbert-cli.1.gz
         DESTINATION ${CMAKE_INSTALL_MANDIR}/fr/man1)
-install(FILES share/completions/quilbert-cli.bash
+install(FILES packaging/debian/completions/quilbert-cli.bash
         DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME quilbert-cli)
-install(FILES share/completions/_quilbert-cli
+install(FILES packaging/debian/completions/_quilbert-cli
         DESTINATION ${CMAKE_INSTALL_DATADIR}/zsh/vendor-completions)
 install(FILES share/quilbert.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
         RENAME ${QUILBERT_APP_ID}.desktop)
 install(FILES ${QUILBERT_PACKAGING}/${QUILBERT_APP_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
-install(FILES share/debian/copyright ${QUILBERT_PACKAGING}/changelog.gz
+install(FILES packaging/debian/copyright ${QUILBERT_PACKAGING}/changelog.gz
         DESTINATION ${QUILBERT_DOC_DIR})
 
 set(CPACK_GENERATOR DEB)
@@ -126,6 +126,6 @@ include(CPack)
 if(QUILBERT_TESTS AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
   enable_testing()
   add_test(NAME debian_package
-           COMMAND ${CMAKE_SOURCE_DIR}/tools/check-deb-package ${CMAKE_BINARY_DIR} $<CONFIG>)
+           COMMAND ${CMAKE_SOURCE_DIR}/tests/packaging/debian_package_test.sh ${CMAKE_BINARY_DIR} $<CONFIG>)
   set_tests_properties(debian_package PROPERTIES TIMEOUT 120 RUN_SERIAL TRUE)
 endif()

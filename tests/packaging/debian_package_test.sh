@@ -3,11 +3,11 @@
 # lintian, desktop-file-validate, appstreamcli, man's warnings on the four
 # manual pages, and the bash completion against the options the packaged
 # quilbert-cli itself declares.
-#   tools/check-deb-package BUILD_DIR [BUILD_TYPE]
+#   tests/packaging/debian_package_test.sh BUILD_DIR [BUILD_TYPE]
 set -euo pipefail
 build=$(realpath "$1")
 type=${2:-}
-source_dir=$(realpath "$(dirname "$0")/..")
+source_dir=$(realpath "$(dirname "$0")/../..")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 failed=0
