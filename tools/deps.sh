@@ -16,6 +16,8 @@ QUILBERT_PACKAGES=(
   xvfb xauth openbox xdotool x11-utils x11-xkb-utils imagemagick
   # a notification area for the desktop tests that need one
   trayer
+  # a screen reader's view of the windows (AT-SPI) for the accessibility test
+  at-spi2-core python3-pyatspi gir1.2-atspi-2.0
   # the real network: GIO, libsmbclient, mDNS, and the Samba server its tests start
   libglib2.0-dev libsmbclient-dev libavahi-client-dev
   gvfs-backends gvfs-fuse dbus dbus-user-session
