@@ -60,6 +60,9 @@ class FolderBrowserDialog : public QDialog, public forms::FolderBrowserHandle {
     tree_ = new QTreeWidget(this);
     tree_->setHeaderHidden(true);
     tree_->setUniformRowHeights(true);
+    // A screen reader names the tree by the instruction above it.
+    tree_->setAccessibleName(toDisplayText(request.instruction));
+    instruction->setBuddy(tree_);
     layout->addWidget(tree_, 1);
     status_ = new QLabel(this);
     status_->setObjectName(QStringLiteral("status"));

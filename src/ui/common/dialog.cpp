@@ -274,6 +274,12 @@ void ShowDialog(Program& g, const std::string& text, int kind, int icon, const s
                                                  : d.warningPicture.picture());
   fitToText(tk, d, text, title);
   setButtons(g, d, kind);
+  // The pictures take the focus (their keys answer): a screen reader
+  // landing there hears the title and the message.
+  for (PictureBox* p : {&d.iconeaff, &d.warningPicture, &d.informationPicture}) {
+    p->setAccessibleName(title);
+    p->setAccessibleDescription(text);
+  }
   d.setCaption(d.caption() + "  ");
 
   if (beforeShow) beforeShow(d);

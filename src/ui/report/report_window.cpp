@@ -83,6 +83,9 @@ void ReportForm::Form_Load() {
   Label3.setCaption(g_.texts.msg(app::kMsgNetworkResources) + " :");
   Label4.setCaption(g_.texts.msg(app::kMsgConnectedDrives) + " :");
   Command1.setCaption(g_.texts.msg(app::kMsgClose));
+  // The lists are named by the headings above them.
+  text2.setAccessibleName(g_.texts.msg(app::kMsgNetworkResources));
+  text1.setAccessibleName(g_.texts.msg(app::kMsgConnectedDrives));
   Timer1.setTimerEnabled(true);
 }
 
