@@ -6,6 +6,8 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStyle>
+#include <QStyleOption>
 #include <QPushButton>
 #include <QToolButton>
 #include <algorithm>
@@ -188,9 +190,15 @@ PictureWidget::PictureWidget(bool opaque, QWidget* parent) : QWidget(parent) {
 }
 
 void PictureWidget::paintEvent(QPaintEvent* /*e*/) {
-  if (picture.isNull()) return;
   QPainter p(this);
-  p.drawPixmap(0, 0, picture);
+  if (!picture.isNull()) p.drawPixmap(0, 0, picture);
+  // A picture that takes the keyboard shows it, as every other control does.
+  if (hasFocus()) {
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.backgroundColor = palette().color(QPalette::Window);
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &p, this);
+  }
 }
 
 void PictureWidget::mouseReleaseEvent(QMouseEvent* e) {

@@ -37,6 +37,15 @@ class PictureWidget : public QWidget {
  protected:
   void paintEvent(QPaintEvent* e) override;
   void mouseReleaseEvent(QMouseEvent* e) override;
+  // The focus frame comes and goes with the keyboard.
+  void focusInEvent(QFocusEvent* e) override {
+    QWidget::focusInEvent(e);
+    update();
+  }
+  void focusOutEvent(QFocusEvent* e) override {
+    QWidget::focusOutEvent(e);
+    update();
+  }
 };
 
 class LineWidget : public QWidget {

@@ -8,6 +8,7 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QKeyEvent>
@@ -450,6 +451,36 @@ TEST_F(QtProgramTest, AScreenReaderHearsEveryControlAndEachRowsLetterAndState) {
   EXPECT_EQ(said(widget(p.main->password)), "Password");
   EXPECT_EQ(said(widget(p.main->lettreactive(5)), QAccessible::Description),
             "Connected to \\\\SRV\\docs");
+}
+
+// Whoever moves with Tab sees where the keyboard is, on every kind of
+// control it reaches: check box, path, flat button, a dialog's picture.
+TEST_F(QtProgramTest, TheFocusShowsOnEveryKindOfControlTabReaches) {
+  startWith({{'G', line('G', "\\\\SRV\\docs", "1")}});
+  ASSERT_TRUE(testing::activate(window));
+  auto shows = [](QWidget* w, const QImage& unfocused) {
+    for (int tab = 0; tab < 8 && QApplication::focusWidget() != w; ++tab) key(Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), w) << w->objectName().toStdString();
+    EXPECT_NE(w->grab().toImage(), unfocused) << w->objectName().toStdString() << " shows no focus";
+  };
+  std::vector<QWidget*> row;
+  for (const forms::Control* c : std::initializer_list<const forms::Control*>{
+           &p.main->lettreactive(7), &p.main->Cheminreseau(7), &p.main->Test(7)}) {
+    row.push_back(widget(*c));
+  }
+  std::vector<QImage> unfocused;
+  for (QWidget* w : row) unfocused.push_back(w->grab().toImage());
+  userClick(widget(p.main->Cheminreseau(6)));
+  ASSERT_EQ(focusName(), "Cheminreseau(6)");
+  for (std::size_t k = 0; k < row.size(); ++k) shows(row[k], unfocused[k]);
+
+  auto answered = p.whenModal("Dialog", [&](QWidget* dialog) {
+    QWidget* picture = child<QWidget>(dialog, "iconeaff");
+    shows(picture, picture->grab().toImage());
+    child<QPushButton>(dialog, "OKButton")->click();
+  });
+  qobject_cast<QToolButton*>(widget(p.main->Test(7)))->click();
+  EXPECT_TRUE(*answered);
 }
 
 }  // namespace
