@@ -1,5 +1,10 @@
 // Buttons: the flat button (drawn here), the push button and the check box.
 // A click, or Alt and the caption's access key, presses them.
+// clang-format off
+#include <windows.h>
+#include <commctrl.h>
+// clang-format on
+
 #include "platform/win32/view/win32_control_window.h"
 #include "platform/win32/view/win32_form_view.h"
 #include "platform/win32/win32_text.h"
@@ -35,11 +40,16 @@ class FlatButtonWindow : public ButtonWindow<forms::FlatButton> {
 };
 
 bool FlatButtonWindow::draw(const DRAWITEMSTRUCT& d) {
+  using Paint = Win32Toolkit::Paint;
+  const Win32Toolkit& toolkit = view().toolkit();
   RECT r = d.rcItem;
-  FillRect(d.hDC, &r, view().toolkit().brush(model_.backColor()));
+  FillRect(d.hDC, &r, toolkit.brush(model_.backColor(), Paint::ButtonFace));
   const bool pressed = (d.itemState & ODS_SELECTED) != 0;
   drawContent(d.hDC, r, pressed, (d.itemState & ODS_DISABLED) != 0);
   // Flat: an edge only while pressed, and a dotted frame around the focus.
+  // With high contrast a flat button has no edge to tell it from the window:
+  // it is framed in the text's colour.
+  if (toolkit.highContrast()) FrameRect(d.hDC, &r, toolkit.brush({}, Paint::ButtonText));
   if (pressed) DrawEdge(d.hDC, &r, BDR_SUNKENOUTER, BF_RECT);
   if ((d.itemState & ODS_FOCUS) != 0 && !pressed) {
     RECT f = r;
@@ -70,7 +80,8 @@ void FlatButtonWindow::drawContent(HDC dc, const RECT& r, bool pressed, bool dis
   if (!caption.empty()) {
     RECT t{x, r.top + shift, r.right, r.bottom + shift};
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT) : rgb(model_.foreColor()));
+    SetTextColor(dc, disabled ? GetSysColor(COLOR_GRAYTEXT)
+                              : toolkit.color(model_.foreColor(), Win32Toolkit::Paint::ButtonText));
     DrawTextW(dc, caption.c_str(), -1, &t, DT_SINGLELINE | DT_VCENTER | DT_LEFT);
   }
   SelectObject(dc, oldFont);
@@ -91,6 +102,12 @@ class CheckBoxWindow : public ButtonWindow<forms::CheckBox> {
  public:
   CheckBoxWindow(Win32FormView& view, forms::CheckBox& b) : ButtonWindow(view, b, BS_3STATE) {}
   void press() override { model_.userClick(); }
+  // A check box without a caption has no text to frame with the focus: the
+  // frame goes round the box itself.
+  std::optional<LRESULT> paint() override;
+  void focusChanged() override {
+    if (model_.caption().empty()) redraw();
+  }
   void applyValue() override {
     const int v = model_.value();
     SendMessageW(window(), BM_SETCHECK,
@@ -100,6 +117,19 @@ class CheckBoxWindow : public ButtonWindow<forms::CheckBox> {
                  0);
   }
 };
+
+std::optional<LRESULT> CheckBoxWindow::paint() {
+  if (!model_.caption().empty()) return std::nullopt;
+  DefSubclassProc(window(), WM_PAINT, 0, 0);
+  if (GetFocus() == window()) {
+    HDC dc = GetDC(window());
+    RECT r{};
+    GetClientRect(window(), &r);
+    DrawFocusRect(dc, &r);
+    ReleaseDC(window(), dc);
+  }
+  return 0;
+}
 
 }  // namespace
 

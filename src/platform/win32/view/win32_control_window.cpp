@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/view/win32_accessible.h"
 #include "platform/win32/view/win32_form_view.h"
 #include "platform/win32/win32_text.h"
 
@@ -51,11 +52,12 @@ HWND ControlWindow::create(HWND parent, int id) {
   if (control_.visible()) s |= WS_VISIBLE;
   if (!control_.enabled()) s |= WS_DISABLED;
   const RECT r = place();
-  window_ =
-      CreateWindowExW(0, windowClass_, widen(text()).c_str(), s, r.left, r.top, r.right - r.left,
-                      r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                      GetModuleHandleW(nullptr), nullptr);
+  window_ = CreateWindowExW(extendedStyle(), windowClass_, widen(text()).c_str(), s, r.left, r.top,
+                            r.right - r.left, r.bottom - r.top, parent,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                            GetModuleHandleW(nullptr), nullptr);
   SetWindowSubclass(window_, controlProc, 0, 0);
+  namesShown_ = {control_.accessibleName(), control_.accessibleDescription()};
   return window_;
 }
 
@@ -84,13 +86,27 @@ void ControlWindow::apply(Prop p) {
       return applyItems();
     case Prop::Style:
       return applyStyle();
+    case Prop::Accessible:
+      return announceAccessible();
+    case Prop::TabIndex:
+      return view_.arrangeTabOrder();
     case Prop::Timer:
     case Prop::Menu:
     case Prop::Icon:
-    case Prop::Accessible:
-    case Prop::TabIndex:
       return;
   }
+}
+
+void ControlWindow::announceAccessible() {
+  // A reader listening hears what changed, and only that: a row's state
+  // changing on the focused check box is said again without its name.
+  if (control_.accessibleName() != namesShown_.first) {
+    NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
+  }
+  if (control_.accessibleDescription() != namesShown_.second) {
+    NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, window_, OBJID_CLIENT, CHILDID_SELF);
+  }
+  namesShown_ = {control_.accessibleName(), control_.accessibleDescription()};
 }
 
 void ControlWindow::applyAll() {
@@ -167,13 +183,13 @@ void ControlWindow::applyText() {
 }
 
 COLORREF ControlWindow::textColor() const {
-  return rgb(control_.foreColor());
+  return view_.toolkit().color(control_.foreColor(), ink());
 }
 
 LRESULT ControlWindow::colors(HDC dc) const {
   SetTextColor(dc, textColor());
-  SetBkColor(dc, rgb(control_.backColor()));
-  return reinterpret_cast<LRESULT>(view_.toolkit().brush(control_.backColor()));
+  SetBkColor(dc, view_.toolkit().color(control_.backColor(), face()));
+  return reinterpret_cast<LRESULT>(view_.toolkit().brush(control_.backColor(), face()));
 }
 
 forms::Color ControlWindow::behind() const {
@@ -183,7 +199,7 @@ forms::Color ControlWindow::behind() const {
 LRESULT ControlWindow::fill(HDC dc, forms::Color color) const {
   RECT r{};
   GetClientRect(window_, &r);
-  FillRect(dc, &r, view_.toolkit().brush(color));
+  FillRect(dc, &r, view_.toolkit().brush(color, Win32Toolkit::Paint::Surface));
   return 1;
 }
 
@@ -197,7 +213,14 @@ std::optional<LRESULT> ControlWindow::message(UINT msg, WPARAM wp, LPARAM lp) {
       return childMessage(msg, wp, lp);
     case WM_SETFOCUS:
       if (view_.form().focused() != &control_) view_.form().focus(&control_);
-      return std::nullopt;
+      [[fallthrough]];
+    case WM_KILLFOCUS: {
+      const LRESULT r = DefSubclassProc(window_, msg, wp, lp);
+      focusChanged();
+      return r;
+    }
+    case WM_GETOBJECT:
+      return accessibleObject(window_, control_, wp, lp);
     case WM_NCPAINT:
       return paintFrame();
     case WM_ERASEBKGND:

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/forms/controls.h"
 #include "platform/win32/view/win32_toolkit.h"
@@ -62,7 +63,11 @@ class ControlWindow {
   Win32FormView& view() const { return view_; }
   // The window's rectangle in its container, in pixels.
   [[nodiscard]] virtual RECT place() const;
+  [[nodiscard]] virtual DWORD extendedStyle() const { return 0; }
   [[nodiscard]] virtual COLORREF textColor() const;
+  // What the control's back and fore colours paint (see Win32Toolkit::color).
+  [[nodiscard]] virtual Win32Toolkit::Paint face() const { return Win32Toolkit::Paint::Surface; }
+  [[nodiscard]] virtual Win32Toolkit::Paint ink() const { return Win32Toolkit::Paint::Text; }
   // The colour of what shows behind the control.
   [[nodiscard]] forms::Color behind() const;
 
@@ -71,6 +76,8 @@ class ControlWindow {
   void applyVisible();
   void applyEnabled();
   void applyToolTip();
+  // Tells screen readers that the name or description changed.
+  void announceAccessible();
   virtual void applyFont();
   void redraw();
   void applyText();
@@ -88,6 +95,8 @@ class ControlWindow {
   virtual std::optional<LRESULT> eraseBackground(HDC /*dc*/) { return std::nullopt; }
   virtual std::optional<LRESULT> paint() { return std::nullopt; }
   virtual std::optional<LRESULT> hitTest() { return std::nullopt; }
+  // The window took the focus or lost it (after its own procedure saw it).
+  virtual void focusChanged() {}
   virtual void mouseDown() {}
   virtual std::optional<LRESULT> mouseUp() { return std::nullopt; }
   // Fills the window with `color`: a background erased.
@@ -99,6 +108,8 @@ class ControlWindow {
   const wchar_t* windowClass_;
   DWORD style_;
   HWND window_ = nullptr;
+  // The accessible name and description readers were last told of.
+  std::pair<std::string, std::string> namesShown_;
 };
 
 // The window of a control of model M, below Base.

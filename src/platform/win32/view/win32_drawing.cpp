@@ -113,6 +113,56 @@ HBRUSH Win32Toolkit::brush(forms::Color c) const {
   return h;
 }
 
+bool Win32Toolkit::readHighContrast() {
+  HIGHCONTRASTW hc{};
+  hc.cbSize = sizeof hc;
+  return SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) != FALSE &&
+         (hc.dwFlags & HCF_HIGHCONTRASTON) != 0;
+}
+
+namespace {
+
+// The system's colour of each part, as its high-contrast schemes set them.
+int systemColorOf(Win32Toolkit::Paint part) {
+  using Paint = Win32Toolkit::Paint;
+  switch (part) {
+    case Paint::ButtonFace:
+      return COLOR_BTNFACE;
+    case Paint::ButtonText:
+      return COLOR_BTNTEXT;
+    case Paint::Surface:
+    case Paint::BoxFace:
+      return COLOR_WINDOW;
+    case Paint::Text:
+    case Paint::BoxText:
+    case Paint::Line:
+      break;
+  }
+  return COLOR_WINDOWTEXT;
+}
+
+}  // namespace
+
+COLORREF Win32Toolkit::color(forms::Color c, Paint part) const {
+  return highContrast_ ? GetSysColor(systemColorOf(part)) : RGB(c.r, c.g, c.b);
+}
+
+HBRUSH Win32Toolkit::brush(forms::Color c, Paint part) const {
+  // The system's own brushes: never deleted, and they follow its colours.
+  return highContrast_ ? GetSysColorBrush(systemColorOf(part)) : brush(c);
+}
+
+void Win32Toolkit::systemColorsChanged(bool highContrast) {
+  const bool was = highContrast_;
+  highContrast_ = highContrast;
+  // Without high contrast the design's colours are drawn, whatever the system's.
+  if (!was && !highContrast_) return;
+  for (Win32FormView* v : views_) {
+    RedrawWindow(v->window(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN);
+  }
+}
+
 // ---- measures
 
 forms::Size Win32Toolkit::frameExtra(const forms::Form& form) const {

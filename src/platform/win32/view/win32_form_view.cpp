@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <vector>
 
 #include "platform/win32/view/win32_control_window.h"
@@ -247,6 +248,7 @@ void Win32FormView::controlAdded(Control& c) {
   windows_[&c] = &cw;
   controls_[w] = std::move(made);
   cw.applyAll();
+  if (!building_ && c.takesFocus()) arrangeTabOrder();
 }
 
 void Win32FormView::buildControls() {
@@ -258,8 +260,11 @@ void Win32FormView::buildControls() {
                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
                              CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr,
                              GetModuleHandleW(nullptr), nullptr);
-  // In the model's order, which is the order Tab visits and windows stack.
+  // In the model's order, then stacked in Tab's.
+  building_ = true;
   for (const auto& c : form_.controls()) controlAdded(*c);
+  building_ = false;
+  arrangeTabOrder();
   // What the code focused while there was no window has the focus now.
   if (form_.focused() != nullptr) toolkit_.setFocus(*form_.focused());
 }
@@ -336,6 +341,26 @@ void Win32FormView::tabFrom(Control* c, bool backwards) {
   }
   SetFocus(windowOf(*order[next]));
   windows_.at(order[next])->tabbedInto();
+}
+
+void Win32FormView::arrangeTabOrder() {
+  if (!built_ || building_) return;
+  std::map<HWND, HWND> lastIn;  // each container's window stacked last
+  std::set<HWND> stacked;
+  for (const Control* c : form_.focusChain()) {
+    // The control's window, then its containers up to the first stacked already.
+    for (HWND w = windowOf(*c); w != nullptr && w != window_ && stacked.insert(w).second;
+         w = GetParent(w)) {
+      HWND parent = GetParent(w);
+      auto last = lastIn.find(parent);
+      HWND after = last != lastIn.end() ? last->second : HWND_TOP;
+      // Only what is out of place moves: a window moved is drawn again.
+      if (GetWindow(w, GW_HWNDPREV) != (after == HWND_TOP ? nullptr : after)) {
+        SetWindowPos(w, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      }
+      lastIn[parent] = w;
+    }
+  }
 }
 
 namespace {

@@ -55,6 +55,11 @@ class Win32FormView : public forms::FormView {
   void applyStyle();
   // Moves the focus to the next (or previous) control that takes it.
   void tabFrom(forms::Control* c, bool backwards);
+  // Stacks the windows that take the focus in the form's Tab order, each in
+  // its container, and a container where its first such control comes: the
+  // system's own order (GetNextDlgTabItem, which readers and other tools
+  // follow) is then the one tabFrom follows.
+  void arrangeTabOrder();
   // The enabled button or check box whose caption marks `key` with "&".
   [[nodiscard]] ControlWindow* accessKeyTarget(wchar_t key) const;
 
@@ -120,6 +125,7 @@ class Win32FormView : public forms::FormView {
   bool placed_ = false;
   bool topMost_ = false;
   bool built_ = false;
+  bool building_ = false;
   TextTransfer textTransfer_;
   forms::PaintQueue paint_;
   bool menuPending_ = false;

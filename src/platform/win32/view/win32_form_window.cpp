@@ -90,6 +90,12 @@ std::optional<LRESULT> Win32FormView::windowMessage(UINT msg, WPARAM wp, LPARAM 
       return setCursor(lp) ? std::optional<LRESULT>(TRUE) : std::nullopt;
     case WM_ACTIVATE:
       return activate(wp) ? std::optional<LRESULT>(0) : std::nullopt;
+    case WM_SETTINGCHANGE:
+      if (wp == SPI_SETHIGHCONTRAST) toolkit_.systemColorsChanged(Win32Toolkit::readHighContrast());
+      return std::nullopt;
+    case WM_SYSCOLORCHANGE:
+      toolkit_.systemColorsChanged(Win32Toolkit::readHighContrast());
+      return std::nullopt;
     default:
       return std::nullopt;
   }
@@ -106,7 +112,10 @@ void Win32FormView::command(WPARAM wp, LPARAM lp) {
 
 LRESULT Win32FormView::colorFor(HWND control, HDC dc) {
   const ControlWindow* c = controlWindow(control);
-  if (c == nullptr) return reinterpret_cast<LRESULT>(toolkit_.brush(form_.backColor()));
+  if (c == nullptr) {
+    return reinterpret_cast<LRESULT>(
+        toolkit_.brush(form_.backColor(), Win32Toolkit::Paint::Surface));
+  }
   return c->colors(dc);
 }
 
@@ -127,7 +136,7 @@ void Win32FormView::endSession(bool ending) {
 void Win32FormView::eraseBackground(HDC dc) {
   RECT r{};
   GetClientRect(window_, &r);
-  FillRect(dc, &r, toolkit_.brush(form_.backColor()));
+  FillRect(dc, &r, toolkit_.brush(form_.backColor(), Win32Toolkit::Paint::Surface));
 }
 
 void Win32FormView::paint() {

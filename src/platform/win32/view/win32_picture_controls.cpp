@@ -38,6 +38,8 @@ class FrameWindow : public ContainerWindow<forms::Frame> {
       : ContainerWindow(view, frame, L"BUTTON", BS_GROUPBOX) {}
   [[nodiscard]] std::string text() const override { return model_.caption(); }
   void textShown() override { redraw(); }
+  // The system's dialog order goes through a frame's controls, not past them.
+  [[nodiscard]] DWORD extendedStyle() const override { return WS_EX_CONTROLPARENT; }
 };
 
 class PictureBoxWindow : public ContainerWindow<forms::PictureBox> {
@@ -98,7 +100,8 @@ std::optional<LRESULT> LineWindow::paint() {
   RECT wr{};
   GetWindowRect(w, &wr);
   MapWindowPoints(HWND_DESKTOP, GetParent(w), reinterpret_cast<POINT*>(&wr), 2);
-  const LOGBRUSH lb{BS_SOLID, rgb(model_.foreColor()), 0};
+  const LOGBRUSH lb{BS_SOLID, view().toolkit().color(model_.foreColor(), Win32Toolkit::Paint::Line),
+                    0};
   HPEN pen = ExtCreatePen(PS_GEOMETRIC | PS_SOLID | PS_ENDCAP_FLAT,
                           static_cast<DWORD>(std::max(1, model_.borderWidth())), &lb, 0, nullptr);
   HGDIOBJ old = SelectObject(dc, pen);

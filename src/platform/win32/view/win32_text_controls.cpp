@@ -54,6 +54,8 @@ class TextBoxWindow : public KindWindow<forms::TextBox> {
   [[nodiscard]] COLORREF textColor() const override {
     return model_.enabled() ? KindWindow::textColor() : GetSysColor(COLOR_GRAYTEXT);
   }
+  [[nodiscard]] Win32Toolkit::Paint face() const override { return Win32Toolkit::Paint::BoxFace; }
+  [[nodiscard]] Win32Toolkit::Paint ink() const override { return Win32Toolkit::Paint::BoxText; }
   void applyFont() override {
     KindWindow::applyFont();
     applyStyle();
@@ -104,7 +106,7 @@ std::optional<LRESULT> TextBoxWindow::paintFrame() {
   RECT r{};
   GetWindowRect(window(), &r);
   OffsetRect(&r, -r.left, -r.top);
-  FrameRect(dc, &r, view().toolkit().brush(model_.borderColor()));
+  FrameRect(dc, &r, view().toolkit().brush(model_.borderColor(), Win32Toolkit::Paint::Line));
   ReleaseDC(window(), dc);
   return 0;
 }
@@ -116,6 +118,8 @@ class ListWindow : public KindWindow<forms::ListBox> {
                    LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_BORDER | WS_TABSTOP) {}
   // Items are only ever added, or all cleared: the new ones are added.
   void applyItems() override;
+  [[nodiscard]] Win32Toolkit::Paint face() const override { return Win32Toolkit::Paint::BoxFace; }
+  [[nodiscard]] Win32Toolkit::Paint ink() const override { return Win32Toolkit::Paint::BoxText; }
 
  private:
   std::size_t shown_ = 0;

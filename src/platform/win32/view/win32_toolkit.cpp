@@ -51,6 +51,7 @@ Win32Toolkit::Win32Toolkit()
   dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   if (dpi_ > 0) twipsPerPixel_ = 1440.0 / dpi_;
+  highContrast_ = readHighContrast();
   hiddenOwner_ = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                  nullptr, GetModuleHandleW(nullptr), nullptr);
   SetWindowLongPtrW(hiddenOwner_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -9,7 +9,8 @@
 // pixel (15 at 96 dpi), read once when the toolkit starts.
 //
 // Keys go through the loops of this toolkit: Tab and Shift+Tab move the
-// focus through the controls in the order they were added to the form,
+// focus through the controls in the form's Tab order (tab index, then the
+// order they were added), the order their windows also stack in;
 // Enter and Escape go to the default and cancel buttons, and every key also
 // reaches the form model's key events. Other keys stay with the control that
 // has the focus: arrows never move it.
@@ -105,7 +106,18 @@ class Win32Toolkit : public forms::Toolkit {
   };
   [[nodiscard]] const Image& image(const std::string& file) const;
   [[nodiscard]] HFONT font(const forms::Font& f) const;
-  [[nodiscard]] HBRUSH brush(forms::Color c) const;
+  // What a colour of the model paints. With high contrast on, the system's
+  // colour of that part stands in for whatever the design chose, so that
+  // every text keeps the contrast the user asked for.
+  enum class Paint { Surface, Text, ButtonFace, ButtonText, BoxFace, BoxText, Line };
+  [[nodiscard]] COLORREF color(forms::Color c, Paint part) const;
+  [[nodiscard]] HBRUSH brush(forms::Color c, Paint part) const;
+  [[nodiscard]] bool highContrast() const { return highContrast_; }
+  // The system's colours or its high-contrast setting changed: every form
+  // is drawn again with what applies now.
+  void systemColorsChanged(bool highContrast);
+  // Whether the system's high-contrast setting is on.
+  static bool readHighContrast();
   // Whether the system has a font of that face (not a substitute).
   [[nodiscard]] bool hasFace(const std::string& face) const;
   [[nodiscard]] bool hiddenFromTaskList() const { return hiddenFromTaskList_; }
@@ -132,6 +144,7 @@ class Win32Toolkit : public forms::Toolkit {
 
  private:
   [[nodiscard]] static Win32FormView* viewOf(const forms::Form& form);
+  [[nodiscard]] HBRUSH brush(forms::Color c) const;
   // The modal run of `form` is over: its owners are enabled and active again.
   void endModal(const forms::Form& form);
   // One round of the loop: false when WM_QUIT arrived (it is posted again).
@@ -170,6 +183,7 @@ class Win32Toolkit : public forms::Toolkit {
   mutable std::map<std::string, bool> faces_;
   mutable std::vector<std::pair<forms::Font, HFONT>> fonts_;
   mutable std::vector<std::pair<forms::Color, HBRUSH>> brushes_;
+  bool highContrast_ = false;
 };
 
 }  // namespace quilbert::win32view
