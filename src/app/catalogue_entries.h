@@ -42,6 +42,9 @@ inline constexpr int kMsgSourceGuest = 261;
 inline constexpr int kMsgKeepInKeyring = 262;
 inline constexpr int kMsgMoveBackAsk = 263;
 inline constexpr int kMsgPasswordsMoved = 264;  // %1 moved, %2 not moved
+// %1 different passwords, %2 letters, %3 not moved
+inline constexpr int kMsgPasswordsKept = 482;
+inline constexpr int kMsgPasswordsCleared = 483;  // %1 lines
 inline constexpr int kMsgCredentials = 265;
 inline constexpr int kMsgSettingRefused = 266;
 

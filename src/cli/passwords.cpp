@@ -24,9 +24,11 @@ int movePasswords(Program& p, Output& o, bool toStore) {
     o.err << p.texts.msg(app::kMsgSettingRefused) << "\n";
   }
   nlohmann::json answer{{"moved", m.moved}, {"notMoved", m.notMoved}};
-  std::string lines =
-      p.texts.msg(app::kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)}) +
-      "\n";
+  if (toStore) {
+    answer["passwords"] = m.passwords;
+    answer["cleared"] = m.cleared;
+  }
+  std::string lines = net::movedPasswordsText(p.texts, m, toStore) + "\n";
   if (!m.why.empty()) {
     answer["reason"] = m.why;
     lines += m.why + "\n";

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "app/config.h"
@@ -58,23 +59,47 @@ std::function<bool(const DriveEntry&)> importedPasswordKeeper(const Services& sv
 MovedPasswords movePasswordsToStore(const Services& svc, Config& config, const Catalogue& texts) {
   MovedPasswords m;
   ConfigFileLines lines = config.ConfigLines;
+  std::set<std::tuple<std::string, std::string, std::string>> saved;  // server, login, password
+  std::set<std::string> passwords;
   for (int k = 1; k <= kDriveCount; ++k) {
     const DriveEntry& e = config.DriveTable[static_cast<std::size_t>(k)];
-    if (e.Password.empty() || !hasLoginAndPath(e)) continue;
-    if (const std::string why = storePassword(svc, e.Path, e.Login, e.Password); !why.empty()) {
-      refused(m, why);
+    if (e.Password.empty()) continue;
+    const std::string server = hasLoginAndPath(e) ? serverOfPath(e.Path) : "";
+    auto& line = lines[static_cast<std::size_t>(k)];
+    if (server.empty()) {
+      line = driveLine(e, "");
+      ++m.cleared;
       continue;
     }
-    lines[static_cast<std::size_t>(k)] = driveLine(e, "");
+    // Each login's password once per server, however many letters share it.
+    if (saved.emplace(server, trimSpaces(e.Login), e.Password).second) {
+      if (const std::string why = storePassword(svc, e.Path, e.Login, e.Password); !why.empty()) {
+        saved.erase({server, trimSpaces(e.Login), e.Password});
+        refused(m, why);
+        continue;
+      }
+    }
+    passwords.insert(e.Password);
+    line = driveLine(e, "");
     ++m.moved;
   }
-  if (m.moved == 0) return m;
+  m.passwords = static_cast<int>(passwords.size());
+  if (m.moved + m.cleared == 0) return m;
   // Kept in both places until the file is written: nothing is lost.
   if (const WriteOutcome w = config.writeDriveLines(lines); !w.ok()) {
     m.notMoved += std::exchange(m.moved, 0);
     m.why = texts.msg(w.message) + " (" + w.detail + ")";
   }
   return m;
+}
+
+std::string movedPasswordsText(const Catalogue& texts, const MovedPasswords& m, bool toStore) {
+  std::string text =
+      toStore ? texts.msg(kMsgPasswordsKept, {std::to_string(m.passwords), std::to_string(m.moved),
+                                              std::to_string(m.notMoved)})
+              : texts.msg(kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)});
+  if (m.cleared > 0) text += "\n" + texts.msg(kMsgPasswordsCleared, {std::to_string(m.cleared)});
+  return text;
 }
 
 MovedPasswords movePasswordsToFile(const Services& svc, Config& config, const Catalogue& texts) {

@@ -31,14 +31,23 @@ std::string storePassword(const app::Services& svc, const std::string& path,
 [[nodiscard]] std::function<bool(const app::DriveEntry&)> importedPasswordKeeper(
     const app::Services& svc);
 
+// What a move says, in the catalogue's words: how many passwords for how
+// many letters, and what was emptied or refused.
+struct MovedPasswords;
+std::string movedPasswordsText(const app::Catalogue& texts, const MovedPasswords& m, bool toStore);
+
 struct MovedPasswords {
-  int moved = 0;
+  int moved = 0;      // letters whose password now lives where it was moved
+  int passwords = 0;  // different passwords among them (one typed password serves many)
+  int cleared = 0;    // lines whose password reached no server, emptied
   int notMoved = 0;
   std::string why;  // the first refusal, for the person
 };
 
 // Every drive line's password into the store; a line's field is emptied only
-// once the store confirmed it. The file is written once, at the end.
+// once the store confirmed it. A password on a line with no server to give it
+// to (no login or path, a local drive's label) is emptied: it serves nothing
+// and would stay readable in the file. The file is written once, at the end.
 MovedPasswords movePasswordsToStore(const app::Services& svc, app::Config& config,
                                     const app::Catalogue& texts);
 // Back: every line with a login and no password whose password the store has

@@ -29,9 +29,11 @@ void Settings::menu_keyring_Click() {
   const net::MovedPasswords m = wanted ? net::movePasswordsToStore(g_.svc, g_.config, g_.texts)
                                        : net::movePasswordsToFile(g_.svc, g_.config, g_.texts);
   keyringCheck();
-  if (m.moved + m.notMoved == 0) return;
-  std::string text =
-      g_.texts.msg(app::kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)});
+  if (m.moved + m.notMoved + m.cleared == 0) return;
+  std::string text = net::movedPasswordsText(g_.texts, m, wanted);
+  for (auto at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2)) {
+    text.replace(at, 1, "\r\n");
+  }
   if (!m.why.empty()) text += "\r\n(" + m.why + ")";
   ShowDialog(g_, text, kDialogOk, m.notMoved == 0 ? kIconInformation : kIconWarning,
              g_.texts.msg(app::kMsgKeepInKeyring));

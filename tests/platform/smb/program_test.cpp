@@ -386,15 +386,16 @@ TEST_F(ProgramOnSmb, PasswordsTheKeyringKeepsServeLettersWithALoginAlone) {
 
   writeLetters(dir_.path(), {{'Q', path}});
   struct Move {
-    std::string option, line, keyring;
+    std::string option, line, keyring, said;
   };
   for (const Move& m :
-       {Move{"--to-keyring", "1\tQ\talice\t\t" + path, testing::kAlicePassword},
+       {Move{"--to-keyring", "1\tQ\talice\t\t" + path, testing::kAlicePassword,
+             "Passwords kept in the system's keyring: 1 (letters using them: 1); not moved: 0\n"},
         Move{"--to-file",
              "1\tQ\talice\t" + *app::ScramblePassword(testing::kAlicePassword) + "\t" + path,
-             ""}}) {
+             "", "Passwords moved: 1, not moved: 0\n"}}) {
     const auto moved = runProgram(cli, dir_.path(), "", "passwords " + m.option);
-    EXPECT_EQ(moved.output, "Passwords moved: 1, not moved: 0\n");
+    EXPECT_EQ(moved.output, m.said);
     const char* user = std::getenv("USER");
     EXPECT_NE(quilbert::testing::readFile(dir_.path() / "config/quilbert" /
                                           (std::string(user ? user : "root") + ".ini"))
