@@ -76,6 +76,12 @@ bool ConnectPass::start() {
   return true;
 }
 
+bool ConnectPass::connectedToItsShare(const PassItem& item) const {
+  std::string remote;
+  return svc_.network.getConnection(item.localName, remote) == platform::neterr::kOk &&
+         app::lowerCase(app::trimSpaces(remote)) == app::lowerCase(item.path);
+}
+
 void ConnectPass::attempt(std::size_t i, bool firstTry) {
   const PassItem& item = items_[i];
   std::int32_t code = 0;
@@ -91,6 +97,9 @@ void ConnectPass::attempt(std::size_t i, bool firstTry) {
     outcome =
         AddDriveConnection(svc_, texts_, item.localName, item.path, item.login, item.password);
     code = outcome.code;
+    // Still connected to its own share (files kept it from the cancel before
+    // the pass, or an earlier session): that is what was asked.
+    if (code == platform::neterr::kAlreadyAssigned && connectedToItsShare(item)) code = 0;
     observer_.attempted(item, code);
     guard_.note(item, code);
   }

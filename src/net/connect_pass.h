@@ -63,6 +63,7 @@ class ConnectPass {
  private:
   enum class State { Idle, Waiting, Done };
   void attempt(std::size_t i, bool firstTry);
+  [[nodiscard]] bool connectedToItsShare(const PassItem& item) const;
   void retrySetAside();
   void prepareFollowers(std::size_t first);
 

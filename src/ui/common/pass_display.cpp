@@ -18,6 +18,9 @@ constexpr int kSummaryWithFailuresMs = 5000;
 }  // namespace
 
 void PassDisplay::letterInUse(const net::PassItem& item) {
+  // Nobody may be at the machine at log-on: the automatic run holds no
+  // letter up with a box; the end status tells this one with the others.
+  if (kind_ != net::PassKind::Interactive) return;
   ShowDialog(g_,
              g_.texts.msg(app::kMsgLetterInUse) + kCrLf + "(" + item.label + " " + item.path + ")",
              kDialogOk, kIconWarning, g_.texts.msg(app::kMsgNetworkConnection));
