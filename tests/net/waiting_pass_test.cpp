@@ -100,7 +100,11 @@ TEST(WaitingPass, SetAsideLettersWaitForTheNetworkAndOnlyThose) {
       // Out of the way: the icon's tip says what is awaited.
       EXPECT_EQ(p.tk.trayIcons().at(1).tip, "QUILBERT 2.0 - " + waiting);
       EXPECT_FALSE(p.main->visible());
-      EXPECT_TRUE(p.endsProcess([&] { p.tk.advance(120'000); }));
+      // The end's notification is seen before the icon goes with the process.
+      EXPECT_FALSE(p.endsProcess(
+          [&] { p.tk.advanceUntil([&] { return !p.tk.notifications().empty(); }); }));
+      EXPECT_EQ(p.tk.trayIcons().count(1), 1U);
+      EXPECT_TRUE(p.endsProcess([&] { p.tk.advance(5'000); }));
     }
     EXPECT_EQ(p.network->callCount(sim::Call::AddConnection), c.addCalls);
     std::string expected = p.g->texts.msg(60) + " : \r\n" + c.summary;

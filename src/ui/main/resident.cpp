@@ -13,6 +13,9 @@ namespace quilbert::ui {
 namespace {
 constexpr int kTrayId = 1;
 constexpr const char* kTrayTip = "QUILBERT 2.0";
+// How long the end of a run that waited behind the icon keeps it, so that
+// its notification is seen (Windows draws the balloon from the icon).
+constexpr int kNotificationShownMs = 5000;
 constexpr std::int32_t kLeftDoubleClick = 0x203;
 constexpr std::int32_t kRightButtonUp = 0x205;
 }  // namespace
@@ -50,9 +53,15 @@ void ResidentBehaviour::autoRunOver(bool behind) {
   // The program ends here unless it stays resident, or a later start asked
   // for its window meanwhile.
   if (!g_.config.resident() && !broughtBack_) {
-    // No icon left behind by a process that ends at once.
-    if (behind) g_.toolkit.removeTrayIcon(w_.form, kTrayId);
-    g_.toolkit.endProcess(0);
+    const auto end = [this, behind] {
+      // No icon left behind by a process that ends.
+      if (behind) g_.toolkit.removeTrayIcon(w_.form, kTrayId);
+      g_.toolkit.endProcess(0);
+    };
+    if (!behind || toldAtStart_.empty()) return end();
+    endAfterNotification_ = g_.scheduler.timer(end);
+    endAfterNotification_->start(kNotificationShownMs);
+    return;
   }
   keepLetters_ = g_.config.resident();
   if (!behind) return;  // the start-up goes on

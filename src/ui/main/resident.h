@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/forms/scheduler.h"
 #include "ui/main/auto_run.h"
 #include "ui/main/drive_rows.h"
 #include "ui/main/keeper.h"
@@ -60,6 +61,10 @@ class ResidentBehaviour {
   std::vector<std::string> refusedAtStart_;  // letters the automatic run saw refused
   std::unique_ptr<LetterKeeper> keeper_;
   std::unique_ptr<AutoRun> autoRun_;
+  // Ends the process once the end's notification has had its time: the
+  // balloon goes with the icon, and the message to the desktop's
+  // notification service with the process.
+  std::unique_ptr<forms::Scheduler::Timer> endAfterNotification_;
   bool autoRunning_ = false;              // from the automatic run's start to its end
   bool broughtBack_ = false;              // a later start asked for the window meanwhile
   std::vector<std::string> toldAtStart_;  // letters the automatic run's notification told
