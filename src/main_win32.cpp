@@ -40,6 +40,8 @@ int WINAPI wWinMain(HINSTANCE /*instance*/, HINSTANCE /*previous*/, PWSTR /*comm
   app::Services svc{network, drives, registry, process, nullptr, &events, &credentials, &domain};
   ui::ProgramState parts(toolkit, svc);
   texts = &parts.texts;
+  // Windows users know the passwords' store as the Credential Manager.
+  parts.texts.useCredentialManagerWording();
   parts.state.CommandLine = process.commandLine();
   if (parts.state.automatic()) svc.statusLog = app::writeToStandardOutput;
   parts.state.networkWaitFromEnvironment();

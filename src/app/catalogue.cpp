@@ -35,6 +35,10 @@ void Catalogue::useSessionWording() {
   for (const auto& [entry, session] : kSessionWording) reworded_[entry] = session;
 }
 
+void Catalogue::useCredentialManagerWording() {
+  for (const auto& [entry, windows] : kCredentialManagerWording) reworded_[entry] = windows;
+}
+
 void Catalogue::load(const std::string& dir, const std::string& file) {
   readEntries(dir + file, entries_);
   readEntries(dir + companionName(file), more_);

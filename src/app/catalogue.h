@@ -29,6 +29,9 @@ class Catalogue {
   // Where the program starts with the user's desktop session rather than
   // with Windows, the entries that name Windows read their session wording.
   void useSessionWording();
+  // The passwords' store is the Credential Manager: its name where the
+  // entries say "keyring".
+  void useCredentialManagerWording();
 
   // Sets entry n (0 to 499): a catalogue made without its files.
   void setEntry(int n, std::string text);

@@ -82,6 +82,11 @@ inline constexpr int kMsgOtherServers = 346;
 inline constexpr std::array<std::pair<int, int>, 6> kSessionWording = {
     {{2, 347}, {15, 348}, {49, 349}, {148, 350}, {170, 351}, {172, 352}}};
 
+// Where the passwords' store is Windows' Credential Manager, the entries that
+// speak of the system's keyring read these instead (same meaning).
+inline constexpr std::array<std::pair<int, int>, 5> kCredentialManagerWording = {
+    {{262, 484}, {263, 485}, {267, 486}, {268, 487}, {482, 488}}};
+
 // Refused logins that a new password alone does not mend, each in its words.
 inline constexpr int kMsgAccountLockedOut = 220;
 inline constexpr int kMsgPasswordExpired = 221;

@@ -48,6 +48,7 @@ int wmain(int argc, wchar_t** argv) {
   app::Services svc{network, drives, registry, process, nullptr, nullptr, &credentials, &domain};
   cli::Program p(svc);
   texts = &p.texts;
+  p.texts.useCredentialManagerWording();
   // The help and the usage errors speak the configuration's language too.
   cli::loadSettings(p);
   cli::Command command;

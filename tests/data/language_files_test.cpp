@@ -224,6 +224,14 @@ TEST_P(LanguageFiles, TheSessionWordingReplacesEveryMentionOfStartingWithWindows
     EXPECT_FALSE(text.empty()) << session;
     EXPECT_EQ(text.find("Windows"), std::string::npos) << session;
   }
+  // Where the store is the Credential Manager, its name instead of the keyring's.
+  for (const auto& [keyring, windows] : quilbert::app::kCredentialManagerWording) {
+    const std::string text = entry(companion, windows - 200);
+    EXPECT_FALSE(entry(companion, keyring - 200).empty()) << keyring;
+    EXPECT_TRUE(text.find("Credential Manager") != std::string::npos ||
+                text.find("Gestionnaire d'identification") != std::string::npos)
+        << windows << " " << text;
+  }
   std::set<int> reworded;
   for (const auto& pair : quilbert::app::kSessionWording) reworded.insert(pair.first);
   for (int n : usedEntries()) {

@@ -55,8 +55,10 @@ void Settings::langue_Click(int k) {
   g_.state.TrackEdits = EditTracking::Loading;
   rows_.detectionlecteur();
   g_.state.TrackEdits = EditTracking::On;
-  // The rows' words (tips, and what a screen reader says) in the new language.
+  // The rows' words (tips, and what a screen reader says) and the keyring's
+  // item, which the menus' captions leave out, in the new language.
   rows_.showConnectionStates();
+  keyringCheck();
 }
 
 void Settings::ApplyIconTheme() {

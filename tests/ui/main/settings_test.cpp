@@ -119,6 +119,7 @@ TEST_F(SettingsTest, LanguageSwitchAppliesEveryCaptionAndWritesLine29Only) {
   EXPECT_EQ(w().Test(5).toolTip(), p.g->texts.msg(41));
   EXPECT_EQ(w().menu("about").caption(), p.g->texts.msg(14));
   EXPECT_EQ(w().menu("menu_agrandir").caption(), p.g->texts.msg(168));
+  EXPECT_EQ(w().menu("menu_keyring").caption(), p.g->texts.msg(app::kMsgKeepInKeyring));
   EXPECT_EQ(w().Cheminreseau(6).text(), "\\\\SRV\\photos");
   EXPECT_FALSE(w().EntryModified);
   // From the keyboard alone: every menu and command has its own access key,
