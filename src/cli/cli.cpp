@@ -66,6 +66,18 @@ std::string usageError(const app::Catalogue& texts, const std::vector<std::strin
   for (const std::string& a : args) {
     if (!a.empty() && a[0] == '-' && !isOption(a)) return texts.msg(app::kMsgBadOption, {a});
   }
+  // A command without what it cannot run without: say what that is.
+  if (std::next(first) == args.end() || std::all_of(std::next(first), args.end(), isOption)) {
+    using app::kMsgCommandNeeds;
+    if (*first == "import")
+      return texts.msg(kMsgCommandNeeds, {*first, texts.msg(app::kMsgImportFileHelp)});
+    if (*first == "export")
+      return texts.msg(kMsgCommandNeeds, {*first, texts.msg(app::kMsgExportFileHelp)});
+    if (*first == "passwords") {
+      return texts.msg(kMsgCommandNeeds,
+                       {*first, "--to-keyring " + texts.msg(app::kMsgOr) + " --to-file"});
+    }
+  }
   std::string extra;
   for (auto it = std::next(first); it != args.end(); ++it) {
     extra += (extra.empty() ? "" : " ") + *it;

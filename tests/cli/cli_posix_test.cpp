@@ -173,6 +173,8 @@ TEST(CommandLine, SpeaksTheConfigurationsLanguageAndTellsEveryLetter) {
   const Case cases[] = {
       {"--help", 0, {"Utilisation", "chaque lettre cochée"}},
       {"statsu", 106, {"Commande inconnue : statsu"}},  // CLI11's code for a usage error
+      {"passwords", 106, {"passwords demande --to-keyring ou --to-file"}},
+      {"import --dry-run", 106, {"import demande le Drives.xml à lire"}},
       {"connect D", 1, {"Lecteur local de ce poste : CD-ROM (D:)"}},
       {"connect",
        2,
