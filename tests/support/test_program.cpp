@@ -202,6 +202,14 @@ void TestProgram::recordStatuses(int count) {
   }
 }
 
+bool ProgramParts::connectBeforehand(char letter, const std::string& share) const {
+  platform::NetResource r;
+  r.type = platform::kTypeDisk;
+  r.localName = std::string(1, letter) + ":";
+  r.remoteName = share;
+  return network->addConnection(r, "", "", 0) == 0;
+}
+
 std::string ProgramParts::connectedTo(char letter) const {
   std::string remote;
   if (network->getConnection(std::string(1, letter) + ":", remote) != 0) return {};

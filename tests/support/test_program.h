@@ -80,6 +80,9 @@ class ProgramParts {
                                          const std::string& language = "langage_fr.txt");
   // The remote name a letter is connected to on the network, or "".
   [[nodiscard]] std::string connectedTo(char letter) const;
+  // Connects a letter on the network as something before the program did
+  // (an earlier session, the command line); true when the network took it.
+  bool connectBeforehand(char letter, const std::string& share) const;
 };
 
 // The backend comes first, so that it outlives the windows.

@@ -381,11 +381,7 @@ TEST_F(QtProgramTest, ReportListsDrivesAndResourcesThenClosesByItsButton) {
 // at start, after the person's Connect, and when the command line changed
 // the connections behind the window.
 TEST_F(QtProgramTest, RowsShowWhichLettersAreConnectedAndWhyNot) {
-  platform::NetResource docs;
-  docs.type = platform::kTypeDisk;
-  docs.localName = "E:";
-  docs.remoteName = "\\\\SRV\\docs";
-  ASSERT_EQ(p.network->addConnection(docs, "", "", 0), 0);
+  ASSERT_TRUE(p.connectBeforehand('E', "\\\\SRV\\docs"));
   startWith({{'E', line('E', "\\\\SRV\\docs", "1")},
              {'F', line('F', "\\\\OFF\\data", "1")},
              {'G', line('G', "\\\\SRV\\busy", "0")}});
@@ -418,11 +414,7 @@ TEST_F(QtProgramTest, RowsShowWhichLettersAreConnectedAndWhyNot) {
 // name, a row's controls name its letter in the window's language, and a row
 // tells its connection in words as well as in colour.
 TEST_F(QtProgramTest, AScreenReaderHearsEveryControlAndEachRowsLetterAndState) {
-  platform::NetResource docs;
-  docs.type = platform::kTypeDisk;
-  docs.localName = "E:";
-  docs.remoteName = "\\\\SRV\\docs";
-  ASSERT_EQ(p.network->addConnection(docs, "", "", 0), 0);
+  ASSERT_TRUE(p.connectBeforehand('E', "\\\\SRV\\docs"));
   startWith({{'E', line('E', "\\\\SRV\\docs", "1")}, {'F', line('F', "\\\\OFF\\data", "1")}});
   auto said = [](QWidget* w, QAccessible::Text what = QAccessible::Name) {
     return QAccessible::queryAccessibleInterface(w)->text(what).toStdString();

@@ -14,11 +14,7 @@ using testing::TestProgram;
 // connected, in the end status as in the tip, and opens no box.
 TEST(AutomaticRun, ALetterStillConnectedToItsShareCountsAsConnected) {
   TestProgram p("/a");
-  platform::NetResource r;
-  r.type = platform::kTypeDisk;
-  r.localName = "L:";
-  r.remoteName = "\\\\SRV\\docs";
-  ASSERT_EQ(p.network->addConnection(r, "", "", 0), 0);
+  ASSERT_TRUE(p.connectBeforehand('L', "\\\\SRV\\docs"));
   ASSERT_TRUE(p.network->setOpenFiles("\\\\SRV\\docs", 1));
   p.writeConfig(TestProgram::config(
       {{'L', TestProgram::driveLine("1", 'L', "", "", "\\\\SRV\\docs")},

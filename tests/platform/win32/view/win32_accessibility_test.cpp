@@ -14,21 +14,14 @@
 #include <vector>
 
 #include "platform/win32/view/win32_toolkit.h"
+#include "win32_test_support.h"
 
 namespace quilbert::win32view {
 namespace {
 
 using namespace forms;
 
-bool pumpUntil(Win32Toolkit& tk, const std::function<bool()>& done, int ms = 3000) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  for (;;) {
-    tk.processEvents();
-    if (done()) return true;
-    if (GetTickCount() > end) return false;
-    Sleep(5);
-  }
-}
+using testing::pumpUntil;
 
 // The windows the system's dialog order goes through, from its first.
 std::vector<HWND> systemTabOrder(HWND form) {

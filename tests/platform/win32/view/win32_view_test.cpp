@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/win32/view/win32_toolkit.h"
+#include "win32_test_support.h"
 
 namespace quilbert::win32view {
 namespace {
@@ -22,15 +23,7 @@ using namespace forms;
 
 const std::string kArt = QUILBERT_SOURCE_DIR "/ico/";
 
-bool pumpUntil(Win32Toolkit& tk, const std::function<bool()>& done, int ms = 3000) {
-  const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-  for (;;) {
-    tk.processEvents();
-    if (done()) return true;
-    if (GetTickCount() > end) return false;
-    Sleep(5);
-  }
-}
+using testing::pumpUntil;
 
 void sendKey(WORD vk, bool down) {
   INPUT in{};
