@@ -95,9 +95,10 @@ MovedPasswords movePasswordsToStore(const Services& svc, Config& config, const C
 
 std::string movedPasswordsText(const Catalogue& texts, const MovedPasswords& m, bool toStore) {
   std::string text =
-      toStore ? texts.msg(kMsgPasswordsKept, {std::to_string(m.passwords), std::to_string(m.moved),
-                                              std::to_string(m.notMoved)})
-              : texts.msg(kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)});
+      toStore
+          ? texts.msg(kMsgPasswordsKept, {std::to_string(m.passwords), std::to_string(m.moved),
+                                          std::to_string(m.notMoved)})
+          : texts.msg(kMsgPasswordsMoved, {std::to_string(m.moved), std::to_string(m.notMoved)});
   if (m.cleared > 0) text += "\n" + texts.msg(kMsgPasswordsCleared, {std::to_string(m.cleared)});
   return text;
 }

@@ -101,8 +101,8 @@ TEST(WaitingPass, SetAsideLettersWaitForTheNetworkAndOnlyThose) {
       EXPECT_EQ(p.tk.trayIcons().at(1).tip, "QUILBERT 2.0 - " + waiting);
       EXPECT_FALSE(p.main->visible());
       // The end's notification is seen before the icon goes with the process.
-      EXPECT_FALSE(p.endsProcess(
-          [&] { p.tk.advanceUntil([&] { return !p.tk.notifications().empty(); }); }));
+      EXPECT_FALSE(
+          p.endsProcess([&] { p.tk.advanceUntil([&] { return !p.tk.notifications().empty(); }); }));
       EXPECT_EQ(p.tk.trayIcons().count(1), 1U);
       EXPECT_TRUE(p.endsProcess([&] { p.tk.advance(5'000); }));
     }

@@ -221,8 +221,8 @@ std::vector<Control*> Form::focusChain() const {
 
 std::vector<Control*> Form::tabOrder() const {
   std::vector<Control*> order = focusChain();
-  std::erase_if(order,
-                [](const Control* c) { return !c->effectivelyVisible() || !c->effectivelyEnabled(); });
+  std::erase_if(
+      order, [](const Control* c) { return !c->effectivelyVisible() || !c->effectivelyEnabled(); });
   return order;
 }
 

@@ -1,5 +1,6 @@
 // Shows a control's properties in its widget: one function per property, and
 // in it what each control kind makes of that property.
+#include <QApplication>
 #include <QCheckBox>
 #include <QIcon>
 #include <QLabel>
@@ -41,26 +42,40 @@ Widget* widget(const Shown& s) {
   return static_cast<Widget*>(s.w);
 }
 
-void setColors(QWidget* w, const Control& c, QPalette::ColorRole back, bool fill) {
-  QPalette pal = w->palette();
+// The design's colour, or in high contrast the desktop palette's colour
+// for the same part.
+QColor shown(const QtToolkit& t, forms::Color designed, QPalette::ColorRole role) {
+  return t.highContrast() ? QApplication::palette().color(role) : toQColor(designed);
+}
+
+QPalette::ColorRole textRole(QPalette::ColorRole back) {
+  return back == QPalette::Button ? QPalette::ButtonText
+         : back == QPalette::Base ? QPalette::Text
+                                  : QPalette::WindowText;
+}
+
+void setColors(const Shown& s, QPalette::ColorRole back, bool fill) {
+  QPalette pal = s.w->palette();
+  const QColor fore = shown(s.toolkit, s.c.foreColor(), textRole(back));
+  const QColor ground = shown(s.toolkit, s.c.backColor(), back);
   // Text colours for the active and inactive states only: a disabled control
   // keeps the style's greyed text, so it looks disabled.
   for (auto group : {QPalette::Active, QPalette::Inactive}) {
-    pal.setColor(group, QPalette::WindowText, toQColor(c.foreColor()));
-    pal.setColor(group, QPalette::Text, toQColor(c.foreColor()));
-    pal.setColor(group, QPalette::ButtonText, toQColor(c.foreColor()));
+    pal.setColor(group, QPalette::WindowText, fore);
+    pal.setColor(group, QPalette::Text, fore);
+    pal.setColor(group, QPalette::ButtonText, fore);
   }
-  pal.setColor(back, toQColor(c.backColor()));
-  pal.setColor(QPalette::Window, toQColor(c.backColor()));
-  w->setPalette(pal);
-  w->setAutoFillBackground(fill);
+  pal.setColor(back, ground);
+  pal.setColor(QPalette::Window, ground);
+  s.w->setPalette(pal);
+  s.w->setAutoFillBackground(fill);
 }
 
 // The text colour of a disabled control.
 constexpr forms::Color kGrayText{128, 128, 128};
 
-QString hexColor(forms::Color c) {
-  return toQColor(c).name(QColor::HexRgb);
+QString hexColor(const QtToolkit& t, forms::Color c, QPalette::ColorRole role) {
+  return shown(t, c, role).name(QColor::HexRgb);
 }
 
 Qt::Alignment toQtAlignment(forms::Alignment a) {
@@ -116,8 +131,10 @@ void applyTextBoxStyle(const Shown& s) {
   edit->setStyleSheet(QStringLiteral("QLineEdit { background: %1; color: %2; border: 1px solid "
                                      "%3; padding: 0px 1px; lineedit-password-character: "
                                      "9679; } QLineEdit:disabled { color: %4; }")
-                          .arg(hexColor(box.backColor()), hexColor(box.foreColor()),
-                               hexColor(box.borderColor()), hexColor(kGrayText)));
+                          .arg(hexColor(s.toolkit, box.backColor(), QPalette::Base),
+                               hexColor(s.toolkit, box.foreColor(), QPalette::Text),
+                               hexColor(s.toolkit, box.borderColor(), QPalette::Text),
+                               hexColor(s.toolkit, kGrayText, QPalette::PlaceholderText)));
 }
 
 void applyStyle(const Shown& s) {
@@ -142,21 +159,21 @@ void applyColors(const Shown& s) {
       applyTextBoxStyle(s);  // its colours are in its style sheet
       return;
     case ControlKind::Line:
-      widget<LineWidget>(s)->color = toQColor(s.c.foreColor());
+      widget<LineWidget>(s)->color = shown(s.toolkit, s.c.foreColor(), QPalette::WindowText);
       s.w->update();
       return;
     case ControlKind::List:
-      setColors(s.w, s.c, QPalette::Base, false);
+      setColors(s, QPalette::Base, false);
       return;
     case ControlKind::FlatButton:
     case ControlKind::PushButton:
-      setColors(s.w, s.c, QPalette::Button, true);
+      setColors(s, QPalette::Button, true);
       return;
     case ControlKind::Image:
-      setColors(s.w, s.c, QPalette::Window, false);
+      setColors(s, QPalette::Window, false);
       return;
     default:
-      setColors(s.w, s.c, QPalette::Window, true);
+      setColors(s, QPalette::Window, true);
       return;
   }
 }
@@ -298,11 +315,17 @@ void QtFormView::applyProperty(Control& c, Prop p, QWidget* w) {
   if (found != std::end(kAppliers)) found->apply({toolkit_, c, w, userEditing_});
 }
 
+void QtFormView::applyColors() {
+  formChanged(Prop::BackColor);
+  for (const auto& c : form_.controls()) {
+    if (QWidget* w = widgetOf(*c)) applyProperty(*c, Prop::ForeColor, w);
+  }
+}
+
 void QtFormView::applyAllProperties(Control& c, QWidget* w) {
-  for (Prop p :
-       {Prop::Font, Prop::ForeColor, Prop::Style, Prop::Caption, Prop::Text, Prop::Value,
-        Prop::Picture, Prop::Items, Prop::ToolTip, Prop::Accessible, Prop::Enabled, Prop::Geometry,
-        Prop::Visible}) {
+  for (Prop p : {Prop::Font, Prop::ForeColor, Prop::Style, Prop::Caption, Prop::Text, Prop::Value,
+                 Prop::Picture, Prop::Items, Prop::ToolTip, Prop::Accessible, Prop::Enabled,
+                 Prop::Geometry, Prop::Visible}) {
     applyProperty(c, p, w);
   }
 }

@@ -6,9 +6,9 @@
 #include <QListView>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPushButton>
 #include <QStyle>
 #include <QStyleOption>
-#include <QPushButton>
 #include <QToolButton>
 #include <algorithm>
 

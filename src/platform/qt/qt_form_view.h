@@ -59,6 +59,9 @@ class QtFormView : public forms::FormView {
   // Height in pixels the menu bar takes above the client area (0 without one).
   [[nodiscard]] int menuBarHeight();
 
+  // Every colour again: the desktop's contrast changed.
+  void applyColors();
+
   void showWindow();
   // Hides the window, or minimizes it when it lacks the notification icon
   // that would bring it back.

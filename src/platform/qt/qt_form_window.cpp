@@ -1,5 +1,6 @@
 // The form's top-level window: its client area, its title bar and border
 // flags, where it is placed, and how it is shown, hidden and minimized.
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QIcon>
@@ -150,7 +151,9 @@ void QtFormView::formChanged(Prop p) {
       return;
     case Prop::BackColor: {
       QPalette pal = client_->palette();
-      pal.setColor(QPalette::Window, toQColor(form_.backColor()));
+      pal.setColor(QPalette::Window, toolkit_.highContrast()
+                                         ? QApplication::palette().color(QPalette::Window)
+                                         : toQColor(form_.backColor()));
       client_->setPalette(pal);
       window_->setPalette(pal);
       return;

@@ -111,6 +111,7 @@ void QtToolkit::init() {
   // windows it then closes must not wait for a user's answer.
   QObject::connect(qApp, &QGuiApplication::commitDataRequest, notifierOwner_.get(),
                    [this](QSessionManager& /*manager*/) { noteSessionEnding(); });
+  followDesktopContrast();
 }
 
 bool QtToolkit::sessionEnding() const {

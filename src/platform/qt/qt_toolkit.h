@@ -112,6 +112,12 @@ class QtToolkit : public forms::Toolkit {
   void noteSessionEnding() { sessionEnding_ = true; }
   [[nodiscard]] bool sessionEnding() const;
 
+  // The desktop asks for high contrast (its settings portal says so, at start
+  // and when it changes): the windows then take the desktop palette's colours
+  // wherever the design sets its own. Set by the portal's answer.
+  [[nodiscard]] bool highContrast() const { return highContrast_; }
+  void setHighContrast(bool on);
+
   // ---- used by the views
   // The form asked for a notification icon and has none: hiding it would
   // leave nothing to bring it back by.
@@ -120,6 +126,8 @@ class QtToolkit : public forms::Toolkit {
   // A picture file as a pixmap, cached by file name; a null pixmap when unreadable.
   [[nodiscard]] const QPixmap& pixmap(const std::string& file) const;
   void viewOpened(QtFormView& view);
+  // Asks the desktop's settings portal for its contrast, and follows it.
+  void followDesktopContrast();
   // The view of `form` is going away: end its modal loop, drop its tray icons.
   void viewClosing(forms::Form& form);
   // Frame margins the window manager gave a decorated window, once seen.
@@ -140,6 +148,7 @@ class QtToolkit : public forms::Toolkit {
   bool overrideCursor_ = false;
   bool hiddenFromTaskList_ = false;
   bool sessionEnding_ = false;
+  bool highContrast_ = false;
   bool quitRequested_ = false;
   int quitCode_ = 0;
   int beeps_ = 0;

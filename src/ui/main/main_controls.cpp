@@ -53,9 +53,9 @@ MainControls::MainControls(forms::Form& f, Program& g)
   designFirstRow();
   arrangeRow(1);
   int after = (app::kDriveCount + 1) * 10;
-  for (forms::Control* c : std::initializer_list<forms::Control*>{
-           &nomuser, &password, &modif, &effacer, &annulmodif, &connection, &disconnect, &bt_reduc,
-           &Command1}) {
+  for (forms::Control* c :
+       std::initializer_list<forms::Control*>{&nomuser, &password, &modif, &effacer, &annulmodif,
+                                              &connection, &disconnect, &bt_reduc, &Command1}) {
     c->setTabIndex(after++);
   }
 }

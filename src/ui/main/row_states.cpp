@@ -24,7 +24,7 @@ void DriveRows::showRowState(int i, forms::Color colour, const std::string& word
   mark.setCaption(sign == 0 ? "" : sign > 0 ? kConnectedSign : kMissingSign);
   mark.setForeColor(colour);
   mark.setToolTip(words);
-  mark.setAccessibleName(sign == 0   ? ""
+  mark.setAccessibleName(sign == 0  ? ""
                          : sign > 0 ? g_.texts.msg(app::kMsgConnectedMark)
                                     : g_.texts.msg(app::kMsgMissingMark));
   w_.lettreactive(i).setAccessibleDescription(words);

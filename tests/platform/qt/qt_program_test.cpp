@@ -475,5 +475,41 @@ TEST_F(QtProgramTest, TheFocusShowsOnEveryKindOfControlTabReaches) {
   EXPECT_TRUE(*answered);
 }
 
+// In high contrast the window takes the desktop palette's colours wherever
+// the design set its own (the letters' green and red included), the rows'
+// signs still tell the state, and the design comes back when it ends.
+TEST_F(QtProgramTest, HighContrastTakesTheDesktopsColoursAndKeepsTheSigns) {
+  ASSERT_TRUE(p.connectBeforehand('E', "\\\\SRV\\docs"));
+  startWith({{'E', line('E', "\\\\SRV\\docs", "1")}, {'F', line('F', "\\\\OFF\\data", "1")}});
+  const QPalette before = QApplication::palette();
+  QPalette contrast;
+  for (auto [role, colour] : {std::pair{QPalette::Window, Qt::black},
+                              {QPalette::Base, Qt::black},
+                              {QPalette::Button, Qt::black},
+                              {QPalette::WindowText, Qt::yellow},
+                              {QPalette::Text, Qt::yellow},
+                              {QPalette::ButtonText, Qt::yellow}}) {
+    contrast.setColor(role, colour);
+  }
+  // The portal speaks first, the desktop's theme follows.
+  p.tk.setHighContrast(true);
+  QApplication::setPalette(contrast);
+  auto text = [&](const forms::Control& c) {
+    return widget(c)->palette().color(QPalette::WindowText);
+  };
+  for (const forms::Control* c : std::initializer_list<const forms::Control*>{
+           &p.main->lettrereseau(5), &p.main->lettrereseau(6), &p.main->etatlettre(6),
+           &p.main->Label1}) {
+    EXPECT_EQ(text(*c), QColor(Qt::yellow)) << c->name();
+  }
+  EXPECT_NE(p.main->etatlettre(5).caption(), p.main->etatlettre(6).caption());
+  EXPECT_EQ(widget(p.main->Frame1)->palette().color(QPalette::Window), QColor(Qt::black));
+  EXPECT_NE(widget(p.main->Cheminreseau(5))->styleSheet().indexOf("background: #000000"), -1);
+
+  p.tk.setHighContrast(false);
+  QApplication::setPalette(before);
+  EXPECT_EQ(text(p.main->lettrereseau(5)), QColor(0, 112, 0));
+}
+
 }  // namespace
 }  // namespace quilbert::qtview

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QCheckBox>
+#include <QDBusVariant>
 #include <QDialogButtonBox>
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -21,7 +22,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 #include <functional>
+#include <optional>
 
+#include "platform/qt/qt_contrast.h"
 #include "platform/qt/qt_folder_browser.h"
 #include "platform/qt/qt_test_support.h"
 
@@ -644,6 +647,29 @@ TEST_F(QtFolderBrowserTest, TheCallbackFollowsTheSelectionAndDrivesOk) {
     dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
   });
   EXPECT_EQ(tk_.browseForFolder(owner, request), std::nullopt);
+}
+
+// What the desktop's settings portal may say of its contrast, as each
+// version of it wraps the value.
+TEST(DesktopContrast, ThePortalsContrastSettingsAreReadWhateverTheirWrapping) {
+  const QString gnome = QStringLiteral("org.gnome.desktop.a11y.interface");
+  const QString appearance = QStringLiteral("org.freedesktop.appearance");
+  struct Case {
+    QString space, key;
+    QVariant value;
+    std::optional<bool> high;
+  };
+  const Case cases[] = {
+      {gnome, QStringLiteral("high-contrast"), QVariant(true), true},
+      {gnome, QStringLiteral("high-contrast"),
+       QVariant::fromValue(QDBusVariant(QVariant::fromValue(QDBusVariant(false)))), false},
+      {appearance, QStringLiteral("contrast"), QVariant(1U), true},
+      {appearance, QStringLiteral("contrast"), QVariant(0U), false},
+      {appearance, QStringLiteral("color-scheme"), QVariant(1U), std::nullopt},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ContrastListener::contrastOf(c.space, c.key, c.value), c.high) << c.key.toStdString();
+  }
 }
 
 }  // namespace

@@ -392,8 +392,8 @@ TEST_F(ProgramOnSmb, PasswordsTheKeyringKeepsServeLettersWithALoginAlone) {
        {Move{"--to-keyring", "1\tQ\talice\t\t" + path, testing::kAlicePassword,
              "Passwords kept in the system's keyring: 1 (letters using them: 1); not moved: 0\n"},
         Move{"--to-file",
-             "1\tQ\talice\t" + *app::ScramblePassword(testing::kAlicePassword) + "\t" + path,
-             "", "Passwords moved: 1, not moved: 0\n"}}) {
+             "1\tQ\talice\t" + *app::ScramblePassword(testing::kAlicePassword) + "\t" + path, "",
+             "Passwords moved: 1, not moved: 0\n"}}) {
     const auto moved = runProgram(cli, dir_.path(), "", "passwords " + m.option);
     EXPECT_EQ(moved.output, m.said);
     const char* user = std::getenv("USER");

@@ -16,10 +16,10 @@ TEST(AutomaticRun, ALetterStillConnectedToItsShareCountsAsConnected) {
   TestProgram p("/a");
   ASSERT_TRUE(p.connectBeforehand('L', "\\\\SRV\\docs"));
   ASSERT_TRUE(p.network->setOpenFiles("\\\\SRV\\docs", 1));
-  p.writeConfig(TestProgram::config(
-      {{'L', TestProgram::driveLine("1", 'L', "", "", "\\\\SRV\\docs")},
-       {'N', TestProgram::driveLine("1", 'N', "", "", "\\\\SRV\\photos")}},
-      "ores"));
+  p.writeConfig(
+      TestProgram::config({{'L', TestProgram::driveLine("1", 'L', "", "", "\\\\SRV\\docs")},
+                           {'N', TestProgram::driveLine("1", 'N', "", "", "\\\\SRV\\photos")}},
+                          "ores"));
   p.recordStatuses(1);
   EXPECT_FALSE(p.start());  // a box would have stopped the test here
   ASSERT_EQ(p.statuses.size(), 1U);
