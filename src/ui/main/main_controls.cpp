@@ -134,7 +134,7 @@ void MainControls::designFirstRow() {
   letter.setCaption("A:");
   auto& mark = form.add<forms::Label>("etatlettre", 1, &Frame1);
   mark.move({1605, 480, 270, 285});
-  mark.setFont({"DejaVu Sans", 9, true, false});
+  mark.setFont({"Segoe UI Symbol", 9, true, false});
   mark.setAlignment(forms::Alignment::Center);
   auto& path = form.add<forms::TextBox>("Cheminreseau", 1, &Frame1);
   path.move({1890, 480, 3915, 255});
