@@ -18,6 +18,9 @@ class Process {
   virtual std::string exeFileName() = 0;
   // The whole argument string, as one text.
   virtual std::string commandLine() = 0;
+  // The user's language as its two-letter code ("en", "fr"), or "" when the
+  // system does not say.
+  virtual std::string userLanguage() { return {}; }
   // Claims the single-instance lock. False when another instance holds it;
   // that instance has then been asked to come to the front.
   virtual bool claimSingleInstance() = 0;

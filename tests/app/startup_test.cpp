@@ -33,6 +33,20 @@ TEST(Startup, FirstStartWritesTheDefaultFileForTheUserAndOpensTheWindow) {
   EXPECT_TRUE(p.statuses.empty());
 }
 
+// A first start on an English system speaks English; a file that exists
+// keeps its language whatever the system's.
+TEST(Startup, AFirstStartTakesTheSystemsLanguageWhenItIsEnglish) {
+  for (const bool existing : {false, true}) {
+    TestProgram p;
+    p.process->language = "en";
+    if (existing) p.writeConfig(TestProgram::config({}));
+    EXPECT_FALSE(p.start());
+    EXPECT_EQ(p.configLines().at(28), existing ? "langage_fr.txt" : "langage_gb.txt");
+    EXPECT_EQ(p.main->caption(), p.g->texts.msg(0)) << existing;
+    EXPECT_EQ(p.main->menu("langue", 0).checked(), !existing);
+  }
+}
+
 TEST(Startup, AutomaticRunConnectsTheActiveEntriesAndEnds) {
   TestProgram p("/a");
   p.writeConfig(TestProgram::config({

@@ -26,6 +26,8 @@ class TestProcess : public platform::Process {
   std::string appDir() override { return appDir_; }
   std::string exeFileName() override { return native_->exeFileName(); }
   std::string commandLine() override { return commandLine_; }
+  std::string userLanguage() override { return language; }
+  std::string language;  // what the system says the user speaks
   bool claimSingleInstance() override { return native_->claimSingleInstance(); }
   void listenForActivation(std::function<void()> onActivate) override {
     native_->listenForActivation(std::move(onActivate));

@@ -16,6 +16,7 @@
 #include <cerrno>
 #include <chrono>
 #include <climits>
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>
@@ -144,6 +145,20 @@ std::string LinuxProcess::exeFileName() {
   auto slash = path.find_last_of('/');
   std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   return name.empty() ? std::string("quilbert") : name;
+}
+
+std::string LinuxProcess::userLanguage() {
+  // The messages' locale, as the C library would choose it.
+  for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
+    const char* value = std::getenv(name);
+    if (value == nullptr || *value == '\0') continue;
+    const std::string locale(value);
+    if (locale == "C" || locale == "POSIX" || locale.rfind("C.", 0) == 0) return {};
+    std::string code = locale.substr(0, locale.find_first_of("_.@"));
+    for (char& c : code) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return code;
+  }
+  return {};
 }
 
 std::string LinuxProcess::commandLine() {

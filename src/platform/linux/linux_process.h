@@ -31,6 +31,7 @@ class LinuxProcess : public Process {
   std::string appDir() override;
   std::string exeFileName() override;
   std::string commandLine() override;
+  std::string userLanguage() override;
   bool claimSingleInstance() override;
   void listenForActivation(std::function<void()> onActivate) override;
   void tellConnectionsChanged() override;

@@ -145,6 +145,17 @@ std::string Win32Process::argumentsOf(const std::wstring& line, const std::wstri
   return win32::narrow(line.substr(i));
 }
 
+std::string Win32Process::userLanguage() {
+  switch (PRIMARYLANGID(GetUserDefaultUILanguage())) {
+    case LANG_ENGLISH:
+      return "en";
+    case LANG_FRENCH:
+      return "fr";
+    default:
+      return "other";
+  }
+}
+
 std::string Win32Process::commandLine() {
   return argumentsOf(GetCommandLineW(), modulePath());
 }

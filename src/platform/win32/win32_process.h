@@ -30,6 +30,7 @@ class Win32Process : public Process {
   std::string appDir() override;
   std::string exeFileName() override;
   std::string commandLine() override;
+  std::string userLanguage() override;
   bool claimSingleInstance() override;
   // Requests arrive as messages of the calling thread's message-only window:
   // the message loop that runs the windows delivers them.

@@ -50,6 +50,11 @@ void ConnectWindow::loadFiles() {
   g.places.RunCommand = "\"" + g.places.AppDir + g.svc.process.exeFileName() + "\" /a";
   g.state.TrackEdits = EditTracking::Loading;
   g.config.read(g.places.configPath());
+  // A first start speaks the system's language when it is English (French
+  // is the files' own default); a configuration that exists keeps its own.
+  if (g.config.ConfigCreated && g.svc.process.userLanguage() == "en") {
+    g.config.writeSetting(app::Setting::LanguageFile, "langage_gb.txt");
+  }
   g.texts.load(g.places.LangDir, g.config.LanguageFile);
   tellFileProblems();
 }
