@@ -132,6 +132,20 @@ bool writeAll(HANDLE h, std::string_view bytes) {
   return true;
 }
 
+// Another process reading the file at that instant (a scanner, an indexer,
+// the other end of a shared file; Wine even with delete sharing) refuses the
+// replacement for a moment: it is tried again for up to half a second.
+bool moveInPlace(const std::filesystem::path& from, const std::filesystem::path& to, DWORD how) {
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(from.c_str(), to.c_str(), how) != FALSE) return true;
+    const DWORD code = GetLastError();
+    if ((code != ERROR_ACCESS_DENIED && code != ERROR_SHARING_VIOLATION) || attempt == 20) {
+      return false;
+    }
+    Sleep(25);
+  }
+}
+
 }  // namespace
 
 std::string temporaryPrefix(const std::filesystem::path& path) {
@@ -172,7 +186,7 @@ std::string replace(const std::filesystem::path& path, std::string_view bytes, b
     }
     file.reset();
     const DWORD how = MOVEFILE_REPLACE_EXISTING | (durable ? MOVEFILE_WRITE_THROUGH : 0U);
-    if (MoveFileExW(temp.c_str(), path.c_str(), how) == FALSE) {
+    if (!moveInPlace(temp, path, how)) {
       if (GetLastError() == ERROR_FILE_NOT_FOUND) continue;
       return abandon("cannot put the new file in place");
     }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <thread>
+
 #include "platform/files.h"
 #include "support/test_platform.h"
 #include "support/test_program.h"
@@ -53,6 +55,19 @@ TEST(Win32Files, ReplacingRemovesOnlyItsOwnStaleTemporariesAndIsOwnerOnly) {
   // was stale by then and went too.
   EXPECT_EQ(files(), 3U);
   EXPECT_FALSE(fs::exists(live));
+
+  // A reader holding it for a moment (a scanner, the other end of a shared
+  // file): the write waits for it and gets through.
+  HANDLE reader = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  std::thread release([reader] {
+    Sleep(150);
+    CloseHandle(reader);
+  });
+  EXPECT_EQ(files::replace(target, "newest", true), "");
+  release.join();
+  EXPECT_EQ(readFile(target), "newest");
 }
 
 }  // namespace
