@@ -79,7 +79,7 @@ yellow=$(import -window "$main" -crop 27x17+26+$((menu + 40)) -depth 8 txt:- |
 
 click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
 # Row E's path box, then a path typed as a person types it; Tab four times
-# (row E's test button, row F's browse button, check box, path box).
+# (row E's browse and test buttons, row F's check box, path box).
 click 194 "$(y_of_row 5)"
 xdotool type --delay 15 '\\ATLAS\Projets'
 xdotool key --delay 30 Tab Tab Tab Tab

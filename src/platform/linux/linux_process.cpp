@@ -13,10 +13,10 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
-#include <cctype>
 #include <cstdlib>
 #include <cstring>
 #include <iterator>

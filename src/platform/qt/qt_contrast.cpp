@@ -33,7 +33,9 @@ const ContrastKey kKeys[] = {
 // The portal wraps the value in a variant (or two, by its version): a true
 // boolean or the appearance's 1 ("higher contrast") both mean high.
 bool meansHigh(QVariant v) {
-  while (v.canConvert<QDBusVariant>() && v.userType() == qMetaTypeId<QDBusVariant>()) {
+  // Two wrappings at most in any portal; a deeper value is not a setting.
+  for (int depth = 0; v.userType() == qMetaTypeId<QDBusVariant>(); ++depth) {
+    if (depth == 4) return false;
     v = v.value<QDBusVariant>().variant();
   }
   if (v.userType() == QMetaType::Bool) return v.toBool();

@@ -654,6 +654,8 @@ TEST_F(QtFolderBrowserTest, TheCallbackFollowsTheSelectionAndDrivesOk) {
 TEST(DesktopContrast, ThePortalsContrastSettingsAreReadWhateverTheirWrapping) {
   const QString gnome = QStringLiteral("org.gnome.desktop.a11y.interface");
   const QString appearance = QStringLiteral("org.freedesktop.appearance");
+  QVariant deep(true);
+  for (int i = 0; i < 6; ++i) deep = QVariant::fromValue(QDBusVariant(deep));
   struct Case {
     QString space, key;
     QVariant value;
@@ -666,6 +668,7 @@ TEST(DesktopContrast, ThePortalsContrastSettingsAreReadWhateverTheirWrapping) {
       {appearance, QStringLiteral("contrast"), QVariant(1U), true},
       {appearance, QStringLiteral("contrast"), QVariant(0U), false},
       {appearance, QStringLiteral("color-scheme"), QVariant(1U), std::nullopt},
+      {gnome, QStringLiteral("high-contrast"), deep, false},  // not a setting's wrapping
   };
   for (const Case& c : cases) {
     EXPECT_EQ(ContrastListener::contrastOf(c.space, c.key, c.value), c.high) << c.key.toStdString();

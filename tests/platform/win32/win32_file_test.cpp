@@ -58,8 +58,8 @@ TEST(Win32Files, ReplacingRemovesOnlyItsOwnStaleTemporariesAndIsOwnerOnly) {
 
   // A reader holding it for a moment (a scanner, the other end of a shared
   // file): the write waits for it and gets through.
-  HANDLE reader = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE reader = CreateFileW(target.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
   std::thread release([reader] {
     Sleep(150);

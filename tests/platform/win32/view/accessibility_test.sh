@@ -11,11 +11,8 @@ reader=$2
 demo=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+# shellcheck source=../../../support/checks.sh
+. "$(dirname "$0")/../../../support/checks.sh"
 
 cp "$demo/network.toml" "$work/network.toml"
 cat >"$work/network.state" <<'EOF'

@@ -12,11 +12,8 @@ texts=$2
 demo=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*" >&2
-  failures=$((failures + 1))
-}
+# shellcheck source=../../../support/checks.sh
+. "$(dirname "$0")/../../../support/checks.sh"
 # The demo configuration with some rows changed ("C=2|path;I=1|path"): the
 # bytes the program must have written, CR LF and all.
 expected_config() {
